@@ -1,0 +1,19 @@
+#pragma once
+// What each fuzz target does with one input. Shared with the regression test,
+// which replays every input that once broke a reader.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace qb::fuzz {
+
+void tableBytes(const uint8_t* data, size_t size);
+void memoBytes(const uint8_t* data, size_t size);
+void indexBytes(const uint8_t* data, size_t size);
+void expressionBytes(const uint8_t* data, size_t size);
+
+// Runs the harness named "dbf", "fpt", "cdx" or "expr".
+void run(const std::string& target, const uint8_t* data, size_t size);
+
+} // namespace qb::fuzz

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what Quillbase builds and tests with, from Debian's packages.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl1-mesa-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libhunspell-dev
+  python3 python3-dbf libdbd-xbase-perl
+  poppler-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,381 @@
+// Bulk build of one tag: keys are gathered in memory runs, sorted, spilled to a
+// temporary file beside the index when the memory budget is reached, merged,
+// and written bottom-up as full leaves followed by the interior levels.
+//
+// A spilled run is a sequence of records: record number (u32 LE), key length
+// with trailing padding removed (u8), the key bytes.
+#include "platform/xbase/cdx_internal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qb::xbase::cdx {
+
+namespace {
+
+struct Entry {
+    uint64_t prefix;   // first eight key bytes, big-endian, so integer order is key order
+    uint32_t off;      // into the arena: trimmed length, then the bytes
+    uint32_t recno;
+};
+
+int compareTrimmed(const uint8_t* a, size_t la, const uint8_t* b, size_t lb, uint8_t pad) {
+    size_t m = std::min(la, lb);
+    if (int c = std::memcmp(a, b, m)) return c;
+    for (size_t i = m; i < la; ++i) if (a[i] != pad) return a[i] < pad ? -1 : 1;
+    for (size_t i = m; i < lb; ++i) if (b[i] != pad) return pad < b[i] ? -1 : 1;
+    return 0;
+}
+
+// LSD radix sort on the prefix, skipping digits that every entry shares.
+void radixSort(std::vector<Entry>& v, std::vector<Entry>& tmp) {
+    tmp.resize(v.size());
+    std::vector<uint32_t> count(65536);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(count.begin(), count.end(), 0);
+        for (const Entry& e : v) ++count[(e.prefix >> shift) & 0xFFFF];
+        if (count[(v[0].prefix >> shift) & 0xFFFF] == v.size()) continue;
+        uint32_t sum = 0;
+        for (uint32_t& c : count) { uint32_t n = c; c = sum; sum += n; }
+        for (const Entry& e : v) tmp[count[(e.prefix >> shift) & 0xFFFF]++] = e;
+        v.swap(tmp);
+    }
+}
+
+// Writes sorted keys as leaves, then interior levels, all as new pages at the
+// end of the file. Pages of one level are consecutive, so a right sibling is the
+// next page; the last page of a level is held back to clear that link.
+class TreeWriter {
+public:
+    TreeWriter(FileImpl& file, int keyLength, uint8_t pad, uint32_t maxRecno, bool unique)
+        : file_(file), kl_(keyLength), pad_(pad), unique_(unique), packer_(keyLength, pad, leafLayout(keyLength, maxRecno)) {}
+
+    void add(const uint8_t* key, uint32_t recno) {
+        if (unique_ && packer_.count() + pages_ > 0 && std::memcmp(lastKey_.data(), key, size_t(kl_)) == 0) return;
+        if (!packer_.add(key, recno)) {
+            closeLeaf();
+            packer_.add(key, recno);
+        }
+        lastKey_.assign(key, key + kl_);
+    }
+
+    uint32_t finish() {
+        if (packer_.count() > 0 || pages_ == 0) closeLeaf();
+        endLevel();
+        while (recnos_.size() > 1) interiorLevel();
+        return pagesOf_.front();
+    }
+
+private:
+    void closeLeaf() {
+        uint32_t off = file_.reserveEnd(1);
+        keys_.insert(keys_.end(), packer_.lastKey(), packer_.lastKey() + kl_);
+        recnos_.push_back(packer_.lastRecno());
+        pagesOf_.push_back(off);
+        buf_.resize(buf_.size() + kPageSize);
+        packer_.finish(buf_.data() + buf_.size() - kPageSize, kAttrLeaf, prevOff_, off + kPageSize);
+        place(off);
+    }
+
+    void place(uint32_t off) {
+        if (pages_ == 0 || bufStart_ == kNoPage) bufStart_ = off;
+        prevOff_ = off;
+        ++pages_;
+        if (buf_.size() >= 256 * kPageSize) {
+            size_t keep = kPageSize;
+            file_.writeRaw(bufStart_, buf_.data(), buf_.size() - keep);
+            buf_.erase(buf_.begin(), buf_.end() - ptrdiff_t(keep));
+            bufStart_ = off;
+        }
+    }
+
+    void endLevel() {
+        uint8_t* last = buf_.data() + buf_.size() - kPageSize;
+        put32(last + 8, kNoPage);
+        if (pages_ == 1) put16(last, uint16_t(le16(last) | kAttrRoot));
+        file_.writeRaw(bufStart_, buf_.data(), buf_.size());
+        buf_.clear();
+        bufStart_ = kNoPage;
+        prevOff_ = kNoPage;
+        pages_ = 0;
+    }
+
+    void interiorLevel() {
+        std::vector<uint8_t> keys;
+        std::vector<uint32_t> recnos, pages;
+        keys.swap(keys_);
+        recnos.swap(recnos_);
+        pages.swap(pagesOf_);
+        const size_t n = recnos.size(), cap = interiorCapacity(kl_);
+        const size_t nodes = (n + cap - 1) / cap;
+        size_t at = 0;
+        Node node;
+        for (size_t i = 0; i < nodes; ++i) {
+            size_t take = n / nodes + (i < n % nodes ? 1 : 0);
+            node.attr = 0;
+            node.keys.assign(keys.begin() + ptrdiff_t(at * size_t(kl_)), keys.begin() + ptrdiff_t((at + take) * size_t(kl_)));
+            node.recnos.assign(recnos.begin() + ptrdiff_t(at), recnos.begin() + ptrdiff_t(at + take));
+            node.children.assign(pages.begin() + ptrdiff_t(at), pages.begin() + ptrdiff_t(at + take));
+            at += take;
+            uint32_t off = file_.reserveEnd(1);
+            node.left = prevOff_;
+            node.right = off + kPageSize;
+            keys_.insert(keys_.end(), node.keys.end() - kl_, node.keys.end());
+            recnos_.push_back(node.recnos.back());
+            pagesOf_.push_back(off);
+            buf_.resize(buf_.size() + kPageSize);
+            encodeNode(node, 0, node.size(), kl_, pad_, buf_.data() + buf_.size() - kPageSize);
+            place(off);
+        }
+        endLevel();
+    }
+
+    FileImpl& file_;
+    int kl_;
+    uint8_t pad_;
+    bool unique_;
+    LeafPacker packer_;
+    std::vector<uint8_t> lastKey_;
+    std::vector<uint8_t> buf_;
+    uint32_t bufStart_ = kNoPage, prevOff_ = kNoPage;
+    size_t pages_ = 0;
+    // The level being written: each page's last key, its record number, its offset.
+    std::vector<uint8_t> keys_;
+    std::vector<uint32_t> recnos_, pagesOf_;
+};
+
+// Reads one spilled run back in order through a bounded buffer.
+class RunReader {
+public:
+    RunReader(int fd, uint64_t begin, uint64_t end, size_t bufSize, int keyLength, uint8_t pad)
+        : fd_(fd), pos_(begin), end_(end), buf_(bufSize), key_(size_t(keyLength)), pad_(pad) {}
+
+    bool next() {
+        uint8_t head[5];
+        if (!read(head, 5)) return false;
+        recno_ = le32(head);
+        size_t len = head[4];
+        if (len > key_.size() || !read(key_.data(), len)) return false;
+        std::memset(key_.data() + len, pad_, key_.size() - len);
+        return true;
+    }
+    const uint8_t* key() const { return key_.data(); }
+    uint32_t recno() const { return recno_; }
+
+private:
+    bool read(uint8_t* out, size_t n) {
+        while (n > 0) {
+            if (at_ == have_) {
+                size_t want = size_t(std::min<uint64_t>(buf_.size(), end_ - pos_));
+                if (want == 0) return false;
+                ssize_t r = ::pread(fd_, buf_.data(), want, off_t(pos_));
+                if (r <= 0) return false;
+                pos_ += uint64_t(r);
+                at_ = 0;
+                have_ = size_t(r);
+            }
+            size_t take = std::min(n, have_ - at_);
+            std::memcpy(out, buf_.data() + at_, take);
+            out += take;
+            at_ += take;
+            n -= take;
+        }
+        return true;
+    }
+
+    int fd_;
+    uint64_t pos_, end_;
+    std::vector<uint8_t> buf_;
+    size_t at_ = 0, have_ = 0;
+    std::vector<uint8_t> key_;
+    uint32_t recno_ = 0;
+    uint8_t pad_;
+};
+
+class BuilderImpl final : public CdxTagBuilder {
+public:
+    BuilderImpl(FileImpl& file, const TagInfo& info, size_t budget)
+        : file_(file), info_(info), budget_(std::max<size_t>(budget, 64 * 1024)), kl_(info.keyLength), pad_(padFor(info.keyType)) {}
+
+    ~BuilderImpl() override {
+        if (spillFd_ >= 0) {
+            ::close(spillFd_);
+            ::unlink(spillPath_.c_str());
+        }
+    }
+
+    void add(std::span<const uint8_t> key, uint32_t recno) override {
+        if (key.size() != size_t(kl_))
+            file_.fail("key of " + std::to_string(key.size()) + " bytes for tag " + info_.name + " of key length " + std::to_string(kl_));
+        size_t len = size_t(kl_);
+        while (len > 0 && key[len - 1] == pad_) --len;
+        uint64_t prefix = 0;
+        for (size_t i = 0; i < 8; ++i) prefix = prefix << 8 | (i < len ? key[i] : pad_);
+        if (arena_.size() > 0xFFFF0000u) spill();
+        ents_.push_back({prefix, uint32_t(arena_.size()), recno});
+        arena_.push_back(uint8_t(len));
+        arena_.insert(arena_.end(), key.begin(), key.begin() + ptrdiff_t(len));
+        maxRecno_ = std::max(maxRecno_, recno);
+        ++total_;
+        // Entries are counted twice: the sort needs a scratch copy.
+        if (arena_.capacity() + 2 * ents_.capacity() * sizeof(Entry) >= budget_) spill();
+    }
+
+    CdxTag* finish(const Progress& progress) override {
+        file_.requireWritable();
+        if (done_) file_.fail("tag " + info_.name + " already built");
+        done_ = true;
+        auto report = [&](int pct) {
+            if (progress && pct != lastPct_) progress(lastPct_ = pct);
+        };
+        report(0);
+        if (!runs_.empty() && !ents_.empty()) spill();
+        else sortRun();
+        report(20);
+        file_.dropTag(info_.name);
+        TreeWriter out(file_, kl_, pad_, maxRecno_, info_.unique);
+        uint64_t written = 0;
+        auto emit = [&](const uint8_t* key, uint32_t recno) {
+            out.add(key, recno);
+            if ((++written & 0x3FFF) == 0) report(20 + int(75 * written / std::max<uint64_t>(total_, 1)));
+        };
+        if (runs_.empty()) {
+            std::vector<uint8_t> key(static_cast<size_t>(kl_));
+            for (const Entry& e : ents_) {
+                size_t len = arena_[e.off];
+                std::memcpy(key.data(), &arena_[e.off + 1], len);
+                std::memset(key.data() + len, pad_, key.size() - len);
+                emit(key.data(), e.recno);
+            }
+        } else {
+            merge(emit);
+        }
+        std::vector<Entry>().swap(ents_);
+        std::vector<uint8_t>().swap(arena_);
+        uint32_t root = out.finish();
+        report(98);
+        TagImpl* tag = file_.addTag(info_, root);
+        report(100);
+        return tag;
+    }
+
+private:
+    int compare(const Entry& a, const Entry& b) const {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+        if (kl_ > 8) {
+            size_t la = arena_[a.off], lb = arena_[b.off];
+            if (la > 8 || lb > 8) {
+                size_t sa = std::min<size_t>(la, 8), sb = std::min<size_t>(lb, 8);
+                if (int c = compareTrimmed(&arena_[a.off + 1 + sa], la - sa, &arena_[b.off + 1 + sb], lb - sb, pad_)) return c;
+            }
+        }
+        return a.recno < b.recno ? -1 : a.recno > b.recno ? 1 : 0;
+    }
+
+    void sortRun() {
+        if (ents_.empty()) return;
+        std::vector<Entry> tmp;
+        radixSort(ents_, tmp);
+        std::vector<Entry>().swap(tmp);
+        auto less = [this](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
+        for (size_t i = 0; i < ents_.size();) {
+            size_t j = i + 1;
+            while (j < ents_.size() && ents_[j].prefix == ents_[i].prefix) ++j;
+            if (j - i > 1 && !std::is_sorted(ents_.begin() + ptrdiff_t(i), ents_.begin() + ptrdiff_t(j), less))
+                std::sort(ents_.begin() + ptrdiff_t(i), ents_.begin() + ptrdiff_t(j), less);
+            i = j;
+        }
+    }
+
+    void spill() {
+        if (ents_.empty()) return;
+        sortRun();
+        if (spillFd_ < 0) {
+            spillPath_ = file_.path() + ".sortXXXXXX";
+            spillFd_ = ::mkstemp(spillPath_.data());
+            if (spillFd_ < 0) file_.fail("cannot create a sort file beside the index: " + std::string(std::strerror(errno)));
+        }
+        uint64_t begin = spillEnd_;
+        std::vector<uint8_t> buf;
+        buf.reserve(1 << 20);
+        auto drain = [&] {
+            size_t done = 0;
+            while (done < buf.size()) {
+                ssize_t w = ::pwrite(spillFd_, buf.data() + done, buf.size() - done, off_t(spillEnd_));
+                if (w <= 0) file_.fail("cannot write the sort file: " + std::string(std::strerror(errno)));
+                done += size_t(w);
+                spillEnd_ += uint64_t(w);
+            }
+            buf.clear();
+        };
+        for (const Entry& e : ents_) {
+            uint8_t head[4];
+            put32(head, e.recno);
+            buf.insert(buf.end(), head, head + 4);
+            size_t len = arena_[e.off];
+            buf.insert(buf.end(), &arena_[e.off], &arena_[e.off] + 1 + len);
+            if (buf.size() > (1 << 20) - 256) drain();
+        }
+        drain();
+        runs_.push_back({begin, spillEnd_});
+        ents_.clear();
+        arena_.clear();
+    }
+
+    template <class Emit>
+    void merge(Emit& emit) {
+        size_t bufSize = std::max<size_t>(4096, budget_ / (runs_.size() + 1));
+        std::vector<std::unique_ptr<RunReader>> readers;
+        std::vector<size_t> heap;
+        for (auto& r : runs_) {
+            readers.push_back(std::make_unique<RunReader>(spillFd_, r.first, r.second, bufSize, kl_, pad_));
+            if (readers.back()->next()) heap.push_back(readers.size() - 1);
+        }
+        auto greater = [&](size_t a, size_t b) {
+            return compareEntry(readers[a]->key(), readers[a]->recno(), readers[b]->key(), readers[b]->recno(), kl_) > 0;
+        };
+        std::make_heap(heap.begin(), heap.end(), greater);
+        while (!heap.empty()) {
+            std::pop_heap(heap.begin(), heap.end(), greater);
+            RunReader& r = *readers[heap.back()];
+            emit(r.key(), r.recno());
+            if (r.next()) std::push_heap(heap.begin(), heap.end(), greater);
+            else heap.pop_back();
+        }
+    }
+
+    FileImpl& file_;
+    TagInfo info_;
+    size_t budget_;
+    int kl_;
+    uint8_t pad_;
+    std::vector<Entry> ents_;
+    std::vector<uint8_t> arena_;
+    uint32_t maxRecno_ = 0;
+    uint64_t total_ = 0;
+    int spillFd_ = -1;
+    std::string spillPath_;
+    uint64_t spillEnd_ = 0;
+    std::vector<std::pair<uint64_t, uint64_t>> runs_;
+    bool done_ = false;
+    int lastPct_ = -1;
+};
+
+} // namespace
+
+std::unique_ptr<CdxTagBuilder> FileImpl::buildTag(const TagInfo& given, size_t memoryBudget) {
+    requireWritable();
+    TagInfo info = given;
+    for (char& c : info.name) if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    if (info.name.empty() || info.name.size() > size_t(dir_->keyLength()))
+        fail("tag name '" + info.name + "' must have 1 to " + std::to_string(dir_->keyLength()) + " characters");
+    if (info.keyLength < 1 || info.keyLength > kMaxKeyLength)
+        fail("impossible key length " + std::to_string(info.keyLength) + " for tag " + info.name);
+    if (info.keyExpr.size() + info.forExpr.size() + 2 > 512) fail("key and FOR expressions too long for tag " + info.name);
+    return std::make_unique<BuilderImpl>(*this, info, memoryBudget);
+}
+
+} // namespace qb::xbase::cdx

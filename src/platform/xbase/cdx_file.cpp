@@ -1,0 +1,527 @@
+// The compound index file (.CDX) as a whole.
+//
+// Bytes 0..1023 are the file header, laid out like every tag header:
+//   0 root page (u32 LE), 4 first free page (u32 LE, 0 for none; each free page
+//   holds the next one in its first four bytes), 8 change counter, 12 key length
+//   (u16), 14 options (0x01 unique, 0x08 FOR condition, 0x20 compact, 0x40
+//   compound, 0x80 tag directory), 15 signature (1), 16 header length (u16, 1024),
+//   18 page length (u16, 512), 24 "QB" and the key type letter when we wrote the
+//   tag, 502 descending (u16), 504/506 offset and length of the FOR expression in
+//   the pool, 508/510 offset and length of the key expression, 512..1023 the
+//   expression pool (NUL-terminated strings).
+// The file header's tree is the tag directory: tag names (blank padded to the
+// key length) mapped, as record numbers, to the offset of each tag's 1024-byte
+// header. Each tag header's root leads to that tag's tree of 512-byte nodes.
+#include "platform/xbase/cdx_internal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qb::xbase {
+
+using namespace cdx;
+
+namespace {
+
+constexpr size_t kCachePages = 16384;   // 8 MB of pages before write-back
+constexpr int kDirectoryKeyLength = 10;
+constexpr uint8_t kOptUnique = 0x01, kOptFor = 0x08, kOptCompact = 0x20, kOptCompound = 0x40, kOptDirectory = 0x80;
+constexpr uint32_t kFirstDirectoryRoot = 1024;
+
+std::string upper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return r;
+}
+
+std::string poolString(const uint8_t* pool, size_t pos, size_t len) {
+    if (pos >= 512) return {};
+    size_t end = std::min<size_t>(512, len ? pos + len : 512);
+    size_t i = pos;
+    while (i < end && pool[i] != 0) ++i;
+    return std::string(reinterpret_cast<const char*>(pool + pos), i - pos);
+}
+
+void writeHeader(uint8_t* h, const TagInfo& info, uint32_t root, bool directory) {
+    std::memset(h, 0, 1024);
+    put32(h, root);
+    put16(h + 12, uint16_t(info.keyLength));
+    h[14] = uint8_t(kOptCompact | kOptCompound | (directory ? kOptDirectory : 0) | (info.unique ? kOptUnique : 0) |
+                    (info.forExpr.empty() ? 0 : kOptFor));
+    h[15] = 1;
+    put16(h + 16, 1024);
+    put16(h + 18, 512);
+    if (!directory) {
+        h[24] = 'Q';
+        h[25] = 'B';
+        h[26] = uint8_t(info.keyType);
+    }
+    put16(h + 502, info.descending ? 1 : 0);
+    size_t keyLen = info.keyExpr.size() + 1;
+    put16(h + 504, uint16_t(keyLen));
+    put16(h + 506, uint16_t(info.forExpr.size() + 1));
+    put16(h + 508, 0);
+    put16(h + 510, uint16_t(keyLen));
+    std::memcpy(h + 512, info.keyExpr.data(), info.keyExpr.size());
+    std::memcpy(h + 512 + keyLen, info.forExpr.data(), info.forExpr.size());
+}
+
+double decodeDoubleKey(const uint8_t* k) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v << 8 | k[i];
+    v = (v >> 63) ? v & ~(uint64_t(1) << 63) : ~v;
+    double d;
+    std::memcpy(&d, &v, 8);
+    return d;
+}
+
+// Other engines do not record the key type; guess it from the expression and
+// the first and last keys. The table layer corrects it from the expression type.
+KeyType guessKeyType(TagImpl& t) {
+    const TagInfo& info = t.info();
+    const std::string e = upper(info.keyExpr);
+    static const char* const charMarks[] = {"UPPER(", "LOWER(", "STR(", "DTOS(", "DTOC(", "LEFT(", "RIGHT(", "SUBSTR(",
+                                            "TRIM(", "PADR(", "PADL(", "CHR(", "TTOC(", "SYS(", "\"", "'", "["};
+    for (const char* m : charMarks)
+        if (e.find(m) != std::string::npos) return KeyType::Character;
+    if (info.keyLength != 1 && info.keyLength != 8) return KeyType::Character;
+    std::vector<std::vector<uint8_t>> samples;
+    try {
+        auto c = t.cursor();
+        if (c->first()) samples.emplace_back(c->key().begin(), c->key().end());
+        if (c->last()) samples.emplace_back(c->key().begin(), c->key().end());
+    } catch (const XbaseError&) {
+    }
+    if (info.keyLength == 1) {
+        if (e.starts_with("!") || e.starts_with(".NOT.") || e.starts_with("NOT ") || e.find("DELETED()") != std::string::npos)
+            return KeyType::Logical;
+        bool logical = !samples.empty();
+        for (auto& s : samples) logical = logical && (s[0] == 'T' || s[0] == 'F');
+        return logical ? KeyType::Logical : KeyType::Character;
+    }
+    if (samples.empty()) return KeyType::Character;
+    for (auto& s : samples)
+        if (s[0] >= 0x20 && s[0] < 0x80) return KeyType::Character;
+    if (e.find("DATE") != std::string::npos || e.find("CTOD(") != std::string::npos) return KeyType::Date;
+    bool julian = true;
+    for (auto& s : samples) {
+        double d = decodeDoubleKey(s.data());
+        julian = julian && (d == 0 || (d == std::floor(d) && d >= 1721426 && d <= 5373484));
+    }
+    return julian ? KeyType::Date : KeyType::Numeric;
+}
+
+} // namespace
+
+namespace cdx {
+
+FileImpl::FileImpl(std::string path, int fd, bool readOnly) : path_(std::move(path)), fd_(fd), readOnly_(readOnly) {}
+
+FileImpl::~FileImpl() {
+    try {
+        flush();
+    } catch (...) {
+    }
+    ::close(fd_);
+}
+
+void FileImpl::fail(const std::string& what) const { throw XbaseError(path_, what); }
+
+void FileImpl::requireWritable() const {
+    if (readOnly_) fail("index opened read-only");
+}
+
+void FileImpl::readAt(uint64_t off, uint8_t* buf, size_t size) const {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t r = ::pread(fd_, buf + done, size - done, off_t(off + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) fail(std::string("read error: ") + std::strerror(errno));
+        if (r == 0) break;
+        done += size_t(r);
+    }
+    std::memset(buf + done, 0, size - done);
+}
+
+void FileImpl::writeRaw(uint32_t off, const uint8_t* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t r = ::pwrite(fd_, data + done, size - done, off_t(uint64_t(off) + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) fail(std::string("write error: ") + std::strerror(errno));
+        done += size_t(r);
+    }
+}
+
+FileImpl::Slot& FileImpl::slot(uint32_t off, bool load) {
+    auto it = cache_.find(off);
+    if (it != cache_.end()) return it->second;
+    if (cache_.size() >= kCachePages) {
+        flush();
+        cache_.clear();
+    }
+    Slot& s = cache_[off];
+    if (load) readAt(off, s.data.data(), kPageSize);
+    else s.data.fill(0);
+    return s;
+}
+
+const uint8_t* FileImpl::page(uint32_t off, const TagImpl* tag) {
+    if (!validPage(off)) {
+        std::string what = off % kPageSize ? "page offset not on a 512-byte boundary" : "page outside the file";
+        if (tag) tag->fault(what, off);
+        fail(what + ", page at offset " + std::to_string(off));
+    }
+    return slot(off, true).data.data();
+}
+
+uint8_t* FileImpl::writablePage(uint32_t off) {
+    requireWritable();
+    if (off != 0 && !validPage(off)) fail("write outside the file, page at offset " + std::to_string(off));
+    Slot& s = slot(off, true);
+    s.dirty = true;
+    return s.data.data();
+}
+
+uint32_t FileImpl::allocPage() {
+    requireWritable();
+    uint32_t off;
+    if (freeHead_ != 0 && validPage(freeHead_)) {
+        off = freeHead_;
+        uint32_t next = le32(page(off, nullptr));
+        freeHead_ = (next == off || !validPage(next)) ? 0 : next;
+    } else {
+        off = uint32_t(fileSize_);
+        fileSize_ += kPageSize;
+    }
+    Slot& s = slot(off, false);
+    s.data.fill(0);
+    s.dirty = true;
+    put32(writablePage(0) + 4, freeHead_);
+    return off;
+}
+
+void FileImpl::freePage(uint32_t off) {
+    uint8_t* p = writablePage(off);
+    std::memset(p, 0, kPageSize);
+    put32(p, freeHead_);
+    freeHead_ = off;
+    put32(writablePage(0) + 4, freeHead_);
+}
+
+uint32_t FileImpl::reserveEnd(uint32_t pages) {
+    requireWritable();
+    if (fileSize_ + uint64_t(pages) * kPageSize > 0xFFFFFE00u) fail("index would grow beyond 4 GB");
+    uint32_t off = uint32_t(fileSize_);
+    fileSize_ += uint64_t(pages) * kPageSize;
+    return off;
+}
+
+void FileImpl::flush() {
+    if (readOnly_) return;
+    std::vector<uint32_t> dirty;
+    for (auto& [off, s] : cache_)
+        if (s.dirty) dirty.push_back(off);
+    std::sort(dirty.begin(), dirty.end());
+    for (uint32_t off : dirty) {
+        Slot& s = cache_[off];
+        writeRaw(off, s.data.data(), kPageSize);
+        s.dirty = false;
+    }
+}
+
+void FileImpl::initEmpty() {
+    cache_.clear();
+    tags_.clear();
+    if (::ftruncate(fd_, 0) != 0) fail(std::string("cannot truncate: ") + std::strerror(errno));
+    TagInfo dinfo;
+    dinfo.keyLength = kDirectoryKeyLength;
+    uint8_t buf[1536];
+    writeHeader(buf, dinfo, kFirstDirectoryRoot, true);
+    Node root;
+    root.attr = kAttrRoot | kAttrLeaf;
+    encodeNode(root, 0, 0, kDirectoryKeyLength, ' ', buf + 1024);
+    writeRaw(0, buf, sizeof buf);
+    fileSize_ = sizeof buf;
+    freeHead_ = 0;
+    dir_ = std::make_unique<TagImpl>(*this, 0, dinfo, kFirstDirectoryRoot);
+}
+
+void FileImpl::load() {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) fail(std::string("cannot read: ") + std::strerror(errno));
+    if (st.st_size < 1024) fail("truncated file of " + std::to_string(st.st_size) + " bytes, too short for the header");
+    fileSize_ = std::min<uint64_t>(uint64_t(st.st_size), 0xFFFFFE00u) / kPageSize * kPageSize;
+    uint8_t h[1024];
+    readAt(0, h, sizeof h);
+    int keyLength = le16(h + 12);
+    if (keyLength == 0 || keyLength > kMaxKeyLength)
+        fail("impossible key length " + std::to_string(keyLength) + " in the file header");
+    if (!(h[14] & kOptCompact)) fail("not a compact index (options byte " + std::to_string(h[14]) + ")");
+    if (!(h[14] & kOptCompound)) fail("not a compound index (options byte " + std::to_string(h[14]) + ")");
+    uint32_t root = le32(h);
+    if (!validPage(root)) fail("root of the tag directory outside the file, page at offset " + std::to_string(root));
+    freeHead_ = le32(h + 4) == kNoPage ? 0 : le32(h + 4);
+    TagInfo dinfo;
+    dinfo.keyLength = keyLength;
+    dir_ = std::make_unique<TagImpl>(*this, 0, dinfo, root);
+    auto c = dir_->cursor();
+    for (bool ok = c->first(); ok; ok = c->next()) {
+        std::string name(reinterpret_cast<const char*>(c->key().data()), c->key().size());
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+        TagImpl* t = loadTag(name, c->recno());
+        t->dirKey.assign(c->key().begin(), c->key().end());
+    }
+    std::sort(tags_.begin(), tags_.end(), [](auto& a, auto& b) { return a->headerOffset() < b->headerOffset(); });
+    for (size_t i = 1; i < tags_.size(); ++i)
+        if (tags_[i]->headerOffset() == tags_[i - 1]->headerOffset())
+            fail("tags " + tags_[i - 1]->info().name + " and " + tags_[i]->info().name + " share one header");
+    for (auto& t : tags_) {
+        if (t->typeKnown) continue;
+        t->setKeyType(guessKeyType(*t));
+    }
+}
+
+TagImpl* FileImpl::loadTag(const std::string& name, uint32_t off) {
+    const std::string at = ", tag " + name + ", header at offset " + std::to_string(off);
+    if (name.empty()) fail("tag without a name in the tag directory, header at offset " + std::to_string(off));
+    if (off % kPageSize || off < kPageSize || uint64_t(off) + 1024 > fileSize_) fail("tag header outside the file" + at);
+    for (auto& t : tags_)
+        if (t->info().name == name) fail("tag listed twice" + at);
+    uint8_t h[1024];
+    readAt(off, h, sizeof h);
+    TagInfo info;
+    info.name = name;
+    info.keyLength = le16(h + 12);
+    if (info.keyLength == 0 || info.keyLength > kMaxKeyLength)
+        fail("impossible key length " + std::to_string(info.keyLength) + at);
+    if (!(h[14] & kOptCompact)) fail("tag is not in compact format" + at);
+    uint32_t root = le32(h);
+    if (!validPage(root)) fail("root page outside the file" + at);
+    info.unique = h[14] & kOptUnique;
+    info.descending = le16(h + 502) != 0;
+    const uint8_t* pool = h + 512;
+    info.keyExpr = poolString(pool, le16(h + 508), le16(h + 510));
+    size_t forPos = le16(h + 504), forLen = le16(h + 506);
+    if (forPos == 0 && (h[14] & kOptFor)) forPos = info.keyExpr.size() + 1;
+    if (forPos > 0 && (forLen > 1 || (h[14] & kOptFor))) info.forExpr = poolString(pool, forPos, forLen);
+    bool typeKnown = h[24] == 'Q' && h[25] == 'B' && std::strchr("CNDL", h[26]) && h[26];
+    if (typeKnown) info.keyType = KeyType(h[26]);
+    tags_.push_back(std::make_unique<TagImpl>(*this, off, info, root));
+    tags_.back()->typeKnown = typeKnown;
+    return tags_.back().get();
+}
+
+CdxTag* FileImpl::tagAt(int index) {
+    return index >= 0 && size_t(index) < tags_.size() ? tags_[size_t(index)].get() : nullptr;
+}
+
+CdxTag* FileImpl::tag(std::string_view name) {
+    std::string n = upper(name);
+    for (auto& t : tags_)
+        if (t->info().name == n) return t.get();
+    return nullptr;
+}
+
+TagImpl* FileImpl::addTag(const TagInfo& given, uint32_t root) {
+    requireWritable();
+    TagInfo info = given;
+    info.name = upper(info.name);
+    uint32_t hdr = reserveEnd(2);
+    uint8_t h[1024];
+    writeHeader(h, info, root, false);
+    std::memcpy(slot(hdr, false).data.data(), h, kPageSize);
+    std::memcpy(slot(hdr + kPageSize, false).data.data(), h + kPageSize, kPageSize);
+    cache_[hdr].dirty = cache_[hdr + kPageSize].dirty = true;
+    std::vector<uint8_t> key(size_t(dir_->keyLength()), ' ');
+    std::memcpy(key.data(), info.name.data(), info.name.size());
+    dir_->insert(key, hdr);
+    tags_.push_back(std::make_unique<TagImpl>(*this, hdr, info, root));
+    tags_.back()->dirKey = key;
+    tags_.back()->typeKnown = true;
+    return tags_.back().get();
+}
+
+void FileImpl::dropTagPages(TagImpl& t) {
+    std::vector<uint32_t> pages;
+    t.collectPages(pages);
+    for (uint32_t p : pages) freePage(p);
+    freePage(t.headerOffset());
+    freePage(t.headerOffset() + kPageSize);
+}
+
+void FileImpl::dropTag(std::string_view name) {
+    requireWritable();
+    std::string n = upper(name);
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        TagImpl& t = *tags_[i];
+        if (t.info().name != n) continue;
+        dir_->remove(t.dirKey, t.headerOffset());
+        dropTagPages(t);
+        tags_.erase(tags_.begin() + ptrdiff_t(i));
+        return;
+    }
+}
+
+void FileImpl::removeAllTags() {
+    requireWritable();
+    initEmpty();
+}
+
+void FileImpl::checkTag(TagImpl& t, std::vector<uint8_t>& used, int64_t recordCount, std::vector<std::string>& out) {
+    const int kl = t.keyLength();
+    size_t faults = 0;
+    auto report = [&](const std::string& what, uint32_t page) {
+        if (++faults <= 20) out.push_back(what + t.where(page));
+        else if (faults == 21) out.push_back("further faults not listed" + t.where(page));
+    };
+    struct Item {
+        uint32_t off;
+        bool hasMax;
+        std::vector<uint8_t> key;
+        uint32_t recno;
+    };
+    const bool isDir = &t == dir_.get();
+    const bool coverage = recordCount >= 0 && !isDir;
+    std::vector<uint8_t> seen(coverage ? size_t(std::min<int64_t>(recordCount, 0xFFFFFFFFll)) + 1 : 0, 0);
+    std::vector<Item> level{{t.root(), false, {}, 0}};
+    Node n;
+    try {
+        for (int depth = 0; !level.empty(); ++depth) {
+            if (depth > 64) { report("tree deeper than any index can be", level[0].off); break; }
+            std::vector<Item> below;
+            std::vector<uint8_t> prevKey;
+            uint32_t prevRecno = 0;
+            int leafLevel = -1;
+            for (size_t i = 0; i < level.size(); ++i) {
+                const uint32_t off = level[i].off;
+                if (!validPage(off)) { report(off % kPageSize ? "page offset not on a 512-byte boundary" : "page outside the file", off); continue; }
+                if (used[off / kPageSize]) { report("page reached twice (a loop, or shared with another tag)", off); continue; }
+                used[off / kPageSize] = 1;
+                if (const char* err = decodeNode(page(off, &t), kl, t.pad(), n)) { report(err, off); continue; }
+                if ((depth == 0) != bool(n.attr & kAttrRoot)) report(depth == 0 ? "root node lacks the root flag" : "root flag on a node below the root", off);
+                if (leafLevel < 0) leafLevel = n.leaf();
+                else if (leafLevel != int(n.leaf())) report("leaf and interior nodes on one level", off);
+                uint32_t expLeft = i > 0 ? level[i - 1].off : kNoPage, expRight = i + 1 < level.size() ? level[i + 1].off : kNoPage;
+                if (n.left != expLeft) report("left sibling link " + std::to_string(n.left) + ", expected " + std::to_string(expLeft), off);
+                if (n.right != expRight) report("right sibling link " + std::to_string(n.right) + ", expected " + std::to_string(expRight), off);
+                if (n.size() == 0) {
+                    if (depth > 0 || !n.leaf()) report("node without keys", off);
+                    continue;
+                }
+                for (size_t k = 0; k < n.size(); ++k) {
+                    const uint8_t* key = n.key(k, kl);
+                    if (!prevKey.empty()) {
+                        int c = compareEntry(prevKey.data(), prevRecno, key, n.recnos[k], kl);
+                        if (c >= 0) report("keys out of order at entry " + std::to_string(k), off);
+                        else if (n.leaf() && t.info().unique && std::memcmp(prevKey.data(), key, size_t(kl)) == 0)
+                            report("duplicate key in a unique tag at entry " + std::to_string(k), off);
+                    }
+                    prevKey.assign(key, key + kl);
+                    prevRecno = n.recnos[k];
+                    if (!n.leaf()) below.push_back({n.children[k], true, prevKey, prevRecno});
+                    else if (coverage) {
+                        uint32_t r = n.recnos[k];
+                        if (r == 0 || r >= seen.size()) report("record number " + std::to_string(r) + " outside 1.." + std::to_string(recordCount), off);
+                        else if (seen[r] < 2) ++seen[r];
+                    }
+                }
+                if (level[i].hasMax && compareEntry(level[i].key.data(), level[i].recno, n.key(n.size() - 1, kl), n.recnos.back(), kl) != 0)
+                    report("parent key differs from the last key of the node", off);
+            }
+            level = std::move(below);
+        }
+    } catch (const XbaseError& e) {
+        out.push_back(e.what());
+    }
+    if (coverage) {
+        const bool mustCoverAll = t.info().forExpr.empty() && !t.info().unique;
+        int64_t missing = 0, doubled = 0;
+        uint32_t firstMissing = 0, firstDoubled = 0;
+        for (size_t r = 1; r < seen.size(); ++r) {
+            if (seen[r] == 0 && mustCoverAll && !missing++) firstMissing = uint32_t(r);
+            if (seen[r] > 1 && !doubled++) firstDoubled = uint32_t(r);
+        }
+        const std::string tagName = ", tag " + t.info().name;
+        if (missing) out.push_back(std::to_string(missing) + " records without a key (first " + std::to_string(firstMissing) + ")" + tagName);
+        if (doubled) out.push_back(std::to_string(doubled) + " records with more than one key (first " + std::to_string(firstDoubled) + ")" + tagName);
+    }
+}
+
+std::vector<std::string> FileImpl::check(int64_t recordCount) {
+    std::vector<std::string> out;
+    std::vector<uint8_t> used(pageCount(), 0);
+    used[0] = used[1] = 1;
+    for (auto& t : tags_) {
+        uint32_t h = t->headerOffset() / kPageSize;
+        if (used[h] || used[h + 1]) out.push_back("tag header overlaps another page, tag " + t->info().name);
+        used[h] = used[h + 1] = 1;
+    }
+    checkTag(*dir_, used, -1, out);
+    for (auto& t : tags_) checkTag(*t, used, recordCount, out);
+    uint64_t steps = 0;
+    for (uint32_t f = freeHead_; f != 0 && f != kNoPage; ++steps) {
+        const std::string at = ", free page at offset " + std::to_string(f);
+        if (!validPage(f)) { out.push_back("free list leads outside the file" + at); break; }
+        if (steps > pageCount()) { out.push_back("loop in the free list" + at); break; }
+        if (used[f / kPageSize] == 1) { out.push_back("free page is also in use" + at); break; }
+        used[f / kPageSize] = 2;
+        f = le32(page(f, nullptr));
+    }
+    return out;
+}
+
+} // namespace cdx
+
+std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, bool readOnly) {
+    int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) throw XbaseError(path, std::string("cannot open: ") + std::strerror(errno));
+    auto f = std::make_unique<FileImpl>(path, fd, readOnly);
+    f->load();
+    return f;
+}
+
+std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw XbaseError(path, std::string("cannot create: ") + std::strerror(errno));
+    auto f = std::make_unique<FileImpl>(path, fd, false);
+    f->initEmpty();
+    return f;
+}
+
+void fuzzCdxBytes(const uint8_t* data, size_t size) {
+    char path[] = "/tmp/qbfuzz-XXXXXX";
+    int fd = ::mkstemp(path);
+    if (fd < 0) return;
+    size_t done = 0;
+    while (done < size) {
+        ssize_t w = ::write(fd, data + done, size - done);
+        if (w <= 0) break;
+        done += size_t(w);
+    }
+    ::close(fd);
+    try {
+        auto f = CdxFile::open(path, true);
+        for (int i = 0; i < f->tagCount(); ++i) {
+            try {
+                auto c = f->tagAt(i)->cursor();
+                for (bool ok = c->first(); ok; ok = c->next()) {}
+                for (bool ok = c->last(); ok; ok = c->prev()) {}
+                const uint8_t probe[3] = {'M', 'A', 0};
+                c->seek(probe);
+            } catch (const XbaseError&) {
+            }
+        }
+        f->check(1000);
+    } catch (const XbaseError&) {
+    }
+    ::unlink(path);
+}
+
+} // namespace qb::xbase

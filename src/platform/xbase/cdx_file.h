@@ -1,0 +1,105 @@
+#pragma once
+// The compound index (.CDX) of a table: named tags, each a B-tree of keys in the
+// compact format of FoxPro. The table evaluates key expressions; this file only
+// knows keys as bytes of a fixed length and the record numbers they point to.
+
+#include "platform/xbase/error.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qb::xbase {
+
+enum class KeyType : char { Character = 'C', Numeric = 'N', Date = 'D', Logical = 'L' };
+
+struct TagInfo {
+    std::string name;        // upper case, at most 10 characters
+    std::string keyExpr;     // as stored
+    std::string forExpr;     // empty: no condition
+    KeyType keyType = KeyType::Character;
+    int keyLength = 0;
+    bool descending = false;
+    bool unique = false;
+};
+
+// Percentage callback for long operations (0..100).
+using Progress = std::function<void(int percent)>;
+
+class CdxTag;
+
+// Walks one tag in key order. Any insert or remove on the tag leaves cursors
+// invalid; reposition them with seekExact.
+class CdxCursor {
+public:
+    virtual ~CdxCursor() = default;
+    virtual bool first() = 0;
+    virtual bool last() = 0;
+    virtual bool next() = 0;       // false and invalid past the last key
+    virtual bool prev() = 0;       // false and invalid before the first key
+    // Positions at the first key whose first prefix.size() bytes are >= prefix
+    // (ascending order). Returns whether a key is there at all.
+    virtual bool seek(std::span<const uint8_t> prefix) = 0;
+    // Positions at exactly (key, recno); false when that entry does not exist.
+    virtual bool seekExact(std::span<const uint8_t> key, uint32_t recno) = 0;
+    virtual bool valid() const = 0;
+    virtual std::span<const uint8_t> key() const = 0;  // keyLength bytes, padding restored
+    virtual uint32_t recno() const = 0;
+};
+
+class CdxTag {
+public:
+    virtual ~CdxTag() = default;
+    virtual const TagInfo& info() const = 0;
+    virtual void insert(std::span<const uint8_t> key, uint32_t recno) = 0;
+    virtual void remove(std::span<const uint8_t> key, uint32_t recno) = 0;   // no-op if absent
+    virtual std::unique_ptr<CdxCursor> cursor() = 0;
+    // Corrects the key type of a tag written by another engine, which the file
+    // does not record and info() only guesses. It decides the byte that restores
+    // compressed trailing key bytes (blank, or zero for numeric and date keys).
+    // Nothing is written.
+    virtual void setKeyType(KeyType type) = 0;
+};
+
+// Builds a tag from keys given in any order, sorting in runs bounded by the
+// memory budget (spilled to a temporary file beside the index when needed).
+class CdxTagBuilder {
+public:
+    virtual ~CdxTagBuilder() = default;
+    virtual void add(std::span<const uint8_t> key, uint32_t recno) = 0;
+    // Writes the tag into the index and replaces any tag of the same name.
+    virtual CdxTag* finish(const Progress& progress = {}) = 0;
+};
+
+class CdxFile {
+public:
+    virtual ~CdxFile() = default;
+
+    // Throws XbaseError naming the file and the fault for anything unreadable.
+    static std::unique_ptr<CdxFile> open(const std::string& path, bool readOnly);
+    // A new empty compound index (an existing file is replaced).
+    static std::unique_ptr<CdxFile> create(const std::string& path);
+
+    virtual const std::string& path() const = 0;
+    virtual int tagCount() const = 0;
+    virtual CdxTag* tagAt(int index) = 0;               // in creation order (by header page offset)
+    virtual CdxTag* tag(std::string_view name) = 0;     // any case; nullptr when missing
+    virtual std::unique_ptr<CdxTagBuilder> buildTag(const TagInfo& info, size_t memoryBudget = 64u << 20) = 0;
+    virtual void dropTag(std::string_view name) = 0;
+    virtual void removeAllTags() = 0;                  // zap and pack rebuild from empty
+    virtual void flush() = 0;                          // write cached pages
+
+    // Structural check: every fault found, described with tag and page; empty when sound.
+    // With recordCount given, also that each tag holds exactly one key per record 1..recordCount.
+    virtual std::vector<std::string> check(int64_t recordCount = -1) = 0;
+};
+
+// Fuzzing entry: treats the bytes as an index file, opens it read-only, walks
+// every tag both ways and checks it. Faults of the file are caught; anything
+// else escaping is a bug.
+void fuzzCdxBytes(const uint8_t* data, size_t size);
+
+} // namespace qb::xbase

@@ -1,0 +1,158 @@
+#pragma once
+// Shared between the parts of the compound index: the open file with its page
+// cache, one tag's tree, and the cursor over it.
+
+#include "platform/xbase/cdx_file.h"
+#include "platform/xbase/cdx_page.h"
+
+#include <array>
+#include <unordered_map>
+
+namespace qb::xbase::cdx {
+
+class FileImpl;
+
+struct Step {
+    uint32_t page;
+    size_t index;
+};
+
+class TagImpl final : public CdxTag {
+public:
+    TagImpl(FileImpl& file, uint32_t headerOffset, TagInfo info, uint32_t root);
+
+    const TagInfo& info() const override { return info_; }
+    void insert(std::span<const uint8_t> key, uint32_t recno) override;
+    void remove(std::span<const uint8_t> key, uint32_t recno) override;
+    std::unique_ptr<CdxCursor> cursor() override;
+    void setKeyType(KeyType type) override;
+
+    FileImpl& file() { return file_; }
+    uint32_t headerOffset() const { return header_; }
+    uint32_t root() const { return root_; }
+    int keyLength() const { return info_.keyLength; }
+    uint8_t pad() const { return pad_; }
+
+    [[noreturn]] void fault(const std::string& what, uint32_t page) const;
+    std::string where(uint32_t page) const;
+    // Reads and decodes a node, throwing XbaseError when it is malformed.
+    void readNode(uint32_t off, Node& out) const;
+    // Walks from the root to a leaf, taking at each interior node the first entry
+    // for which before(key, recno) is false. Without clamp, returns kNoPage when
+    // every entry is before the target.
+    template <class Before>
+    uint32_t descend(Before before, bool clamp, std::vector<Step>* path) const;
+    uint32_t edgeLeaf(bool leftmost) const;
+    // Every page of the tree (bounded; faults stop the walk).
+    void collectPages(std::vector<uint32_t>& out) const;
+
+    std::vector<uint8_t> dirKey;   // this tag's key in the tag directory, as stored
+    bool typeKnown = false;        // written by us, or set by the table
+
+private:
+    void writeNode(uint32_t off, const Node& n);
+    void store(std::vector<Step>& path, size_t level, uint32_t off, Node& node);
+    void storeShrunk(std::vector<Step>& path, size_t level, uint32_t off, Node& node);
+    void updateParentMax(std::vector<Step>& path, size_t level, const Node& node);
+    void setRoot(uint32_t off);
+    void setSiblingLink(uint32_t page, bool leftLink, uint32_t value);
+
+    FileImpl& file_;
+    uint32_t header_;
+    uint32_t root_;
+    TagInfo info_;
+    uint8_t pad_;
+};
+
+class FileImpl final : public CdxFile {
+public:
+    FileImpl(std::string path, int fd, bool readOnly);
+    ~FileImpl() override;
+
+    void load();                     // parses header and tag directory
+    void initEmpty();                // writes a fresh header and empty directory
+
+    const std::string& path() const override { return path_; }
+    int tagCount() const override { return int(tags_.size()); }
+    CdxTag* tagAt(int index) override;
+    CdxTag* tag(std::string_view name) override;
+    std::unique_ptr<CdxTagBuilder> buildTag(const TagInfo& info, size_t memoryBudget) override;
+    void dropTag(std::string_view name) override;
+    void removeAllTags() override;
+    void flush() override;
+    std::vector<std::string> check(int64_t recordCount) override;
+
+    // Page access. The pointer stays valid until the next page call.
+    const uint8_t* page(uint32_t off, const TagImpl* tag);
+    uint8_t* writablePage(uint32_t off);
+    uint32_t allocPage();
+    void freePage(uint32_t off);
+    uint64_t pageCount() const { return fileSize_ / kPageSize; }
+    bool validPage(uint32_t off) const { return off % kPageSize == 0 && off >= kPageSize && uint64_t(off) + kPageSize <= fileSize_; }
+    void requireWritable() const;
+    [[noreturn]] void fail(const std::string& what) const;
+
+    // Bulk writes of new pages at the end, past the cache.
+    uint32_t reserveEnd(uint32_t pages);
+    void writeRaw(uint32_t off, const uint8_t* data, size_t size);
+    int fd() const { return fd_; }
+
+    // Adds a tag whose tree is already written; replaces one of the same name.
+    TagImpl* addTag(const TagInfo& info, uint32_t root);
+
+private:
+    struct Slot {
+        std::array<uint8_t, kPageSize> data;
+        bool dirty = false;
+    };
+    Slot& slot(uint32_t off, bool load);
+    void readAt(uint64_t off, uint8_t* buf, size_t size) const;
+    TagImpl* loadTag(const std::string& name, uint32_t headerOffset);
+    void dropTagPages(TagImpl& t);
+    void checkTag(TagImpl& t, std::vector<uint8_t>& used, int64_t recordCount, std::vector<std::string>& out);
+
+    std::string path_;
+    int fd_;
+    bool readOnly_;
+    uint64_t fileSize_ = 0;
+    uint32_t freeHead_ = 0;
+    std::unordered_map<uint32_t, Slot> cache_;
+    std::unique_ptr<TagImpl> dir_;
+    std::vector<std::unique_ptr<TagImpl>> tags_;   // by header offset
+};
+
+// Padding byte of keys of a type: blank for character and logical keys, zero
+// for the sortable doubles of numeric and date keys.
+inline uint8_t padFor(KeyType t) { return t == KeyType::Numeric || t == KeyType::Date ? 0x00 : 0x20; }
+
+template <class Before>
+uint32_t TagImpl::descend(Before before, bool clamp, std::vector<Step>* path) const {
+    const size_t kl = size_t(info_.keyLength);
+    const uint64_t maxDepth = std::min<uint64_t>(64, file_.pageCount());
+    uint32_t off = root_;
+    for (uint64_t depth = 0;; ++depth) {
+        if (depth > maxDepth) fault("loop between pages (the tree is deeper than the file allows)", off);
+        const uint8_t* p = file_.page(off, this);
+        uint16_t attr = le16(p);
+        size_t n = le16(p + 2);
+        if (attr > 3) fault("bad node attributes", off);
+        if (attr & kAttrLeaf) return off;
+        if (n == 0) fault("interior node without keys", off);
+        if (n > interiorCapacity(info_.keyLength)) fault("key count overflows the node", off);
+        size_t lo = 0, hi = n;
+        while (lo < hi) {
+            size_t mid = (lo + hi) / 2;
+            const uint8_t* e = p + kInteriorHeader + mid * (kl + 8);
+            if (before(e, be32(e + kl))) lo = mid + 1; else hi = mid;
+        }
+        if (lo == n) {
+            if (!clamp) return kNoPage;
+            lo = n - 1;
+        }
+        uint32_t child = be32(p + kInteriorHeader + lo * (kl + 8) + kl + 4);
+        if (path) path->push_back({off, lo});
+        off = child;
+    }
+}
+
+} // namespace qb::xbase::cdx

@@ -1,0 +1,60 @@
+#pragma once
+// A file opened by the engine: positioned reads and writes that either complete
+// or throw, and the operating-system locks that keep two programs from writing
+// one table at once.
+
+#include "platform/xbase/error.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qb::xbase {
+
+class File {
+public:
+    enum class Mode { ReadOnly, ReadWrite, Create };
+
+    File() = default;
+    File(const std::string& path, Mode mode);
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    bool isOpen() const { return fd_ >= 0; }
+    bool writable() const { return writable_; }
+    const std::string& path() const { return path_; }
+    void close();
+
+    // Reads exactly size bytes or throws naming what was being read.
+    void readAt(uint64_t offset, void* buffer, size_t size, const char* what) const;
+    // Reads what is there, up to size bytes; returns the count.
+    size_t readSome(uint64_t offset, void* buffer, size_t size) const;
+    void writeAt(uint64_t offset, const void* buffer, size_t size);
+    uint64_t size() const;
+    void truncate(uint64_t size);
+    void sync();
+
+    // Whole-file lock held while the file is open: exclusive keeps every other
+    // opener out, shared admits other shared openers. False when another holds it.
+    bool lockFile(bool exclusive);
+    // Byte-range lock on a region past any real data, so readers are never
+    // blocked; retried until the timeout. Locks are per open, not per process.
+    bool lockRegion(uint64_t offset, uint64_t length, int timeoutSeconds);
+    void unlockRegion(uint64_t offset, uint64_t length);
+
+private:
+    int fd_ = -1;
+    bool writable_ = false;
+    std::string path_;
+};
+
+bool fileExists(const std::string& path);
+// The existing file whose name matches path's last component in any case, or
+// path itself when none does: tables come from Windows, where case is ignored.
+std::string resolveCaseInsensitive(const std::string& path);
+// path with its extension (after the last '.' of the file name) replaced.
+std::string replaceExtension(const std::string& path, const std::string& extension);
+
+} // namespace qb::xbase

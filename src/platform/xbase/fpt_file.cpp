@@ -1,0 +1,127 @@
+#include "platform/xbase/fpt_file.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace qb::xbase {
+
+namespace {
+
+constexpr uint32_t kHeaderSize = 512;
+
+uint32_t be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+void putBe32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
+}
+
+uint32_t firstBlock(uint32_t blockSize) { return (kHeaderSize + blockSize - 1) / blockSize; }
+uint64_t blocksFor(uint64_t length, uint32_t blockSize) { return (length + 8 + blockSize - 1) / blockSize; }
+
+} // namespace
+
+FptFile::FptFile(File file) : file_(std::move(file))
+{
+    uint8_t head[8];
+    file_.readAt(0, head, sizeof head, "the memo file header");
+    nextFree_ = be32(head);
+    blockSize_ = uint32_t(head[6] << 8 | head[7]);
+    if (blockSize_ == 0)
+        throw XbaseError(path(), "memo block size is 0");
+    const uint64_t size = file_.size();
+    // A next-free block short of the end would let new memos overwrite old ones;
+    // one past the end is harmless. Both are put right when we write.
+    const uint64_t endBlock = (size + blockSize_ - 1) / blockSize_;
+    if (nextFree_ < firstBlock(blockSize_) || nextFree_ < endBlock)
+        nextFree_ = uint32_t(std::max<uint64_t>(endBlock, firstBlock(blockSize_)));
+}
+
+FptFile FptFile::create(const std::string& path, uint32_t blockSize)
+{
+    if (blockSize == 0 || blockSize > 65535)
+        throw XbaseError(path, "bad memo block size " + std::to_string(blockSize));
+    std::vector<uint8_t> head(kHeaderSize, 0);
+    putBe32(head.data(), firstBlock(blockSize));
+    head[6] = uint8_t(blockSize >> 8);
+    head[7] = uint8_t(blockSize);
+    File f(path, File::Mode::Create);
+    f.writeAt(0, head.data(), head.size());
+    uint64_t padded = uint64_t(firstBlock(blockSize)) * blockSize;
+    if (padded > kHeaderSize)
+        f.truncate(padded);
+    return FptFile(std::move(f));
+}
+
+std::string FptFile::read(uint32_t block) const
+{
+    if (block == 0)
+        return {};
+    const uint64_t offset = uint64_t(block) * blockSize_;
+    const uint64_t size = file_.size();
+    if (offset < kHeaderSize || offset + 8 > size)
+        throw XbaseError(path(), "memo block " + std::to_string(block) + " lies outside the file");
+    uint8_t head[8];
+    file_.readAt(offset, head, sizeof head, "a memo block header");
+    const uint64_t length = be32(head + 4);
+    if (length > size - offset - 8)
+        throw XbaseError(path(), "memo at block " + std::to_string(block) + " runs past the end of the file");
+    std::string text(length, '\0');
+    file_.readAt(offset + 8, text.data(), length, "a memo");
+    return text;
+}
+
+uint32_t FptFile::write(uint32_t oldBlock, std::string_view bytes)
+{
+    if (bytes.empty())
+        return 0;
+    if (bytes.size() > 0x7FFFFFF0u)
+        throw XbaseError(path(), "memo text is too long");
+    uint32_t block = 0;
+    if (oldBlock >= firstBlock(blockSize_) && oldBlock < nextFree_) {
+        uint8_t head[8];
+        const uint64_t offset = uint64_t(oldBlock) * blockSize_;
+        if (file_.readSome(offset, head, sizeof head) == sizeof head) {
+            const uint64_t oldLength = be32(head + 4);
+            const uint64_t oldEnd = uint64_t(oldBlock) + blocksFor(oldLength, blockSize_);
+            if (oldEnd <= nextFree_ && blocksFor(bytes.size(), blockSize_) <= blocksFor(oldLength, blockSize_))
+                block = oldBlock;
+        }
+    }
+    const bool append = block == 0;
+    if (append)
+        block = nextFree_;
+    const uint64_t blocks = blocksFor(bytes.size(), blockSize_);
+    if (uint64_t(block) + blocks > 0xFFFFFFFFu)
+        throw XbaseError(path(), "memo file is full");
+    std::vector<uint8_t> data(size_t(blocks * blockSize_), 0);
+    putBe32(data.data(), 1);
+    putBe32(data.data() + 4, uint32_t(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), data.begin() + 8);
+    // In place, only the bytes the memo uses are rewritten; at the end, whole
+    // blocks, so the file always ends on a block boundary.
+    file_.writeAt(uint64_t(block) * blockSize_, data.data(), append ? data.size() : bytes.size() + 8);
+    if (append) {
+        nextFree_ = uint32_t(block + blocks);
+        writeHeader();
+    }
+    return block;
+}
+
+void FptFile::clear()
+{
+    nextFree_ = firstBlock(blockSize_);
+    file_.truncate(uint64_t(nextFree_) * blockSize_);
+    writeHeader();
+}
+
+void FptFile::writeHeader()
+{
+    uint8_t head[4];
+    putBe32(head, nextFree_);
+    file_.writeAt(0, head, sizeof head);
+}
+
+} // namespace qb::xbase

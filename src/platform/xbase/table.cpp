@@ -1,0 +1,1377 @@
+#include "platform/xbase/table.h"
+
+#include "platform/xbase/codepage.h"
+#include "platform/xbase/expression.h"
+#include "platform/xbase/fpt_file.h"
+#include "platform/xbase/settings.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+namespace qb::xbase {
+
+// Evaluates expressions over one record buffer: the current record, the record
+// as it was before an edit, or a record inside a block read by a scan.
+class Table::Source final : public RecordSource {
+public:
+    explicit Source(const Table& table) : table_(table) {}
+    void point(const char* buffer, uint32_t recno)
+    {
+        buffer_ = buffer;
+        recno_ = recno;
+    }
+    int fieldCount() const override { return int(table_.dbf_->fields().size()); }
+    const Field& field(int index) const override { return table_.dbf_->fields()[size_t(index)]; }
+    int fieldIndex(std::string_view name) const override { return table_.fieldIndex(name); }
+    const char* recordBuffer() const override { return buffer_; }
+    uint32_t recordNumber() const override { return recno_; }
+    std::string memoBytes(int index) const override { return table_.memoOf(buffer_, index); }
+
+private:
+    const Table& table_;
+    const char* buffer_ = nullptr;
+    uint32_t recno_ = 0;
+};
+
+struct Table::Tag {
+    CdxTag* cdx = nullptr;
+    TagInfo info;
+    std::unique_ptr<Expression> key;   // null when the stored expression is beyond us
+    std::string keyError;
+    std::string canonical;
+};
+
+// Records that may pass a condition, found from index tags alone. When exact,
+// they are precisely the records that pass it (deleted marks aside).
+struct Table::Candidates {
+    std::vector<uint64_t> bits;
+    bool exact = true;
+};
+
+namespace {
+
+using Bits = std::vector<uint64_t>;
+
+void setBit(Bits& b, uint32_t recno)
+{
+    if (recno / 64 < b.size())
+        b[recno / 64] |= uint64_t(1) << (recno % 64);
+}
+bool testBit(const Bits& b, uint32_t recno) { return recno / 64 < b.size() && (b[recno / 64] >> (recno % 64)) & 1; }
+
+// A table's companions share its base name; the extension case follows the table's.
+std::string companion(const std::string& dbfPath, const char* upper, const char* lower)
+{
+    const auto slash = dbfPath.find_last_of('/');
+    const auto dot = dbfPath.find_last_of('.');
+    const bool lowerCase = dot != std::string::npos && (slash == std::string::npos || dot > slash) && dot + 1 < dbfPath.size() &&
+                           std::islower(static_cast<unsigned char>(dbfPath[dot + 1]));
+    return resolveCaseInsensitive(replaceExtension(dbfPath, lowerCase ? lower : upper));
+}
+
+std::string rtrim(std::string_view s)
+{
+    size_t n = s.size();
+    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0'))
+        --n;
+    return std::string(s.substr(0, n));
+}
+
+std::string trim(std::string_view s)
+{
+    size_t b = 0;
+    while (b < s.size() && s[b] == ' ')
+        ++b;
+    return rtrim(s.substr(b));
+}
+
+constexpr uint64_t kRecordLockBase = 0x40000000;  // past any real table, as FoxPro does
+constexpr uint32_t kScanBlock = 256 * 1024;
+constexpr size_t kMaxKeyLength = 240;
+
+} // namespace
+
+Table::~Table()
+{
+    try {
+        if (cdx_)
+            cdx_->flush();
+    } catch (const XbaseError&) {
+    }
+    unlockRecord();
+}
+
+std::unique_ptr<Table> Table::create(const std::string& path, const std::vector<FieldDef>& fields)
+{
+    std::unique_ptr<Table> t(new Table);
+    t->dbf_ = std::make_unique<DbfFile>(DbfFile::create(path, fields));
+    if (!t->dbf_->file().lockFile(true))
+        throw XbaseError(path, "the table is in use by another program");
+    if (t->dbf_->hasMemo())
+        t->fpt_ = std::make_unique<FptFile>(FptFile::create(replaceExtension(path, ".FPT"), uint32_t(engineSettings().memoBlockSize)));
+    t->buffer_.resize(t->dbf_->recordLength());
+    t->source_ = std::make_unique<Source>(*t);
+    t->setEof();
+    return t;
+}
+
+std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
+{
+    const std::string path = resolveCaseInsensitive(requested);
+    if (!fileExists(path))
+        throw XbaseError(requested, "file not found");
+    std::unique_ptr<Table> t(new Table);
+    t->readOnly_ = mode == OpenMode::ReadOnly;
+    t->shared_ = mode != OpenMode::Exclusive;
+    File file(path, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite);
+    if (!file.lockFile(mode == OpenMode::Exclusive))
+        throw XbaseError(path, "the table is in use by another program");
+    t->dbf_ = std::make_unique<DbfFile>(std::move(file));
+    if (!t->dbf_->writableLayout())
+        t->readOnly_ = true;
+    if (t->dbf_->hasMemo()) {
+        const std::string fpt = companion(path, ".FPT", ".fpt");
+        if (!fileExists(fpt))
+            throw XbaseError(fpt, "memo file not found");
+        t->fpt_ = std::make_unique<FptFile>(File(fpt, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite));
+    }
+    t->buffer_.resize(t->dbf_->recordLength());
+    t->source_ = std::make_unique<Source>(*t);
+
+    const std::string cdx = companion(path, ".CDX", ".cdx");
+    if (fileExists(cdx))
+        t->openIndex(cdx);
+
+    // Records the header had not counted yet get their keys now, so the index
+    // stays whole after an interrupted append.
+    const int64_t was = t->dbf_->reconciledFrom();
+    if (was >= 0 && !t->readOnly_) {
+        if (uint32_t(was) < t->dbf_->recordCount() && t->indexError_.empty()) {
+            std::vector<char> rec(t->dbf_->recordLength());
+            Source src(*t);
+            for (uint32_t r = uint32_t(was) + 1; r <= t->dbf_->recordCount(); ++r) {
+                t->dbf_->readRecord(r, rec.data());
+                src.point(rec.data(), r);
+                for (const auto& tag : t->tags_) {
+                    if (!tag->key)
+                        continue;
+                    std::vector<uint8_t> key(size_t(tag->info.keyLength));
+                    tag->key->evalKey(src, key.data());
+                    // The crash may have come after the keys were written.
+                    if (!tag->cdx->cursor()->seekExact(key, r))
+                        tag->cdx->insert(key, r);
+                }
+            }
+            t->cdx_->flush();
+        }
+        t->dbf_->setRecordCount(t->dbf_->recordCount());
+    }
+    t->first();
+    return t;
+}
+
+void Table::openIndex(const std::string& cdxPath)
+{
+    try {
+        cdx_ = CdxFile::open(cdxPath, readOnly_);
+        attachTags();
+    } catch (const XbaseError& e) {
+        cdx_.reset();
+        tags_.clear();
+        indexError_ = e.what();
+    }
+}
+
+void Table::attachTags()
+{
+    tags_.clear();
+    if (!cdx_)
+        return;
+    for (int i = 0; i < cdx_->tagCount(); ++i) {
+        auto tag = std::make_unique<Tag>();
+        tag->cdx = cdx_->tagAt(i);
+        tag->info = tag->cdx->info();
+        try {
+            tag->key = std::make_unique<Expression>(Expression::compile(tag->info.keyExpr, *source_));
+            tag->canonical = tag->key->canonical();
+            switch (tag->key->type()) {
+            case ValueType::Character: tag->info.keyType = KeyType::Character; break;
+            case ValueType::Numeric: tag->info.keyType = KeyType::Numeric; break;
+            case ValueType::Date: tag->info.keyType = KeyType::Date; break;
+            case ValueType::Logical: tag->info.keyType = KeyType::Logical; break;
+            }
+            const int width = tag->key->width();
+            if (width != tag->info.keyLength) {
+                tag->keyError = "key expression is " + std::to_string(width) + " wide but the tag holds " +
+                                std::to_string(tag->info.keyLength) + "-byte keys";
+                tag->key.reset();
+            }
+        } catch (const XbaseError& e) {
+            tag->keyError = e.what();
+            tag->key.reset();
+        }
+        tags_.push_back(std::move(tag));
+    }
+}
+
+const std::string& Table::path() const { return dbf_->path(); }
+uint8_t Table::version() const { return dbf_->version(); }
+uint8_t Table::codePage() const { return dbf_->codePage(); }
+int Table::fieldCount() const { return int(dbf_->fields().size()); }
+const Field& Table::field(int index) const { return dbf_->fields().at(size_t(index)); }
+uint32_t Table::recordCount() const { return dbf_->recordCount(); }
+bool Table::countWasReconciled() const { return dbf_->reconciledFrom() >= 0; }
+
+int Table::fieldIndex(std::string_view name) const
+{
+    const auto& fields = dbf_->fields();
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (equalsIgnoreCase(fields[i].name, name))
+            return int(i);
+    return -1;
+}
+
+std::vector<FieldDef> Table::fieldDefs() const
+{
+    std::vector<FieldDef> out;
+    for (const Field& f : dbf_->fields())
+        out.push_back({f.name, f.type, f.length, f.decimals});
+    return out;
+}
+
+int Table::fieldOrThrow(std::string_view name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw XbaseError(path(), "no field named " + std::string(name));
+    return i;
+}
+
+void Table::requireWritable() const
+{
+    if (readOnly_)
+        throw XbaseError(path(), "the table is open read-only");
+    for (const auto& tag : tags_)
+        if (!tag->key)
+            throw XbaseError(path(), "index tag " + tag->info.name + " cannot be kept up to date: " + tag->keyError);
+}
+
+void Table::requireEditing() const
+{
+    if (state_ == State::Browse)
+        throw XbaseError(path(), "the record is not being edited");
+}
+
+// ---- orders ----------------------------------------------------------------
+
+int Table::tagCount() const { return int(tags_.size()); }
+
+TagInfo Table::tagInfo(int number) const
+{
+    if (number < 1 || number > tagCount())
+        throw XbaseError(path(), "no tag number " + std::to_string(number));
+    return tags_[size_t(number - 1)]->info;
+}
+
+std::string Table::currentOrderName() const { return order_ ? tags_[size_t(order_ - 1)]->info.name : std::string(); }
+
+std::string Table::indexFileName() const { return cdx_ ? cdx_->path() : std::string(); }
+
+int Table::selectOrder(std::string_view name)
+{
+    for (size_t i = 0; i < tags_.size(); ++i)
+        if (equalsIgnoreCase(tags_[i]->info.name, name))
+            return selectOrder(int(i + 1));
+    return 0;
+}
+
+int Table::selectOrder(int number)
+{
+    if (number < 0 || number > tagCount() || (number > 0 && !tags_[size_t(number - 1)]->key))
+        return 0;
+    order_ = number;
+    cursor_ = number ? tags_[size_t(number - 1)]->cdx->cursor() : nullptr;
+    if (!eof_ && recno_ > 0 && number > 0)
+        positionCursor();
+    return number;
+}
+
+void Table::closeIndexes()
+{
+    if (cdx_)
+        cdx_->flush();
+    cursor_.reset();
+    order_ = 0;
+    tags_.clear();
+    cdx_.reset();
+}
+
+int Table::createTag(const std::string& name, const std::string& keyExpr, const Progress& progress)
+{
+    createTags({{name, keyExpr}}, progress);
+    return selectOrder(name);
+}
+
+void Table::createTags(const std::vector<TagSpec>& specs, const Progress& progress)
+{
+    requireWritable();
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before building tags");
+    for (const TagSpec& s : specs) {
+        if (s.name.empty() || s.name.size() > 10)
+            throw XbaseError(path(), "tag name '" + s.name + "' must be 1 to 10 characters");
+    }
+    buildTags(specs, progress, 0, 100);
+}
+
+void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progress, int from, int to)
+{
+    struct Build {
+        TagSpec spec;
+        std::unique_ptr<Expression> key;
+        std::unique_ptr<CdxTagBuilder> builder;
+        std::vector<uint8_t> buffer;
+    };
+    std::vector<Build> builds;
+    for (const TagSpec& s : specs) {
+        Build b;
+        b.spec = s;
+        b.spec.name = asciiUpper(s.name);
+        b.key = std::make_unique<Expression>(Expression::compile(s.keyExpr, *source_));
+        if (b.key->width() < 1 || size_t(b.key->width()) > kMaxKeyLength)
+            throw XbaseError(path(), "key of tag " + b.spec.name + " is " + std::to_string(b.key->width()) + " wide; at most 240 is allowed");
+        builds.push_back(std::move(b));
+    }
+    if (!cdx_) {
+        const std::string cdxPath = replaceExtension(path(), ".CDX");
+        cdx_ = CdxFile::create(cdxPath);
+        dbf_->setStructuralIndex(true);
+        indexError_.clear();
+    }
+    const size_t budget = std::max<size_t>((96u << 20) / std::max<size_t>(builds.size(), 1), 1u << 20);
+    for (Build& b : builds) {
+        TagInfo info;
+        info.name = b.spec.name;
+        info.keyExpr = b.spec.keyExpr;
+        info.keyLength = b.key->width();
+        switch (b.key->type()) {
+        case ValueType::Character: info.keyType = KeyType::Character; break;
+        case ValueType::Numeric: info.keyType = KeyType::Numeric; break;
+        case ValueType::Date: info.keyType = KeyType::Date; break;
+        case ValueType::Logical: info.keyType = KeyType::Logical; break;
+        }
+        b.builder = cdx_->buildTag(info, budget);
+        b.buffer.resize(size_t(info.keyLength));
+    }
+
+    // One pass over the records feeds every builder.
+    const uint32_t count = dbf_->recordCount();
+    const uint32_t recLen = dbf_->recordLength();
+    const uint32_t perBlock = std::max<uint32_t>(1, kScanBlock / recLen);
+    std::vector<char> block(size_t(perBlock) * recLen);
+    Source scan(*this);
+    const int scanTo = from + (to - from) / 2;
+    int reported = -1;
+    for (uint32_t r = 1; r <= count;) {
+        const uint32_t got = dbf_->readRecords(r, perBlock, block.data());
+        if (got == 0)
+            throw XbaseError(path(), "cannot read record " + std::to_string(r));
+        for (uint32_t i = 0; i < got; ++i) {
+            scan.point(block.data() + size_t(i) * recLen, r + i);
+            for (Build& b : builds) {
+                b.key->evalKey(scan, b.buffer.data());
+                b.builder->add(b.buffer, r + i);
+            }
+        }
+        r += got;
+        const int pct = from + int(int64_t(scanTo - from) * (r - 1) / std::max<uint32_t>(count, 1));
+        if (progress && pct != reported)
+            progress(reported = pct);
+    }
+    for (size_t i = 0; i < builds.size(); ++i) {
+        builds[i].builder->finish();
+        const int pct = scanTo + int((to - scanTo) * int64_t(i + 1) / int64_t(builds.size()));
+        if (progress && pct != reported)
+            progress(reported = pct);
+    }
+    cdx_->flush();
+    const std::string current = currentOrderName();
+    attachTags();
+    order_ = 0;
+    cursor_.reset();
+    if (!current.empty())
+        selectOrder(current);
+}
+
+void Table::reindex(const Progress& progress)
+{
+    std::vector<TagSpec> specs;
+    if (!tags_.empty()) {
+        for (const auto& t : tags_)
+            specs.push_back({t->info.name, t->info.keyExpr});
+    }
+    if (specs.empty())
+        return;
+    requireWritable();
+    // Rebuilt from scratch: a damaged index must not be trusted for its layout.
+    cdx_ = CdxFile::create(cdx_->path());
+    tags_.clear();
+    cursor_.reset();
+    const int order = order_;
+    order_ = 0;
+    buildTags(specs, progress, 0, 100);
+    selectOrder(order);
+    first();
+}
+
+// ---- record access ---------------------------------------------------------
+
+void Table::readCurrent(uint32_t recno)
+{
+    dbf_->readRecord(recno, buffer_.data());
+    recno_ = recno;
+    bof_ = eof_ = false;
+}
+
+void Table::setEof()
+{
+    dbf_->blankRecord(buffer_.data());
+    recno_ = dbf_->recordCount() + 1;
+    eof_ = true;
+    bof_ = dbf_->recordCount() == 0;
+}
+
+void Table::setBof()
+{
+    // Before the first record FoxPro stays on the first one with BOF set.
+    const bool empty = !first();
+    bof_ = true;
+    if (empty)
+        setEof();
+}
+
+bool Table::visible(const char* buffer, uint32_t recno) const
+{
+    if (engineSettings().skipDeleted && buffer[0] == '*')
+        return false;
+    if (filter_) {
+        if (filterBits_ && !testBit(*filterBits_, recno))
+            return false;
+        source_->point(buffer, recno);
+        if (!filter_->evalLogical(*source_))
+            return false;
+    }
+    return true;
+}
+
+bool Table::positionCursor()
+{
+    Tag& tag = *tags_[size_t(order_ - 1)];
+    std::vector<uint8_t> key(size_t(tag.info.keyLength));
+    source_->point(buffer_.data(), recno_);
+    tag.key->evalKey(*source_, key.data());
+    return cursor_->seekExact(key, recno_);
+}
+
+// Moves to the next visible record in the current order, from the current one
+// or from an end.
+bool Table::walk(bool forward, bool fromEnd)
+{
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before moving");
+    std::vector<char> rec(dbf_->recordLength());
+    if (order_ == 0) {
+        const uint32_t count = dbf_->recordCount();
+        int64_t r = fromEnd ? (forward ? 1 : int64_t(count)) : int64_t(recno_) + (forward ? 1 : -1);
+        if (!fromEnd && eof_ && !forward)
+            r = int64_t(count);
+        for (; r >= 1 && r <= int64_t(count); r += forward ? 1 : -1) {
+            if (filterBits_ && !testBit(*filterBits_, uint32_t(r)))
+                continue;
+            dbf_->readRecord(uint32_t(r), rec.data());
+            if (visible(rec.data(), uint32_t(r))) {
+                std::copy(rec.begin(), rec.end(), buffer_.begin());
+                recno_ = uint32_t(r);
+                bof_ = eof_ = false;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool ok;
+    if (fromEnd)
+        ok = forward ? cursor_->first() : cursor_->last();
+    else if (eof_ && !forward)
+        ok = cursor_->last();
+    else {
+        if (!cursor_->valid() || cursor_->recno() != recno_)
+            positionCursor();
+        ok = cursor_->valid() && (forward ? cursor_->next() : cursor_->prev());
+    }
+    for (; ok; ok = forward ? cursor_->next() : cursor_->prev()) {
+        const uint32_t r = cursor_->recno();
+        if (r < 1 || r > dbf_->recordCount())
+            continue;
+        if (filterBits_ && !testBit(*filterBits_, r))
+            continue;
+        dbf_->readRecord(r, rec.data());
+        if (visible(rec.data(), r)) {
+            std::copy(rec.begin(), rec.end(), buffer_.begin());
+            recno_ = r;
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Table::first()
+{
+    if (walk(true, true))
+        return true;
+    setEof();
+    bof_ = true;
+    return false;
+}
+
+bool Table::last()
+{
+    if (walk(false, true))
+        return true;
+    setEof();
+    bof_ = true;
+    return false;
+}
+
+bool Table::next()
+{
+    if (eof_)
+        return false;
+    if (walk(true, false))
+        return true;
+    setEof();
+    return false;
+}
+
+bool Table::prior()
+{
+    if (bof_ && !eof_)
+        return false;
+    if (walk(false, false))
+        return true;
+    setBof();
+    return false;
+}
+
+bool Table::go(uint32_t recno)
+{
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before moving");
+    if (recno < 1 || recno > dbf_->recordCount()) {
+        setEof();
+        return false;
+    }
+    readCurrent(recno);
+    if (order_)
+        positionCursor();
+    return true;
+}
+
+bool Table::seek(std::string_view utf8Key)
+{
+    if (order_ == 0)
+        throw XbaseError(path(), "seek needs an index order");
+    Tag& tag = *tags_[size_t(order_ - 1)];
+    if (tag.info.keyType == KeyType::Numeric || tag.info.keyType == KeyType::Date)
+        return seek(std::strtod(std::string(utf8Key).c_str(), nullptr));
+    std::string key = utf8ToCp1252(utf8Key);
+    if (key.size() > size_t(tag.info.keyLength))
+        key.resize(size_t(tag.info.keyLength));
+    if (engineSettings().exact)
+        key.resize(size_t(tag.info.keyLength), ' ');
+    const std::span<const uint8_t> prefix(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before moving");
+    std::vector<char> rec(dbf_->recordLength());
+    for (bool ok = cursor_->seek(prefix); ok; ok = cursor_->next()) {
+        const uint32_t r = cursor_->recno();
+        if (r < 1 || r > dbf_->recordCount() || (filterBits_ && !testBit(*filterBits_, r)))
+            continue;
+        dbf_->readRecord(r, rec.data());
+        if (!visible(rec.data(), r))
+            continue;
+        const auto k = cursor_->key();
+        const bool found = std::equal(prefix.begin(), prefix.end(), k.begin());
+        if (found || engineSettings().softSeek) {
+            std::copy(rec.begin(), rec.end(), buffer_.begin());
+            recno_ = r;
+            bof_ = eof_ = false;
+            return found;
+        }
+        break;
+    }
+    setEof();
+    return false;
+}
+
+bool Table::seek(double key)
+{
+    if (order_ == 0)
+        throw XbaseError(path(), "seek needs an index order");
+    uint8_t k[8];
+    encodeNumericKey(key, k);
+    const std::span<const uint8_t> prefix(k, 8);
+    std::vector<char> rec(dbf_->recordLength());
+    for (bool ok = cursor_->seek(prefix); ok; ok = cursor_->next()) {
+        const uint32_t r = cursor_->recno();
+        if (r < 1 || r > dbf_->recordCount())
+            continue;
+        dbf_->readRecord(r, rec.data());
+        if (!visible(rec.data(), r))
+            continue;
+        const bool found = std::equal(prefix.begin(), prefix.end(), cursor_->key().begin());
+        if (found || engineSettings().softSeek) {
+            std::copy(rec.begin(), rec.end(), buffer_.begin());
+            recno_ = r;
+            bof_ = eof_ = false;
+            return found;
+        }
+        break;
+    }
+    setEof();
+    return false;
+}
+
+// ---- query -----------------------------------------------------------------
+
+namespace {
+
+bool startsWith(std::span<const uint8_t> key, const std::string& prefix)
+{
+    return key.size() >= prefix.size() && std::memcmp(key.data(), prefix.data(), prefix.size()) == 0;
+}
+
+int compareKey(std::span<const uint8_t> key, const std::string& bound)
+{
+    return std::memcmp(key.data(), bound.data(), std::min(key.size(), bound.size()));
+}
+
+} // namespace
+
+std::optional<Table::Candidates> Table::plan(const Expression& expr)
+{
+    const uint32_t count = dbf_->recordCount();
+    const size_t words = count / 64 + 1;
+    auto all = [&] {
+        Bits b(words, ~uint64_t(0));
+        b[0] &= ~uint64_t(1);  // record 0 does not exist
+        const uint32_t tail = (count + 1) % 64;
+        if (tail)
+            b[words - 1] &= (uint64_t(1) << tail) - 1;
+        return b;
+    };
+
+    // The records whose key in tag lies in the range the comparison describes.
+    auto range = [&](const Tag& tag, CompareOp op, const Value& c, Bits& out) -> bool {
+        std::string bound;
+        bool prefixOnly = false;
+        switch (tag.info.keyType) {
+        case KeyType::Character:
+            if (c.type != ValueType::Character || c.text.size() > size_t(tag.info.keyLength))
+                return false;
+            if ((op == CompareOp::Equal || op == CompareOp::NotEqual) && !engineSettings().exact) {
+                // "begins with": blanks at the end of the constant would be
+                // compared against a trimmed value, which the key cannot show
+                if (!c.text.empty() && c.text.back() == ' ')
+                    return false;
+                bound = c.text;
+                prefixOnly = true;
+            } else if (op == CompareOp::ExactEqual) {
+                return false;
+            } else {
+                bound = c.text;
+                bound.resize(size_t(tag.info.keyLength), ' ');
+            }
+            break;
+        case KeyType::Numeric:
+        case KeyType::Date:
+            if ((tag.info.keyType == KeyType::Date) != (c.type == ValueType::Date) || c.type == ValueType::Character ||
+                c.type == ValueType::Logical)
+                return false;
+            bound.resize(8);
+            encodeNumericKey(c.number, reinterpret_cast<uint8_t*>(bound.data()));
+            break;
+        case KeyType::Logical:
+            return false;
+        }
+        auto cur = tag.cdx->cursor();
+        auto mark = [&](bool ok, auto&& inRange, bool stopOutside) {
+            for (; ok; ok = cur->next()) {
+                if (inRange(cur->key()))
+                    setBit(out, cur->recno());
+                else if (stopOutside)
+                    break;
+            }
+        };
+        const std::span<const uint8_t> b(reinterpret_cast<const uint8_t*>(bound.data()), bound.size());
+        switch (op) {
+        case CompareOp::Equal:
+        case CompareOp::ExactEqual:
+        case CompareOp::NotEqual:
+            if (prefixOnly)
+                mark(cur->seek(b), [&](auto k) { return startsWith(k, bound); }, true);
+            else
+                mark(cur->seek(b), [&](auto k) { return compareKey(k, bound) == 0; }, true);
+            if (op == CompareOp::NotEqual) {
+                Bits a = all();
+                for (size_t i = 0; i < words; ++i)
+                    out[i] = a[i] & ~out[i];
+            }
+            break;
+        case CompareOp::Less:
+            mark(cur->first(), [&](auto k) { return compareKey(k, bound) < 0; }, true);
+            break;
+        case CompareOp::LessEqual:
+            mark(cur->first(), [&](auto k) { return compareKey(k, bound) <= 0; }, true);
+            break;
+        case CompareOp::Greater:
+            mark(cur->seek(b), [&](auto k) { return compareKey(k, bound) > 0; }, false);
+            break;
+        case CompareOp::GreaterEqual:
+            mark(cur->seek(b), [](auto) { return true; }, false);
+            break;
+        }
+        return true;
+    };
+
+    auto findTag = [&](const std::string& canonical) -> const Tag* {
+        for (const auto& t : tags_)
+            if (t->key && t->canonical == canonical && t->info.forExpr.empty())
+                return t.get();
+        return nullptr;
+    };
+
+    std::function<std::optional<Candidates>(const QueryNode&)> walkPlan = [&](const QueryNode& n) -> std::optional<Candidates> {
+        switch (n.kind) {
+        case QueryNode::Kind::Compare: {
+            const Tag* tag = findTag(n.canonical);
+            if (!tag)
+                return std::nullopt;
+            Candidates c;
+            c.bits.assign(words, 0);
+            if (!range(*tag, n.op, n.constant, c.bits))
+                return std::nullopt;
+            return c;
+        }
+        case QueryNode::Kind::Bool: {
+            const Tag* tag = findTag(n.canonical);
+            if (!tag || tag->info.keyType != KeyType::Logical)
+                return std::nullopt;
+            Candidates c;
+            c.bits.assign(words, 0);
+            auto cur = tag->cdx->cursor();
+            const uint8_t t = 'T';
+            for (bool ok = cur->seek({&t, 1}); ok && cur->key()[0] == 'T'; ok = cur->next())
+                setBit(c.bits, cur->recno());
+            return c;
+        }
+        case QueryNode::Kind::Not: {
+            auto inner = walkPlan(n.children.at(0));
+            if (!inner || !inner->exact)
+                return std::nullopt;
+            Bits a = all();
+            for (size_t i = 0; i < words; ++i)
+                inner->bits[i] = a[i] & ~inner->bits[i];
+            return inner;
+        }
+        case QueryNode::Kind::And: {
+            std::optional<Candidates> acc;
+            bool exact = true;
+            for (const QueryNode& child : n.children) {
+                auto c = walkPlan(child);
+                if (!c) {
+                    exact = false;
+                    continue;
+                }
+                exact = exact && c->exact;
+                if (!acc)
+                    acc = std::move(c);
+                else
+                    for (size_t i = 0; i < words; ++i)
+                        acc->bits[i] &= c->bits[i];
+            }
+            if (acc)
+                acc->exact = exact;
+            return acc;
+        }
+        case QueryNode::Kind::Or: {
+            std::optional<Candidates> acc;
+            for (const QueryNode& child : n.children) {
+                auto c = walkPlan(child);
+                if (!c)
+                    return std::nullopt;
+                if (!acc)
+                    acc = std::move(c);
+                else {
+                    for (size_t i = 0; i < words; ++i)
+                        acc->bits[i] |= c->bits[i];
+                    acc->exact = acc->exact && c->exact;
+                }
+            }
+            return acc;
+        }
+        case QueryNode::Kind::Opaque:
+            return std::nullopt;
+        }
+        return std::nullopt;
+    };
+    if (tags_.empty())
+        return std::nullopt;
+    return walkPlan(expr.queryPlan());
+}
+
+// Counts visible records passing expr (all visible records without one),
+// reading only candidates, or none at all when the index answers exactly.
+uint32_t Table::countWith(const Expression* expr, const Candidates* candidates)
+{
+    const bool skipDeleted = engineSettings().skipDeleted;
+    lastCountUsedIndex_ = candidates != nullptr;
+    if (candidates && candidates->exact) {
+        Bits bits = candidates->bits;
+        bool marksKnown = !skipDeleted;
+        if (skipDeleted) {
+            for (const auto& t : tags_) {
+                if (!t->key || t->canonical != "DELETED()" || t->info.keyType != KeyType::Logical)
+                    continue;
+                auto cur = t->cdx->cursor();
+                const uint8_t yes = 'T';
+                for (bool ok = cur->seek({&yes, 1}); ok && cur->key()[0] == 'T'; ok = cur->next()) {
+                    const uint32_t r = cur->recno();
+                    if (r / 64 < bits.size())
+                        bits[r / 64] &= ~(uint64_t(1) << (r % 64));
+                }
+                marksKnown = true;
+                break;
+            }
+        }
+        uint32_t n = 0;
+        if (marksKnown) {
+            for (uint64_t w : bits)
+                n += uint32_t(std::popcount(w));
+            return n;
+        }
+        // Without a tag on DELETED() only the candidates' marks need reading.
+        char mark;
+        for (uint32_t r = 1; r <= dbf_->recordCount(); ++r) {
+            if (!testBit(bits, r))
+                continue;
+            dbf_->file().readAt(uint64_t(dbf_->headerLength()) + uint64_t(r - 1) * dbf_->recordLength(), &mark, 1, "a record");
+            if (mark != '*')
+                ++n;
+        }
+        return n;
+    }
+
+    const uint32_t count = dbf_->recordCount();
+    const uint32_t recLen = dbf_->recordLength();
+    const uint32_t perBlock = std::max<uint32_t>(1, kScanBlock / recLen);
+    std::vector<char> block(size_t(perBlock) * recLen);
+    Source scan(*this);
+    uint32_t n = 0;
+    for (uint32_t r = 1; r <= count;) {
+        if (candidates && r % 64 == 0 && candidates->bits[r / 64] == 0 && r + 63 <= count) {
+            r += 64;
+            continue;
+        }
+        const uint32_t got = dbf_->readRecords(r, perBlock, block.data());
+        if (got == 0)
+            break;
+        for (uint32_t i = 0; i < got; ++i) {
+            const char* rec = block.data() + size_t(i) * recLen;
+            if (candidates && !testBit(candidates->bits, r + i))
+                continue;
+            if (skipDeleted && rec[0] == '*')
+                continue;
+            if (expr) {
+                scan.point(rec, r + i);
+                if (!expr->evalLogical(scan))
+                    continue;
+            }
+            ++n;
+        }
+        r += got;
+    }
+    return n;
+}
+
+uint32_t Table::setFilter(std::string_view text)
+{
+    if (text.size() > 255)
+        throw ExprError("Expression too long", 255);
+    if (trim(text).empty()) {
+        filter_.reset();
+        filterBits_.reset();
+        filterText_.clear();
+        return countFiltered();
+    }
+    auto expr = std::make_unique<Expression>(Expression::compile(utf8ToCp1252(text), *source_));
+    if (expr->type() != ValueType::Logical)
+        throw ExprError("A filter must be a logical expression", 0);
+    filter_ = std::move(expr);
+    filterText_ = std::string(text);
+    auto candidates = plan(*filter_);
+    filterBits_ = candidates ? std::make_unique<Bits>(std::move(candidates->bits)) : nullptr;
+    const uint32_t n = countFiltered();
+    return n;
+}
+
+uint32_t Table::countFiltered()
+{
+    if (!filter_)
+        return countWith(nullptr, nullptr);
+    auto candidates = plan(*filter_);
+    return countWith(filter_.get(), candidates ? &*candidates : nullptr);
+}
+
+uint32_t Table::count(std::string_view text)
+{
+    Expression expr = Expression::compile(utf8ToCp1252(text), *source_);
+    if (expr.type() != ValueType::Logical)
+        throw ExprError("A condition must be a logical expression", 0);
+    auto candidates = plan(expr);
+    return countWith(&expr, candidates ? &*candidates : nullptr);
+}
+
+// ---- editing ---------------------------------------------------------------
+
+void Table::lockRecord(uint32_t recno)
+{
+    if (!shared_ || lockedRecord_ == recno)
+        return;
+    unlockRecord();
+    if (!dbf_->file().lockRegion(kRecordLockBase + recno, 1, engineSettings().lockTimeoutSeconds))
+        throw LockError(path(), "record " + std::to_string(recno) + " is locked by another user");
+    lockedRecord_ = recno;
+}
+
+void Table::unlockRecord()
+{
+    if (lockedRecord_ && dbf_) {
+        dbf_->file().unlockRegion(kRecordLockBase + lockedRecord_, 1);
+        lockedRecord_ = 0;
+    }
+}
+
+void Table::appendBlank()
+{
+    requireWritable();
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before appending");
+    dbf_->blankRecord(buffer_.data());
+    original_.clear();
+    pendingMemos_.clear();
+    recno_ = dbf_->recordCount() + 1;
+    bof_ = eof_ = false;
+    state_ = State::Append;
+}
+
+void Table::edit()
+{
+    requireWritable();
+    if (state_ != State::Browse)
+        return;
+    if (eof_ || recno_ < 1 || recno_ > dbf_->recordCount())
+        throw XbaseError(path(), "there is no current record to edit");
+    lockRecord(recno_);
+    // Re-read under the lock: another user may have changed it since we moved here.
+    dbf_->readRecord(recno_, buffer_.data());
+    original_ = buffer_;
+    pendingMemos_.clear();
+    state_ = State::Edit;
+}
+
+void Table::cancel()
+{
+    if (state_ == State::Edit)
+        buffer_ = original_;
+    const bool wasAppend = state_ == State::Append;
+    state_ = State::Browse;
+    pendingMemos_.clear();
+    unlockRecord();
+    if (wasAppend)
+        last();
+}
+
+void Table::post()
+{
+    if (state_ == State::Browse)
+        return;
+    for (auto& [index, text] : pendingMemos_) {
+        const Field& f = dbf_->fields()[size_t(index)];
+        const uint32_t old = state_ == State::Edit ? memoBlock(original_.data(), f) : 0;
+        setMemoBlock(buffer_.data(), f, fpt_->write(old, text));
+    }
+    pendingMemos_.clear();
+    if (state_ == State::Append) {
+        const uint32_t recno = dbf_->appendRecord(buffer_.data());
+        updateKeys(nullptr, buffer_.data(), recno);
+        recno_ = recno;
+        if (filterBits_) {
+            filterBits_->resize(recno / 64 + 1, 0);
+            setBit(*filterBits_, recno);
+        }
+    } else {
+        dbf_->writeRecord(recno_, buffer_.data());
+        updateKeys(original_.data(), buffer_.data(), recno_);
+        if (filterBits_)
+            setBit(*filterBits_, recno_);
+    }
+    if (cdx_)
+        cdx_->flush();
+    state_ = State::Browse;
+    unlockRecord();
+    if (order_)
+        positionCursor();
+}
+
+void Table::updateKeys(const char* before, const char* after, uint32_t recno)
+{
+    Source src(*this);
+    for (const auto& tag : tags_) {
+        if (!tag->key)
+            continue;
+        const size_t len = size_t(tag->info.keyLength);
+        std::vector<uint8_t> oldKey(len), newKey(len);
+        src.point(after, recno);
+        tag->key->evalKey(src, newKey.data());
+        if (before) {
+            src.point(before, recno);
+            tag->key->evalKey(src, oldKey.data());
+            if (oldKey == newKey)
+                continue;
+            tag->cdx->remove(oldKey, recno);
+        }
+        tag->cdx->insert(newKey, recno);
+    }
+}
+
+void Table::deleteRecord()
+{
+    const bool wasBrowsing = state_ == State::Browse;
+    if (wasBrowsing)
+        edit();
+    buffer_[0] = '*';
+    if (wasBrowsing)
+        post();
+}
+
+void Table::recall()
+{
+    const bool wasBrowsing = state_ == State::Browse;
+    if (wasBrowsing)
+        edit();
+    buffer_[0] = ' ';
+    if (wasBrowsing)
+        post();
+}
+
+bool Table::deleted() const { return !eof_ && buffer_[0] == '*'; }
+
+void Table::pack(const Progress& progress)
+{
+    requireWritable();
+    if (shared_)
+        throw XbaseError(path(), "packing needs the table open exclusively");
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before packing");
+    const uint32_t count = dbf_->recordCount();
+    const uint32_t recLen = dbf_->recordLength();
+    std::vector<char> rec(recLen);
+    uint32_t kept = 0;
+    int reported = -1;
+    for (uint32_t r = 1; r <= count; ++r) {
+        dbf_->readRecord(r, rec.data());
+        if (rec[0] != '*') {
+            ++kept;
+            if (kept != r)
+                dbf_->writeRecord(kept, rec.data());
+        }
+        const int pct = tags_.empty() ? int(int64_t(100) * r / count) : int(int64_t(50) * r / count);
+        if (progress && pct != reported)
+            progress(reported = pct);
+    }
+    dbf_->setRecordCount(kept);
+    if (!tags_.empty()) {
+        std::vector<TagSpec> specs;
+        for (const auto& t : tags_)
+            specs.push_back({t->info.name, t->info.keyExpr});
+        const int order = order_;
+        cdx_->removeAllTags();
+        tags_.clear();
+        cursor_.reset();
+        order_ = 0;
+        buildTags(specs, progress, 50, 100);
+        selectOrder(order);
+    }
+    first();
+}
+
+void Table::zap()
+{
+    requireWritable();
+    if (shared_)
+        throw XbaseError(path(), "zapping needs the table open exclusively");
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before zapping");
+    dbf_->setRecordCount(0);
+    if (fpt_)
+        fpt_->clear();
+    if (!tags_.empty()) {
+        std::vector<TagSpec> specs;
+        for (const auto& t : tags_)
+            specs.push_back({t->info.name, t->info.keyExpr});
+        const int order = order_;
+        cdx_->removeAllTags();
+        tags_.clear();
+        cursor_.reset();
+        order_ = 0;
+        buildTags(specs, {}, 0, 100);
+        selectOrder(order);
+    }
+    setEof();
+    bof_ = true;
+}
+
+// ---- fields ----------------------------------------------------------------
+
+uint32_t Table::memoBlock(const char* buffer, const Field& f) const
+{
+    const char* p = buffer + f.offset;
+    if (f.length == 4) {
+        const auto* u = reinterpret_cast<const uint8_t*>(p);
+        return u[0] | (u[1] << 8) | (u[2] << 16) | (uint32_t(u[3]) << 24);
+    }
+    uint64_t block = 0;
+    for (int i = 0; i < f.length; ++i) {
+        if (p[i] == ' ' || p[i] == '\0')
+            continue;
+        if (p[i] < '0' || p[i] > '9')
+            throw XbaseError(path(), "memo field " + f.name + " holds a bad block number");
+        block = block * 10 + uint64_t(p[i] - '0');
+        if (block > 0xFFFFFFFFu)
+            throw XbaseError(path(), "memo field " + f.name + " holds a bad block number");
+    }
+    return uint32_t(block);
+}
+
+void Table::setMemoBlock(char* buffer, const Field& f, uint32_t block)
+{
+    char* p = buffer + f.offset;
+    if (f.length == 4) {
+        for (int i = 0; i < 4; ++i)
+            p[i] = char(uint8_t(block >> (8 * i)));
+        return;
+    }
+    std::memset(p, ' ', f.length);
+    if (block == 0)
+        return;
+    const std::string digits = std::to_string(block);
+    if (digits.size() > f.length)
+        throw XbaseError(path(), "memo block number does not fit field " + f.name);
+    std::memcpy(p + f.length - digits.size(), digits.data(), digits.size());
+}
+
+std::string Table::memoOf(const char* buffer, int index) const
+{
+    const Field& f = dbf_->fields()[size_t(index)];
+    if (buffer == buffer_.data()) {
+        const auto it = pendingMemos_.find(index);
+        if (it != pendingMemos_.end())
+            return it->second;
+    }
+    const uint32_t block = memoBlock(buffer, f);
+    if (block == 0)
+        return {};
+    if (!fpt_)
+        throw XbaseError(path(), "memo field " + f.name + " but no memo file");
+    return fpt_->read(block);
+}
+
+std::string Table::raw(std::string_view name) const
+{
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    return std::string(buffer_.data() + f.offset, f.length);
+}
+
+std::string Table::text(std::string_view name) const
+{
+    const int index = fieldOrThrow(name);
+    const Field& f = dbf_->fields()[size_t(index)];
+    switch (f.type) {
+    case 'M':
+        return cp1252ToUtf8(memoOf(buffer_.data(), index));
+    case 'N':
+    case 'F':
+        return trim(std::string_view(buffer_.data() + f.offset, f.length));
+    case 'C':
+    case 'D':
+    case 'L':
+        return cp1252ToUtf8(rtrim(std::string_view(buffer_.data() + f.offset, f.length)));
+    default:
+        return rtrim(std::string_view(buffer_.data() + f.offset, f.length));
+    }
+}
+
+bool Table::logical(std::string_view name) const
+{
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    const char c = buffer_[f.offset];
+    return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
+
+double Table::number(std::string_view name) const
+{
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    const std::string s = trim(std::string_view(buffer_.data() + f.offset, f.length));
+    return s.empty() ? 0.0 : std::strtod(s.c_str(), nullptr);
+}
+
+std::string Table::memo(std::string_view name) const
+{
+    const int index = fieldOrThrow(name);
+    if (dbf_->fields()[size_t(index)].type != 'M')
+        throw XbaseError(path(), "field " + std::string(name) + " is not a memo");
+    return cp1252ToUtf8(memoOf(buffer_.data(), index));
+}
+
+void Table::setText(std::string_view name, std::string_view utf8)
+{
+    requireEditing();
+    const int index = fieldOrThrow(name);
+    const Field& f = dbf_->fields()[size_t(index)];
+    switch (f.type) {
+    case 'M':
+        setMemo(name, utf8);
+        return;
+    case 'N':
+    case 'F': {
+        const std::string s = trim(utf8);
+        setNumber(name, s.empty() ? 0.0 : std::strtod(s.c_str(), nullptr));
+        if (s.empty())
+            std::memset(buffer_.data() + f.offset, ' ', f.length);
+        return;
+    }
+    case 'L':
+        setLogical(name, !utf8.empty() && std::strchr("TtYy", utf8[0]));
+        return;
+    default: {
+        std::string bytes = utf8ToCp1252(utf8);
+        bytes.resize(f.length, ' ');
+        std::memcpy(buffer_.data() + f.offset, bytes.data(), f.length);
+    }
+    }
+}
+
+void Table::setLogical(std::string_view name, bool value)
+{
+    requireEditing();
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    if (f.type != 'L')
+        throw XbaseError(path(), "field " + f.name + " is not logical");
+    buffer_[f.offset] = value ? 'T' : 'F';
+}
+
+void Table::setNumber(std::string_view name, double value)
+{
+    requireEditing();
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    if (f.type != 'N' && f.type != 'F')
+        throw XbaseError(path(), "field " + f.name + " is not numeric");
+    if (!std::isfinite(value))
+        throw XbaseError(path(), "field " + f.name + ": not a number");
+    char text[64];
+    std::snprintf(text, sizeof text, "%*.*f", int(f.length), int(f.decimals), value);
+    if (std::strlen(text) > f.length)
+        throw XbaseError(path(), "value " + trim(text) + " does not fit field " + f.name);
+    std::memcpy(buffer_.data() + f.offset, text, f.length);
+}
+
+void Table::setMemo(std::string_view name, std::string_view utf8)
+{
+    requireEditing();
+    const int index = fieldOrThrow(name);
+    if (dbf_->fields()[size_t(index)].type != 'M')
+        throw XbaseError(path(), "field " + std::string(name) + " is not a memo");
+    if (!fpt_)
+        throw XbaseError(path(), "the table has no memo file");
+    pendingMemos_[index] = utf8ToCp1252(utf8);
+}
+
+// ---- check -----------------------------------------------------------------
+
+std::vector<std::string> Table::check()
+{
+    std::vector<std::string> faults;
+    if (dbf_->reconciledFrom() >= 0 && readOnly_)
+        faults.push_back(path() + ": header counts " + std::to_string(dbf_->reconciledFrom()) + " records but the file holds " +
+                         std::to_string(dbf_->recordCount()));
+    const uint64_t expected = uint64_t(dbf_->headerLength()) + uint64_t(dbf_->recordCount()) * dbf_->recordLength();
+    const uint64_t size = dbf_->file().size();
+    if (size != expected && size != expected + 1)
+        faults.push_back(path() + ": file is " + std::to_string(size) + " bytes, expected " + std::to_string(expected + 1));
+    if (!indexError_.empty())
+        faults.push_back(indexError_);
+
+    std::vector<char> rec(dbf_->recordLength());
+    size_t reported = 0;
+    for (uint32_t r = 1; r <= dbf_->recordCount() && reported < 50; ++r) {
+        dbf_->readRecord(r, rec.data());
+        if (rec[0] != ' ' && rec[0] != '*') {
+            faults.push_back(path() + ": record " + std::to_string(r) + " has a bad deleted mark");
+            ++reported;
+        }
+        for (size_t i = 0; i < dbf_->fields().size(); ++i) {
+            if (dbf_->fields()[i].type != 'M')
+                continue;
+            try {
+                memoOf(rec.data(), int(i));
+            } catch (const XbaseError& e) {
+                faults.push_back(std::string(e.what()) + " (record " + std::to_string(r) + ")");
+                ++reported;
+            }
+        }
+    }
+    if (!cdx_)
+        return faults;
+    for (const std::string& f : cdx_->check(dbf_->recordCount()))
+        faults.push_back(f);
+    Source src(*this);
+    for (const auto& tag : tags_) {
+        if (!tag->key) {
+            faults.push_back(cdx_->path() + ": tag " + tag->info.name + ": " + tag->keyError);
+            continue;
+        }
+        std::vector<uint8_t> key(size_t(tag->info.keyLength));
+        auto cur = tag->cdx->cursor();
+        size_t bad = 0;
+        for (bool ok = cur->first(); ok && bad < 10; ok = cur->next()) {
+            const uint32_t r = cur->recno();
+            if (r < 1 || r > dbf_->recordCount())
+                continue;   // reported by the index check
+            dbf_->readRecord(r, rec.data());
+            src.point(rec.data(), r);
+            tag->key->evalKey(src, key.data());
+            if (!std::equal(key.begin(), key.end(), cur->key().begin())) {
+                faults.push_back(cdx_->path() + ": tag " + tag->info.name + ": key of record " + std::to_string(r) +
+                                 " does not match the record");
+                ++bad;
+            }
+        }
+    }
+    return faults;
+}
+
+} // namespace qb::xbase

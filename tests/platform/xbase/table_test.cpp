@@ -1,0 +1,360 @@
+#include "platform/xbase/settings.h"
+#include "platform/xbase/table.h"
+#include "test_support.h"
+
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+namespace qb::xbase::test {
+namespace {
+
+const std::vector<FieldDef> kPeople = {
+    {"LNAME", 'C', 20, 0}, {"FNAME", 'C', 15, 0}, {"STATE", 'C', 2, 0}, {"AGE", 'N', 3, 0},
+    {"BALANCE", 'N', 9, 2}, {"ISDEL", 'L', 1, 0}, {"BORN", 'D', 8, 0}, {"MEMO", 'M', 10, 0},
+};
+
+struct Person {
+    const char* lname;
+    const char* fname;
+    const char* state;
+    double age;
+    bool isdel;
+};
+
+const Person kRows[] = {
+    {"Smith", "Anna", "CA", 34, false}, {"smithers", "Bob", "NY", 51, false}, {"Jones", "Carl", "CA", 28, true},
+    {"Müller", "Dörte", "TX", 45, false}, {"Adams", "Eve", "ca", 19, false},  {"Smith", "Zed", "CA", 70, false},
+};
+
+class TableTest : public ::testing::Test {
+protected:
+    void SetUp() override { engineSettings() = EngineSettings{}; }
+    void TearDown() override { engineSettings() = EngineSettings{}; }
+
+    std::unique_ptr<Table> makePeople()
+    {
+        auto t = Table::create(dir.file("PEOPLE.DBF"), kPeople);
+        for (const Person& p : kRows) {
+            t->appendBlank();
+            t->setText("LNAME", p.lname);
+            t->setText("fname", p.fname);
+            t->setText("STATE", p.state);
+            t->setNumber("AGE", p.age);
+            t->setNumber("BALANCE", p.age * 10.5);
+            t->setLogical("ISDEL", p.isdel);
+            t->setText("BORN", "19700101");
+            t->post();
+        }
+        t->createTags({{"LNAME", "UPPER(LNAME)+UPPER(FNAME)"},
+                       {"STATE", "UPPER(STATE)"},
+                       {"AGE", "AGE"},
+                       {"ISDEL", "ISDEL"},
+                       {"DELETED", "DELETED()"}});
+        return t;
+    }
+
+    std::vector<uint32_t> walk(Table& t)
+    {
+        std::vector<uint32_t> out;
+        for (bool ok = t.first(); ok; ok = t.next())
+            out.push_back(t.recno());
+        return out;
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(TableTest, ValuesRoundTripThroughTheFiles)
+{
+    const std::string longMemo = std::string(5000, 'x') + "\r\nEnde: é";
+    {
+        auto t = makePeople();
+        t->go(4);
+        t->edit();
+        t->setMemo("MEMO", longMemo);
+        t->post();
+        t->go(1);
+        t->edit();
+        t->setMemo("MEMO", "short");
+        t->post();
+    }
+    auto t = Table::open(dir.file("people.dbf"), OpenMode::ReadOnly);
+    EXPECT_EQ(t->version(), 0xF5);
+    EXPECT_EQ(t->recordCount(), 6u);
+    ASSERT_TRUE(t->go(4));
+    EXPECT_EQ(t->text("LNAME"), "Müller");
+    EXPECT_EQ(t->raw("LNAME").substr(0, 7), std::string("M\xFCller "));
+    EXPECT_EQ(t->text("FNAME"), "Dörte");
+    EXPECT_EQ(t->number("AGE"), 45);
+    EXPECT_EQ(t->text("BALANCE"), "472.50");
+    EXPECT_FALSE(t->logical("ISDEL"));
+    EXPECT_EQ(t->text("BORN"), "19700101");
+    EXPECT_EQ(t->memo("MEMO"), longMemo);
+    t->go(1);
+    EXPECT_EQ(t->memo("MEMO"), "short");
+    t->go(2);
+    EXPECT_EQ(t->memo("MEMO"), "");
+    EXPECT_TRUE(t->check().empty());
+}
+
+TEST_F(TableTest, MemoRewrittenInPlaceWhenItFits)
+{
+    auto t = makePeople();
+    t->go(1);
+    t->edit();
+    t->setMemo("MEMO", std::string(100, 'a'));
+    t->post();
+    const auto size = std::filesystem::file_size(dir.file("PEOPLE.FPT"));
+    t->edit();
+    t->setMemo("MEMO", std::string(90, 'b'));
+    t->post();
+    EXPECT_EQ(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
+    t->edit();
+    t->setMemo("MEMO", std::string(1000, 'c'));
+    t->post();
+    EXPECT_GT(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
+    EXPECT_EQ(t->memo("MEMO"), std::string(1000, 'c'));
+}
+
+TEST_F(TableTest, OrdersFiltersAndSeeks)
+{
+    auto t = makePeople();
+    ASSERT_GT(t->selectOrder("lname"), 0);
+    EXPECT_EQ(walk(*t), (std::vector<uint32_t>{5, 3, 4, 1, 6, 2}));
+    EXPECT_TRUE(t->seek("SMITH"));
+    EXPECT_EQ(t->recno(), 1u);
+    EXPECT_TRUE(t->next());
+    EXPECT_EQ(t->recno(), 6u);
+    EXPECT_FALSE(t->seek("SMYTH"));
+    EXPECT_TRUE(t->eof());
+    engineSettings().softSeek = true;
+    EXPECT_FALSE(t->seek("SMITHA"));
+    EXPECT_EQ(t->recno(), 2u);
+    engineSettings().softSeek = false;
+
+    EXPECT_EQ(t->setFilter("UPPER(STATE)=\"CA\" .and. !ISDEL"), 3u);
+    EXPECT_TRUE(t->lastCountUsedIndex());
+    EXPECT_EQ(walk(*t), (std::vector<uint32_t>{5, 1, 6}));
+    EXPECT_TRUE(t->last());
+    EXPECT_EQ(t->recno(), 6u);
+    EXPECT_TRUE(t->prior());
+    EXPECT_EQ(t->recno(), 1u);
+
+    t->selectOrder(0);
+    EXPECT_EQ(walk(*t), (std::vector<uint32_t>{1, 5, 6}));
+    EXPECT_EQ(t->setFilter("AGE >= 45 .and. AGE < 70"), 2u);
+    EXPECT_EQ(walk(*t), (std::vector<uint32_t>{2, 4}));
+    EXPECT_EQ(t->setFilter(""), 6u);
+}
+
+// The index answers a count only where it can; either way the answer must be
+// the one a full read gives.
+TEST_F(TableTest, CountsThroughTagsMatchFullScans)
+{
+    auto t = makePeople();
+    t->go(2);
+    t->deleteRecord();
+    const char* conditions[] = {
+        "UPPER(STATE)=\"CA\"", "UPPER(STATE)=\"CA\" .and. !ISDEL", "ISDEL", "!ISDEL .or. AGE > 60",
+        "UPPER(LNAME)+UPPER(FNAME) = \"SMITH\"", "UPPER(LNAME)+UPPER(FNAME) >= \"M\"", "AGE < 45", "AGE <= 45",
+        "AGE > 28", "UPPER(STATE) <> \"CA\"", "not ISDEL and LNAME = \"S\"", "DELETED()",
+    };
+    for (bool skip : {true, false}) {
+        engineSettings().skipDeleted = skip;
+        for (const char* c : conditions) {
+            const uint32_t indexed = t->count(c);
+            uint32_t scanned = 0;
+            t->selectOrder(0);
+            t->setFilter(c);
+            for (bool ok = t->first(); ok; ok = t->next())
+                ++scanned;
+            t->setFilter("");
+            EXPECT_EQ(indexed, scanned) << c << " skipDeleted=" << skip;
+        }
+    }
+}
+
+TEST_F(TableTest, EditsKeepTagsCurrent)
+{
+    auto t = makePeople();
+    t->selectOrder("STATE");
+    t->go(2);
+    t->edit();
+    t->setText("STATE", "AA");
+    t->post();
+    EXPECT_TRUE(t->first());
+    EXPECT_EQ(t->recno(), 2u);
+    t->appendBlank();
+    t->setText("LNAME", "Zulu");
+    t->setText("STATE", "A");
+    t->post();
+    EXPECT_EQ(t->recno(), 7u);
+    EXPECT_TRUE(t->first());
+    EXPECT_EQ(t->recno(), 7u);
+    t->go(1);
+    t->deleteRecord();
+    EXPECT_EQ(t->count("UPPER(STATE)=\"CA\""), 3u);
+    EXPECT_TRUE(t->check().empty()) << t->check().front();
+
+    t->pack();
+    EXPECT_EQ(t->recordCount(), 6u);
+    EXPECT_EQ(t->count("UPPER(STATE)=\"CA\""), 3u);
+    EXPECT_TRUE(t->check().empty());
+    t->zap();
+    EXPECT_EQ(t->recordCount(), 0u);
+    EXPECT_FALSE(t->first());
+    EXPECT_TRUE(t->eof());
+    EXPECT_TRUE(t->check().empty());
+}
+
+TEST_F(TableTest, CancelDiscardsAppendAndEdit)
+{
+    auto t = makePeople();
+    t->appendBlank();
+    t->setText("LNAME", "Ghost");
+    t->cancel();
+    EXPECT_EQ(t->recordCount(), 6u);
+    t->go(1);
+    t->edit();
+    t->setText("LNAME", "Changed");
+    t->setMemo("MEMO", "never");
+    t->cancel();
+    EXPECT_EQ(t->text("LNAME"), "Smith");
+    EXPECT_EQ(t->memo("MEMO"), "");
+    EXPECT_THROW(t->setText("LNAME", "x"), XbaseError);
+}
+
+TEST_F(TableTest, InterruptedAppendIsTakenBackOnOpen)
+{
+    {
+        auto t = makePeople();
+    }
+    // The header still says 4 records, as after a crash between writing the
+    // records and the header.
+    std::string bytes = readFile(dir.file("PEOPLE.DBF"));
+    bytes[4] = 4;
+    writeFile(dir.file("PEOPLE.DBF"), bytes);
+    auto t = Table::open(dir.file("PEOPLE.DBF"));
+    EXPECT_TRUE(t->countWasReconciled());
+    EXPECT_EQ(t->recordCount(), 6u);
+    t->go(6);
+    EXPECT_EQ(t->text("FNAME"), "Zed");
+    for (const auto& fault : t->check())
+        ADD_FAILURE() << fault;
+    t.reset();
+    EXPECT_EQ(readFile(dir.file("PEOPLE.DBF"))[4], 6);
+}
+
+TEST_F(TableTest, ExclusiveOpenKeepsOthersOutAndSharedEditsLock)
+{
+    makePeople();
+    {
+        auto t = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Exclusive);
+        EXPECT_THROW(Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared), XbaseError);
+    }
+    engineSettings().lockTimeoutSeconds = 0;
+    auto a = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared);
+    auto b = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared);
+    EXPECT_THROW(Table::open(dir.file("PEOPLE.DBF"), OpenMode::Exclusive), XbaseError);
+    a->go(3);
+    a->edit();
+    b->go(3);
+    EXPECT_THROW(b->edit(), LockError);
+    b->go(2);
+    EXPECT_NO_THROW(b->edit());
+    b->cancel();
+    a->cancel();
+    b->go(3);
+    EXPECT_NO_THROW(b->edit());
+}
+
+TEST_F(TableTest, DamagedTablesAreRefusedWithTheFault)
+{
+    {
+        auto t = Table::create(dir.file("GOOD.DBF"), kPeople);
+        t->appendBlank();
+        t->setMemo("MEMO", "hello");
+        t->post();
+    }
+    const std::string good = readFile(dir.file("GOOD.DBF"));
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> damage;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"truncated header", [](std::string& b) { b.resize(20); }, "file ends inside the table header"},
+        {"version byte", [](std::string& b) { b[0] = 0x55; }, "unknown version byte 0x55"},
+        {"header length", [](std::string& b) { b[8] = char(0xFF); b[9] = 0x7F; }, "bad header length"},
+        {"record length", [](std::string& b) { b[10] = 0; b[11] = 0; }, "bad record length"},
+        {"field type", [](std::string& b) { b[32 + 11] = 'X'; }, "unknown field type 'X' in field LNAME"},
+        {"no terminator", [](std::string& b) { b[32 + 32 * 8] = 'Z'; }, "field"},
+        {"field width", [](std::string& b) { b[32 + 16] = char(250); }, "outside the record"},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = good;
+        c.damage(bytes);
+        writeFile(dir.file("BAD.DBF"), bytes);
+        std::filesystem::copy_file(dir.file("GOOD.FPT"), dir.file("BAD.FPT"), std::filesystem::copy_options::overwrite_existing);
+        try {
+            Table::open(dir.file("BAD.DBF"));
+            ADD_FAILURE() << c.name << " opened";
+        } catch (const XbaseError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.fault), std::string::npos) << c.name << ": " << e.what();
+            EXPECT_NE(std::string(e.what()).find("BAD.DBF"), std::string::npos) << c.name;
+        }
+        EXPECT_EQ(readFile(dir.file("BAD.DBF")), bytes) << c.name << " was written to";
+    }
+
+    // A memo pointer past the end of the memo file is a read error, not a crash.
+    std::string bytes = good;
+    const size_t memoAt = readFile(dir.file("GOOD.DBF")).size() - 1 - 10;
+    std::memcpy(bytes.data() + memoAt, "    999999", 10);
+    writeFile(dir.file("BAD.DBF"), bytes);
+    auto t = Table::open(dir.file("BAD.DBF"), OpenMode::ReadOnly);
+    t->go(1);
+    EXPECT_THROW(t->memo("MEMO"), XbaseError);
+    EXPECT_FALSE(t->check().empty());
+}
+
+// Tables written by another FoxPro-compatible engine: counts and orders as it reported them.
+TEST_F(TableTest, ForeignTablesGiveTheCountsAndOrdersTheirEngineReported)
+{
+    const auto facts = expectedFacts();
+    for (const char* set : {"addr500", "vfp200"}) {
+        SCOPED_TRACE(set);
+        const auto& f = facts.at(set);
+        engineSettings().skipDeleted = false;
+        auto t = Table::open(fixture(std::string("xbase-independent/") + set + "/addr.dbf"), OpenMode::ReadOnly);
+        EXPECT_EQ(std::to_string(t->recordCount()), f.at("records"));
+        EXPECT_EQ(t->tagCount(), 26);
+        for (const auto& [key, value] : f) {
+            if (key.rfind("count ", 0) == 0) {
+                EXPECT_EQ(std::to_string(t->count(key.substr(6))), value) << key;
+            } else if (key.rfind("order ", 0) == 0) {
+                const std::string tag = key.substr(6, key.find(' ', 6) - 6);
+                ASSERT_GT(t->selectOrder(tag), 0) << tag;
+                std::string got;
+                int n = 0;
+                for (bool ok = t->first(); ok && n < 25; ok = t->next(), ++n)
+                    got += std::to_string(t->recno()) + " ";
+                EXPECT_EQ(got, value) << key;
+            }
+        }
+        engineSettings().skipDeleted = true;
+        uint32_t marked = 0;
+        for (uint32_t r = 1; r <= t->recordCount(); ++r) {
+            t->go(r);
+            marked += t->deleted();
+        }
+        EXPECT_EQ(std::to_string(marked), f.at("deleted_marked"));
+        t->go(t->recordCount());
+        EXPECT_EQ(t->text("LNAME"), "Müller");
+        EXPECT_NE(t->memo("MEMO").find("é"), std::string::npos);
+        EXPECT_TRUE(t->check().empty()) << t->check().front();
+    }
+}
+
+} // namespace
+} // namespace qb::xbase::test
