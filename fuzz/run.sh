@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 300),
-# two at a time. Seeds come from the test tables and the regression inputs;
+# two at a time. Seeds are the small files in fuzz/seeds and the regression inputs;
 # a crash leaves its input in fuzz/crashes/TARGET/.
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -17,11 +17,8 @@ cmake --build "$build" --target $(printf 'fuzz_%s ' "${targets[@]}")
 seed() {
   local target=$1 dir=fuzz/corpus-work/$1
   mkdir -p "$dir" "fuzz/crashes/$target"
-  cp -n fuzz/regressions/"$target"/* "$dir"/ 2>/dev/null || true
+  cp -n fuzz/regressions/"$target"/* fuzz/seeds/"$target"/* "$dir"/ 2>/dev/null || true
   case $target in
-    dbf) find tests/data -iname '*.dbf' -size -400k -exec cp -n {} "$dir"/ \; ;;
-    fpt) find tests/data -iname '*.fpt' -exec cp -n {} "$dir"/ \; ;;
-    cdx) find tests/data -iname '*.cdx' -size -200k -exec cp -n {} "$dir"/ \; ;;
     expr) printf 'UPPER(STATE)="CA" .and. !ISDEL' >"$dir/seed1"
           printf 'IIF(EMPTY(LNAME),STR(AGE,5,1),SUBSTR(LNAME-FNAME,2,3))$"AB"' >"$dir/seed2"
           printf 'DTOS(CTOD("12/31/1999")+1)=="20000101" .or. VAL("12")>=AGE' >"$dir/seed3" ;;
@@ -34,7 +31,7 @@ run() {
   seed "$target"
   echo "fuzzing $target for ${seconds}s"
   if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -max_len=400000 -artifact_prefix="fuzz/crashes/$target/" "fuzz/corpus-work/$target" \
+      -max_len=65536 -artifact_prefix="fuzz/crashes/$target/" "fuzz/corpus-work/$target" \
       >"fuzz/corpus-work/$target.log" 2>&1; then
     echo "fuzz_$target FAILED: see fuzz/corpus-work/$target.log and fuzz/crashes/$target/"
     status=1

@@ -221,7 +221,7 @@ public:
         maxRecno_ = std::max(maxRecno_, recno);
         ++total_;
         // Entries are counted twice: the sort needs a scratch copy.
-        if (arena_.capacity() + 2 * ents_.capacity() * sizeof(Entry) >= budget_) spill();
+        if (arena_.size() + 2 * ents_.size() * sizeof(Entry) >= budget_) spill();
     }
 
     CdxTag* finish(const Progress& progress) override {

@@ -38,7 +38,7 @@ public:
 
     bool seek(std::span<const uint8_t> prefix) override {
         const size_t n = std::min(prefix.size(), size_t(tag_.keyLength()));
-        auto before = [&](const uint8_t* k, uint32_t) { return std::memcmp(k, prefix.data(), n) < 0; };
+        auto before = [&](const uint8_t* k, uint32_t) { return n > 0 && std::memcmp(k, prefix.data(), n) < 0; };
         uint32_t off = tag_.descend(before, false, nullptr);
         if (off == kNoPage) return invalidate();
         if (!load(off)) return invalidate();

@@ -214,6 +214,9 @@ DbfFile DbfFile::create(const std::string& path, const std::vector<FieldDef>& de
     header.push_back(0x1A);
 
     File f(path, File::Mode::Create);
+    if (!f.lockFile(true))
+        throw XbaseError(path, "the table is in use by another program");
+    f.truncate(0);
     f.writeAt(0, header.data(), header.size());
     DbfFile dbf(std::move(f));
     dbf.writeHeader();

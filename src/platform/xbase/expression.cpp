@@ -162,7 +162,8 @@ void Expression::evalKey(const RecordSource& record, uint8_t* out) const
         const std::string_view s = root_->text(ctx);
         const size_t width = size_t(root_->width);
         const size_t n = s.size() < width ? s.size() : width;
-        std::copy_n(s.data(), n, out);
+        if (n)
+            std::memcpy(out, s.data(), n);
         std::memset(out + n, ' ', width - n);
         break;
     }

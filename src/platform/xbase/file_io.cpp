@@ -23,7 +23,7 @@ File::File(const std::string& path, Mode mode) : path_(path)
     switch (mode) {
     case Mode::ReadOnly: flags |= O_RDONLY; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
-    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::Create: flags |= O_RDWR | O_CREAT; break;
     }
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0)

@@ -12,6 +12,8 @@ namespace qb::xbase {
 
 class File {
 public:
+    // Create opens or makes the file without emptying it: take the lock first,
+    // then truncate, so a table another program holds is never cut short.
     enum class Mode { ReadOnly, ReadWrite, Create };
 
     File() = default;

@@ -48,6 +48,7 @@ FptFile FptFile::create(const std::string& path, uint32_t blockSize)
     head[6] = uint8_t(blockSize >> 8);
     head[7] = uint8_t(blockSize);
     File f(path, File::Mode::Create);
+    f.truncate(0);
     f.writeAt(0, head.data(), head.size());
     uint64_t padded = uint64_t(firstBlock(blockSize)) * blockSize;
     if (padded > kHeaderSize)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -108,10 +109,12 @@ std::unique_ptr<Table> Table::create(const std::string& path, const std::vector<
 {
     std::unique_ptr<Table> t(new Table);
     t->dbf_ = std::make_unique<DbfFile>(DbfFile::create(path, fields));
-    if (!t->dbf_->file().lockFile(true))
-        throw XbaseError(path, "the table is in use by another program");
+    // An index left by an earlier table of this name would describe other records.
+    const std::string staleIndex = companion(path, ".CDX", ".cdx");
+    if (fileExists(staleIndex))
+        std::remove(staleIndex.c_str());
     if (t->dbf_->hasMemo())
-        t->fpt_ = std::make_unique<FptFile>(FptFile::create(replaceExtension(path, ".FPT"), uint32_t(engineSettings().memoBlockSize)));
+        t->fpt_ = std::make_unique<FptFile>(FptFile::create(companion(path, ".FPT", ".fpt"), uint32_t(engineSettings().memoBlockSize)));
     t->buffer_.resize(t->dbf_->recordLength());
     t->source_ = std::make_unique<Source>(*t);
     t->setEof();
@@ -346,7 +349,7 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         builds.push_back(std::move(b));
     }
     if (!cdx_) {
-        const std::string cdxPath = replaceExtension(path(), ".CDX");
+        const std::string cdxPath = companion(path(), ".CDX", ".cdx");
         cdx_ = CdxFile::create(cdxPath);
         dbf_->setStructuralIndex(true);
         indexError_.clear();

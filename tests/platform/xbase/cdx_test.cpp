@@ -199,7 +199,8 @@ TEST(CdxBuild, CheckCountsKeysPerRecord) {
     TempDir dir;
     auto f = CdxFile::create(dir.file("K.CDX"));
     std::vector<Entry> e;
-    for (uint32_t r : {1, 2, 3, 5, 6, 7, 7, 8, 9, 10}) e.emplace_back(charKey("K" + std::to_string(r), 6), r);
+    for (uint32_t r : {1, 2, 3, 5, 6, 7, 8, 9, 10}) e.emplace_back(charKey("K" + std::to_string(r), 6), r);
+    e.emplace_back(charKey("X", 6), 7);
     build(*f, {"K", "K", "", KeyType::Character, 6}, e);
     build(*f, {"FILTERED", "K", "X > 1", KeyType::Character, 6}, {{charKey("A", 6), 2}});
     auto faults = f->check(10);
@@ -224,7 +225,9 @@ TEST(CdxBuild, SeekFindsLowerBoundOfPrefix) {
             return std::lexicographical_compare(e.first.begin(), e.first.begin() + ptrdiff_t(prefix.size()), prefix.begin(), prefix.end()) == false;
         });
         ASSERT_EQ(c->seek(prefix), it != entries.end());
-        if (it != entries.end()) EXPECT_EQ(Entry(Bytes(c->key().begin(), c->key().end()), c->recno()), *it);
+        if (it != entries.end()) {
+            EXPECT_EQ(Entry(Bytes(c->key().begin(), c->key().end()), c->recno()), *it);
+        }
     }
     EXPECT_TRUE(c->seekExact(entries[4321].first, entries[4321].second));
     EXPECT_EQ(c->recno(), entries[4321].second);
@@ -264,7 +267,9 @@ TEST(CdxUpdate, InsertsAndRemovesKeepTreeSound) {
         for (size_t i = 0; i < order.size() * 9 / 10; ++i) {
             grown->remove(order[i].first, order[i].second);
             model.erase(order[i]);
-            if (i % 4000 == 0) ASSERT_TRUE(f->check().empty()) << f->check().front();
+            if (i % 4000 == 0) {
+                ASSERT_TRUE(f->check().empty()) << f->check().front();
+            }
         }
         grown->remove(charKey("NOT THERE", 30), 1);
         expectWalks(*grown, {model.begin(), model.end()});

@@ -246,6 +246,28 @@ TEST(Expression, LogicalResultsUnderBothExactSettings)
     }
 }
 
+// UPPER and LOWER work on eight bytes at once; every byte value, in both the
+// word-wide part and the tail, must map exactly as the one-byte rule does.
+TEST(Expression, CaseMappingTouchesAsciiLettersOnly)
+{
+    TestRecord rec;
+    const Expression upper = Expression::compile("UPPER(LNAME)", rec);
+    const Expression lower = Expression::compile("LOWER(LNAME)", rec);
+    for (int b = 0; b < 256; ++b) {
+        std::string value(12, char(b));
+        value[3] = 'q';  // a letter next to the byte under test
+        value[10] = 'Q';
+        rec.set("LNAME", value);
+        std::string up = value, down = value;
+        for (char& c : up)
+            c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+        for (char& c : down)
+            c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+        ASSERT_EQ(upper.evalText(rec), up) << b;
+        ASSERT_EQ(lower.evalText(rec), down) << b;
+    }
+}
+
 TEST(Expression, ReadsTheCurrentRecordOnEveryEvaluation)
 {
     TestRecord rec;

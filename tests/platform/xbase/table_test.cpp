@@ -257,6 +257,9 @@ TEST_F(TableTest, ExclusiveOpenKeepsOthersOutAndSharedEditsLock)
     auto a = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared);
     auto b = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared);
     EXPECT_THROW(Table::open(dir.file("PEOPLE.DBF"), OpenMode::Exclusive), XbaseError);
+    const std::string before = readFile(dir.file("PEOPLE.DBF"));
+    EXPECT_THROW(Table::create(dir.file("PEOPLE.DBF"), kPeople), XbaseError);
+    EXPECT_EQ(readFile(dir.file("PEOPLE.DBF")), before);
     a->go(3);
     a->edit();
     b->go(3);
