@@ -22,27 +22,23 @@ struct Entry {
     uint32_t recno;
 };
 
-int compareTrimmed(const uint8_t* a, size_t la, const uint8_t* b, size_t lb, uint8_t pad) {
-    size_t m = std::min(la, lb);
-    if (int c = std::memcmp(a, b, m)) return c;
-    for (size_t i = m; i < la; ++i) if (a[i] != pad) return a[i] < pad ? -1 : 1;
-    for (size_t i = m; i < lb; ++i) if (b[i] != pad) return pad < b[i] ? -1 : 1;
-    return 0;
-}
-
-// LSD radix sort on the prefix, skipping digits that every entry shares.
-void radixSort(std::vector<Entry>& v, std::vector<Entry>& tmp) {
-    tmp.resize(v.size());
+// LSD radix sort on the prefix, skipping digits that every entry shares. Stable,
+// so entries added in record order stay in it among equal prefixes.
+void radixSort(Entry* v, size_t n, std::vector<Entry>& tmp) {
+    tmp.resize(std::max(tmp.size(), n));
     std::vector<uint32_t> count(65536);
+    Entry* from = v;
+    Entry* to = tmp.data();
     for (int shift = 0; shift < 64; shift += 16) {
         std::fill(count.begin(), count.end(), 0);
-        for (const Entry& e : v) ++count[(e.prefix >> shift) & 0xFFFF];
-        if (count[(v[0].prefix >> shift) & 0xFFFF] == v.size()) continue;
+        for (size_t i = 0; i < n; ++i) ++count[(from[i].prefix >> shift) & 0xFFFF];
+        if (count[(from[0].prefix >> shift) & 0xFFFF] == n) continue;
         uint32_t sum = 0;
-        for (uint32_t& c : count) { uint32_t n = c; c = sum; sum += n; }
-        for (const Entry& e : v) tmp[count[(e.prefix >> shift) & 0xFFFF]++] = e;
-        v.swap(tmp);
+        for (uint32_t& c : count) { uint32_t k = c; c = sum; sum += k; }
+        for (size_t i = 0; i < n; ++i) to[count[(from[i].prefix >> shift) & 0xFFFF]++] = from[i];
+        std::swap(from, to);
     }
+    if (from != v) std::copy(from, from + n, v);
 }
 
 // Writes sorted keys as leaves, then interior levels, all as new pages at the
@@ -244,7 +240,9 @@ public:
         };
         if (runs_.empty()) {
             std::vector<uint8_t> key(static_cast<size_t>(kl_));
-            for (const Entry& e : ents_) {
+            for (size_t i = 0; i < ents_.size(); ++i) {
+                const Entry& e = ents_[i];
+                if (i + 16 < ents_.size()) __builtin_prefetch(&arena_[ents_[i + 16].off]);
                 size_t len = arena_[e.off];
                 std::memcpy(key.data(), &arena_[e.off + 1], len);
                 std::memset(key.data() + len, pad_, key.size() - len);
@@ -263,31 +261,47 @@ public:
     }
 
 private:
-    int compare(const Entry& a, const Entry& b) const {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-        if (kl_ > 8) {
-            size_t la = arena_[a.off], lb = arena_[b.off];
-            if (la > 8 || lb > 8) {
-                size_t sa = std::min<size_t>(la, 8), sb = std::min<size_t>(lb, 8);
-                if (int c = compareTrimmed(&arena_[a.off + 1 + sa], la - sa, &arena_[b.off + 1 + sb], lb - sb, pad_)) return c;
+    // Eight key bytes from `at` on, padding beyond the stored part, big-endian.
+    uint64_t chunk(const Entry& e, size_t at) const {
+        const uint8_t* k = &arena_[e.off];
+        size_t len = k[0];
+        uint64_t v = 0;
+        for (size_t i = at; i < at + 8; ++i) v = v << 8 | (i < len ? k[1 + i] : pad_);
+        return v;
+    }
+
+    // Sorts entries whose first `depth` key bytes are equal and whose prefix holds
+    // the next eight: by that prefix, then each run of equal prefixes by the next
+    // eight bytes, and finally by record number.
+    void sortRange(size_t b, size_t e, size_t depth, std::vector<Entry>& tmp) {
+        auto byPrefix = [](const Entry& x, const Entry& y) { return x.prefix != y.prefix ? x.prefix < y.prefix : x.recno < y.recno; };
+        if (e - b < 512) std::sort(ents_.begin() + ptrdiff_t(b), ents_.begin() + ptrdiff_t(e), byPrefix);
+        else radixSort(ents_.data() + b, e - b, tmp);
+        const size_t next = depth + 8;
+        for (size_t i = b; i < e;) {
+            size_t j = i + 1;
+            while (j < e && ents_[j].prefix == ents_[i].prefix) ++j;
+            if (j - i > 1) {
+                if (next >= size_t(kl_)) {
+                    auto byRecno = [](const Entry& x, const Entry& y) { return x.recno < y.recno; };
+                    if (!std::is_sorted(ents_.begin() + ptrdiff_t(i), ents_.begin() + ptrdiff_t(j), byRecno))
+                        std::sort(ents_.begin() + ptrdiff_t(i), ents_.begin() + ptrdiff_t(j), byRecno);
+                } else {
+                    for (size_t k = i; k < j; ++k) {
+                        if (k + 16 < j) __builtin_prefetch(&arena_[ents_[k + 16].off]);
+                        ents_[k].prefix = chunk(ents_[k], next);
+                    }
+                    sortRange(i, j, next, tmp);
+                }
             }
+            i = j;
         }
-        return a.recno < b.recno ? -1 : a.recno > b.recno ? 1 : 0;
     }
 
     void sortRun() {
         if (ents_.empty()) return;
         std::vector<Entry> tmp;
-        radixSort(ents_, tmp);
-        std::vector<Entry>().swap(tmp);
-        auto less = [this](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
-        for (size_t i = 0; i < ents_.size();) {
-            size_t j = i + 1;
-            while (j < ents_.size() && ents_[j].prefix == ents_[i].prefix) ++j;
-            if (j - i > 1 && !std::is_sorted(ents_.begin() + ptrdiff_t(i), ents_.begin() + ptrdiff_t(j), less))
-                std::sort(ents_.begin() + ptrdiff_t(i), ents_.begin() + ptrdiff_t(j), less);
-            i = j;
-        }
+        sortRange(0, ents_.size(), 0, tmp);
     }
 
     void spill() {

@@ -479,29 +479,35 @@ bool Table::positionCursor()
     return cursor_->seekExact(key, recno_);
 }
 
+// Reads record r into the current buffer and makes it current when it is
+// visible. On false the buffer holds whatever was read; callers that give up
+// reset it through setEof or setBof.
+bool Table::land(uint32_t r)
+{
+    if (r < 1 || r > dbf_->recordCount() || (filterBits_ && !testBit(*filterBits_, r)))
+        return false;
+    dbf_->readRecord(r, buffer_.data());
+    if (!visible(buffer_.data(), r))
+        return false;
+    recno_ = r;
+    bof_ = eof_ = false;
+    return true;
+}
+
 // Moves to the next visible record in the current order, from the current one
 // or from an end.
 bool Table::walk(bool forward, bool fromEnd)
 {
     if (state_ != State::Browse)
         throw XbaseError(path(), "post or cancel the record before moving");
-    std::vector<char> rec(dbf_->recordLength());
     if (order_ == 0) {
-        const uint32_t count = dbf_->recordCount();
-        int64_t r = fromEnd ? (forward ? 1 : int64_t(count)) : int64_t(recno_) + (forward ? 1 : -1);
+        const int64_t count = dbf_->recordCount();
+        int64_t r = fromEnd ? (forward ? 1 : count) : int64_t(recno_) + (forward ? 1 : -1);
         if (!fromEnd && eof_ && !forward)
-            r = int64_t(count);
-        for (; r >= 1 && r <= int64_t(count); r += forward ? 1 : -1) {
-            if (filterBits_ && !testBit(*filterBits_, uint32_t(r)))
-                continue;
-            dbf_->readRecord(uint32_t(r), rec.data());
-            if (visible(rec.data(), uint32_t(r))) {
-                std::copy(rec.begin(), rec.end(), buffer_.begin());
-                recno_ = uint32_t(r);
-                bof_ = eof_ = false;
+            r = count;
+        for (; r >= 1 && r <= count; r += forward ? 1 : -1)
+            if (land(uint32_t(r)))
                 return true;
-            }
-        }
         return false;
     }
     bool ok;
@@ -514,20 +520,9 @@ bool Table::walk(bool forward, bool fromEnd)
             positionCursor();
         ok = cursor_->valid() && (forward ? cursor_->next() : cursor_->prev());
     }
-    for (; ok; ok = forward ? cursor_->next() : cursor_->prev()) {
-        const uint32_t r = cursor_->recno();
-        if (r < 1 || r > dbf_->recordCount())
-            continue;
-        if (filterBits_ && !testBit(*filterBits_, r))
-            continue;
-        dbf_->readRecord(r, rec.data());
-        if (visible(rec.data(), r)) {
-            std::copy(rec.begin(), rec.end(), buffer_.begin());
-            recno_ = r;
-            bof_ = eof_ = false;
+    for (; ok; ok = forward ? cursor_->next() : cursor_->prev())
+        if (land(cursor_->recno()))
             return true;
-        }
-    }
     return false;
 }
 
@@ -587,7 +582,7 @@ bool Table::seek(std::string_view utf8Key)
 {
     if (order_ == 0)
         throw XbaseError(path(), "seek needs an index order");
-    Tag& tag = *tags_[size_t(order_ - 1)];
+    const Tag& tag = *tags_[size_t(order_ - 1)];
     if (tag.info.keyType == KeyType::Numeric || tag.info.keyType == KeyType::Date)
         return seek(std::strtod(std::string(utf8Key).c_str(), nullptr));
     std::string key = utf8ToCp1252(utf8Key);
@@ -595,53 +590,28 @@ bool Table::seek(std::string_view utf8Key)
         key.resize(size_t(tag.info.keyLength));
     if (engineSettings().exact)
         key.resize(size_t(tag.info.keyLength), ' ');
-    const std::span<const uint8_t> prefix(reinterpret_cast<const uint8_t*>(key.data()), key.size());
-    if (state_ != State::Browse)
-        throw XbaseError(path(), "post or cancel the record before moving");
-    std::vector<char> rec(dbf_->recordLength());
-    for (bool ok = cursor_->seek(prefix); ok; ok = cursor_->next()) {
-        const uint32_t r = cursor_->recno();
-        if (r < 1 || r > dbf_->recordCount() || (filterBits_ && !testBit(*filterBits_, r)))
-            continue;
-        dbf_->readRecord(r, rec.data());
-        if (!visible(rec.data(), r))
-            continue;
-        const auto k = cursor_->key();
-        const bool found = std::equal(prefix.begin(), prefix.end(), k.begin());
-        if (found || engineSettings().softSeek) {
-            std::copy(rec.begin(), rec.end(), buffer_.begin());
-            recno_ = r;
-            bof_ = eof_ = false;
-            return found;
-        }
-        break;
-    }
-    setEof();
-    return false;
+    return seekKey({reinterpret_cast<const uint8_t*>(key.data()), key.size()});
 }
 
 bool Table::seek(double key)
 {
-    if (order_ == 0)
-        throw XbaseError(path(), "seek needs an index order");
     uint8_t k[8];
     encodeNumericKey(key, k);
-    const std::span<const uint8_t> prefix(k, 8);
-    std::vector<char> rec(dbf_->recordLength());
+    return seekKey({k, 8});
+}
+
+bool Table::seekKey(std::span<const uint8_t> prefix)
+{
+    if (order_ == 0)
+        throw XbaseError(path(), "seek needs an index order");
+    if (state_ != State::Browse)
+        throw XbaseError(path(), "post or cancel the record before moving");
     for (bool ok = cursor_->seek(prefix); ok; ok = cursor_->next()) {
-        const uint32_t r = cursor_->recno();
-        if (r < 1 || r > dbf_->recordCount())
-            continue;
-        dbf_->readRecord(r, rec.data());
-        if (!visible(rec.data(), r))
+        if (!land(cursor_->recno()))
             continue;
         const bool found = std::equal(prefix.begin(), prefix.end(), cursor_->key().begin());
-        if (found || engineSettings().softSeek) {
-            std::copy(rec.begin(), rec.end(), buffer_.begin());
-            recno_ = r;
-            bof_ = eof_ = false;
+        if (found || engineSettings().softSeek)
             return found;
-        }
         break;
     }
     setEof();

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -143,7 +144,9 @@ private:
     void setBof();
     bool visible(const char* buffer, uint32_t recno) const;
     bool positionCursor();
+    bool land(uint32_t recno);
     bool walk(bool forward, bool fromEnd);
+    bool seekKey(std::span<const uint8_t> prefix);
     void updateKeys(const char* before, const char* after, uint32_t recno);
     void buildTags(const std::vector<TagSpec>& tags, const Progress& progress, int progressFrom, int progressTo);
     uint32_t memoBlock(const char* buffer, const Field& f) const;
