@@ -181,8 +181,21 @@ const uint8_t* FileImpl::page(uint32_t off, const TagImpl* tag) {
     return slot(off, true).data.data();
 }
 
+std::shared_ptr<const Node> FileImpl::sharedNode(uint32_t off, const TagImpl& tag) {
+    auto it = decoded_.find(off);
+    if (it != decoded_.end() && it->second.keyLength == tag.keyLength() && it->second.pad == tag.pad()) return it->second.node;
+    auto n = std::make_shared<Node>();
+    tag.readNode(off, *n);
+    // Bounded by bytes: nodes of long keys decode to much more than a page.
+    if (decodedBytes_ > (16u << 20)) forgetDecoded();
+    decodedBytes_ += n->keys.size() + 64;
+    decoded_[off] = {tag.keyLength(), tag.pad(), n};
+    return n;
+}
+
 uint8_t* FileImpl::writablePage(uint32_t off) {
     requireWritable();
+    decoded_.erase(off);
     if (off != 0 && !validPage(off)) fail("write outside the file, page at offset " + std::to_string(off));
     Slot& s = slot(off, true);
     s.dirty = true;
@@ -200,6 +213,7 @@ uint32_t FileImpl::allocPage() {
         off = uint32_t(fileSize_);
         fileSize_ += kPageSize;
     }
+    decoded_.erase(off);
     Slot& s = slot(off, false);
     s.data.fill(0);
     s.dirty = true;
@@ -238,6 +252,7 @@ void FileImpl::flush() {
 
 void FileImpl::initEmpty() {
     cache_.clear();
+    forgetDecoded();
     tags_.clear();
     if (::ftruncate(fd_, 0) != 0) fail(std::string("cannot truncate: ") + std::strerror(errno));
     TagInfo dinfo;

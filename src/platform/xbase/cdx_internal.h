@@ -85,6 +85,9 @@ public:
     // Page access. The pointer stays valid until the next page call.
     const uint8_t* page(uint32_t off, const TagImpl* tag);
     uint8_t* writablePage(uint32_t off);
+    // A decoded node shared by cursors; any write to the page discards it.
+    std::shared_ptr<const Node> sharedNode(uint32_t off, const TagImpl& tag);
+    void forgetDecoded() { decoded_.clear(); decodedBytes_ = 0; }
     uint32_t allocPage();
     void freePage(uint32_t off);
     uint64_t pageCount() const { return fileSize_ / kPageSize; }
@@ -117,6 +120,13 @@ private:
     uint64_t fileSize_ = 0;
     uint32_t freeHead_ = 0;
     std::unordered_map<uint32_t, Slot> cache_;
+    struct Decoded {
+        int keyLength;
+        uint8_t pad;
+        std::shared_ptr<const Node> node;
+    };
+    std::unordered_map<uint32_t, Decoded> decoded_;
+    size_t decodedBytes_ = 0;
     std::unique_ptr<TagImpl> dir_;
     std::vector<std::unique_ptr<TagImpl>> tags_;   // by header offset
 };

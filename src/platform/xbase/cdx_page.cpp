@@ -66,11 +66,11 @@ const char* decodeNode(const uint8_t* p, int keyLength, uint8_t pad, Node& out) 
     out.left = le32(p + 4);
     out.right = le32(p + 8);
     size_t n = le16(p + 2);
-    out.keys.clear();
-    out.recnos.clear();
     out.children.clear();
     if (out.attr > 3) return "bad node attributes";
     const size_t kl = size_t(keyLength);
+    out.keys.resize(0);
+    out.recnos.resize(0);
     if (!out.leaf()) {
         if (n > interiorCapacity(keyLength)) return "key count overflows the node";
         out.keys.resize(n * kl);

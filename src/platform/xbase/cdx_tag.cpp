@@ -26,7 +26,7 @@ public:
 
     bool next() override {
         if (!valid_) return false;
-        if (++pos_ < leaf_.size()) return true;
+        if (++pos_ < leaf_->size()) return true;
         return step(true);
     }
 
@@ -44,8 +44,8 @@ public:
         if (!load(off)) return invalidate();
         steps_ = 0;
         for (;;) {
-            for (pos_ = 0; pos_ < leaf_.size(); ++pos_)
-                if (!before(leaf_.key(pos_, tag_.keyLength()), 0)) return valid_ = true;
+            for (pos_ = 0; pos_ < leaf_->size(); ++pos_)
+                if (!before(leaf_->key(pos_, tag_.keyLength()), 0)) return valid_ = true;
             // Only a damaged tree sends us here; the next leaf holds the key if any.
             if (!hop(true)) return invalidate();
         }
@@ -58,8 +58,8 @@ public:
         uint32_t off = tag_.descend(before, false, nullptr);
         if (off == kNoPage || !load(off)) return invalidate();
         steps_ = 0;
-        for (pos_ = 0; pos_ < leaf_.size(); ++pos_) {
-            int c = compareEntry(leaf_.key(pos_, kl), leaf_.recnos[pos_], key.data(), recno, kl);
+        for (pos_ = 0; pos_ < leaf_->size(); ++pos_) {
+            int c = compareEntry(leaf_->key(pos_, kl), leaf_->recnos[pos_], key.data(), recno, kl);
             if (c == 0) return valid_ = true;
             if (c > 0) break;
         }
@@ -69,23 +69,23 @@ public:
     bool valid() const override { return valid_; }
     std::span<const uint8_t> key() const override {
         if (!valid_) return {};
-        return {leaf_.key(pos_, tag_.keyLength()), size_t(tag_.keyLength())};
+        return {leaf_->key(pos_, tag_.keyLength()), size_t(tag_.keyLength())};
     }
-    uint32_t recno() const override { return valid_ ? leaf_.recnos[pos_] : 0; }
+    uint32_t recno() const override { return valid_ ? leaf_->recnos[pos_] : 0; }
 
 private:
     bool invalidate() { valid_ = false; return false; }
 
     bool load(uint32_t off) {
-        tag_.readNode(off, leaf_);
-        if (!leaf_.leaf()) tag_.fault("sibling of a leaf is not a leaf", off);
+        leaf_ = tag_.file().sharedNode(off, tag_);
+        if (!leaf_->leaf()) tag_.fault("sibling of a leaf is not a leaf", off);
         off_ = off;
         return true;
     }
 
     // Moves to the neighbouring leaf; a walk longer than the file has pages is a loop.
     bool hop(bool right) {
-        uint32_t to = right ? leaf_.right : leaf_.left;
+        uint32_t to = right ? leaf_->right : leaf_->left;
         if (to == kNoPage) return false;
         if (++steps_ > tag_.file().pageCount()) tag_.fault("loop between sibling pages", off_);
         return load(to);
@@ -93,8 +93,8 @@ private:
 
     bool step(bool right) {
         while (hop(right)) {
-            if (leaf_.size() == 0) continue;
-            pos_ = right ? 0 : leaf_.size() - 1;
+            if (leaf_->size() == 0) continue;
+            pos_ = right ? 0 : leaf_->size() - 1;
             return valid_ = true;
         }
         return invalidate();
@@ -103,13 +103,13 @@ private:
     bool enter(uint32_t off, size_t pos, bool right) {
         load(off);
         steps_ = 0;
-        if (leaf_.size() == 0) return step(right);
-        pos_ = std::min(pos, leaf_.size() - 1);
+        if (leaf_->size() == 0) return step(right);
+        pos_ = std::min(pos, leaf_->size() - 1);
         return valid_ = true;
     }
 
     TagImpl& tag_;
-    Node leaf_;
+    std::shared_ptr<const Node> leaf_ = std::make_shared<Node>();
     uint32_t off_ = kNoPage;
     size_t pos_ = 0;
     uint64_t steps_ = 0;
@@ -126,6 +126,7 @@ std::unique_ptr<CdxCursor> TagImpl::cursor() { return std::make_unique<CursorImp
 void TagImpl::setKeyType(KeyType type) {
     info_.keyType = type;
     pad_ = padFor(type);
+    typeKnown = true;
 }
 
 std::string TagImpl::where(uint32_t page) const {

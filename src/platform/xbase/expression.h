@@ -54,7 +54,8 @@ public:
     int width() const;
 
     // Evaluation against the source's current record. Text results stay valid
-    // until the next evaluation of this expression.
+    // until the next evaluation of this expression. The nodes' buffers make an
+    // expression usable by one thread at a time; compile one per thread.
     bool evalLogical(const RecordSource& record) const;
     std::string_view evalText(const RecordSource& record) const;
     double evalNumber(const RecordSource& record) const;   // Numeric, or a Date's Julian day

@@ -1,0 +1,84 @@
+// qbtool as scripts use it: plain output on stdout, errors on stderr, exit 1.
+
+#include "platform/xbase/table.h"
+#include "test_support.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace qb::xbase::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+};
+
+Result qbtool(const std::string& args)
+{
+    Result r;
+    FILE* p = ::popen((std::string(QB_QBTOOL) + " " + args + " 2>&1").c_str(), "r");
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        r.out.append(buf, n);
+    const int raw = ::pclose(p);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
+TEST(Qbtool, CommandsOnAFixtureTable)
+{
+    ScratchDir dir;
+    const std::string table = copyFixture(dir, "addr500");
+    struct Case {
+        std::string args;
+        int status;
+        std::string out;   // whole output, or its start when it ends in "..."
+    };
+    const Case cases[] = {
+        {"count " + table + " 'UPPER(STATE)=\"CA\" .and. !ISDEL'", 0, "83\n"},
+        {"count " + table + " 'DELETED()'", 0, "0\n"},
+        {"count " + table + " 'DELETED()' --deleted", 0, "13\n"},
+        {"seek " + table + " LNAME ABER", 0, "21\n"},
+        {"seek " + table + " LNAME ZZZZ", 0, "0\n"},
+        {"dump " + table + " --tag LNAME --limit 2 --fields LNAME,STATE", 0, "21\tAbernathy\tpa\n210\tAbernathy\tCO\n"},
+        {"dump " + table + " --filter 'RECNO() = 501' --fields LNAME", 0, "501\tM\xC3\xBCller\n"},
+        {"info " + table, 0, "file\t" + table + "\nversion\t0xF5\nrecords\t501\n..."},
+        {"check " + table, 0, "ok\n"},
+        {"count " + table + " 'UPPER(STATE=\"CA\"'", 1, "qbtool: Unbalanced parenthesis..."},
+        {"count " + dir.file("NONE.DBF") + " .T.", 1, "qbtool: " + dir.file("NONE.DBF") + ": file not found\n"},
+        {"seek " + table + " NOSUCH X", 1, "qbtool: " + table + ": no usable tag named NOSUCH\n"},
+        {"frobnicate " + table, 1, "qbtool: unknown command frobnicate..."},
+    };
+    for (const Case& c : cases) {
+        const Result r = qbtool(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
+        if (c.out.size() > 3 && c.out.ends_with("..."))
+            EXPECT_EQ(r.out.substr(0, c.out.size() - 3), c.out.substr(0, c.out.size() - 3)) << c.args;
+        else
+            EXPECT_EQ(r.out, c.out) << c.args;
+    }
+}
+
+TEST(Qbtool, IndexPackAndCheckFindsDamage)
+{
+    ScratchDir dir;
+    const std::string table = copyFixture(dir, "addr500");
+    EXPECT_EQ(qbtool("index " + table + " ZIP5 'LEFT(ZIP,5)'").out, "27\n");
+    EXPECT_EQ(qbtool("pack " + table).out, "488\n");
+    EXPECT_EQ(qbtool("check " + table).out, "ok\n");
+    EXPECT_EQ(qbtool("count " + table + " .T.").out, "488\n");
+
+    // A key overwritten in place no longer matches its record.
+    std::string cdx = readFile(dir.file("ADDR.CDX"));
+    const auto at = cdx.find("ABERNATHY");
+    ASSERT_NE(at, std::string::npos);
+    cdx.replace(at, 9, "ZZZZZZZZZ");
+    writeFile(dir.file("ADDR.CDX"), cdx);
+    const Result r = qbtool("check " + table);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("ADDR.CDX"), std::string::npos) << r.out;
+}
+
+} // namespace
+} // namespace qb::xbase::test
