@@ -266,6 +266,10 @@ private:
         const uint8_t* k = &arena_[e.off];
         size_t len = k[0];
         uint64_t v = 0;
+        if (at + 8 <= len) {
+            std::memcpy(&v, k + 1 + at, 8);
+            return __builtin_bswap64(v);
+        }
         for (size_t i = at; i < at + 8; ++i) v = v << 8 | (i < len ? k[1 + i] : pad_);
         return v;
     }
