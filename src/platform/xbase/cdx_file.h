@@ -48,6 +48,9 @@ public:
     virtual bool valid() const = 0;
     virtual std::span<const uint8_t> key() const = 0;  // keyLength bytes, padding restored
     virtual uint32_t recno() const = 0;
+    // The record numbers of the leaf the cursor stands in, and the cursor's place
+    // among them, so a walk can fetch the records it visits next ahead of time.
+    virtual std::span<const uint32_t> leafRecnos(size_t& position) const = 0;
 };
 
 class CdxTag {

@@ -72,6 +72,11 @@ public:
         return {leaf_->key(pos_, tag_.keyLength()), size_t(tag_.keyLength())};
     }
     uint32_t recno() const override { return valid_ ? leaf_->recnos[pos_] : 0; }
+    std::span<const uint32_t> leafRecnos(size_t& position) const override {
+        position = pos_;
+        if (!valid_) return {};
+        return {leaf_->recnos.data(), leaf_->recnos.size()};
+    }
 
 private:
     bool invalidate() { valid_ = false; return false; }

@@ -55,7 +55,17 @@ std::string fieldName(const uint8_t* p)
 
 } // namespace
 
-DbfFile::DbfFile(File file) : file_(std::move(file)) { parse(); }
+DbfFile::DbfFile(File file) : file_(std::move(file))
+{
+    parse();
+    remap();
+}
+
+void DbfFile::remap()
+{
+    map_ = FileMapping();
+    map_ = FileMapping(file_, uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_);
+}
 
 bool DbfFile::hasMemo() const
 {
@@ -227,7 +237,20 @@ void DbfFile::readRecord(uint32_t recno, char* buffer) const
 {
     if (recno < 1 || recno > recordCount_)
         throw XbaseError(path(), "record " + std::to_string(recno) + " does not exist");
-    file_.readAt(uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_, buffer, recordLength_, "a record");
+    const uint64_t at = uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_;
+    if (at + recordLength_ <= map_.size())
+        std::memcpy(buffer, map_.data() + at, recordLength_);
+    else
+        file_.readAt(at, buffer, recordLength_, "a record");
+}
+
+void DbfFile::prefetch(uint32_t recno) const
+{
+    const uint64_t at = uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_;
+    if (recno < 1 || at + recordLength_ > map_.size())
+        return;
+    for (uint32_t line = 0; line < recordLength_; line += 64)
+        __builtin_prefetch(map_.data() + at + line);
 }
 
 uint32_t DbfFile::readRecords(uint32_t recno, uint32_t count, char* buffer) const
@@ -258,17 +281,22 @@ uint32_t DbfFile::appendRecord(const char* buffer)
     file_.writeAt(at, bytes.data(), bytes.size());
     ++recordCount_;
     writeHeader();
+    if (uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ > map_.size() + map_.size() / 4 + (1u << 20))
+        remap();
     return recordCount_;
 }
 
 void DbfFile::setRecordCount(uint32_t count)
 {
     const uint64_t end = uint64_t(headerLength_) + uint64_t(count) * recordLength_;
+    // Unmapped first: pages past the new end must never be touched.
+    map_ = FileMapping();
     file_.truncate(end);
     const char eof = 0x1A;
     file_.writeAt(end, &eof, 1);
     recordCount_ = count;
     writeHeader();
+    remap();
 }
 
 void DbfFile::blankRecord(char* buffer) const

@@ -64,6 +64,8 @@ public:
     const std::vector<Field>& fields() const { return fields_; }
 
     void readRecord(uint32_t recno, char* buffer) const;
+    // Asks the memory system for a record that will be read soon.
+    void prefetch(uint32_t recno) const;
     // Reads up to count whole records starting at recno into buffer; returns how many.
     uint32_t readRecords(uint32_t recno, uint32_t count, char* buffer) const;
     void writeRecord(uint32_t recno, const char* buffer);
@@ -77,6 +79,7 @@ public:
 
 private:
     void parse();
+    void remap();
 
     File file_;
     uint8_t version_ = 0x03;
@@ -88,6 +91,7 @@ private:
     int64_t reconciledFrom_ = -1;
     bool writableLayout_ = true;
     std::vector<Field> fields_;
+    FileMapping map_;   // the records as they were at the last (re)map
 };
 
 } // namespace qb::xbase

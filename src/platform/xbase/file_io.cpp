@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -154,6 +155,51 @@ void File::unlockRegion(uint64_t offset, uint64_t length)
 #else
     ::fcntl(fd_, F_SETLK, &fl);
 #endif
+}
+
+FileMapping::FileMapping(const File& file, uint64_t size)
+{
+    if (!file.isOpen() || size == 0)
+        return;
+    const int fd = ::open(file.path().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    void* p = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (p == MAP_FAILED)
+        return;
+    // Records are visited in index order, not file order: read-ahead would only evict.
+    ::madvise(p, size_t(size), MADV_RANDOM);
+    data_ = static_cast<const char*>(p);
+    size_ = size;
+}
+
+FileMapping::FileMapping(FileMapping&& other) noexcept : data_(other.data_), size_(other.size_)
+{
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
+FileMapping& FileMapping::operator=(FileMapping&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        data_ = other.data_;
+        size_ = other.size_;
+        other.data_ = nullptr;
+        other.size_ = 0;
+    }
+    return *this;
+}
+
+FileMapping::~FileMapping() { release(); }
+
+void FileMapping::release()
+{
+    if (data_)
+        ::munmap(const_cast<char*>(data_), size_t(size_));
+    data_ = nullptr;
+    size_ = 0;
 }
 
 bool fileExists(const std::string& path)

@@ -52,6 +52,28 @@ private:
     std::string path_;
 };
 
+// A read-only view of a file's first bytes in memory. Random record reads
+// through it skip a system call each and can be fetched ahead of use; writes
+// still go through File, and the kernel keeps both views of the file the same.
+class FileMapping {
+public:
+    FileMapping() = default;
+    FileMapping(const File& file, uint64_t size);   // empty when the system cannot map
+    FileMapping(FileMapping&& other) noexcept;
+    FileMapping& operator=(FileMapping&& other) noexcept;
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+    ~FileMapping();
+
+    const char* data() const { return data_; }
+    uint64_t size() const { return size_; }
+
+private:
+    void release();
+    const char* data_ = nullptr;
+    uint64_t size_ = 0;
+};
+
 bool fileExists(const std::string& path);
 // The existing file whose name matches path's last component in any case, or
 // path itself when none does: tables come from Windows, where case is ignored.

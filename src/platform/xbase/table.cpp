@@ -89,6 +89,17 @@ std::string trim(std::string_view s)
     return rtrim(s.substr(b));
 }
 
+KeyType keyTypeOf(ValueType type)
+{
+    switch (type) {
+    case ValueType::Numeric: return KeyType::Numeric;
+    case ValueType::Date: return KeyType::Date;
+    case ValueType::Logical: return KeyType::Logical;
+    case ValueType::Character: break;
+    }
+    return KeyType::Character;
+}
+
 constexpr uint64_t kRecordLockBase = 0x40000000;  // past any real table, as FoxPro does
 constexpr uint32_t kScanBlock = 256 * 1024;
 constexpr size_t kMaxKeyLength = 240;
@@ -200,12 +211,9 @@ void Table::attachTags()
         try {
             tag->key = std::make_unique<Expression>(Expression::compile(tag->info.keyExpr, *source_));
             tag->canonical = tag->key->canonical();
-            switch (tag->key->type()) {
-            case ValueType::Character: tag->info.keyType = KeyType::Character; break;
-            case ValueType::Numeric: tag->info.keyType = KeyType::Numeric; break;
-            case ValueType::Date: tag->info.keyType = KeyType::Date; break;
-            case ValueType::Logical: tag->info.keyType = KeyType::Logical; break;
-            }
+            tag->info.keyType = keyTypeOf(tag->key->type());
+            // Another engine's tag only hints at its key type; the expression knows.
+            tag->cdx->setKeyType(tag->info.keyType);
             const int width = tag->key->width();
             if (width != tag->info.keyLength) {
                 tag->keyError = "key expression is " + std::to_string(width) + " wide but the tag holds " +
@@ -360,12 +368,7 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         info.name = b.spec.name;
         info.keyExpr = b.spec.keyExpr;
         info.keyLength = b.key->width();
-        switch (b.key->type()) {
-        case ValueType::Character: info.keyType = KeyType::Character; break;
-        case ValueType::Numeric: info.keyType = KeyType::Numeric; break;
-        case ValueType::Date: info.keyType = KeyType::Date; break;
-        case ValueType::Logical: info.keyType = KeyType::Logical; break;
-        }
+        info.keyType = keyTypeOf(b.key->type());
         b.builder = cdx_->buildTag(info, budget);
         b.buffer.resize(size_t(info.keyLength));
     }
@@ -520,9 +523,17 @@ bool Table::walk(bool forward, bool fromEnd)
             positionCursor();
         ok = cursor_->valid() && (forward ? cursor_->next() : cursor_->prev());
     }
-    for (; ok; ok = forward ? cursor_->next() : cursor_->prev())
+    for (; ok; ok = forward ? cursor_->next() : cursor_->prev()) {
+        // Index order jumps about the file: ask for the record a few steps on
+        // now, so its memory arrives while this one is looked at.
+        size_t at = 0;
+        const auto recnos = cursor_->leafRecnos(at);
+        constexpr size_t kAhead = 8;
+        if (forward ? at + kAhead < recnos.size() : at >= kAhead)
+            dbf_->prefetch(recnos[forward ? at + kAhead : at - kAhead]);
         if (land(cursor_->recno()))
             return true;
+    }
     return false;
 }
 
