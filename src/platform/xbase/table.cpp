@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <thread>
 
 namespace qb::xbase {
 
@@ -103,6 +105,7 @@ KeyType keyTypeOf(ValueType type)
 constexpr uint64_t kRecordLockBase = 0x40000000;  // past any real table, as FoxPro does
 constexpr uint32_t kScanBlock = 256 * 1024;
 constexpr size_t kMaxKeyLength = 240;
+constexpr uint32_t kParallelRecords = 20000;
 
 } // namespace
 
@@ -373,30 +376,69 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         b.buffer.resize(size_t(info.keyLength));
     }
 
-    // One pass over the records feeds every builder.
+    // One pass over the records feeds every builder. On a large table a second
+    // thread makes its own pass for half of the tags: evaluating keys and
+    // sorting runs is the work, and builders share nothing until they finish.
     const uint32_t count = dbf_->recordCount();
     const uint32_t recLen = dbf_->recordLength();
     const uint32_t perBlock = std::max<uint32_t>(1, kScanBlock / recLen);
-    std::vector<char> block(size_t(perBlock) * recLen);
-    Source scan(*this);
     const int scanTo = from + (to - from) / 2;
-    int reported = -1;
-    for (uint32_t r = 1; r <= count;) {
-        const uint32_t got = dbf_->readRecords(r, perBlock, block.data());
-        if (got == 0)
-            throw XbaseError(path(), "cannot read record " + std::to_string(r));
-        for (uint32_t i = 0; i < got; ++i) {
-            scan.point(block.data() + size_t(i) * recLen, r + i);
-            for (Build& b : builds) {
-                b.key->evalKey(scan, b.buffer.data());
-                b.builder->add(b.buffer, r + i);
+    auto scanFor = [&](const std::vector<Build*>& group, const Progress& report) {
+        std::vector<char> block(size_t(perBlock) * recLen);
+        Source scan(*this);
+        int reported = -1;
+        for (uint32_t r = 1; r <= count;) {
+            const uint32_t got = dbf_->readRecords(r, perBlock, block.data());
+            if (got == 0)
+                throw XbaseError(path(), "cannot read record " + std::to_string(r));
+            for (uint32_t i = 0; i < got; ++i) {
+                scan.point(block.data() + size_t(i) * recLen, r + i);
+                for (Build* b : group) {
+                    b->key->evalKey(scan, b->buffer.data());
+                    b->builder->add(b->buffer, r + i);
+                }
             }
+            r += got;
+            const int pct = from + int(int64_t(scanTo - from) * (r - 1) / std::max<uint32_t>(count, 1));
+            if (report && pct != reported)
+                report(reported = pct);
         }
-        r += got;
-        const int pct = from + int(int64_t(scanTo - from) * (r - 1) / std::max<uint32_t>(count, 1));
-        if (progress && pct != reported)
-            progress(reported = pct);
+    };
+    std::vector<Build*> mine, theirs;
+    const bool parallel = builds.size() > 1 && count >= kParallelRecords && std::thread::hardware_concurrency() > 1;
+    int widthMine = 0, widthTheirs = 0;
+    for (Build& b : builds) {
+        // Balance the groups by key width, the best cheap guess of each tag's cost.
+        if (parallel && widthTheirs < widthMine) {
+            theirs.push_back(&b);
+            widthTheirs += b.key->width();
+        } else {
+            mine.push_back(&b);
+            widthMine += b.key->width();
+        }
     }
+    std::exception_ptr workerError;
+    std::thread worker;
+    if (!theirs.empty())
+        worker = std::thread([&] {
+            try {
+                scanFor(theirs, {});
+            } catch (...) {
+                workerError = std::current_exception();
+            }
+        });
+    try {
+        scanFor(mine, progress);
+    } catch (...) {
+        if (worker.joinable())
+            worker.join();
+        throw;
+    }
+    if (worker.joinable())
+        worker.join();
+    if (workerError)
+        std::rethrow_exception(workerError);
+    int reported = scanTo;
     for (size_t i = 0; i < builds.size(); ++i) {
         builds[i].builder->finish();
         const int pct = scanTo + int((to - scanTo) * int64_t(i + 1) / int64_t(builds.size()));
