@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 300),
-# two at a time. Seeds are the small files in fuzz/seeds and the regression inputs;
+# FUZZ_JOBS at a time (default 2). Seeds are the small files in fuzz/seeds and the regression inputs;
 # a crash leaves its input in fuzz/crashes/TARGET/.
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -39,9 +39,11 @@ run() {
     tail -n 2 "fuzz/corpus-work/$target.log"
   fi
 }
-for ((i = 0; i < ${#targets[@]}; i += 2)); do
-  run "${targets[i]}" &
-  [[ -n ${targets[i+1]:-} ]] && run "${targets[i+1]}" &
+jobs=${FUZZ_JOBS:-2}
+for ((i = 0; i < ${#targets[@]}; i += jobs)); do
+  for ((k = i; k < i + jobs && k < ${#targets[@]}; ++k)); do
+    run "${targets[k]}" &
+  done
   wait
 done
 exit $status

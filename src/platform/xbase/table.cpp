@@ -1232,10 +1232,52 @@ std::string Table::raw(std::string_view name) const
     return std::string(buffer_.data() + f.offset, f.length);
 }
 
+namespace {
+
+template <typename T>
+T littleEndian(const char* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Visual FoxPro keeps some types in binary; they read as numbers and text.
+std::optional<double> binaryNumber(const char* p, const Field& f)
+{
+    switch (f.type) {
+    case 'I': return f.length == 4 ? std::optional<double>(littleEndian<int32_t>(p)) : std::nullopt;
+    case 'Y': return f.length == 8 ? std::optional<double>(double(littleEndian<int64_t>(p)) / 10000.0) : std::nullopt;
+    case 'B': return f.length == 8 ? std::optional<double>(littleEndian<double>(p)) : std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
 std::string Table::text(std::string_view name) const
 {
     const int index = fieldOrThrow(name);
     const Field& f = dbf_->fields()[size_t(index)];
+    const char* p = buffer_.data() + f.offset;
+    if (const auto n = binaryNumber(p, f)) {
+        char out[64];
+        std::snprintf(out, sizeof out, "%.*f", f.type == 'Y' ? 4 : f.type == 'B' ? int(f.decimals) : 0, *n);
+        return out;
+    }
+    if (f.type == 'T' && f.length == 8) {
+        // Julian day, then milliseconds since midnight; shown as yyyymmddhhmmss.
+        const int32_t day = littleEndian<int32_t>(p);
+        const int32_t ms = littleEndian<int32_t>(p + 4);
+        if (day <= 0)
+            return {};
+        int y, m, d;
+        calendarDate(day, y, m, d);
+        char out[32];
+        const int secs = std::clamp(ms, 0, 86399999) / 1000;
+        std::snprintf(out, sizeof out, "%04d%02d%02d%02d%02d%02d", y, m, d, secs / 3600, secs / 60 % 60, secs % 60);
+        return out;
+    }
     switch (f.type) {
     case 'M':
         return cp1252ToUtf8(memoOf(buffer_.data(), index));
@@ -1243,6 +1285,7 @@ std::string Table::text(std::string_view name) const
     case 'F':
         return trim(std::string_view(buffer_.data() + f.offset, f.length));
     case 'C':
+    case 'V':
     case 'D':
     case 'L':
         return cp1252ToUtf8(rtrim(std::string_view(buffer_.data() + f.offset, f.length)));
@@ -1261,6 +1304,8 @@ bool Table::logical(std::string_view name) const
 double Table::number(std::string_view name) const
 {
     const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    if (const auto n = binaryNumber(buffer_.data() + f.offset, f))
+        return *n;
     const std::string s = trim(std::string_view(buffer_.data() + f.offset, f.length));
     return s.empty() ? 0.0 : std::strtod(s.c_str(), nullptr);
 }

@@ -321,6 +321,57 @@ TEST_F(TableTest, DamagedTablesAreRefusedWithTheFault)
     EXPECT_FALSE(t->check().empty());
 }
 
+// Visual FoxPro's binary types read as numbers and text; such tables never take writes.
+TEST_F(TableTest, VisualFoxProBinaryFieldsRead)
+{
+    struct F { const char* name; char type; uint8_t length, decimals; };
+    const F fields[] = {{"ID", 'I', 4, 0}, {"PRICE", 'Y', 8, 4}, {"RATIO", 'B', 8, 2}, {"STAMP", 'T', 8, 0}, {"NAME", 'C', 5, 0}};
+    std::string header(32, '\0');
+    header[0] = 0x30;
+    uint32_t offset = 1;
+    for (const F& f : fields) {
+        std::string d(32, '\0');
+        d.replace(0, std::strlen(f.name), f.name);
+        d[11] = f.type;
+        std::memcpy(&d[12], &offset, 4);
+        d[16] = char(f.length);
+        d[17] = char(f.decimals);
+        header += d;
+        offset += f.length;
+    }
+    header += '\r';
+    header += std::string(263, '\0');
+    const uint16_t headerLength = uint16_t(header.size()), recordLength = uint16_t(offset);
+    std::memcpy(&header[8], &headerLength, 2);
+    std::memcpy(&header[10], &recordLength, 2);
+    header[4] = 1;
+    std::string record(1, ' ');
+    const int32_t id = -42;
+    const int64_t price = 123456;   // 12.3456
+    const double ratio = 0.75;
+    const int32_t day = 2451545, ms = (13 * 3600 + 14 * 60 + 15) * 1000;   // 2000-01-01 13:14:15
+    record.append(reinterpret_cast<const char*>(&id), 4);
+    record.append(reinterpret_cast<const char*>(&price), 8);
+    record.append(reinterpret_cast<const char*>(&ratio), 8);
+    record.append(reinterpret_cast<const char*>(&day), 4);
+    record.append(reinterpret_cast<const char*>(&ms), 4);
+    record += "abc  ";
+    writeFile(dir.file("VFP.DBF"), header + record + "\x1A");
+
+    auto t = Table::open(dir.file("VFP.DBF"));
+    EXPECT_TRUE(t->readOnly());
+    ASSERT_TRUE(t->go(1));
+    EXPECT_EQ(t->number("ID"), -42);
+    EXPECT_EQ(t->text("ID"), "-42");
+    EXPECT_DOUBLE_EQ(t->number("PRICE"), 12.3456);
+    EXPECT_EQ(t->text("PRICE"), "12.3456");
+    EXPECT_EQ(t->text("RATIO"), "0.75");
+    EXPECT_EQ(t->text("STAMP"), "20000101131415");
+    EXPECT_EQ(t->text("NAME"), "abc");
+    EXPECT_EQ(t->count("ID < 0 .and. PRICE > 12"), 1u);
+    EXPECT_THROW(t->appendBlank(), XbaseError);
+}
+
 // Tables written by another FoxPro-compatible engine: counts and orders as it reported them.
 TEST_F(TableTest, ForeignTablesGiveTheCountsAndOrdersTheirEngineReported)
 {
