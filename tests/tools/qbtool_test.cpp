@@ -45,7 +45,7 @@ TEST(Qbtool, CommandsOnAFixtureTable)
         {"dump " + table + " --filter 'RECNO() = 501' --fields LNAME", 0, "501\tM\xC3\xBCller\n"},
         {"info " + table, 0, "file\t" + table + "\nversion\t0xF5\nrecords\t501\n..."},
         {"check " + table, 0, "ok\n"},
-        {"count " + table + " 'UPPER(STATE=\"CA\"'", 1, "qbtool: Unbalanced parenthesis..."},
+        {"count " + table + " 'UPPER(STATE=\"CA\"'", 1, "qbtool: " + table + ": Unbalanced parenthesis at position 6\n"},
         {"count " + dir.file("NONE.DBF") + " .T.", 1, "qbtool: " + dir.file("NONE.DBF") + ": file not found\n"},
         {"seek " + table + " NOSUCH X", 1, "qbtool: " + table + ": no usable tag named NOSUCH\n"},
         {"frobnicate " + table, 1, "qbtool: unknown command frobnicate..."},

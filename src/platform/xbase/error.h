@@ -21,8 +21,8 @@ private:
 // zero-based character offset in the expression text where it was found.
 class ExprError : public XbaseError {
 public:
-    ExprError(const std::string& problem, int position)
-        : XbaseError({}, problem + " at position " + std::to_string(position + 1)),
+    ExprError(const std::string& problem, int position, const std::string& file = {})
+        : XbaseError(file, problem + " at position " + std::to_string(position + 1)),
           problem_(problem), position_(position) {}
     const std::string& problem() const { return problem_; }
     int position() const { return position_; }

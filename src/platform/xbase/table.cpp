@@ -6,6 +6,7 @@
 #include "platform/xbase/settings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -212,7 +213,7 @@ void Table::attachTags()
         tag->cdx = cdx_->tagAt(i);
         tag->info = tag->cdx->info();
         try {
-            tag->key = std::make_unique<Expression>(Expression::compile(tag->info.keyExpr, *source_));
+            tag->key = std::make_unique<Expression>(compile(tag->info.keyExpr));
             tag->canonical = tag->key->canonical();
             tag->info.keyType = keyTypeOf(tag->key->type());
             // Another engine's tag only hints at its key type; the expression knows.
@@ -254,6 +255,16 @@ std::vector<FieldDef> Table::fieldDefs() const
     for (const Field& f : dbf_->fields())
         out.push_back({f.name, f.type, f.length, f.decimals});
     return out;
+}
+
+// Compiled against this table's fields; a fault names the table as well.
+Expression Table::compile(const std::string& text) const
+{
+    try {
+        return Expression::compile(text, *source_);
+    } catch (const ExprError& e) {
+        throw ExprError(e.problem(), e.position(), path());
+    }
 }
 
 int Table::fieldOrThrow(std::string_view name) const
@@ -354,7 +365,7 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         Build b;
         b.spec = s;
         b.spec.name = asciiUpper(s.name);
-        b.key = std::make_unique<Expression>(Expression::compile(s.keyExpr, *source_));
+        b.key = std::make_unique<Expression>(compile(s.keyExpr));
         if (b.key->width() < 1 || size_t(b.key->width()) > kMaxKeyLength)
             throw XbaseError(path(), "key of tag " + b.spec.name + " is " + std::to_string(b.key->width()) + " wide; at most 240 is allowed");
         builds.push_back(std::move(b));
@@ -438,13 +449,52 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         worker.join();
     if (workerError)
         std::rethrow_exception(workerError);
+
+    // Sorting and writing each tree is the other half of the work. Builders of
+    // one index may write their trees at the same time, so both threads take
+    // tags from one queue, widest keys first so that neither is left with a big
+    // one at the end. The tags then join the index in the order asked for.
+    std::vector<Build*> queue;
+    for (Build& b : builds)
+        queue.push_back(&b);
+    std::stable_sort(queue.begin(), queue.end(), [](const Build* a, const Build* b) { return a->key->width() > b->key->width(); });
+    std::atomic<size_t> nextBuild{0}, built{0};
+    std::atomic<bool> stop{false};
     int reported = scanTo;
-    for (size_t i = 0; i < builds.size(); ++i) {
-        builds[i].builder->finish();
-        const int pct = scanTo + int((to - scanTo) * int64_t(i + 1) / int64_t(builds.size()));
-        if (progress && pct != reported)
-            progress(reported = pct);
+    auto buildFrom = [&](bool reports) {
+        for (size_t i; !stop.load() && (i = nextBuild++) < queue.size();) {
+            queue[i]->builder->build();
+            const size_t done = ++built;
+            const int pct = scanTo + int((to - 1 - scanTo) * int64_t(done) / int64_t(queue.size()));
+            if (reports && progress && pct > reported)
+                progress(reported = pct);
+        }
+    };
+    if (parallel)
+        worker = std::thread([&] {
+            try {
+                buildFrom(false);
+            } catch (...) {
+                workerError = std::current_exception();
+                stop = true;
+            }
+        });
+    try {
+        buildFrom(true);
+    } catch (...) {
+        stop = true;
+        if (worker.joinable())
+            worker.join();
+        throw;
     }
+    if (worker.joinable())
+        worker.join();
+    if (workerError)
+        std::rethrow_exception(workerError);
+    for (Build& b : builds)
+        b.builder->finish();
+    if (progress && reported != to)
+        progress(to);
     cdx_->flush();
     const std::string current = currentOrderName();
     attachTags();
@@ -936,16 +986,16 @@ uint32_t Table::countWith(const Expression* expr, const Candidates* candidates)
 uint32_t Table::setFilter(std::string_view text)
 {
     if (text.size() > 255)
-        throw ExprError("Expression too long", 255);
+        throw ExprError("Expression too long", 255, path());
     if (trim(text).empty()) {
         filter_.reset();
         filterBits_.reset();
         filterText_.clear();
         return countFiltered();
     }
-    auto expr = std::make_unique<Expression>(Expression::compile(utf8ToCp1252(text), *source_));
+    auto expr = std::make_unique<Expression>(compile(utf8ToCp1252(text)));
     if (expr->type() != ValueType::Logical)
-        throw ExprError("A filter must be a logical expression", 0);
+        throw ExprError("A filter must be a logical expression", 0, path());
     filter_ = std::move(expr);
     filterText_ = std::string(text);
     auto candidates = plan(*filter_);
@@ -964,9 +1014,9 @@ uint32_t Table::countFiltered()
 
 uint32_t Table::count(std::string_view text)
 {
-    Expression expr = Expression::compile(utf8ToCp1252(text), *source_);
+    Expression expr = compile(utf8ToCp1252(text));
     if (expr.type() != ValueType::Logical)
-        throw ExprError("A condition must be a logical expression", 0);
+        throw ExprError("A condition must be a logical expression", 0, path());
     auto candidates = plan(expr);
     return countWith(&expr, candidates ? &*candidates : nullptr);
 }

@@ -136,6 +136,7 @@ private:
     Table() = default;
     void openIndex(const std::string& cdxPath);
     void attachTags();
+    Expression compile(const std::string& text) const;
     int fieldOrThrow(std::string_view name) const;
     void requireWritable() const;
     void requireEditing() const;
