@@ -161,6 +161,18 @@ void DbfFile::parse()
     }
 }
 
+void DbfFile::refreshCount()
+{
+    uint8_t head[8];
+    file_.readAt(0, head, sizeof head, "the table header");
+    const uint64_t whole = (file_.size() - headerLength_) / recordLength_;
+    const uint32_t count = uint32_t(std::min<uint64_t>({le32(head + 4), whole, kMaxRecords}));
+    if (count != recordCount_) {
+        recordCount_ = count;
+        remap();
+    }
+}
+
 void DbfFile::setStructuralIndex(bool on)
 {
     flags_ = on ? (flags_ | 0x01) : (flags_ & ~0x01);

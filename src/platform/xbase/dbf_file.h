@@ -73,6 +73,8 @@ public:
     uint32_t appendRecord(const char* buffer);
     void setRecordCount(uint32_t count);   // truncates or extends, rewrites header and end marker
     void writeHeader();
+    // Takes the count another program sharing the table may have raised.
+    void refreshCount();
 
     // Fills a record buffer with an empty record.
     void blankRecord(char* buffer) const;

@@ -111,6 +111,14 @@ uint32_t FptFile::write(uint32_t oldBlock, std::string_view bytes)
     return block;
 }
 
+void FptFile::refresh()
+{
+    uint8_t head[4];
+    file_.readAt(0, head, sizeof head, "the memo file header");
+    const uint64_t endBlock = (file_.size() + blockSize_ - 1) / blockSize_;
+    nextFree_ = uint32_t(std::max<uint64_t>({be32(head), endBlock, firstBlock(blockSize_)}));
+}
+
 void FptFile::clear()
 {
     nextFree_ = firstBlock(blockSize_);

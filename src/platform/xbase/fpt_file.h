@@ -28,6 +28,8 @@ public:
     // Stores text, in place when it fits the blocks the old memo had, otherwise
     // at the end; returns the block to put in the record (0 for an empty text).
     uint32_t write(uint32_t oldBlock, std::string_view bytes);
+    // Takes the next free block another program sharing the file may have moved.
+    void refresh();
     // Forgets every memo (zap).
     void clear();
 

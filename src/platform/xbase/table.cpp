@@ -1046,6 +1046,7 @@ void Table::appendBlank()
     requireWritable();
     if (state_ != State::Browse)
         throw XbaseError(path(), "post or cancel the record before appending");
+    recnoBeforeAppend_ = eof_ ? 0 : recno_;
     dbf_->blankRecord(buffer_.data());
     original_.clear();
     pendingMemos_.clear();
@@ -1077,14 +1078,52 @@ void Table::cancel()
     state_ = State::Browse;
     pendingMemos_.clear();
     unlockRecord();
-    if (wasAppend)
-        last();
+    if (wasAppend && !go(recnoBeforeAppend_))
+        setEof();
+}
+
+// Another program sharing the table may have appended records, memos or keys
+// since we last looked: under the table lock, take the files as they are now.
+void Table::refreshShared()
+{
+    dbf_->refreshCount();
+    if (fpt_)
+        fpt_->refresh();
+    if (cdx_) {
+        const std::string order = currentOrderName();
+        const std::string cdxPath = cdx_->path();
+        cursor_.reset();
+        tags_.clear();
+        cdx_.reset();
+        order_ = 0;
+        openIndex(cdxPath);
+        if (!order.empty())
+            selectOrder(order);
+    }
 }
 
 void Table::post()
 {
     if (state_ == State::Browse)
         return;
+    // Writers sharing the table take turns: one holds the table lock while it
+    // adds memo blocks, records and keys.
+    struct TableLock {
+        File* file = nullptr;
+        ~TableLock()
+        {
+            if (file)
+                file->unlockRegion(kRecordLockBase, 1);
+        }
+    } tableLock;
+    if (shared_) {
+        if (!dbf_->file().lockRegion(kRecordLockBase, 1, engineSettings().lockTimeoutSeconds))
+            throw LockError(path(), "the table is locked by another user");
+        tableLock.file = &dbf_->file();
+        refreshShared();
+        if (state_ == State::Append)
+            recno_ = dbf_->recordCount() + 1;
+    }
     for (auto& [index, text] : pendingMemos_) {
         const Field& f = dbf_->fields()[size_t(index)];
         const uint32_t old = state_ == State::Edit ? memoBlock(original_.data(), f) : 0;

@@ -155,6 +155,7 @@ private:
     std::string memoOf(const char* buffer, int fieldIndex) const;
     std::optional<Candidates> plan(const Expression& expr);
     uint32_t countWith(const Expression* expr, const Candidates* candidates);
+    void refreshShared();
     void lockRecord(uint32_t recno);
     void unlockRecord();
 
@@ -182,6 +183,7 @@ private:
     std::vector<char> original_;
     std::map<int, std::string> pendingMemos_;
     uint32_t lockedRecord_ = 0;
+    uint32_t recnoBeforeAppend_ = 0;
     std::unique_ptr<Source> source_;
 };
 

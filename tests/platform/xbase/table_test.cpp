@@ -211,10 +211,12 @@ TEST_F(TableTest, EditsKeepTagsCurrent)
 TEST_F(TableTest, CancelDiscardsAppendAndEdit)
 {
     auto t = makePeople();
+    t->go(3);
     t->appendBlank();
     t->setText("LNAME", "Ghost");
     t->cancel();
     EXPECT_EQ(t->recordCount(), 6u);
+    EXPECT_EQ(t->recno(), 3u);
     t->go(1);
     t->edit();
     t->setText("LNAME", "Changed");
@@ -270,6 +272,33 @@ TEST_F(TableTest, ExclusiveOpenKeepsOthersOutAndSharedEditsLock)
     a->cancel();
     b->go(3);
     EXPECT_NO_THROW(b->edit());
+}
+
+// Two programs appending to one shared table must not take the same record
+// number, memo block or index page.
+TEST_F(TableTest, SharedWritersKeepEachOthersAppends)
+{
+    makePeople();
+    auto a = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared);
+    auto b = Table::open(dir.file("PEOPLE.DBF"), OpenMode::Shared);
+    for (Table* t : {a.get(), b.get(), a.get()}) {
+        t->selectOrder("LNAME");
+        t->appendBlank();
+        t->setText("LNAME", t == a.get() ? "Appended by A" : "Appended by B");
+        t->setMemo("MEMO", t == a.get() ? "memo of A" : "memo of B");
+        t->post();
+    }
+    EXPECT_EQ(a->recordCount(), 9u);
+    EXPECT_EQ(b->recno(), 8u);
+    a.reset();
+    b.reset();
+    auto t = Table::open(dir.file("PEOPLE.DBF"), OpenMode::ReadOnly);
+    EXPECT_EQ(t->count("LNAME = \"Appended by A\""), 2u);
+    t->go(8);
+    EXPECT_EQ(t->memo("MEMO"), "memo of B");
+    t->go(9);
+    EXPECT_EQ(t->memo("MEMO"), "memo of A");
+    EXPECT_TRUE(t->check().empty()) << t->check().front();
 }
 
 TEST_F(TableTest, DamagedTablesAreRefusedWithTheFault)
