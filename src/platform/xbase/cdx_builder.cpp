@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -42,12 +44,16 @@ void radixSort(Entry* v, size_t n, std::vector<Entry>& tmp) {
 }
 
 // Writes sorted keys as leaves, then interior levels, all as new pages at the
-// end of the file. Pages of one level are consecutive, so a right sibling is the
-// next page; the last page of a level is held back to clear that link.
+// end of the file. Pages come in runs taken from the file, so another builder
+// can write its tree at the same time; within a run a level's pages are
+// consecutive and go out in large writes. Each page is held back until the
+// next one of its level has a place, which its right sibling link needs.
 class TreeWriter {
 public:
     TreeWriter(FileImpl& file, int keyLength, uint8_t pad, uint32_t maxRecno, bool unique)
         : file_(file), kl_(keyLength), pad_(pad), unique_(unique), packer_(keyLength, pad, leafLayout(keyLength, maxRecno)) {}
+
+    ~TreeWriter() { file_.givePages(next_, end_); }
 
     void add(const uint8_t* key, uint32_t recno) {
         if (unique_ && packer_.count() + pages_ > 0 && std::memcmp(lastKey_.data(), key, size_t(kl_)) == 0) return;
@@ -55,42 +61,67 @@ public:
             closeLeaf();
             packer_.add(key, recno);
         }
-        lastKey_.assign(key, key + kl_);
+        if (unique_) lastKey_.assign(key, key + kl_);
     }
 
     uint32_t finish() {
         if (packer_.count() > 0 || pages_ == 0) closeLeaf();
         endLevel();
         while (recnos_.size() > 1) interiorLevel();
+        file_.givePages(next_, end_);
+        next_ = end_ = 0;
         return pagesOf_.front();
     }
 
 private:
+    // Runs start small, so a small tag leaves little unused behind, and grow to
+    // keep the number of calls into the file low.
+    static constexpr uint32_t kMaxRun = 256;
+
+    uint32_t newPage() {
+        if (next_ == end_) {
+            uint32_t pages = run_;
+            next_ = file_.takePages(pages);
+            end_ = next_ + pages * kPageSize;
+            run_ = std::min(run_ * 2, kMaxRun);
+        }
+        uint32_t off = next_;
+        next_ += kPageSize;
+        return off;
+    }
+
     void closeLeaf() {
-        uint32_t off = file_.reserveEnd(1);
+        uint32_t off = newPage();
         keys_.insert(keys_.end(), packer_.lastKey(), packer_.lastKey() + kl_);
         recnos_.push_back(packer_.lastRecno());
         pagesOf_.push_back(off);
         buf_.resize(buf_.size() + kPageSize);
-        packer_.finish(buf_.data() + buf_.size() - kPageSize, kAttrLeaf, prevOff_, off + kPageSize);
+        packer_.finish(buf_.data() + buf_.size() - kPageSize, kAttrLeaf, prevOff_, kNoPage);
         place(off);
     }
 
+    // The new page is the last in buf_; buf_ holds consecutive pages from
+    // bufStart_, the level's previous page among them.
     void place(uint32_t off) {
-        if (pages_ == 0 || bufStart_ == kNoPage) bufStart_ = off;
+        if (pages_ == 0) {
+            bufStart_ = off;
+        } else {
+            put32(buf_.data() + buf_.size() - 2 * kPageSize + 8, off);
+            if (off != prevOff_ + kPageSize) writeAllButLast(off);
+        }
         prevOff_ = off;
         ++pages_;
-        if (buf_.size() >= 256 * kPageSize) {
-            size_t keep = kPageSize;
-            file_.writeRaw(bufStart_, buf_.data(), buf_.size() - keep);
-            buf_.erase(buf_.begin(), buf_.end() - ptrdiff_t(keep));
-            bufStart_ = off;
-        }
+        if (buf_.size() >= 256 * kPageSize) writeAllButLast(off);
+    }
+
+    void writeAllButLast(uint32_t lastOff) {
+        file_.writeRaw(bufStart_, buf_.data(), buf_.size() - kPageSize);
+        buf_.erase(buf_.begin(), buf_.end() - ptrdiff_t(kPageSize));
+        bufStart_ = lastOff;
     }
 
     void endLevel() {
         uint8_t* last = buf_.data() + buf_.size() - kPageSize;
-        put32(last + 8, kNoPage);
         if (pages_ == 1) put16(last, uint16_t(le16(last) | kAttrRoot));
         file_.writeRaw(bufStart_, buf_.data(), buf_.size());
         buf_.clear();
@@ -116,9 +147,9 @@ private:
             node.recnos.assign(recnos.begin() + ptrdiff_t(at), recnos.begin() + ptrdiff_t(at + take));
             node.children.assign(pages.begin() + ptrdiff_t(at), pages.begin() + ptrdiff_t(at + take));
             at += take;
-            uint32_t off = file_.reserveEnd(1);
+            uint32_t off = newPage();
             node.left = prevOff_;
-            node.right = off + kPageSize;
+            node.right = kNoPage;
             keys_.insert(keys_.end(), node.keys.end() - kl_, node.keys.end());
             recnos_.push_back(node.recnos.back());
             pagesOf_.push_back(off);
@@ -138,6 +169,7 @@ private:
     std::vector<uint8_t> buf_;
     uint32_t bufStart_ = kNoPage, prevOff_ = kNoPage;
     size_t pages_ = 0;
+    uint32_t next_ = 0, end_ = 0, run_ = 16;   // the run of pages being filled
     // The level being written: each page's last key, its record number, its offset.
     std::vector<uint8_t> keys_;
     std::vector<uint32_t> recnos_, pagesOf_;
@@ -147,19 +179,38 @@ private:
 class RunReader {
 public:
     RunReader(int fd, uint64_t begin, uint64_t end, size_t bufSize, int keyLength, uint8_t pad)
-        : fd_(fd), pos_(begin), end_(end), buf_(bufSize), key_(size_t(keyLength)), pad_(pad) {}
+        : fd_(fd), pos_(begin), end_(end), buf_(bufSize), kl_(size_t(keyLength)), key_(std::max<size_t>(kl_, 8)), pad_(pad) {}
 
     bool next() {
-        uint8_t head[5];
-        if (!read(head, 5)) return false;
-        recno_ = le32(head);
-        size_t len = head[4];
-        if (len > key_.size() || !read(key_.data(), len)) return false;
-        std::memset(key_.data() + len, pad_, key_.size() - len);
+        size_t len;
+        if (have_ - at_ >= 5 + kl_) {
+            // The whole record is in the buffer: the usual case.
+            const uint8_t* p = buf_.data() + at_;
+            recno_ = le32(p);
+            len = p[4];
+            if (len > kl_) return false;
+            std::memcpy(key_.data(), p + 5, len);
+            at_ += 5 + len;
+        } else {
+            uint8_t head[5];
+            if (!read(head, 5)) return false;
+            recno_ = le32(head);
+            len = head[4];
+            if (len > kl_ || !read(key_.data(), len)) return false;
+        }
+        std::memset(key_.data() + len, pad_, kl_ - len);
+        uint64_t v;
+        std::memcpy(&v, key_.data(), 8);
+        prefix_ = __builtin_bswap64(v);
         return true;
     }
     const uint8_t* key() const { return key_.data(); }
     uint32_t recno() const { return recno_; }
+    // (key, recno) order, settled by the first eight key bytes when they differ.
+    bool before(const RunReader& o) const {
+        if (prefix_ != o.prefix_) return prefix_ < o.prefix_;
+        return compareEntry(key_.data(), recno_, o.key_.data(), o.recno_, int(kl_)) < 0;
+    }
 
 private:
     bool read(uint8_t* out, size_t n) {
@@ -186,7 +237,9 @@ private:
     uint64_t pos_, end_;
     std::vector<uint8_t> buf_;
     size_t at_ = 0, have_ = 0;
-    std::vector<uint8_t> key_;
+    size_t kl_;
+    std::vector<uint8_t> key_;   // at least eight bytes (zero past the key), for the prefix
+    uint64_t prefix_ = 0;
     uint32_t recno_ = 0;
     uint8_t pad_;
 };
@@ -210,20 +263,26 @@ public:
         while (len > 0 && key[len - 1] == pad_) --len;
         uint64_t prefix = 0;
         for (size_t i = 0; i < 8; ++i) prefix = prefix << 8 | (i < len ? key[i] : pad_);
-        if (arena_.size() > 0xFFFF0000u) spill();
-        ents_.push_back({prefix, uint32_t(arena_.size()), recno});
-        arena_.push_back(uint8_t(len));
-        arena_.insert(arena_.end(), key.begin(), key.begin() + ptrdiff_t(len));
+        if (arenaSize_ + 1 + len > arenaCap_) {
+            if (arenaSize_ > 0xFFFF0000u) spill();
+            growArena(1 + len);
+        }
+        // Room for a full run at once: growing step by step would copy the
+        // entries over and over and leave freed blocks the allocator keeps.
+        if (ents_.capacity() == 0) ents_.reserve(budget_ / sizeof(Entry) + 1);
+        ents_.push_back({prefix, uint32_t(arenaSize_), recno});
+        arena_[arenaSize_] = uint8_t(len);
+        std::memcpy(&arena_[arenaSize_ + 1], key.data(), len);
+        arenaSize_ += 1 + len;
         maxRecno_ = std::max(maxRecno_, recno);
         ++total_;
-        // Entries are counted twice: the sort needs a scratch copy.
-        if (arena_.size() + 2 * ents_.size() * sizeof(Entry) >= budget_) spill();
+        if (arenaSize_ + ents_.size() * sizeof(Entry) >= budget_) spill();
     }
 
-    CdxTag* finish(const Progress& progress) override {
+    void build(const Progress& progress) override {
         file_.requireWritable();
-        if (done_) file_.fail("tag " + info_.name + " already built");
-        done_ = true;
+        if (built_) file_.fail("tag " + info_.name + " already built");
+        built_ = true;
         auto report = [&](int pct) {
             if (progress && pct != lastPct_) progress(lastPct_ = pct);
         };
@@ -231,7 +290,6 @@ public:
         if (!runs_.empty() && !ents_.empty()) spill();
         else sortRun();
         report(20);
-        file_.dropTag(info_.name);
         TreeWriter out(file_, kl_, pad_, maxRecno_, info_.unique);
         uint64_t written = 0;
         auto emit = [&](const uint8_t* key, uint32_t recno) {
@@ -252,15 +310,37 @@ public:
             merge(emit);
         }
         std::vector<Entry>().swap(ents_);
-        std::vector<uint8_t>().swap(arena_);
-        uint32_t root = out.finish();
+        arena_.reset();
+        arenaSize_ = arenaCap_ = 0;
+        root_ = out.finish();
         report(98);
-        TagImpl* tag = file_.addTag(info_, root);
-        report(100);
+    }
+
+    CdxTag* finish(const Progress& progress) override {
+        file_.requireWritable();
+        if (done_) file_.fail("tag " + info_.name + " already built");
+        if (!built_) build(progress);
+        done_ = true;
+        // The tree is complete; only now does the old tag of this name go.
+        file_.freeSpare();
+        file_.dropTag(info_.name);
+        TagImpl* tag = file_.addTag(info_, root_);
+        if (progress && lastPct_ != 100) progress(lastPct_ = 100);
         return tag;
     }
 
 private:
+    // Keys are copied into the arena by hand rather than inserted into a vector
+    // one by one, which costs a call per key. It is as large as the budget from
+    // the start; the unused end is never touched, so it takes no memory.
+    void growArena(size_t need) {
+        size_t cap = std::max(budget_ + 256, arenaSize_ + need);
+        std::unique_ptr<uint8_t[]> bigger(new uint8_t[cap]);
+        if (arenaSize_) std::memcpy(bigger.get(), arena_.get(), arenaSize_);
+        arena_ = std::move(bigger);
+        arenaCap_ = cap;
+    }
+
     // Eight key bytes from `at` on, padding beyond the stored part, big-endian.
     uint64_t chunk(const Entry& e, size_t at) const {
         const uint8_t* k = &arena_[e.off];
@@ -317,30 +397,34 @@ private:
             if (spillFd_ < 0) file_.fail("cannot create a sort file beside the index: " + std::string(std::strerror(errno)));
         }
         uint64_t begin = spillEnd_;
-        std::vector<uint8_t> buf;
-        buf.reserve(1 << 20);
+        constexpr size_t kChunk = 1 << 20;
+        std::unique_ptr<uint8_t[]> buf(new uint8_t[kChunk]);
+        size_t used = 0;
         auto drain = [&] {
             size_t done = 0;
-            while (done < buf.size()) {
-                ssize_t w = ::pwrite(spillFd_, buf.data() + done, buf.size() - done, off_t(spillEnd_));
+            while (done < used) {
+                ssize_t w = ::pwrite(spillFd_, buf.get() + done, used - done, off_t(spillEnd_));
+                if (w < 0 && errno == EINTR) continue;
                 if (w <= 0) file_.fail("cannot write the sort file: " + std::string(std::strerror(errno)));
                 done += size_t(w);
                 spillEnd_ += uint64_t(w);
             }
-            buf.clear();
+            used = 0;
         };
-        for (const Entry& e : ents_) {
-            uint8_t head[4];
-            put32(head, e.recno);
-            buf.insert(buf.end(), head, head + 4);
-            size_t len = arena_[e.off];
-            buf.insert(buf.end(), &arena_[e.off], &arena_[e.off] + 1 + len);
-            if (buf.size() > (1 << 20) - 256) drain();
+        for (size_t i = 0; i < ents_.size(); ++i) {
+            const Entry& e = ents_[i];
+            if (i + 16 < ents_.size()) __builtin_prefetch(&arena_[ents_[i + 16].off]);
+            const uint8_t* k = &arena_[e.off];
+            const size_t len = k[0];
+            if (used + 5 + len > kChunk) drain();
+            put32(buf.get() + used, e.recno);
+            std::memcpy(buf.get() + used + 4, k, 1 + len);
+            used += 5 + len;
         }
         drain();
         runs_.push_back({begin, spillEnd_});
         ents_.clear();
-        arena_.clear();
+        arenaSize_ = 0;
     }
 
     template <class Emit>
@@ -352,16 +436,33 @@ private:
             readers.push_back(std::make_unique<RunReader>(spillFd_, r.first, r.second, bufSize, kl_, pad_));
             if (readers.back()->next()) heap.push_back(readers.size() - 1);
         }
-        auto greater = [&](size_t a, size_t b) {
-            return compareEntry(readers[a]->key(), readers[a]->recno(), readers[b]->key(), readers[b]->recno(), kl_) > 0;
-        };
+        auto greater = [&](size_t a, size_t b) { return readers[b]->before(*readers[a]); };
         std::make_heap(heap.begin(), heap.end(), greater);
+        // The run just read from usually stays near the top, so it sinks from
+        // there in one pass rather than leaving the heap and coming back.
+        auto siftDown = [&] {
+            const size_t n = heap.size();
+            const size_t top = heap[0];
+            size_t i = 0;
+            for (;;) {
+                size_t c = 2 * i + 1;
+                if (c >= n) break;
+                if (c + 1 < n && readers[heap[c + 1]]->before(*readers[heap[c]])) ++c;
+                if (!readers[heap[c]]->before(*readers[top])) break;
+                heap[i] = heap[c];
+                i = c;
+            }
+            heap[i] = top;
+        };
         while (!heap.empty()) {
-            std::pop_heap(heap.begin(), heap.end(), greater);
-            RunReader& r = *readers[heap.back()];
+            RunReader& r = *readers[heap[0]];
             emit(r.key(), r.recno());
-            if (r.next()) std::push_heap(heap.begin(), heap.end(), greater);
-            else heap.pop_back();
+            if (!r.next()) {
+                heap[0] = heap.back();
+                heap.pop_back();
+                if (heap.empty()) break;
+            }
+            siftDown();
         }
     }
 
@@ -371,14 +472,16 @@ private:
     int kl_;
     uint8_t pad_;
     std::vector<Entry> ents_;
-    std::vector<uint8_t> arena_;
+    std::unique_ptr<uint8_t[]> arena_;   // trimmed keys, each after its length byte
+    size_t arenaSize_ = 0, arenaCap_ = 0;
     uint32_t maxRecno_ = 0;
     uint64_t total_ = 0;
     int spillFd_ = -1;
     std::string spillPath_;
     uint64_t spillEnd_ = 0;
     std::vector<std::pair<uint64_t, uint64_t>> runs_;
-    bool done_ = false;
+    uint32_t root_ = kNoPage;
+    bool built_ = false, done_ = false;
     int lastPct_ = -1;
 };
 

@@ -231,10 +231,54 @@ void FileImpl::freePage(uint32_t off) {
 
 uint32_t FileImpl::reserveEnd(uint32_t pages) {
     requireWritable();
+    std::lock_guard lock(growMutex_);
     if (fileSize_ + uint64_t(pages) * kPageSize > 0xFFFFFE00u) fail("index would grow beyond 4 GB");
     uint32_t off = uint32_t(fileSize_);
     fileSize_ += uint64_t(pages) * kPageSize;
     return off;
+}
+
+uint32_t FileImpl::takePages(uint32_t& pages) {
+    {
+        std::lock_guard lock(growMutex_);
+        if (!spare_.empty()) {
+            auto& [from, end] = spare_.back();
+            uint32_t off = from;
+            pages = std::min(pages, (end - from) / kPageSize);
+            from += pages * kPageSize;
+            if (from == end) spare_.pop_back();
+            return off;
+        }
+    }
+    return reserveEnd(pages);
+}
+
+void FileImpl::givePages(uint32_t from, uint32_t end) {
+    if (from >= end) return;
+    std::lock_guard lock(growMutex_);
+    spare_.push_back({from, end});
+    // Runs that end the file shrink it instead, so a builder working alone
+    // leaves no gap before whatever is written next.
+    for (bool shrunk = true; shrunk;) {
+        shrunk = false;
+        for (size_t i = 0; i < spare_.size(); ++i) {
+            if (spare_[i].second != fileSize_) continue;
+            fileSize_ = spare_[i].first;
+            spare_.erase(spare_.begin() + ptrdiff_t(i));
+            shrunk = true;
+            break;
+        }
+    }
+}
+
+void FileImpl::freeSpare() {
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    {
+        std::lock_guard lock(growMutex_);
+        runs.swap(spare_);
+    }
+    for (auto [from, end] : runs)
+        for (uint32_t off = from; off < end; off += kPageSize) freePage(off);
 }
 
 void FileImpl::flush() {
@@ -254,6 +298,7 @@ void FileImpl::initEmpty() {
     cache_.clear();
     forgetDecoded();
     tags_.clear();
+    spare_.clear();
     if (::ftruncate(fd_, 0) != 0) fail(std::string("cannot truncate: ") + std::strerror(errno));
     TagInfo dinfo;
     dinfo.keyLength = kDirectoryKeyLength;

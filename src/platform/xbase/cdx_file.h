@@ -69,11 +69,19 @@ public:
 
 // Builds a tag from keys given in any order, sorting in runs bounded by the
 // memory budget (spilled to a temporary file beside the index when needed).
+// The budget bounds the keys held between sorts; sorting a run takes a passing
+// copy of its entries (16 bytes a key, less than the budget) on top.
 class CdxTagBuilder {
 public:
     virtual ~CdxTagBuilder() = default;
     virtual void add(std::span<const uint8_t> key, uint32_t recno) = 0;
-    // Writes the tag into the index and replaces any tag of the same name.
+    // Sorts the keys and writes the tree into the index, where nothing sees it
+    // yet. Builders of one index may do this at the same time on different
+    // threads, as long as nothing else uses the index meanwhile. Optional:
+    // finish() does it when it has not been done.
+    virtual void build(const Progress& progress = {}) = 0;
+    // Adds the tag to the index and replaces any tag of the same name. Tags
+    // are listed in the order they finish.
     virtual CdxTag* finish(const Progress& progress = {}) = 0;
 };
 
@@ -90,7 +98,7 @@ public:
     virtual int tagCount() const = 0;
     virtual CdxTag* tagAt(int index) = 0;               // in creation order (by header page offset)
     virtual CdxTag* tag(std::string_view name) = 0;     // any case; nullptr when missing
-    virtual std::unique_ptr<CdxTagBuilder> buildTag(const TagInfo& info, size_t memoryBudget = 64u << 20) = 0;
+    virtual std::unique_ptr<CdxTagBuilder> buildTag(const TagInfo& info, size_t memoryBudget = 32u << 20) = 0;
     virtual void dropTag(std::string_view name) = 0;
     virtual void removeAllTags() = 0;                  // zap and pack rebuild from empty
     virtual void flush() = 0;                          // write cached pages

@@ -6,6 +6,7 @@
 #include "platform/xbase/cdx_page.h"
 
 #include <array>
+#include <mutex>
 #include <unordered_map>
 
 namespace qb::xbase::cdx {
@@ -98,6 +99,14 @@ public:
     // Bulk writes of new pages at the end, past the cache.
     uint32_t reserveEnd(uint32_t pages);
     void writeRaw(uint32_t off, const uint8_t* data, size_t size);
+    // Runs of new pages for builders writing trees at the same time: the only
+    // calls that may overlap. takePages hands out up to `pages` consecutive pages
+    // (fewer when it reuses a run another builder gave back) and sets `pages` to
+    // the number given; givePages returns the unused end of a run.
+    uint32_t takePages(uint32_t& pages);
+    void givePages(uint32_t from, uint32_t end);
+    // Puts runs given back but not taken again on the free list.
+    void freeSpare();
     int fd() const { return fd_; }
 
     // Adds a tag whose tree is already written; replaces one of the same name.
@@ -117,7 +126,9 @@ private:
     std::string path_;
     int fd_;
     bool readOnly_;
+    std::mutex growMutex_;   // guards fileSize_ and spare_ while builders write trees
     uint64_t fileSize_ = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> spare_;   // [from, end) offsets
     uint32_t freeHead_ = 0;
     std::unordered_map<uint32_t, Slot> cache_;
     struct Decoded {

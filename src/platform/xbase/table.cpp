@@ -376,7 +376,10 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         dbf_->setStructuralIndex(true);
         indexError_.clear();
     }
-    const size_t budget = std::max<size_t>((96u << 20) / std::max<size_t>(builds.size(), 1), 1u << 20);
+    // Every builder holds its keys until the end of the scan, but only the two
+    // sorting at any moment need a scratch copy besides (at most a budget each).
+    const size_t sorting = std::min<size_t>(builds.size(), 2);
+    const size_t budget = std::max<size_t>((80u << 20) / std::max<size_t>(builds.size() + sorting, 1), 1u << 20);
     for (Build& b : builds) {
         TagInfo info;
         info.name = b.spec.name;

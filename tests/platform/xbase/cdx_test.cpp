@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
 using namespace qb::xbase;
 namespace fs = std::filesystem;
@@ -74,6 +76,32 @@ CdxTag* build(CdxFile& f, TagInfo info, const std::vector<Entry>& entries, size_
     auto b = f.buildTag(info, budget);
     for (auto& [k, r] : entries) b->add(k, r);
     return b->finish();
+}
+
+// Writes the trees of several tags on two threads at once, as the table does,
+// then adds the tags in the order given.
+std::vector<CdxTag*> buildTogether(CdxFile& f, const std::vector<std::pair<TagInfo, std::vector<Entry>>>& tags, size_t budget) {
+    std::vector<std::unique_ptr<CdxTagBuilder>> builders;
+    for (auto& [info, entries] : tags) {
+        builders.push_back(f.buildTag(info, budget));
+        for (auto& [k, r] : entries) builders.back()->add(k, r);
+    }
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        try {
+            for (size_t i; (i = next++) < builders.size();) builders[i]->build();
+        } catch (...) {
+            failed = true;
+        }
+    };
+    std::thread other(work);
+    work();
+    other.join();
+    EXPECT_FALSE(failed);
+    std::vector<CdxTag*> out;
+    for (auto& b : builders) out.push_back(b->finish());
+    return out;
 }
 
 // Words with shared prefixes and many repeats, as names in a mailing list are.
@@ -190,6 +218,61 @@ TEST(CdxBuild, SortedWalksAndInfoRoundTrip) {
         EXPECT_EQ(t->info().descending, want.descending);
         EXPECT_EQ(t->info().unique, want.unique);
         expectWalks(*t, sorted(cases[i].entries, want.unique));
+    }
+    auto faults = f->check();
+    EXPECT_TRUE(faults.empty()) << faults.front();
+}
+
+// Trees written at the same time share the end of the file in runs of pages,
+// so a level's pages are not consecutive; links, free pages and the order of
+// the tags must come out as if the tags were built one by one.
+TEST(CdxBuild, TreesWrittenTogetherAreSoundAndListedInOrder) {
+    TempDir dir;
+    const std::string path = dir.file("T.CDX");
+    std::mt19937 rng(11);
+    std::vector<Entry> nums, flags, wide;
+    for (uint32_t r = 1; r <= 30000; ++r) {
+        nums.emplace_back(numKey(double(int(rng() % 5000) - 2500) / 4), r);
+        flags.emplace_back(Bytes{uint8_t(rng() % 2 ? 'T' : 'F')}, r);
+    }
+    for (auto& [k, r] : nameEntries(6000, 20, 12)) wide.emplace_back(charKey(std::string(k.begin(), k.end()) + "|" + std::to_string(r % 97), 120), r);
+    const std::vector<std::pair<TagInfo, std::vector<Entry>>> tags = {
+        {{"NAME", "UPPER(LNAME)", "", KeyType::Character, 24}, nameEntries(40000, 24, 13)},
+        {{"UNIQ", "UPPER(LNAME)", "", KeyType::Character, 12, false, true}, nameEntries(20000, 12, 14)},
+        {{"AMOUNT", "AMOUNT", "", KeyType::Numeric, 8}, nums},
+        {{"FLAG", "FLAG", "", KeyType::Logical, 1}, flags},
+        {{"EMPTY", "X", "", KeyType::Date, 8}, {}},
+        {{"WIDE", "UPPER(LNAME+CITY)", "", KeyType::Character, 120}, wide},
+    };
+    const std::vector<Entry> kept = nameEntries(3000, 16, 15);
+    {
+        auto f = CdxFile::create(path);
+        build(*f, {"KEEP", "K", "", KeyType::Character, 16}, kept);
+        build(*f, {"AMOUNT", "OLD", "", KeyType::Numeric, 8}, {{numKey(1), 1}});
+        // Spilled runs first; the second build replaces every tag, so the old
+        // pages go to the free list.
+        for (size_t budget : {size_t(150000), size_t(32u << 20)}) {
+            SCOPED_TRACE(budget);
+            std::vector<CdxTag*> built = buildTogether(*f, tags, budget);
+            ASSERT_EQ(f->tagCount(), int(tags.size()) + 1);
+            EXPECT_EQ(f->tagAt(0)->info().name, "KEEP");
+            for (size_t i = 0; i < tags.size(); ++i) {
+                SCOPED_TRACE(tags[i].first.name);
+                EXPECT_EQ(f->tagAt(int(i) + 1), built[i]);
+                EXPECT_EQ(built[i]->info().keyExpr, tags[i].first.keyExpr);
+                expectWalks(*built[i], sorted(tags[i].second, tags[i].first.unique));
+            }
+            auto faults = f->check();
+            EXPECT_TRUE(faults.empty()) << faults.front();
+        }
+    }
+    auto f = CdxFile::open(path, true);
+    ASSERT_EQ(f->tagCount(), int(tags.size()) + 1);
+    expectWalks(*f->tagAt(0), sorted(kept));
+    for (size_t i = 0; i < tags.size(); ++i) {
+        SCOPED_TRACE(tags[i].first.name);
+        EXPECT_EQ(f->tagAt(int(i) + 1)->info().name, tags[i].first.name);
+        expectWalks(*f->tagAt(int(i) + 1), sorted(tags[i].second, tags[i].first.unique));
     }
     auto faults = f->check();
     EXPECT_TRUE(faults.empty()) << faults.front();
@@ -344,6 +427,8 @@ TEST(CdxInterchange, PerlXBaseReadsOurTags) {
         auto f = CdxFile::create(path);
         build(*f, {"NAME", "UPPER(LNAME)", "", KeyType::Character, 20}, names);
         build(*f, {"AMOUNT", "AMOUNT", "", KeyType::Numeric, 8}, nums);
+        buildTogether(*f, {{{"NAME2", "UPPER(LNAME)", "", KeyType::Character, 20}, names}, {{"AMOUNT2", "AMOUNT", "", KeyType::Numeric, 8}, nums}},
+                      100000);
         CdxTag* e = build(*f, {"EDITED", "UPPER(LNAME)", "", KeyType::Character, 20}, {});
         for (auto& [k, r] : names) { e->insert(k, r); edited.insert({k, r}); }
         size_t i = 0;
@@ -386,6 +471,8 @@ TEST(CdxInterchange, PerlXBaseReadsOurTags) {
     EXPECT_EQ(perl("NAME", "C"), expected(sorted(names), false));
     EXPECT_EQ(perl("AMOUNT", "N"), expected(sorted(nums), true));
     EXPECT_EQ(perl("EDITED", "C"), expected({edited.begin(), edited.end()}, false));
+    EXPECT_EQ(perl("NAME2", "C"), expected(sorted(names), false));
+    EXPECT_EQ(perl("AMOUNT2", "N"), expected(sorted(nums), true));
 }
 
 namespace {

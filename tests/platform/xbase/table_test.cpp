@@ -2,9 +2,13 @@
 #include "platform/xbase/table.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <sstream>
+#include <thread>
 
 namespace qb::xbase::test {
 namespace {
@@ -172,6 +176,83 @@ TEST_F(TableTest, CountsThroughTagsMatchFullScans)
             t->setFilter("");
             EXPECT_EQ(indexed, scanned) << c << " skipDeleted=" << skip;
         }
+    }
+}
+
+// A table large enough that its tags are built on two threads. Each tag must
+// walk in the order a sort of the records gives, the tags must be listed in the
+// order asked for, and progress must come from the calling thread only.
+TEST_F(TableTest, TagsBuiltTogetherMatchTheOrderOfASort)
+{
+    struct Row {
+        std::string lname, city;
+        double amount;
+        bool isdel, deleted;
+    };
+    const uint32_t count = 25000;
+    static const char* const names[] = {"smith", "Smithers", "JONES", "Adams", "o'neil", "", "Zed", "muller"};
+    static const char* const cities[] = {"Boston", "BERLIN", "bonn", "", "Austin"};
+    std::mt19937 rng(21);
+    std::vector<Row> rows;
+    auto t = Table::create(dir.file("MANY.DBF"), {{"LNAME", 'C', 20, 0}, {"CITY", 'C', 15, 0}, {"AMOUNT", 'N', 9, 2}, {"ISDEL", 'L', 1, 0}});
+    for (uint32_t r = 1; r <= count; ++r) {
+        Row row{std::string(names[rng() % 8]) + (rng() % 2 ? std::to_string(rng() % 300) : ""), cities[rng() % 5],
+                double(int(rng() % 200000) - 100000) / 100, rng() % 3 == 0, r % 7 == 0};
+        t->appendBlank();
+        t->setText("LNAME", row.lname);
+        t->setText("CITY", row.city);
+        t->setNumber("AMOUNT", row.amount);
+        t->setLogical("ISDEL", row.isdel);
+        t->post();
+        if (row.deleted)
+            t->deleteRecord();
+        rows.push_back(row);
+    }
+    t->createTags({{"KEEP", "UPPER(CITY)"}, {"CITY", "LNAME"}});
+
+    auto upper = [](std::string s, size_t width) {
+        for (char& c : s)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        s.resize(width, ' ');
+        return s;
+    };
+    using Less = std::function<bool(const Row&, const Row&)>;
+    const std::vector<std::pair<TagSpec, Less>> cases = {
+        {{"LNAME", "UPPER(LNAME)"}, [&](const Row& a, const Row& b) { return upper(a.lname, 20) < upper(b.lname, 20); }},
+        {{"CITY", "UPPER(CITY)+UPPER(LNAME)"},
+         [&](const Row& a, const Row& b) { return upper(a.city, 15) + upper(a.lname, 20) < upper(b.city, 15) + upper(b.lname, 20); }},
+        {{"AMOUNT", "AMOUNT"}, [](const Row& a, const Row& b) { return a.amount < b.amount; }},
+        {{"ISDEL", "ISDEL"}, [](const Row& a, const Row& b) { return a.isdel < b.isdel; }},
+        {{"DELETED", "DELETED()"}, [](const Row& a, const Row& b) { return a.deleted < b.deleted; }},
+    };
+    std::vector<TagSpec> specs;
+    for (const auto& c : cases)
+        specs.push_back(c.first);
+    const std::thread::id caller = std::this_thread::get_id();
+    int last = -1;
+    t->createTags(specs, [&](int percent) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        EXPECT_GE(percent, last);
+        last = percent;
+    });
+    EXPECT_EQ(last, 100);
+
+    auto faults = t->check();
+    EXPECT_TRUE(faults.empty()) << faults.front();
+    ASSERT_EQ(t->tagCount(), 1 + int(cases.size()));
+    EXPECT_EQ(t->tagInfo(1).name, "KEEP");
+    engineSettings().skipDeleted = false;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].first.name);
+        EXPECT_EQ(t->tagInfo(int(i) + 2).name, cases[i].first.name);
+        EXPECT_EQ(t->tagInfo(int(i) + 2).keyExpr, cases[i].first.keyExpr);
+        std::vector<uint32_t> expected(count);
+        for (uint32_t r = 0; r < count; ++r)
+            expected[r] = r + 1;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](uint32_t a, uint32_t b) { return cases[i].second(rows[a - 1], rows[b - 1]); });
+        ASSERT_GT(t->selectOrder(cases[i].first.name), 0);
+        EXPECT_TRUE(walk(*t) == expected);
     }
 }
 
