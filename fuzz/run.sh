@@ -25,7 +25,6 @@ seed() {
   esac
 }
 
-status=0
 run() {
   local target=$1
   seed "$target"
@@ -34,16 +33,21 @@ run() {
       -max_len=65536 -artifact_prefix="fuzz/crashes/$target/" "fuzz/corpus-work/$target" \
       >"fuzz/corpus-work/$target.log" 2>&1; then
     echo "fuzz_$target FAILED: see fuzz/corpus-work/$target.log and fuzz/crashes/$target/"
-    status=1
+    return 1
   else
     tail -n 2 "fuzz/corpus-work/$target.log"
   fi
 }
+status=0
 jobs=${FUZZ_JOBS:-2}
 for ((i = 0; i < ${#targets[@]}; i += jobs)); do
+  pids=()
   for ((k = i; k < i + jobs && k < ${#targets[@]}; ++k)); do
     run "${targets[k]}" &
+    pids+=($!)
   done
-  wait
+  for pid in "${pids[@]}"; do
+    wait "$pid" || status=1
+  done
 done
 exit $status

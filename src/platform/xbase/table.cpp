@@ -828,7 +828,8 @@ std::optional<Table::Candidates> Table::plan(const Expression& expr)
 
     auto findTag = [&](const std::string& canonical) -> const Tag* {
         for (const auto& t : tags_)
-            if (t->key && t->canonical == canonical && t->info.forExpr.empty())
+            // A unique tag holds one record per key; a tag with a condition, some records only.
+            if (t->key && t->canonical == canonical && t->info.forExpr.empty() && !t->info.unique)
                 return t.get();
         return nullptr;
     };
@@ -923,7 +924,7 @@ uint32_t Table::countWith(const Expression* expr, const Candidates* candidates)
         bool marksKnown = !skipDeleted;
         if (skipDeleted) {
             for (const auto& t : tags_) {
-                if (!t->key || t->canonical != "DELETED()" || t->info.keyType != KeyType::Logical)
+                if (!t->key || t->canonical != "DELETED()" || t->info.keyType != KeyType::Logical || t->info.unique || !t->info.forExpr.empty())
                     continue;
                 auto cur = t->cdx->cursor();
                 const uint8_t yes = 'T';
@@ -956,30 +957,46 @@ uint32_t Table::countWith(const Expression* expr, const Candidates* candidates)
 
     const uint32_t count = dbf_->recordCount();
     const uint32_t recLen = dbf_->recordLength();
-    const uint32_t perBlock = std::max<uint32_t>(1, kScanBlock / recLen);
-    std::vector<char> block(size_t(perBlock) * recLen);
     Source scan(*this);
     uint32_t n = 0;
-    for (uint32_t r = 1; r <= count;) {
-        if (candidates && r % 64 == 0 && candidates->bits[r / 64] == 0 && r + 63 <= count) {
-            r += 64;
-            continue;
+    auto passes = [&](const char* rec, uint32_t recno) {
+        if (skipDeleted && rec[0] == '*')
+            return false;
+        if (!expr)
+            return true;
+        scan.point(rec, recno);
+        return expr->evalLogical(scan);
+    };
+
+    // Few candidates are read one by one; many, like every record, in blocks.
+    if (candidates) {
+        uint64_t candidateCount = 0;
+        for (uint64_t w : candidates->bits)
+            candidateCount += uint64_t(std::popcount(w));
+        if (candidateCount * 8 < count) {
+            std::vector<char> rec(recLen);
+            for (size_t w = 0; w < candidates->bits.size(); ++w) {
+                for (uint64_t bits = candidates->bits[w]; bits; bits &= bits - 1) {
+                    const uint32_t r = uint32_t(w * 64 + size_t(std::countr_zero(bits)));
+                    if (r < 1 || r > count)
+                        continue;
+                    dbf_->readRecord(r, rec.data());
+                    n += passes(rec.data(), r);
+                }
+            }
+            return n;
         }
+    }
+    const uint32_t perBlock = std::max<uint32_t>(1, kScanBlock / recLen);
+    std::vector<char> block(size_t(perBlock) * recLen);
+    for (uint32_t r = 1; r <= count;) {
         const uint32_t got = dbf_->readRecords(r, perBlock, block.data());
         if (got == 0)
             break;
         for (uint32_t i = 0; i < got; ++i) {
-            const char* rec = block.data() + size_t(i) * recLen;
             if (candidates && !testBit(candidates->bits, r + i))
                 continue;
-            if (skipDeleted && rec[0] == '*')
-                continue;
-            if (expr) {
-                scan.point(rec, r + i);
-                if (!expr->evalLogical(scan))
-                    continue;
-            }
-            ++n;
+            n += passes(block.data() + size_t(i) * recLen, r + i);
         }
         r += got;
     }
