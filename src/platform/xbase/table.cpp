@@ -332,6 +332,7 @@ void Table::closeIndexes()
     order_ = 0;
     tags_.clear();
     cdx_.reset();
+    replan();
 }
 
 int Table::createTag(const std::string& name, const std::string& keyExpr, const Progress& progress)
@@ -505,6 +506,7 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
     cursor_.reset();
     if (!current.empty())
         selectOrder(current);
+    replan();
 }
 
 void Table::reindex(const Progress& progress)
@@ -1018,10 +1020,22 @@ uint32_t Table::setFilter(std::string_view text)
         throw ExprError("A filter must be a logical expression", 0, path());
     filter_ = std::move(expr);
     filterText_ = std::string(text);
+    // The candidates stay with the filter so that walks pass over the records
+    // the tags rule out without reading them; posts keep them a superset.
     auto candidates = plan(*filter_);
+    const uint32_t n = countWith(filter_.get(), candidates ? &*candidates : nullptr);
     filterBits_ = candidates ? std::make_unique<Bits>(std::move(candidates->bits)) : nullptr;
-    const uint32_t n = countFiltered();
     return n;
+}
+
+// Record numbers or tags changed under the filter: find its candidates anew.
+void Table::replan()
+{
+    filterBits_.reset();
+    if (!filter_)
+        return;
+    if (auto candidates = plan(*filter_))
+        filterBits_ = std::make_unique<Bits>(std::move(candidates->bits));
 }
 
 uint32_t Table::countFiltered()
@@ -1120,6 +1134,7 @@ void Table::refreshShared()
         if (!order.empty())
             selectOrder(order);
     }
+    replan();
 }
 
 void Table::post()
@@ -1251,6 +1266,7 @@ void Table::pack(const Progress& progress)
         buildTags(specs, progress, 50, 100);
         selectOrder(order);
     }
+    replan();
     first();
 }
 
@@ -1276,6 +1292,7 @@ void Table::zap()
         buildTags(specs, {}, 0, 100);
         selectOrder(order);
     }
+    replan();
     setEof();
     bof_ = true;
 }

@@ -156,6 +156,7 @@ private:
     std::optional<Candidates> plan(const Expression& expr);
     uint32_t countWith(const Expression* expr, const Candidates* candidates);
     void refreshShared();
+    void replan();
     void lockRecord(uint32_t recno);
     void unlockRecord();
 

@@ -278,9 +278,12 @@ TEST_F(TableTest, EditsKeepTagsCurrent)
     EXPECT_EQ(t->count("UPPER(STATE)=\"CA\""), 3u);
     EXPECT_TRUE(t->check().empty()) << t->check().front();
 
+    EXPECT_EQ(t->setFilter("UPPER(STATE)=\"CA\""), 3u);
     t->pack();
     EXPECT_EQ(t->recordCount(), 6u);
     EXPECT_EQ(t->count("UPPER(STATE)=\"CA\""), 3u);
+    EXPECT_EQ(walk(*t).size(), 3u);   // the filter follows the records to their new numbers
+    t->setFilter("");
     EXPECT_TRUE(t->check().empty());
     t->zap();
     EXPECT_EQ(t->recordCount(), 0u);
