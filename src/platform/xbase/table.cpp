@@ -103,6 +103,38 @@ KeyType keyTypeOf(ValueType type)
     return KeyType::Character;
 }
 
+// Runs side on a second thread (when given) while here runs on this one, and
+// rethrows the first error of either once both have stopped; stopOther asks
+// the side still running to give up early.
+void alongside(const std::function<void()>& side, const std::function<void()>& here, const std::function<void()>& stopOther = {})
+{
+    std::exception_ptr sideError;
+    std::thread worker;
+    if (side)
+        worker = std::thread([&] {
+            try {
+                side();
+            } catch (...) {
+                sideError = std::current_exception();
+                if (stopOther)
+                    stopOther();
+            }
+        });
+    try {
+        here();
+    } catch (...) {
+        if (stopOther)
+            stopOther();
+        if (worker.joinable())
+            worker.join();
+        throw;
+    }
+    if (worker.joinable())
+        worker.join();
+    if (sideError)
+        std::rethrow_exception(sideError);
+}
+
 constexpr uint64_t kRecordLockBase = 0x40000000;  // past any real table, as FoxPro does
 constexpr uint32_t kScanBlock = 256 * 1024;
 constexpr size_t kMaxKeyLength = 240;
@@ -432,27 +464,7 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
             widthMine += b.key->width();
         }
     }
-    std::exception_ptr workerError;
-    std::thread worker;
-    if (!theirs.empty())
-        worker = std::thread([&] {
-            try {
-                scanFor(theirs, {});
-            } catch (...) {
-                workerError = std::current_exception();
-            }
-        });
-    try {
-        scanFor(mine, progress);
-    } catch (...) {
-        if (worker.joinable())
-            worker.join();
-        throw;
-    }
-    if (worker.joinable())
-        worker.join();
-    if (workerError)
-        std::rethrow_exception(workerError);
+    alongside(theirs.empty() ? std::function<void()>() : [&] { scanFor(theirs, {}); }, [&] { scanFor(mine, progress); });
 
     // Sorting and writing each tree is the other half of the work. Builders of
     // one index may write their trees at the same time, so both threads take
@@ -474,27 +486,8 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
                 progress(reported = pct);
         }
     };
-    if (parallel)
-        worker = std::thread([&] {
-            try {
-                buildFrom(false);
-            } catch (...) {
-                workerError = std::current_exception();
-                stop = true;
-            }
-        });
-    try {
-        buildFrom(true);
-    } catch (...) {
-        stop = true;
-        if (worker.joinable())
-            worker.join();
-        throw;
-    }
-    if (worker.joinable())
-        worker.join();
-    if (workerError)
-        std::rethrow_exception(workerError);
+    alongside(parallel ? std::function<void()>([&] { buildFrom(false); }) : std::function<void()>(), [&] { buildFrom(true); },
+              [&] { stop = true; });
     for (Build& b : builds)
         b.builder->finish();
     if (progress && reported != to)
