@@ -1,0 +1,112 @@
+#include "platform/settings/ini_file.h"
+
+#include "platform/xbase/codepage.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace qb {
+
+namespace {
+
+QString fromCp1252(const QByteArray& bytes) { return QString::fromStdString(xbase::cp1252ToUtf8(bytes.toStdString())); }
+
+QByteArray toCp1252(const QString& text) { return QByteArray::fromStdString(xbase::utf8ToCp1252(text.toStdString())); }
+
+QStringList readLines(const QString& path, bool* exists)
+{
+    QFile f(path);
+    *exists = f.open(QIODevice::ReadOnly);
+    if (!*exists)
+        return {};
+    QString text = fromCp1252(f.readAll());
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// "[Name]" with any blanks around; returns the name or a null string.
+QString sectionOf(const QString& line)
+{
+    const QString t = line.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
+        return t.mid(1, t.size() - 2).trimmed();
+    return {};
+}
+
+bool isKeyLine(const QString& line, const QString& key)
+{
+    const int eq = line.indexOf(QLatin1Char('='));
+    return eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0 && !line.trimmed().startsWith(QLatin1Char(';'));
+}
+
+} // namespace
+
+std::optional<QString> IniFile::value(const QString& section, const QString& key) const
+{
+    bool exists = false;
+    const QStringList lines = readLines(path_, &exists);
+    bool inSection = false;
+    for (const QString& line : lines) {
+        const QString s = sectionOf(line);
+        if (!s.isNull()) {
+            inSection = s.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (inSection && isKeyLine(line, key)) {
+            QString v = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
+            // The Windows reader drops one pair of enclosing quotes.
+            if (v.size() >= 2 && ((v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"'))) ||
+                                  (v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\'')))))
+                v = v.mid(1, v.size() - 2);
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+bool IniFile::setValue(const QString& section, const QString& key, const QString& value)
+{
+    bool exists = false;
+    QStringList lines = readLines(path_, &exists);
+    const QString entry = key + QLatin1Char('=') + value;
+    int sectionAt = -1, lastInSection = -1;
+    bool done = false;
+    for (int i = 0; i < lines.size() && !done; ++i) {
+        const QString s = sectionOf(lines[i]);
+        if (!s.isNull()) {
+            if (sectionAt >= 0)
+                break;
+            if (s.compare(section, Qt::CaseInsensitive) == 0)
+                sectionAt = lastInSection = i;
+            continue;
+        }
+        if (sectionAt < 0)
+            continue;
+        if (isKeyLine(lines[i], key)) {
+            lines[i] = lines[i].left(lines[i].indexOf(QLatin1Char('=')) + 1) + value;
+            done = true;
+        } else if (!lines[i].trimmed().isEmpty()) {
+            lastInSection = i;
+        }
+    }
+    if (!done) {
+        if (sectionAt >= 0) {
+            lines.insert(lastInSection + 1, entry);
+        } else {
+            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+                lines << QString();
+            lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        }
+    }
+    QSaveFile out(path_);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(toCp1252(lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n")));
+    return out.commit();
+}
+
+} // namespace qb

@@ -1,0 +1,58 @@
+#include "platform/settings/ini_file.h"
+#include "core/settings.h"
+#include "test_support.h"
+
+#include <QFile>
+
+namespace qb::test {
+namespace {
+
+using xbase::test::ScratchDir;
+using xbase::test::readFile;
+using xbase::test::writeFile;
+
+// A file written on Windows: other sections, comments, CRLF, odd spacing,
+// Windows-1252 text. Writing one key must keep everything else as it was.
+TEST(IniFile, WritesOneKeyAndKeepsEverythingElse)
+{
+    ScratchDir dir;
+    const QString path = QString::fromStdString(dir.file("QUILLB.INI"));
+    writeFile(dir.file("QUILLB.INI"),
+              "; made on Windows\r\n[Adding]\r\nPlugDate=1\r\nDefaultCountry = Espa\xF1" "a \r\n\r\n"
+              "[Other]\r\nKeep=me\r\n[MRU]\r\nItem1=C:\\QUILLB\\DATA\\ADD0001.DBF\r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.value("adding", "defaultcountry"), QString("España"));
+    EXPECT_EQ(ini.value("MRU", "Item1"), QString("C:\\QUILLB\\DATA\\ADD0001.DBF"));
+    EXPECT_FALSE(ini.value("MRU", "Item2"));
+    EXPECT_FALSE(ini.value("Nowhere", "Item1"));
+
+    ASSERT_TRUE(ini.setValue("ADDING", "PlugDate", "0"));
+    ASSERT_TRUE(ini.setValue("Adding", "CarryOrg", "1"));
+    ASSERT_TRUE(ini.setValue("Misc", "GlobalTagId", "4ZZ"));
+    EXPECT_EQ(readFile(dir.file("QUILLB.INI")),
+              "; made on Windows\r\n[Adding]\r\nPlugDate=0\r\nDefaultCountry = Espa\xF1" "a \r\nCarryOrg=1\r\n\r\n"
+              "[Other]\r\nKeep=me\r\n[MRU]\r\nItem1=C:\\QUILLB\\DATA\\ADD0001.DBF\r\n\r\n[Misc]\r\nGlobalTagId=4ZZ\r\n");
+}
+
+TEST(Settings, MissingMeansDefaultAndBooleansAreNonZero)
+{
+    ScratchDir dir;
+    const QString path = QString::fromStdString(dir.file("QUILLB.ini"));
+    Settings s(path);
+    EXPECT_EQ(s.integer("Editing", "AggressiveSave", 1), 1);
+    EXPECT_TRUE(s.boolean("Adding", "PlugDate", true));
+    EXPECT_FALSE(QFile::exists(path));   // reading creates nothing
+
+    writeFile(dir.file("QUILLB.ini"), "[A]\r\nTwo=2\r\nMinus=-1\r\nWord=abc\r\nHex=$1F\r\nZero=0\r\nEmpty=\r\n");
+    struct Case { const char* key; int asInteger; bool asBoolean; };
+    const Case cases[] = {{"Two", 2, true}, {"Minus", -1, true}, {"Word", 7, true}, {"Hex", 31, true}, {"Zero", 0, false}, {"Empty", 7, true}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(s.integer("A", c.key, 7), c.asInteger) << c.key;
+        EXPECT_EQ(s.boolean("A", c.key, true), c.asBoolean) << c.key;
+    }
+    ASSERT_TRUE(s.setBoolean("A", "Flag", true));
+    EXPECT_EQ(s.string("A", "Flag"), "1");
+}
+
+} // namespace
+} // namespace qb::test

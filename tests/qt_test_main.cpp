@@ -1,0 +1,13 @@
+// GoogleTest main for tests that need Qt: one QApplication on the offscreen
+// platform, so dialogs can be created and driven with QTest.
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
