@@ -1,13 +1,19 @@
-// Quillbase starts here. Until the main window exists it only shows which
-// engine it carries, so the program folder can be built and run in place.
+// Quillbase starts here. Until the main window exists it settles the program
+// folder and says which one it uses, so the folder can be built and run in place.
+
+#include "core/paths.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillbase");
-    QMessageBox::information(nullptr, "Quillbase", "Quillbase table engine build.\nThe main window is not built yet.");
+    qb::ProgramFolder::setPath(qb::ProgramFolder::choose(QCoreApplication::applicationDirPath(),
+                                                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+    QMessageBox::information(nullptr, "Quillbase",
+                             "Program folder: " + qb::ProgramFolder::path() + "\nThe main window is not built yet.");
     return 0;
 }
