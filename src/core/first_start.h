@@ -1,0 +1,25 @@
+#pragma once
+// The database a run starts with: the most recent one, or else DATA/add0001.DBF,
+// created with the configured field widths when it is missing. The tag
+// identifier is settled first, so "GlobalTagId" exists after the first start.
+
+#include "core/address_table.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+namespace qb {
+
+class Settings;
+
+struct FirstStart {
+    QString tagId;
+    QString currentDatabase;   // empty when nothing could be opened
+};
+
+// rebuild runs the "Rebuild Indexes" dialog when an opened database lacks tags.
+FirstStart openFirstDatabase(AddressTable& table, Settings& settings, const std::function<void()>& rebuild,
+                             const QDateTime& now = QDateTime::currentDateTime());
+
+} // namespace qb
