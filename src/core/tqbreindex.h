@@ -2,12 +2,7 @@
 // "Rebuild Indexes": packs the open address database and builds its tags
 // afresh, with a gauge while it works.
 
-#include <QDialog>
-
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QToolButton;
+#include "core/reindex_dialog.h"
 
 namespace qb {
 
@@ -15,7 +10,7 @@ namespace xbase {
 class Table;
 }
 
-class TQBReindex : public QDialog {
+class TQBReindex : public ReindexDialog {
     Q_OBJECT
 public:
     static constexpr int HelpContext = 1040;
@@ -25,21 +20,12 @@ public:
     // Whether the last "Reindex" packed and built every tag.
     bool succeeded() const { return succeeded_; }
 
-signals:
-    void helpRequested(int context);
+protected:
+    void work() override;
 
 private:
-    void ReindexButtonClick();
-    void CancelButtonClick();
-
     xbase::Table& table_;
     bool succeeded_ = false;
-    QProgressBar* gauge_ = nullptr;
-    QLabel* status_ = nullptr;
-    QPushButton* reindex_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    QPushButton* help_ = nullptr;
-    QToolButton* mouseHelp_ = nullptr;
 };
 
 } // namespace qb

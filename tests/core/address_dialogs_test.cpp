@@ -208,7 +208,7 @@ TEST_F(ReindexDialog, ReindexPacksAndRebuildsWithTheGaugeShowingProgress)
     auto* gauge = child<QProgressBar>(dialog, "Gauge");
     auto* reindex = child<QPushButton>(dialog, "ReindexButton");
     EXPECT_FALSE(gauge->isVisible());
-    EXPECT_FALSE(child<QLabel>(dialog, "StatusLabel")->isVisible());
+    EXPECT_FALSE(child<QLabel>(dialog, "StatusLine")->isVisible());
     EXPECT_TRUE(reindex->isDefault());
 
     std::vector<int> shown;
@@ -220,7 +220,7 @@ TEST_F(ReindexDialog, ReindexPacksAndRebuildsWithTheGaugeShowingProgress)
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(*std::max_element(shown.begin(), shown.end()), 100);
     EXPECT_EQ(gauge->value(), 0);
-    EXPECT_EQ(child<QLabel>(dialog, "StatusLabel")->text(), "Rebuilding indexes");
+    EXPECT_EQ(child<QLabel>(dialog, "StatusLine")->text(), "Rebuilding indexes");
 
     EXPECT_EQ(table.table().recordCount(), 3u);
     EXPECT_TRUE(table.checkValidIndex());
