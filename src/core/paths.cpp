@@ -71,9 +71,14 @@ void ProgramFolder::setPath(const QString& folder) { g_programFolder = withSlash
 
 QString ProgramFolder::choose(const QString& executableFolder, const QString& perUserFolder)
 {
+    return choose(executableFolder, perUserFolder, QFileInfo(withSlash(executableFolder)).isWritable());
+}
+
+QString ProgramFolder::choose(const QString& executableFolder, const QString& perUserFolder, bool executableWritable)
+{
     const QString exe = withSlash(executableFolder);
     const QFileInfo sysdata(resolvePath(exe + QStringLiteral("sysdata")));
-    if (sysdata.isDir() && QFileInfo(exe).isWritable())
+    if (sysdata.isDir() && executableWritable)
         return exe;
     const QString user = withSlash(perUserFolder);
     if (sysdata.isDir())

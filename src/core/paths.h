@@ -18,6 +18,7 @@ public:
     // The executable's folder when it holds sysdata and is writable; otherwise
     // a per-user folder of the same layout, filled once from the installed sysdata.
     static QString choose(const QString& executableFolder, const QString& perUserFolder);
+    static QString choose(const QString& executableFolder, const QString& perUserFolder, bool executableWritable);
     // path() + relative, resolved.
     static QString file(const QString& relative);
 };
