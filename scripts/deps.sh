@@ -8,6 +8,7 @@ packages=(
   libhunspell-dev
   python3 python3-dbf libdbd-xbase-perl
   poppler-utils
+  xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

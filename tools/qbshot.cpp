@@ -1,0 +1,136 @@
+// qbshot NAME [OUT.png]: shows one of Quillbase's windows and saves what it
+// draws, so layouts can be checked at several screen resolutions
+// (scripts/screenshots.sh runs it under a virtual X server at 96 and 120 dpi).
+// qbshot --list prints the names it knows.
+//
+// Adding a window: write a factory below that builds it (from the scratch
+// program folder when it needs settings or a table) and add a row to kShots.
+// A row without a factory names a window that is not built yet.
+
+#include "core/address_table.h"
+#include "core/field_lengths.h"
+#include "core/paths.h"
+#include "core/tnewdatabasename.h"
+#include "core/tqbreindex.h"
+#include "core/tspecifyfieldlengths.h"
+#include "core/tsystemreindex.h"
+#include "platform/xbase/table.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// A program folder of its own, so a screenshot never reads or writes the
+// user's settings or databases.
+struct Scratch {
+    QTemporaryDir folder;
+    std::unique_ptr<qb::xbase::Table> table;
+
+    Scratch()
+    {
+        QDir(folder.path()).mkpath(QStringLiteral("DATA"));
+        qb::ProgramFolder::setPath(folder.path());
+    }
+
+    qb::xbase::Table& addressTable()
+    {
+        if (!table) {
+            const QString path = qb::databasePath(QStringLiteral("add0001"));
+            if (!qb::createAddressTable(path, qb::FieldLengths::settingsDefaults()))
+                qFatal("qbshot: cannot create %s", qPrintable(path));
+            table = qb::xbase::Table::open(path.toStdString());
+        }
+        return *table;
+    }
+};
+
+using Factory = std::unique_ptr<QWidget> (*)(Scratch&);
+
+struct Shot {
+    const char* name;
+    Factory make;   // null: not built yet
+};
+
+const Shot kShots[] = {
+    {"TAddressMain", nullptr},
+    {"TPreferences", nullptr},
+    {"TDateSelector", nullptr},
+    {"TNewDataBaseName", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TNewDataBaseName>(QStringLiteral("ADD0002"));
+     }},
+    {"TSpecifyFieldLengths", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TSpecifyFieldLengths>(qb::FieldLengths::settingsDefaults());
+     }},
+    {"TQBReindex", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TQBReindex>(scratch.addressTable());
+     }},
+    {"TSystemReindex", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TSystemReindex>(); }},
+};
+
+const Shot* find(const QString& name)
+{
+    for (const Shot& shot : kShots)
+        if (name.compare(QLatin1String(shot.name), Qt::CaseInsensitive) == 0)
+            return &shot;
+    return nullptr;
+}
+
+// Shown and painted: the window system has exposed it, within a bounded wait.
+void waitUntilExposed(QWidget& widget)
+{
+    const QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (widget.windowHandle() && widget.windowHandle()->isExposed())
+            break;
+    }
+    QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments().mid(1);
+    if (args.isEmpty() || args.first() == QLatin1String("--help")) {
+        std::fprintf(stderr, "usage: qbshot NAME [OUT.png]\n       qbshot --list\n");
+        return args.isEmpty() ? 1 : 0;
+    }
+    if (args.first() == QLatin1String("--list")) {
+        for (const Shot& shot : kShots)
+            std::printf("%s%s\n", shot.name, shot.make ? "" : "\t(not built yet)");
+        return 0;
+    }
+
+    const Shot* shot = find(args.first());
+    if (!shot) {
+        std::fprintf(stderr, "qbshot: no window named %s (qbshot --list names them)\n", qPrintable(args.first()));
+        return 1;
+    }
+    if (!shot->make) {
+        std::fprintf(stderr, "qbshot: %s is not built yet; no screenshot taken\n", shot->name);
+        return 3;
+    }
+    const QString out = args.size() > 1 ? args.at(1) : QLatin1String(shot->name) + QStringLiteral(".png");
+
+    Scratch scratch;
+    std::unique_ptr<QWidget> window = shot->make(scratch);
+    window->show();
+    waitUntilExposed(*window);
+    if (!window->grab().save(out)) {
+        std::fprintf(stderr, "qbshot: cannot write %s\n", qPrintable(out));
+        return 1;
+    }
+    std::printf("%s\t%dx%d\n", qPrintable(out), window->width(), window->height());
+    return 0;
+}
