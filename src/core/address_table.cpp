@@ -335,6 +335,23 @@ QString AddressTable::cityStateZip() const
     return extraFields_ ? cityStateZipOf(stored("CITY"), stored("STATE"), stored("ZIP")) : QString();
 }
 
+QString AddressTable::text(const QString& field) const
+{
+    if (field == QLatin1String("Tagged"))
+        return tagged() ? QStringLiteral("Yes") : QStringLiteral("No");
+    if (field == QLatin1String("DisplayDate"))
+        return displayDate();
+    if (field == QLatin1String("FullName"))
+        return fullName();
+    if (field == QLatin1String("FullNameWithPrefix"))
+        return fullNameWithPrefix();
+    if (field == QLatin1String("CityStateZip"))
+        return cityStateZip();
+    if (!table_ || table_->fieldIndex(field.toStdString()) < 0)
+        return {};
+    return stored(field.toLatin1().constData());
+}
+
 // ---- creating and opening --------------------------------------------------
 
 bool createAddressTable(const QString& path, const FieldLengths& lengths)

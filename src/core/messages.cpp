@@ -28,7 +28,9 @@ bool show(const Message& m)
 
 void setMessageResponder(MessageResponder responder) { g_responder = std::move(responder); }
 
-void showInformation(const QString& text) { show({MessageKind::Information, QStringLiteral("Information"), text}); }
+void showInformation(const QString& text) { showInformation(text, QStringLiteral("Information")); }
+
+void showInformation(const QString& text, const QString& caption) { show({MessageKind::Information, caption, text}); }
 
 bool askQuestion(const QString& text, const QString& caption) { return show({MessageKind::Question, caption, text}); }
 

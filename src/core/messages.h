@@ -21,6 +21,8 @@ void setMessageResponder(MessageResponder responder);
 
 // Caption "Information", information icon, OK.
 void showInformation(const QString& text);
+// The same box under a caption of the caller's.
+void showInformation(const QString& text, const QString& caption);
 // Yes and No, Yes the default; true on Yes.
 bool askQuestion(const QString& text, const QString& caption);
 // Yes and No with No the default.

@@ -1,0 +1,117 @@
+#include "platform/help/help_viewer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+namespace qb {
+namespace {
+
+QString& folderSetting()
+{
+    static QString folder;
+    return folder;
+}
+
+// One help window for the whole program, like the help engine's single window.
+QPointer<HelpViewer>& sharedViewer()
+{
+    static QPointer<HelpViewer> viewer;
+    return viewer;
+}
+
+} // namespace
+
+QString helpFolder()
+{
+    if (!folderSetting().isEmpty())
+        return folderSetting();
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+}
+
+void setHelpFolder(const QString& folder) { folderSetting() = folder; }
+
+QString helpTopicPath(int context)
+{
+    const QDir dir(helpFolder());
+    const QString own = dir.filePath(QString::number(context) + QStringLiteral(".html"));
+    if (QFileInfo::exists(own))
+        return own;
+    const QString contents = dir.filePath(kHelpContentsTopic);
+    return QFileInfo::exists(contents) ? contents : QString();
+}
+
+HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpViewer"));
+    setWindowTitle(QStringLiteral("Quillbase Help"));
+    browser_ = new QTextBrowser(this);
+    browser_->setObjectName(QStringLiteral("HelpBrowser"));
+    browser_->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    resize(560, 480);
+}
+
+void HelpViewer::showTopic(int context)
+{
+    const QString path = helpTopicPath(context);
+    if (path.isEmpty()) {
+        browser_->setSource(QUrl());
+        browser_->setHtml(QStringLiteral("<p>No help is installed (%1).</p>").arg(helpFolder().toHtmlEscaped()));
+        return;
+    }
+    browser_->setSearchPaths({QFileInfo(path).absolutePath()});
+    browser_->setSource(QUrl::fromLocalFile(path));
+}
+
+QString HelpViewer::topicPath() const
+{
+    return browser_->source().isLocalFile() ? browser_->source().toLocalFile() : QString();
+}
+
+HelpViewer* showHelp(int context, QWidget* parent)
+{
+    QPointer<HelpViewer>& viewer = sharedViewer();
+    // A window parented to the calling dialog stays usable while that modal
+    // dialog runs; it goes when the dialog goes, and the next call makes a new one.
+    QWidget* owner = parent ? parent->window() : nullptr;
+    if (viewer && viewer->parentWidget() != owner) {
+        viewer->close();
+        viewer->deleteLater();
+        viewer = nullptr;
+    }
+    if (!viewer) {
+        viewer = new HelpViewer(owner);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    viewer->showTopic(context);
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+    return viewer;
+}
+
+void installWhatsThisMenus(QWidget* dialog)
+{
+    const auto children = dialog->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (child->whatsThis().isEmpty())
+            continue;
+        child->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(child, &QWidget::customContextMenuRequested, child, [child](const QPoint& pos) {
+            QMenu menu(child);
+            QAction* action = menu.addAction(QStringLiteral("What's this?"));
+            if (menu.exec(child->mapToGlobal(pos)) == action)
+                QWhatsThis::showText(child->mapToGlobal(pos), child->whatsThis(), child);
+        });
+    }
+}
+
+} // namespace qb

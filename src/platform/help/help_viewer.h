@@ -1,0 +1,46 @@
+#pragma once
+// On-line help: HTML topics named by context number ("1040.html") in the
+// help folder, shown in one help window, and the "What's this?" popups of
+// dialog controls, which Qt's own mechanism shows.
+
+#include <QString>
+#include <QWidget>
+
+class QTextBrowser;
+
+namespace qb {
+
+// The folder of the topics; by default "help" beside the executable.
+QString helpFolder();
+void setHelpFolder(const QString& folder);
+
+// The topic file for a context number: its own file when there is one,
+// otherwise the contents topic. Empty when the folder has neither.
+QString helpTopicPath(int context);
+inline constexpr QLatin1StringView kHelpContentsTopic{"contents.html"};
+
+// The help window: a browser over the topic files whose links move between
+// topics. It is shown without blocking the window it was opened from.
+class HelpViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpViewer(QWidget* parent = nullptr);
+
+    void showTopic(int context);
+    // The topic file shown now (empty when there is none).
+    QString topicPath() const;
+    QTextBrowser* browser() const { return browser_; }
+
+private:
+    QTextBrowser* browser_ = nullptr;
+};
+
+// Opens the topic of context in the help window, creating the window the
+// first time; the window stays open above parent's window until closed.
+HelpViewer* showHelp(int context, QWidget* parent);
+
+// A right-click on any child of dialog that has a "What's this?" text offers
+// "What's this?", which shows that text. Call after the children exist.
+void installWhatsThisMenus(QWidget* dialog);
+
+} // namespace qb
