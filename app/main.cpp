@@ -1,11 +1,11 @@
-// Quillbase starts here. Until the main window exists it settles the program
-// folder and says which one it uses, so the folder can be built and run in place.
+// Quillbase starts here: one run per user, the program folder settled, then
+// the main window, which opens the first database when it first shows.
 
 #include "core/paths.h"
+#include "mainwindow/taddressmain.h"
 #include "platform/instance/single_instance.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QStandardPaths>
 
 int main(int argc, char** argv)
@@ -16,24 +16,15 @@ int main(int argc, char** argv)
     qb::SingleInstance instance(qb::SingleInstance::defaultKey());
     if (!instance.claim())
         return 0;
-    QObject::connect(&instance, &qb::SingleInstance::activationRequested, [] {
-        QWidget* window = QApplication::activeModalWidget();
-        if (!window)
-            window = QApplication::activeWindow();
-        if (!window) {
-            for (QWidget* candidate : QApplication::topLevelWidgets())
-                if (candidate->isVisible() || candidate->isMinimized()) {
-                    window = candidate;
-                    break;
-                }
-        }
-        qb::SingleInstance::bringForward(window);
-    });
-
     QApplication::setApplicationName("Quillbase");
     qb::ProgramFolder::setPath(qb::ProgramFolder::choose(QCoreApplication::applicationDirPath(),
                                                          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-    QMessageBox::information(nullptr, "Quillbase",
-                             "Program folder: " + qb::ProgramFolder::path() + "\nThe main window is not built yet.");
-    return 0;
+    qb::TAddressMain window;
+    QObject::connect(&instance, &qb::SingleInstance::activationRequested, &window, [&window] {
+        // A dialog open above the main window is what the user was working in.
+        QWidget* modal = QApplication::activeModalWidget();
+        qb::SingleInstance::bringForward(modal ? modal : &window);
+    });
+    window.show();
+    return app.exec();
 }

@@ -10,10 +10,18 @@
 #include "core/address_table.h"
 #include "core/field_lengths.h"
 #include "core/paths.h"
+#include "core/settings.h"
 #include "core/tnewdatabasename.h"
 #include "core/tqbreindex.h"
 #include "core/tspecifyfieldlengths.h"
 #include "core/tsystemreindex.h"
+#include "mainwindow/taddressmain.h"
+#include "mainwindow/configuration_report.h"
+#include "mainwindow/tconfigurationinfo.h"
+#include "mainwindow/tdateselector.h"
+#include "mainwindow/tgetfirstlastzip.h"
+#include "mainwindow/tgettingstarted.h"
+#include "mainwindow/tpreferences.h"
 #include "platform/xbase/table.h"
 
 #include <QApplication>
@@ -61,9 +69,27 @@ struct Shot {
 };
 
 const Shot kShots[] = {
-    {"TAddressMain", nullptr},
-    {"TPreferences", nullptr},
-    {"TDateSelector", nullptr},
+    {"TAddressMain", [](Scratch&) -> std::unique_ptr<QWidget> {
+         // Its first showing creates and opens DATA/add0001.DBF in the scratch folder.
+         return std::make_unique<qb::TAddressMain>();
+     }},
+    {"TPreferences", [](Scratch&) -> std::unique_ptr<QWidget> {
+         // The dialog keeps the settings it edits for as long as it lives.
+         static qb::Settings settings = qb::Settings::program();
+         return std::make_unique<qb::TPreferences>(settings);
+     }},
+    {"TDateSelector", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TDateSelector>(); }},
+    {"TGetFirstLastZip", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TGetFirstLastZip>(true, true, qb::newRecordWidths(scratch.addressTable()));
+     }},
+    {"TGettingStarted", [](Scratch&) -> std::unique_ptr<QWidget> {
+         static qb::Settings settings = qb::Settings::program();
+         return std::make_unique<qb::TGettingStarted>(settings);
+     }},
+    {"TConfigurationInfo", [](Scratch&) -> std::unique_ptr<QWidget> {
+         const qb::Settings settings = qb::Settings::program();
+         return std::make_unique<qb::TConfigurationInfo>(qb::configurationReport(qb::gatherSystemFacts(settings)));
+     }},
     {"TNewDataBaseName", [](Scratch&) -> std::unique_ptr<QWidget> {
          return std::make_unique<qb::TNewDataBaseName>(QStringLiteral("ADD0002"));
      }},

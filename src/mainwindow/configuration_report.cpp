@@ -194,7 +194,12 @@ SystemFacts gatherSystemFacts(const Settings& settings, const QWidget* window)
     f.keyboard = keyboardDescription(readText(QStringLiteral("/etc/default/keyboard")));
     for (const QInputDevice* device : QInputDevice::devices()) {
         if (device->type() == QInputDevice::DeviceType::Mouse || device->type() == QInputDevice::DeviceType::TouchPad)
-            f.pointingDevices << device->name();
+        {
+            // X servers may hand names over with a terminating NUL or other controls.
+            QString name = device->name();
+            name.removeIf([](QChar c) { return c.category() == QChar::Other_Control || c.isNull(); });
+            f.pointingDevices << name.trimmed();
+        }
     }
 
     const QString meminfo = readText(QStringLiteral("/proc/meminfo"));

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -51,7 +52,13 @@ TConfigurationInfo::TConfigurationInfo(const QStringList& report, QWidget* paren
     layout->addWidget(explanation);
     layout->addWidget(report_);
     layout->addLayout(buttons);
-    resize(640, 480);
+    // Room for the report's longest usual lines at any font resolution,
+    // never more than the screen holds.
+    const QFontMetrics fixed = report_->fontMetrics();
+    QSize size(qMax(640, fixed.horizontalAdvance(QLatin1Char('M')) * 96), qMax(480, fixed.lineSpacing() * 32));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    resize(size);
 }
 
 QString TConfigurationInfo::reportText() const { return report_->toPlainText(); }

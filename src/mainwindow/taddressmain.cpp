@@ -1,0 +1,1009 @@
+#include "mainwindow/taddressmain.h"
+
+#include "core/first_start.h"
+#include "core/messages.h"
+#include "core/mru.h"
+#include "core/paths.h"
+#include "core/placement.h"
+#include "core/preferences.h"
+#include "core/printer_check.h"
+#include "core/settings.h"
+#include "core/tnewdatabasename.h"
+#include "core/tqbreindex.h"
+#include "core/tsystemreindex.h"
+#include "mainwindow/command_scope.h"
+#include "mainwindow/configuration_report.h"
+#include "mainwindow/key_rules.h"
+#include "mainwindow/record_text.h"
+#include "mainwindow/sort_orders.h"
+#include "mainwindow/tconfigurationinfo.h"
+#include "mainwindow/tcopytoclipboard.h"
+#include "mainwindow/tdateselector.h"
+#include "mainwindow/tgetfirstlastzip.h"
+#include "mainwindow/tgettingstarted.h"
+#include "mainwindow/tpreferences.h"
+#include "platform/help/help_viewer.h"
+#include "platform/xbase/settings.h"
+#include "platform/xbase/table.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+#include <algorithm>
+
+namespace qb {
+
+namespace {
+
+// The record's fields as the window shows them: field, caption, and whether
+// it sits in the name panel (else on the first page).
+struct FieldControl {
+    const char* field;
+    const char* caption;
+    bool namePanel;
+};
+
+// In tab order.
+const FieldControl kFields[] = {
+    {"LNAME", "Last", true},         {"FNAME", "First", true},        {"MIDDLE", "MI", true},
+    {"PREFIX", "Prefix", true},      {"TITLE", "Title", true},        {"ORG", "Org", true},
+    {"STREET", "Address 1", false},  {"STREET2", "Address 2", false}, {"CITY", "City", false},
+    {"STATE", "State or Prov", false}, {"ZIP", "Zip or Postal ", false}, {"COUNTRY", "Country", false},
+    {"PHONE", "Phone 1", false},     {"PHONE2", "Phone 2", false},    {"FAX", "Fax", false},
+    {"EMAIL", "E-mail", false},      {"CODES", "Codes", false},       {"USER1", "Comment 1", false},
+    {"USER2", "Comment 2", false},
+};
+
+// Object names of the controls the button rules govern.
+const char* controlName(MainControl c)
+{
+    using C = MainControl;
+    switch (c) {
+    case C::SaveButton: return "SaveButton";
+    case C::CancelButton: return "CancelButton";
+    case C::AddButton: return "AddButton";
+    case C::EditButton: return "EditButton";
+    case C::DeleteButton: return "DeleteButton";
+    case C::ExitButton: return "ExitButton";
+    case C::FirstButton: return "FirstButton";
+    case C::PriorButton: return "PriorButton";
+    case C::NextButton: return "NextButton";
+    case C::LastButton: return "LastButton";
+    case C::ClearFilterButton: return "ClearFilterButton";
+    case C::LabelsButton: return "LabelsButton";
+    case C::LettersButton: return "LettersButton";
+    case C::EnvelopesButton: return "EnvelopesButton";
+    case C::ReportsButton: return "ReportsButton";
+    case C::BrowseButton: return "BrowseButton";
+    case C::SearchButton: return "SearchButton";
+    case C::FilterButton: return "FilterButton";
+    case C::DialPhone1Button: return "DialPhone1Button";
+    case C::DialPhone2Button: return "DialPhone2Button";
+    case C::SearchMemoButton: return "SearchMemoButton";
+    default: return "";
+    }
+}
+
+// Commands whose windows are not part of the program yet stay disabled.
+const char* const kNotBuilt = "qbNotBuilt";
+
+bool notBuilt(const QObject* o) { return o && o->property(kNotBuilt).toBool(); }
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace
+
+TAddressMain::TAddressMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("AddressMain"));
+    setWindowTitle(QStringLiteral("Quillbase"));
+    setFont(QFont(QStringLiteral("Arial"), font().pointSize()));
+    setMainWindow(this);
+    table_.setDisplayDatePattern(runDisplayDatePattern());
+
+    RecordEditor::Hooks hooks;
+    hooks.refreshButtons = [this] { refreshAll(); };
+    hooks.recordChanged = [this] { loadMemoEditor(); };
+    hooks.detachControls = [this] { detached_ = true; };
+    hooks.attachControls = [this] {
+        detached_ = false;
+        showRecord();
+    };
+    hooks.setBusy = [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    hooks.showFirstPage = [this] { tabs_->setCurrentIndex(0); };
+    hooks.beep = [] { QApplication::beep(); };
+    hooks.askNewRecord = [this](bool askNames, bool askZip) -> std::optional<NewRecordEntry> {
+        if (!newRecordDialog_)
+            return std::nullopt;
+        return newRecordDialog_(askNames, askZip);
+    };
+    editor_ = std::make_unique<RecordEditor>(table_, hooks);
+    newRecordDialog_ = [this](bool askNames, bool askZip) {
+        return askNewRecordEntry(askNames, askZip, this, table_.isOpen() ? newRecordWidths(table_.table()) : NewRecordWidths{});
+    };
+
+    buildButtons();
+    buildRecordArea();
+    buildMenus();
+
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    installEventFilter(this);
+    installWhatsThisMenus(this);
+    SetButtons();
+}
+
+TAddressMain::~TAddressMain()
+{
+    if (mainWindow() == this)
+        setMainWindow(nullptr);
+}
+
+// ---- building ---------------------------------------------------------------
+
+void TAddressMain::bind(MainControl control, QObject* object)
+{
+    controls_[size_t(control)] = object;
+}
+
+void TAddressMain::buildButtons()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    setCentralWidget(central);
+
+    auto* bar = new QHBoxLayout;
+    const std::pair<MainControl, const char*> barButtons[] = {
+        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels"},
+        {MainControl::LettersButton, "Click here or press CTRL+T to print/design letters"},
+        {MainControl::EnvelopesButton, "Click here or press CTRL+E to print/design envelopes"},
+        {MainControl::ReportsButton, "Click here or press CTRL+R to print/design reports"},
+        {MainControl::BrowseButton, "Click here or press CTRL+B for a table view of the database"},
+        {MainControl::SearchButton, "Click here or press CTRL+S to search for a specific value"},
+        {MainControl::FilterButton, "Click here or press CTRL+F to set or change a filter"},
+    };
+    for (const auto& [control, hint] : barButtons) {
+        auto* b = new QPushButton(controlCaption(control), central);
+        b->setObjectName(QLatin1String(controlName(control)));
+        b->setToolTip(QLatin1String(hint));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setProperty(kNotBuilt, true);
+        bind(control, b);
+        bar->addWidget(b);
+    }
+    auto* mouseHelp = new QPushButton(QStringLiteral("?"), central);
+    mouseHelp->setObjectName(QStringLiteral("MouseHelpButton"));
+    mouseHelp->setToolTip(QStringLiteral("Click here for mouse help"));
+    mouseHelp->setFocusPolicy(Qt::NoFocus);
+    connect(mouseHelp, &QPushButton::clicked, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    bar->addWidget(mouseHelp);
+    bar->addStretch();
+    layout->addLayout(bar);
+
+    recordOrEmpty_ = new QStackedWidget(central);
+    layout->addWidget(recordOrEmpty_, 1);
+
+    auto* status = new QHBoxLayout;
+    sortStatus_ = new QLabel(central);
+    sortStatus_->setObjectName(QStringLiteral("SortStatus"));
+    filterStatus_ = new QLabel(central);
+    filterStatus_->setObjectName(QStringLiteral("FilterStatus"));
+    filterStatus_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* l : {sortStatus_, filterStatus_}) {
+        l->setAutoFillBackground(true);
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, QColor(255, 255, 128));
+        l->setPalette(p);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        status->addWidget(l, 1);
+    }
+    layout->addLayout(status);
+
+    auto* bottom = new QHBoxLayout;
+    const std::pair<MainControl, void (TAddressMain::*)()> bottomButtons[] = {
+        {MainControl::ExitButton, &TAddressMain::ExitButtonClick},
+        {MainControl::FirstButton, &TAddressMain::FirstButtonClick},
+        {MainControl::PriorButton, &TAddressMain::PriorButtonClick},
+        {MainControl::NextButton, &TAddressMain::NextButtonClick},
+        {MainControl::LastButton, &TAddressMain::LastButtonClick},
+        {MainControl::AddButton, &TAddressMain::AddButtonClick},
+        {MainControl::EditButton, &TAddressMain::EditButtonClick},
+        {MainControl::DeleteButton, &TAddressMain::DeleteButtonClick},
+        {MainControl::SaveButton, &TAddressMain::SaveButtonClick},
+        {MainControl::CancelButton, &TAddressMain::CancelButtonClick},
+        {MainControl::ClearFilterButton, nullptr},
+    };
+    const std::map<MainControl, const char*> arrows = {{MainControl::FirstButton, "|<"},
+                                                       {MainControl::PriorButton, "<"},
+                                                       {MainControl::NextButton, ">"},
+                                                       {MainControl::LastButton, ">|"}};
+    for (const auto& [control, handler] : bottomButtons) {
+        const auto arrow = arrows.find(control);
+        auto* b = new QPushButton(arrow != arrows.end() ? QLatin1String(arrow->second) : controlCaption(control),
+                                  central);
+        b->setObjectName(QLatin1String(controlName(control)));
+        b->setFocusPolicy(Qt::NoFocus);
+        if (arrow != arrows.end())
+            b->setToolTip(controlCaption(control));
+        if (handler)
+            connect(b, &QPushButton::clicked, this, handler);
+        else
+            b->setProperty(kNotBuilt, true);
+        bind(control, b);
+        bottom->addWidget(b);
+    }
+    bottom->addStretch();
+    layout->addLayout(bottom);
+}
+
+void TAddressMain::buildRecordArea()
+{
+    auto* record = new QWidget(recordOrEmpty_);
+    auto* layout = new QVBoxLayout(record);
+
+    const auto makeEdit = [this](const FieldControl& f, QWidget* parent) {
+        auto* edit = new QLineEdit(parent);
+        const QString field = QLatin1String(f.field);
+        edit->setObjectName(field + QStringLiteral("Edit"));
+        edits_[field] = edit;
+        tabOrder_ << field;
+        connect(edit, &QLineEdit::textEdited, this, [this, field, edit] { FieldEdited(field, edit); });
+        return edit;
+    };
+    const auto makeLabel = [](const char* caption, QLineEdit* buddy, QWidget* parent) {
+        auto* label = new QLabel(QLatin1String(caption), parent);
+        label->setBuddy(buddy);
+        return label;
+    };
+
+    auto* names = new QWidget(record);
+    auto* nameGrid = new QGridLayout(names);
+    int column = 0;
+    for (const FieldControl& f : kFields) {
+        if (!f.namePanel)
+            continue;
+        QLineEdit* edit = makeEdit(f, names);
+        nameGrid->addWidget(makeLabel(f.caption, edit, names), 0, column);
+        nameGrid->addWidget(edit, 1, column);
+        nameGrid->setColumnStretch(column, QLatin1String(f.field) == QLatin1String("MIDDLE") ? 0 : 2);
+        ++column;
+    }
+    edits_[QStringLiteral("MIDDLE")]->setMaximumWidth(40);
+    layout->addWidget(names);
+
+    pages_ = new QStackedWidget(record);
+    auto* address = new QWidget(pages_);
+    auto* grid = new QGridLayout(address);
+    int row = 0;
+    for (const FieldControl& f : kFields) {
+        if (f.namePanel)
+            continue;
+        QLineEdit* edit = makeEdit(f, address);
+        const int side = row < 6 ? 0 : 3;
+        const int r = row < 6 ? row : row - 6;
+        grid->addWidget(makeLabel(f.caption, edit, address), r, side);
+        grid->addWidget(edit, r, side + 1);
+        const QString field = QLatin1String(f.field);
+        if (field == QLatin1String("PHONE") || field == QLatin1String("PHONE2")) {
+            const MainControl dial = field == QLatin1String("PHONE") ? MainControl::DialPhone1Button
+                                                                     : MainControl::DialPhone2Button;
+            auto* b = new QPushButton(controlCaption(dial), address);
+            b->setObjectName(QLatin1String(controlName(dial)));
+            b->setFocusPolicy(Qt::NoFocus);
+            b->setProperty(kNotBuilt, true);
+            bind(dial, b);
+            grid->addWidget(b, r, side + 2);
+        }
+        ++row;
+    }
+    auto* dateButton = new QPushButton(QStringLiteral("Date"), address);
+    dateButton->setObjectName(QStringLiteral("DateButton"));
+    dateButton->setFocusPolicy(Qt::NoFocus);
+    connect(dateButton, &QPushButton::clicked, this, &TAddressMain::DateButtonClick);
+    displayDate_ = new QLabel(address);
+    displayDate_->setObjectName(QStringLiteral("DisplayDate"));
+    displayDate_->setFrameShape(QFrame::StyledPanel);
+    grid->addWidget(dateButton, 6, 0);
+    grid->addWidget(displayDate_, 6, 1);
+    tagged_ = new QCheckBox(QStringLiteral("Tagged"), address);
+    tagged_->setObjectName(QStringLiteral("TaggedCheckBox"));
+    // Tagging belongs to the filter and tag commands, which are not here yet;
+    // the box only shows the mark.
+    tagged_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    tagged_->setFocusPolicy(Qt::NoFocus);
+    grid->addWidget(tagged_, 7, 0, 1, 2);
+    pages_->addWidget(address);
+
+    auto* memoPage = new QWidget(pages_);
+    auto* memoLayout = new QVBoxLayout(memoPage);
+    memoLayout->addWidget(new QLabel(QStringLiteral("Memo"), memoPage));
+    memo_ = new QPlainTextEdit(memoPage);
+    memo_->setObjectName(QStringLiteral("MemoEditor"));
+    memo_->setTabChangesFocus(true);
+    connect(memo_, &QPlainTextEdit::textChanged, this, &TAddressMain::MemoChange);
+    memoLayout->addWidget(memo_, 1);
+    auto* memoButtons = new QHBoxLayout;
+    auto* searchMemo = new QPushButton(controlCaption(MainControl::SearchMemoButton), memoPage);
+    searchMemo->setObjectName(QStringLiteral("SearchMemoButton"));
+    searchMemo->setProperty(kNotBuilt, true);
+    bind(MainControl::SearchMemoButton, searchMemo);
+    auto* findNext = new QPushButton(QStringLiteral("Find &Next"), memoPage);
+    findNext->setObjectName(QStringLiteral("FindNextButton"));
+    findNext->setVisible(false);
+    memoButtons->addWidget(searchMemo);
+    memoButtons->addWidget(findNext);
+    memoButtons->addStretch();
+    memoLayout->addLayout(memoButtons);
+    pages_->addWidget(memoPage);
+    layout->addWidget(pages_, 1);
+
+    tabs_ = new QTabBar(record);
+    tabs_->setObjectName(QStringLiteral("PageTabs"));
+    tabs_->setShape(QTabBar::RoundedSouth);
+    tabs_->addTab(QStringLiteral("Address &Information"));
+    tabs_->addTab(QStringLiteral("&Memo"));
+    tabs_->setFocusPolicy(Qt::NoFocus);
+    connect(tabs_, &QTabBar::currentChanged, pages_, &QStackedWidget::setCurrentIndex);
+    layout->addWidget(tabs_);
+
+    for (int i = 1; i < tabOrder_.size(); ++i)
+        setTabOrder(edits_[tabOrder_[i - 1]], edits_[tabOrder_[i]]);
+
+    emptyPanel_ = new QLabel(recordOrEmpty_);
+    emptyPanel_->setObjectName(QStringLiteral("EmptyTablePanel"));
+    emptyPanel_->setAlignment(Qt::AlignCenter);
+    recordOrEmpty_->addWidget(record);
+    recordOrEmpty_->addWidget(emptyPanel_);
+}
+
+QAction* TAddressMain::menuItem(QMenu* menu, const char* name, const QString& caption,
+                                void (TAddressMain::*handler)(), const QKeySequence& shortcut)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    if (handler)
+        connect(a, &QAction::triggered, this, handler);
+    else {
+        a->setProperty(kNotBuilt, true);
+        a->setEnabled(false);
+    }
+    return a;
+}
+
+void TAddressMain::buildMenus()
+{
+    using C = MainControl;
+    using M = TAddressMain;
+    QMenuBar* bar = menuBar();
+    const auto addMenu = [&](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    fileMenu_ = addMenu("FileMenu", controlCaption(C::FileMenu));
+    bind(C::FileMenu, fileMenu_);
+    menuItem(fileMenu_, "mnuNewDatabase", QStringLiteral("&New Address Database"), &M::NewDatabaseClick);
+    menuItem(fileMenu_, "mnuOpenDatabase", QStringLiteral("&Open Address DataBase"), &M::OpenDatabaseClick);
+    bind(C::BrowseMenuItem, menuItem(fileMenu_, "mnuBrowse", controlCaption(C::BrowseMenuItem), nullptr,
+                                     QKeySequence(Qt::CTRL | Qt::Key_B)));
+    bind(C::SearchMenuItem, menuItem(fileMenu_, "mnuSearch", controlCaption(C::SearchMenuItem), nullptr,
+                                     QKeySequence(Qt::CTRL | Qt::Key_S)));
+    QMenu* import = fileMenu_->addMenu(controlCaption(C::ImportMenu));
+    import->setObjectName(QStringLiteral("mnuImport"));
+    bind(C::ImportMenu, import);
+    bind(C::ImportDbfMenuItem, menuItem(import, "mnuImportDbf", controlCaption(C::ImportDbfMenuItem), nullptr));
+    bind(C::ImportAsciiMenuItem, menuItem(import, "mnuImportAscii", controlCaption(C::ImportAsciiMenuItem), nullptr));
+    menuItem(import, "mnuImportVersion1", QStringLiteral("Import from Quillbase 1.x DBF"), nullptr);
+    menuItem(import, "mnuImportVersion2", QStringLiteral("Import from Quillbase 2.x DBF"), nullptr);
+    bind(C::ExportMenuItem, menuItem(fileMenu_, "mnuExport", controlCaption(C::ExportMenuItem), nullptr));
+    fileMenu_->addSeparator();
+    bind(C::SetFilterMenuItem, menuItem(fileMenu_, "mnuSetFilter", controlCaption(C::SetFilterMenuItem), nullptr,
+                                        QKeySequence(Qt::CTRL | Qt::Key_F)));
+    bind(C::ClearFilterMenuItem, menuItem(fileMenu_, "mnuClearFilter", controlCaption(C::ClearFilterMenuItem), nullptr));
+    bind(C::SaveFilterMenuItem, menuItem(fileMenu_, "mnuSaveFilter", controlCaption(C::SaveFilterMenuItem), nullptr));
+    bind(C::RestoreFilterMenuItem,
+         menuItem(fileMenu_, "mnuRestoreFilter", controlCaption(C::RestoreFilterMenuItem), nullptr));
+    bind(C::ClearTagsMenuItem, menuItem(fileMenu_, "mnuClearTags", controlCaption(C::ClearTagsMenuItem), nullptr));
+    bind(C::TagAllFilterMatchesMenuItem,
+         menuItem(fileMenu_, "mnuTagAllFilterMatches", controlCaption(C::TagAllFilterMatchesMenuItem), nullptr));
+    fileMenu_->addSeparator();
+    bind(C::RebuildIndexesMenuItem, menuItem(fileMenu_, "mnuRebuildIndexes", controlCaption(C::RebuildIndexesMenuItem),
+                                             &M::RebuildIndexesClick));
+    menuItem(fileMenu_, "mnuRebuildSystemIndexes", QStringLiteral("Rebuild S&ystem File indexes"),
+             &M::RebuildSystemIndexesClick);
+    menuItem(fileMenu_, "mnuPreferences", QStringLiteral("Pre&ferences"), &M::PreferencesClick);
+    fileMenu_->addSeparator();
+    bind(C::ExitMenuItem, menuItem(fileMenu_, "mnuExit", controlCaption(C::ExitMenuItem), &M::ExitButtonClick));
+    startOfMru_ = fileMenu_->addSeparator();
+    startOfMru_->setObjectName(QStringLiteral("StartOfMRU"));
+
+    QMenu* edit = addMenu("EditMenu", controlCaption(C::EditMenu));
+    bind(C::EditMenu, edit);
+    edit->menuAction()->setVisible(false);
+    menuItem(edit, "mnuUndo", QStringLiteral("&Undo typing"), &M::UndoClick, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    menuItem(edit, "mnuCut", QStringLiteral("Cu&t"), &M::CutClick, QKeySequence(Qt::CTRL | Qt::Key_X));
+    menuItem(edit, "mnuCopy", QStringLiteral("&Copy"), &M::CopyClick, QKeySequence(Qt::CTRL | Qt::Key_C));
+    menuItem(edit, "mnuPaste", QStringLiteral("&Paste"), &M::PasteClick, QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    QMenu* record = addMenu("RecordMenu", controlCaption(C::RecordMenu));
+    bind(C::RecordMenu, record);
+    menuItem(record, "mnuFirst", QStringLiteral("&First"), &M::FirstButtonClick, QKeySequence(Qt::CTRL | Qt::Key_Up));
+    menuItem(record, "mnuPrevious", QStringLiteral("&Previous"), &M::PriorButtonClick,
+             QKeySequence(Qt::CTRL | Qt::Key_Left));
+    menuItem(record, "mnuNext", QStringLiteral("&Next"), &M::NextButtonClick, QKeySequence(Qt::CTRL | Qt::Key_Right));
+    menuItem(record, "mnuLast", QStringLiteral("&Last"), &M::LastButtonClick, QKeySequence(Qt::CTRL | Qt::Key_Down));
+    record->addSeparator();
+    bind(C::AddMenuItem, menuItem(record, "mnuAdd", controlCaption(C::AddMenuItem), &M::AddButtonClick));
+    bind(C::EditMenuItem, menuItem(record, "mnuEdit", controlCaption(C::EditMenuItem), &M::EditButtonClick));
+    bind(C::DeleteMenuItem, menuItem(record, "mnuDelete", controlCaption(C::DeleteMenuItem), &M::DeleteButtonClick));
+    record->addSeparator();
+    menuItem(record, "mnuCopyToClipboard", QStringLiteral("Copy To &Clipboard"), &M::CopyToClipboardClick);
+    bind(C::CloneMenuItem, menuItem(record, "mnuClone", controlCaption(C::CloneMenuItem), &M::CloneClick));
+
+    QMenu* sort = addMenu("SortMenu", controlCaption(C::SortMenu));
+    bind(C::SortMenu, sort);
+    sortGroup_ = new QActionGroup(this);
+    for (const SortOrder& order : sortOrders()) {
+        QAction* a = sort->addAction(order.caption);
+        a->setObjectName(QStringLiteral("mnuSort") + plainCaption(order.caption).remove(QLatin1Char(' ')));
+        a->setCheckable(true);
+        sortGroup_->addAction(a);
+        const QString caption = order.caption;
+        connect(a, &QAction::triggered, this, [this, caption] {
+            if (editor_->selectSortOrder(caption))
+                refreshAll();
+        });
+    }
+
+    QMenu* utilities = addMenu("UtilitiesMenu", controlCaption(C::UtilitiesMenu));
+    bind(C::UtilitiesMenu, utilities);
+    menuItem(utilities, "mnuCountZipCodes", QStringLiteral("Count &Zip Codes"), nullptr);
+    menuItem(utilities, "mnuCheckStateZip", QStringLiteral("Check && Repair &State and Zip Codes"), nullptr);
+    menuItem(utilities, "mnuCheckDuplicates", QStringLiteral("Check && Repair &Duplicates"), nullptr);
+    menuItem(utilities, "mnuConvertCase", QStringLiteral("Con&vert Case"), nullptr);
+    menuItem(utilities, "mnuDeleteRecords", QStringLiteral("Delete &Records"), nullptr);
+    menuItem(utilities, "mnuSearchReplace", QStringLiteral("&Search && Replace Field Values"), nullptr);
+
+    QMenu* print = addMenu("PrintMenu", controlCaption(C::PrintMenu));
+    bind(C::PrintMenu, print);
+    menuItem(print, "mnuPrintLabels", QStringLiteral("Print &Labels"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_L));
+    menuItem(print, "mnuPrintLetters", QStringLiteral("Print Le&tters"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_T));
+    menuItem(print, "mnuPrintEnvelopes", QStringLiteral("Print &Envelopes"), nullptr,
+             QKeySequence(Qt::CTRL | Qt::Key_E));
+    menuItem(print, "mnuPrintReports", QStringLiteral("Print &Reports"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_R));
+    menuItem(print, "mnuPrintCurrentRecord", QStringLiteral("Print C&urrent Record"), nullptr,
+             QKeySequence(Qt::CTRL | Qt::Key_P));
+
+    QMenu* help = addMenu("HelpMenu", QStringLiteral("&Help"));
+    menuItem(help, "mnuContents", QStringLiteral("&Contents"), &M::HelpContentsClick);
+    menuItem(help, "mnuGettingStarted", QStringLiteral("&Getting Started"), &M::GettingStartedClick);
+    menuItem(help, "mnuFaq", QStringLiteral("Frequently Asked Questions"), &M::FaqClick);
+    menuItem(help, "mnuAbout", QStringLiteral("&About..."), &M::AboutClick);
+    // The help window's contents topic is where searching and using help start.
+    menuItem(help, "mnuSearchHelp", QStringLiteral("Search for Help On"), &M::HelpContentsClick);
+    menuItem(help, "mnuHowToUseHelp", QStringLiteral("How to Use Help"), &M::HelpContentsClick);
+    menuItem(help, "mnuConfigurationInfo", QStringLiteral("Configuration Information"), &M::ConfigurationInfoClick);
+    menuItem(help, "mnuTechnicalSupport", QStringLiteral("Technical Support"), &M::TechnicalSupportClick);
+    menuItem(help, "mnuWebsite", QStringLiteral(" Visit Our Internet Website"), nullptr);
+}
+
+// ---- state onto the controls ------------------------------------------------
+
+void TAddressMain::SetButtons()
+{
+    using C = MainControl;
+    const EditState state = editor_->state();
+    const bool open = table_.isOpen() && state != EditState::NoDatabase;
+    const bool pending = isPending(state);
+    const ButtonStates s = buttonStates({open, pending, editor_->hasRecord(), false});
+
+    // Only these are shown and hidden by the rules; the rest keep their place.
+    const std::initializer_list<C> shownByRule = {
+        C::SaveButton, C::CancelButton, C::AddButton, C::EditButton, C::DeleteButton, C::ExitButton,
+        C::FirstButton, C::PriorButton, C::NextButton, C::LastButton, C::ClearFilterButton,
+        C::DialPhone1Button, C::DialPhone2Button, C::SearchMemoButton};
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        QObject* o = controls_[i];
+        if (!o)
+            continue;
+        const C c = C(i);
+        const bool enabled = s.enabled(c) && !notBuilt(o);
+        if (auto* menu = qobject_cast<QMenu*>(o))
+            menu->menuAction()->setEnabled(enabled);
+        else if (auto* action = qobject_cast<QAction*>(o))
+            action->setEnabled(enabled);
+        else if (auto* widget = qobject_cast<QWidget*>(o)) {
+            widget->setEnabled(enabled);
+            if (std::find(shownByRule.begin(), shownByRule.end(), c) != shownByRule.end())
+                widget->setVisible(s.visible(c));
+        }
+    }
+    // The record menu's own items need a record to work on.
+    for (const char* name : {"mnuFirst", "mnuPrevious", "mnuNext", "mnuLast", "mnuCopyToClipboard"})
+        if (auto* a = findChild<QAction*>(QLatin1String(name)))
+            a->setEnabled(open && !pending && editor_->hasRecord());
+
+    if (pending) {
+        if (auto* findNext = findChild<QPushButton*>(QStringLiteral("FindNextButton")))
+            findNext->setVisible(false);
+        QWidget* focus = focusWidget();
+        if (!qobject_cast<QLineEdit*>(focus) && focus != memo_)
+            edits_[QStringLiteral("LNAME")]->setFocus();
+    }
+    const bool writable = pending || editor_->hasRecord();
+    for (auto& [field, edit] : edits_)
+        edit->setReadOnly(!writable);
+    memo_->setReadOnly(!writable);
+    if (auto* date = findChild<QPushButton*>(QStringLiteral("DateButton")))
+        date->setEnabled(writable);
+
+    recordOrEmpty_->setCurrentIndex(open ? 0 : 1);
+    sortStatus_->setText(editor_->sortStatus());
+    filterStatus_->setText(open ? filterStatusText(false, editor_->passingCount()) : QString());
+    for (QAction* a : sortGroup_->actions())
+        a->setChecked(a->text() == editor_->sortCaption());
+}
+
+void TAddressMain::refreshAll()
+{
+    SetButtons();
+    if (!typing_)
+        showRecord();
+}
+
+void TAddressMain::showRecord()
+{
+    if (detached_)
+        return;
+    const bool shown = table_.isOpen() && (editor_->hasRecord() || isPending(editor_->state()));
+    xbase::Table* t = table_.isOpen() ? &table_.table() : nullptr;
+    for (auto& [field, edit] : edits_) {
+        const QString value = shown ? q(t->text(field.toStdString())) : QString();
+        if (t) {
+            const int index = t->fieldIndex(field.toStdString());
+            if (index >= 0)
+                edit->setMaxLength(int(t->field(index).length));
+        }
+        if (edit->text() != value)
+            edit->setText(value);
+    }
+    displayDate_->setText(shown ? table_.displayDate() : QString());
+    tagged_->setChecked(shown && table_.tagged());
+}
+
+void TAddressMain::loadMemoEditor()
+{
+    loadingMemo_ = true;
+    memo_->setPlainText(editor_->memoText());
+    loadingMemo_ = false;
+    showRecord();
+}
+
+// ---- typing -----------------------------------------------------------------
+
+void TAddressMain::FieldEdited(const QString& field, QLineEdit* edit)
+{
+    typing_ = true;
+    if (field == QLatin1String("MIDDLE")) {
+        const int caret = edit->cursorPosition();
+        edit->setText(edit->text().toUpper());
+        edit->setCursorPosition(caret);
+    }
+    if (editor_->state() == EditState::Browsing)
+        editor_->beginEdit();
+    if (isPending(editor_->state()))
+        table_.table().setText(field.toStdString(), edit->text().toStdString());
+    typing_ = false;
+}
+
+void TAddressMain::MemoChange()
+{
+    if (loadingMemo_)
+        return;
+    typing_ = true;
+    if (editor_->state() == EditState::Browsing)
+        editor_->beginEdit();
+    editor_->setMemoText(memo_->toPlainText());
+    typing_ = false;
+}
+
+bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(watched)) {
+        if (editor_->state() == EditState::Browsing && editor_->beginEdit())
+            return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const KeyAction action = keyAction(key->key(), key->modifiers(), editor_->state());
+    switch (action) {
+    case KeyAction::None: break;
+    case KeyAction::ToggleInsert: insertMode_ = !insertMode_; return true;
+    case KeyAction::SaveAndOfferAnother:
+        if (editor_->save() && askQuestion(QStringLiteral("Add another record?"), QStringLiteral("Add")))
+            AddButtonClick();
+        return true;
+    default:
+        editor_->perform(action);
+        refreshAll();
+        return true;
+    }
+
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit)
+        return QMainWindow::eventFilter(watched, event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+        focusNextChild();
+        return true;
+    }
+    if (!insertMode_ && !edit->isReadOnly() && isCharacterKey(key->key(), key->text())) {
+        const TextSelection now = edit->hasSelectedText()
+                                      ? TextSelection{edit->selectionStart(), int(edit->selectedText().size())}
+                                      : TextSelection{edit->cursorPosition(), 0};
+        const TextSelection widened = overtypeSelection(now, int(edit->text().size()));
+        if (widened.length > 0)
+            edit->setSelection(widened.start, widened.length);
+    }
+    return false;
+}
+
+// ---- record commands ---------------------------------------------------------
+
+void TAddressMain::AddButtonClick()
+{
+    if (!editor_->add())
+        return;
+    loadMemoEditor();
+    showRecord();
+    focusForAdd();
+}
+
+void TAddressMain::focusForAdd()
+{
+    const AddingPreferences::Skip& skip = editor_->addingPreferences().skip;
+    const QStringList skipped = skippedFields(skip);
+    for (auto& [field, edit] : edits_)
+        edit->setFocusPolicy(skipped.contains(field) ? Qt::ClickFocus : Qt::StrongFocus);
+    const QString target = addFocusField(skip, edits_[QStringLiteral("LNAME")]->text().isEmpty(),
+                                         edits_[QStringLiteral("FNAME")]->text().isEmpty());
+    edits_[target]->setFocus();
+}
+
+void TAddressMain::restoreTabStops()
+{
+    for (auto& [field, edit] : edits_)
+        edit->setFocusPolicy(Qt::StrongFocus);
+}
+
+void TAddressMain::EditButtonClick()
+{
+    editor_->beginEdit();
+}
+
+void TAddressMain::SaveButtonClick()
+{
+    editor_->save();
+    restoreTabStops();
+    refreshAll();
+}
+
+void TAddressMain::CancelButtonClick()
+{
+    editor_->cancel();
+    restoreTabStops();
+    refreshAll();
+}
+
+void TAddressMain::DeleteButtonClick()
+{
+    editor_->deleteCurrent();
+    refreshAll();
+}
+
+void TAddressMain::CloneClick()
+{
+    editor_->cloneCurrent();
+    refreshAll();
+}
+
+void TAddressMain::FirstButtonClick() { editor_->first(); }
+void TAddressMain::PriorButtonClick() { editor_->prior(); }
+void TAddressMain::NextButtonClick() { editor_->next(); }
+void TAddressMain::LastButtonClick() { editor_->last(); }
+void TAddressMain::ExitButtonClick() { close(); }
+
+void TAddressMain::DateButtonClick()
+{
+    TDateSelector dialog(this);
+    dialog.setDate(editor_->dateForDialog());
+    centreWindow(&dialog);
+    const int result = dialog.exec();
+    if (result == QDialog::Accepted)
+        editor_->setDate(dialog.date());
+    else if (result == TDateSelector::NoDate)
+        editor_->setDate(std::nullopt);
+    refreshAll();
+}
+
+void TAddressMain::CopyToClipboardClick()
+{
+    if (!editor_->hasRecord())
+        return;
+    TCopyToClipBoard dialog(RecordFields::of(table_), this);
+    withDialog(&dialog);
+}
+
+void TAddressMain::withDialog(QDialog* dialog)
+{
+    centreWindow(dialog);
+    dialog->exec();
+}
+
+// ---- databases ----------------------------------------------------------------
+
+bool TAddressMain::openDatabase(const QString& path)
+{
+    const auto rebuild = [this] {
+        TQBReindex dialog(table_.table(), this);
+        withDialog(&dialog);
+    };
+    table_.close();
+    const DatabaseOpening opening = openAddressDatabase(table_, path, rebuild);
+    if (opening.fileOpened) {
+        Settings settings = Settings::program();
+        rebuildMruMenu(recordMruOpen(settings, path));
+    }
+    if (opening.usable && table_.isOpen()) {
+        table_.table().setFilter("!ISDEL");
+        editor_->databaseOpened();
+    } else {
+        table_.close();
+        editor_->databaseClosed();
+    }
+    SetButtons();
+    showRecord();
+    return table_.isOpen();
+}
+
+void TAddressMain::rebuildMruMenu(const QStringList& paths)
+{
+    const QList<QAction*> actions = fileMenu_->actions();
+    const qsizetype start = actions.indexOf(startOfMru_);
+    for (qsizetype i = start + 1; i < actions.size(); ++i) {
+        fileMenu_->removeAction(actions[i]);
+        actions[i]->deleteLater();
+    }
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString path = paths[i];
+        QAction* a = fileMenu_->addAction(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        a->setObjectName(QStringLiteral("mnuMRU%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, path] {
+            const QString before = table_.isOpen() ? table_.path() : QString();
+            if (!openDatabase(path) && !before.isEmpty())
+                openDatabase(before);
+        });
+    }
+}
+
+void TAddressMain::NewDatabaseClick()
+{
+    TNewDataBaseName dialog(proposeDatabaseName(), this);
+    centreWindow(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.databasePath().isEmpty())
+        return;
+    if (createAddressTable(dialog.databasePath(), dialog.fieldLengths()))
+        openDatabase(dialog.databasePath());
+    SetButtons();
+}
+
+void TAddressMain::OpenDatabaseClick()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QString(), ProgramFolder::file(QStringLiteral("DATA/")),
+                                                      QStringLiteral("DBF Files (*.dbf *.DBF)"));
+    if (!path.isEmpty()) {
+        if (QFileInfo(path).suffix().toUpper() != QLatin1String("DBF"))
+            showInformation(QStringLiteral("Must be a DBF file"));
+        else
+            openDatabase(path);
+    }
+    SetButtons();
+}
+
+void TAddressMain::RebuildIndexesClick()
+{
+    if (!table_.isOpen()) {
+        showInformation(QStringLiteral("You need to have a database file open first"));
+        return;
+    }
+    {
+        CommandScope::Hooks hooks;
+        hooks.detach = [this] { detached_ = true; };
+        hooks.attach = [this] {
+            detached_ = false;
+            showRecord();
+        };
+        hooks.reselectOrder = [this] { editor_->reselectOrder(); };
+        hooks.applyFilter = [this] {
+            table_.table().setFilter("!ISDEL");
+            table_.table().first();
+        };
+        CommandScope scope(CommandScope::rebuildIndexes(), hooks);
+        TQBReindex dialog(table_.table(), this);
+        withDialog(&dialog);
+    }
+    loadMemoEditor();
+    refreshAll();
+}
+
+void TAddressMain::RebuildSystemIndexesClick()
+{
+    TSystemReindex dialog(this);
+    withDialog(&dialog);
+}
+
+void TAddressMain::readPreferences()
+{
+    Settings settings = Settings::program();
+    prefs_ = MainWindowPreferences::read(settings);
+    editor_->setPreferences(prefs_.adding, prefs_.editing);
+    table_.setTagId(prefs_.misc.globalTagId);
+}
+
+void TAddressMain::PreferencesClick()
+{
+    Settings settings = Settings::program();
+    TPreferences dialog(settings, this);
+    withDialog(&dialog);
+    readPreferences();
+}
+
+void TAddressMain::ConfigurationInfoClick()
+{
+    const Settings settings = Settings::program();
+    TConfigurationInfo dialog(configurationReport(gatherSystemFacts(settings, this)), this);
+    withDialog(&dialog);
+}
+
+void TAddressMain::HelpContentsClick() { showHelp(HelpContext, this); }
+void TAddressMain::FaqClick() { showHelp(911, this); }
+void TAddressMain::TechnicalSupportClick() { showHelp(1015, this); }
+
+void TAddressMain::AboutClick()
+{
+    showInformation(QStringLiteral("Quillbase\r\nVersion ") + kProgramVersion, QStringLiteral("About Quillbase"));
+}
+
+// The hidden Edit menu's items act on whichever edit box has the focus.
+void TAddressMain::UndoClick()
+{
+    if (auto* e = qobject_cast<QLineEdit*>(focusWidget()))
+        e->undo();
+    else if (focusWidget() == memo_)
+        memo_->undo();
+}
+
+void TAddressMain::CutClick()
+{
+    if (auto* e = qobject_cast<QLineEdit*>(focusWidget()))
+        e->cut();
+    else if (focusWidget() == memo_)
+        memo_->cut();
+}
+
+void TAddressMain::CopyClick()
+{
+    if (auto* e = qobject_cast<QLineEdit*>(focusWidget()))
+        e->copy();
+    else if (focusWidget() == memo_)
+        memo_->copy();
+}
+
+void TAddressMain::PasteClick()
+{
+    if (auto* e = qobject_cast<QLineEdit*>(focusWidget()))
+        e->paste();
+    else if (focusWidget() == memo_)
+        memo_->paste();
+}
+
+// ---- start and end --------------------------------------------------------------
+
+void TAddressMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!activated_)
+        FormActivate();
+}
+
+void TAddressMain::FormActivate()
+{
+    activated_ = true;
+    restorePlacement(this, QStringLiteral("TAddressMain"));
+    recordOrEmpty_->setVisible(false);
+    setWindowTitle(QStringLiteral("Quillbase"));
+    emptyPanel_->setText(QStringLiteral("Please Open or Create a Quillbase Address file"));
+
+    readPreferences();
+    xbase::engineSettings().skipDeleted = true;
+
+    Settings settings = Settings::program();
+    const auto rebuild = [this] {
+        TQBReindex dialog(table_.table(), this);
+        withDialog(&dialog);
+    };
+    openFirstDatabase(table_, settings, rebuild);
+    if (table_.isOpen()) {
+        table_.table().setFilter("!ISDEL");
+        editor_->databaseOpened();
+    } else {
+        editor_->databaseClosed();
+    }
+    rebuildMruMenu(readMru(settings));
+    SetButtons();
+    showRecord();
+    checkPrinter();
+    recordOrEmpty_->setVisible(true);
+    // Once the start-up has finished, not inside it.
+    if (!MiscPreferences::read(settings).gettingStarted)
+        QTimer::singleShot(0, this, &TAddressMain::GettingStartedClick);
+}
+
+void TAddressMain::GettingStartedClick()
+{
+    Settings settings = Settings::program();
+    TGettingStarted dialog(settings, this);
+    withDialog(&dialog);
+}
+
+void TAddressMain::closeEvent(QCloseEvent* event)
+{
+    if (table_.isOpen()) {
+        editor_->settleBeforeClose();
+        table_.close();
+        editor_->databaseClosed();
+    }
+    savePlacement(this, QStringLiteral("TAddressMain"));
+    event->accept();
+}
+
+// ---- for tests and callers ----------------------------------------------------------
+
+QLineEdit* TAddressMain::fieldEdit(const QString& field) const
+{
+    const auto it = edits_.find(field.toUpper());
+    return it == edits_.end() ? nullptr : it->second;
+}
+
+QString TAddressMain::sortStatus() const { return sortStatus_->text(); }
+QString TAddressMain::filterStatus() const { return filterStatus_->text(); }
+
+} // namespace qb

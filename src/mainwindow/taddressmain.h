@@ -1,0 +1,142 @@
+#pragma once
+// The program's one top-level window: one address record at a time of the
+// open database, the commands that add, edit, save, cancel, delete and clone
+// it, the moves through the chosen sort order, and the menus and buttons that
+// reach every other window. The rules live in RecordEditor, buttonStates and
+// keyAction; this window only shows their results and feeds them events.
+
+#include "core/address_table.h"
+#include "core/preferences.h"
+#include "mainwindow/button_rules.h"
+#include "mainwindow/record_editor.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QTabBar;
+
+namespace qb {
+
+class TAddressMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int HelpContext = 1029;
+
+    explicit TAddressMain(QWidget* parent = nullptr);
+    ~TAddressMain() override;
+
+    AddressTable& addressTable() { return table_; }
+    RecordEditor& editor() { return *editor_; }
+    // The edit box of a stored field ("LNAME" ...); null for fields not shown.
+    QLineEdit* fieldEdit(const QString& field) const;
+    QPlainTextEdit* memoEditor() const { return memo_; }
+    QString sortStatus() const;
+    QString filterStatus() const;
+
+    // The "New Record" dialog asked before an add; nullopt abandons the add.
+    using NewRecordDialog = std::function<std::optional<NewRecordEntry>(bool askNames, bool askZip)>;
+    void setNewRecordDialog(NewRecordDialog dialog) { newRecordDialog_ = std::move(dialog); }
+
+    // SetButtons: every control's enabled and visible state from the rules.
+    void SetButtons();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildRecordArea();
+    void buildButtons();
+    void buildMenus();
+    QAction* menuItem(QMenu* menu, const char* name, const QString& caption, void (TAddressMain::*handler)(),
+                      const QKeySequence& shortcut = {});
+    void bind(MainControl control, QObject* object);
+
+    // First activation: settings, engine, the first database, menus, printer.
+    void FormActivate();
+    bool openDatabase(const QString& path);
+    void rebuildMruMenu(const QStringList& paths);
+    void readPreferences();
+    void showRecord();
+    void loadMemoEditor();
+    void refreshAll();
+    void focusForAdd();
+    void restoreTabStops();
+    void withDialog(QDialog* dialog);
+
+    // Handlers named after the control and the event.
+    void AddButtonClick();
+    void EditButtonClick();
+    void SaveButtonClick();
+    void CancelButtonClick();
+    void DeleteButtonClick();
+    void FirstButtonClick();
+    void PriorButtonClick();
+    void NextButtonClick();
+    void LastButtonClick();
+    void ExitButtonClick();
+    void DateButtonClick();
+    void CloneClick();
+    void CopyToClipboardClick();
+    void NewDatabaseClick();
+    void OpenDatabaseClick();
+    void RebuildIndexesClick();
+    void RebuildSystemIndexesClick();
+    void PreferencesClick();
+    void ConfigurationInfoClick();
+    void HelpContentsClick();
+    void FaqClick();
+    void TechnicalSupportClick();
+    void AboutClick();
+    void GettingStartedClick();
+    void UndoClick();
+    void CutClick();
+    void CopyClick();
+    void PasteClick();
+    void FieldEdited(const QString& field, QLineEdit* edit);
+    void MemoChange();
+
+    AddressTable table_;
+    std::unique_ptr<RecordEditor> editor_;
+    NewRecordDialog newRecordDialog_;
+    MainWindowPreferences prefs_;
+    bool activated_ = false;
+    bool detached_ = false;
+    bool typing_ = false;
+    bool loadingMemo_ = false;
+    bool insertMode_ = false;
+
+    std::map<QString, QLineEdit*> edits_;
+    QStringList tabOrder_;
+    QPlainTextEdit* memo_ = nullptr;
+    QLabel* displayDate_ = nullptr;
+    QCheckBox* tagged_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    QStackedWidget* recordOrEmpty_ = nullptr;
+    QLabel* emptyPanel_ = nullptr;
+    QLabel* sortStatus_ = nullptr;
+    QLabel* filterStatus_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* startOfMru_ = nullptr;
+    QActionGroup* sortGroup_ = nullptr;
+    std::array<QObject*, size_t(MainControl::Count)> controls_{};
+};
+
+} // namespace qb
