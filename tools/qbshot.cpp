@@ -71,6 +71,8 @@ struct Shot {
 const Shot kShots[] = {
     {"TAddressMain", [](Scratch&) -> std::unique_ptr<QWidget> {
          // Its first showing creates and opens DATA/add0001.DBF in the scratch folder.
+         // The Getting Started window would cover it: that one has its own shot.
+         qb::Settings::program().setBoolean("Misc", "GettingStarted", true);
          return std::make_unique<qb::TAddressMain>();
      }},
     {"TPreferences", [](Scratch&) -> std::unique_ptr<QWidget> {
