@@ -141,7 +141,9 @@ TAddressMain::TAddressMain(QWidget* parent) : QMainWindow(parent)
             return std::nullopt;
         return newRecordDialog_(askNames, askZip);
     };
+    hooks.openDatabase = [this](const QString& path) { return reopenDatabase_(path); };
     editor_ = std::make_unique<RecordEditor>(table_, hooks);
+    reopenDatabase_ = [this](const QString& path) { return openAddressDatabase(table_, path, {}).usable; };
     newRecordDialog_ = [this](bool askNames, bool askZip) {
         return askNewRecordEntry(askNames, askZip, this, table_.isOpen() ? newRecordWidths(table_.table()) : NewRecordWidths{});
     };

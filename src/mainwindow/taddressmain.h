@@ -51,6 +51,10 @@ public:
     // The "New Record" dialog asked before an add; nullopt abandons the add.
     using NewRecordDialog = std::function<std::optional<NewRecordEntry>(bool askNames, bool askZip)>;
     void setNewRecordDialog(NewRecordDialog dialog) { newRecordDialog_ = std::move(dialog); }
+    // How aggressive saving opens the database again after closing it; true
+    // when usable. Replaceable so a caller can watch or fail the reopen.
+    using DatabaseOpener = std::function<bool(const QString& path)>;
+    void setReopenDatabase(DatabaseOpener open) { reopenDatabase_ = std::move(open); }
 
     // SetButtons: every control's enabled and visible state from the rules.
     void SetButtons();
@@ -115,6 +119,7 @@ private:
     AddressTable table_;
     std::unique_ptr<RecordEditor> editor_;
     NewRecordDialog newRecordDialog_;
+    DatabaseOpener reopenDatabase_;
     MainWindowPreferences prefs_;
     bool activated_ = false;
     bool detached_ = false;

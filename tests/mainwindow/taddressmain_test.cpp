@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -52,8 +54,18 @@ protected:
         return *window;
     }
 
+    // A fresh default database with rows and no window yet, for each case of a table.
+    void reseed(const std::vector<Row>& rows)
+    {
+        window.reset();
+        for (const char* ext : {".DBF", ".CDX", ".FPT"})
+            QFile::remove(program.data(QStringLiteral("add0001") + ext));
+        seed(rows);
+    }
+
     QPushButton* button(const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); }
     std::string field(const char* name) { return window->addressTable().table().text(name); }
+    uint32_t recordCount() { return window->addressTable().table().recordCount(); }
     EditState state() { return window->editor().state(); }
     bool asked(const QString& text) { return log.texts().contains(text); }
 
@@ -243,6 +255,160 @@ TEST_F(TAddressMainTest, ClosingWithAPendingEditAsksToSave)
         t.table().first();
         EXPECT_EQ(t.table().text("LNAME"), c.stored);
     }
+}
+
+TEST_F(TAddressMainTest, AddWithPlugCityStateFillsThemFromTheNewRecordZip)
+{
+    seed({kSmith, {{"LNAME", "Roy"}, {"CITY", "Ottawa"}, {"STATE", "ON"}, {"ZIP", "K1A 0B1"}}});
+    Settings::program().setBoolean("Adding", "PlugCityState", true);
+    TAddressMain& w = show();
+    std::vector<std::pair<bool, bool>> asked;   // askNames, askZip of each call
+    w.setNewRecordDialog([&asked](bool askNames, bool askZip) {
+        asked.emplace_back(askNames, askZip);
+        return std::optional<NewRecordEntry>(NewRecordEntry{"", "", "k1a 0b1"});
+    });
+
+    button("AddButton")->click();
+    ASSERT_EQ(state(), EditState::Adding);
+    EXPECT_EQ(asked, (std::vector<std::pair<bool, bool>>{{false, true}}));
+    EXPECT_EQ(w.fieldEdit("CITY")->text(), "Ottawa");
+    EXPECT_EQ(w.fieldEdit("STATE")->text(), "ON");
+    EXPECT_EQ(w.fieldEdit("ZIP")->text(), "k1a 0b1");
+
+    QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+    button("SaveButton")->click();
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(recordCount(), 3u);
+    EXPECT_EQ(field("LNAME"), "Brown");
+    EXPECT_EQ(field("CITY"), "Ottawa");
+    EXPECT_EQ(field("STATE"), "ON");
+}
+
+TEST_F(TAddressMainTest, DuplicateWarningAnsweredNoShowsTheFoundRecordAndAddsNothing)
+{
+    Row smith = kSmith;
+    smith["STREET2"] = "Suite 2";
+    smith["COUNTRY"] = "USA";
+    seed({{{"LNAME", "Adams"}}, smith, {{"LNAME", "Young"}}});
+    Settings::program().setBoolean("Adding", "AutoDupCheck", true);
+    TAddressMain& w = show();
+    ASSERT_EQ(w.fieldEdit("LNAME")->text(), "Adams");
+    w.setNewRecordDialog(
+        [](bool, bool) { return std::optional<NewRecordEntry>(NewRecordEntry{"smith", "ann", ""}); });
+
+    log.answer = false;
+    button("AddButton")->click();
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].kind, MessageKind::QuestionDefaultNo);
+    EXPECT_EQ(log.messages[0].caption, "Possible Duplicate");
+    EXPECT_EQ(log.messages[0].text,
+              "Possible duplicate: \r\n\r\nAnn Smith\r\n1 Main St\r\nSpringfield,IL 62701\r\n\r\nContinue adding?");
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(recordCount(), 3u);
+    EXPECT_EQ(field("LNAME"), "Smith");
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Smith");
+    EXPECT_EQ(w.fieldEdit("FNAME")->text(), "Ann");
+    EXPECT_EQ(w.filterStatus(), "3 records (no filter)");
+}
+
+TEST_F(TAddressMainTest, SavingTheMemoPageAppliesTheMemoLengthRule)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    auto* tabs = w.findChild<QTabBar*>("PageTabs");
+    ASSERT_NE(tabs, nullptr);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_EQ(tabs->currentIndex(), 1);
+    auto* memo = w.findChild<QPlainTextEdit*>("MemoEditor");
+    ASSERT_NE(memo, nullptr);
+    ASSERT_TRUE(memo->isVisible());
+
+    struct Case {
+        const char* typed;
+        std::string stored;
+    } cases[] = {{"abcd", "abcd "}, {"abc", "abc"}, {"abcde", "abcde"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        memo->setFocus();
+        memo->selectAll();
+        QTest::keyClicks(memo, c.typed);
+        EXPECT_EQ(state(), EditState::Editing);
+        button("SaveButton")->click();
+        EXPECT_EQ(state(), EditState::Browsing);
+        EXPECT_EQ(w.addressTable().table().memo("MEMO"), c.stored);
+    }
+}
+
+TEST_F(TAddressMainTest, AggressiveSavingReopensTheDatabaseAfterItsThreshold)
+{
+    struct Case {
+        int level;
+        std::vector<int> reopenedAfter;   // 1-based saves after which the database was opened again
+    } cases[] = {{0, {}}, {1, {5, 10}}, {2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        reseed({kSmith, {{"LNAME", "Young"}}});
+        Settings::program().setInteger("Editing", "AggressiveSave", c.level);
+        TAddressMain& w = show();
+        int opens = 0;
+        w.setReopenDatabase([&opens, &w](const QString& path) {
+            ++opens;
+            return openAddressDatabase(w.addressTable(), path, {}).usable;
+        });
+        button("LastButton")->click();
+        ASSERT_EQ(w.fieldEdit("LNAME")->text(), "Young");
+
+        std::vector<int> reopened;
+        for (int i = 1; i <= 10; ++i) {
+            const int before = opens;
+            QLineEdit* codes = w.fieldEdit("CODES");
+            codes->setFocus();
+            codes->selectAll();
+            QTest::keyClicks(codes, QString::number(i));
+            ASSERT_EQ(state(), EditState::Editing);
+            button("SaveButton")->click();
+            if (opens != before)
+                reopened.push_back(i);
+            // After a reopen the window is back on the same record, in the same order.
+            ASSERT_TRUE(w.addressTable().isOpen());
+            EXPECT_EQ(state(), EditState::Browsing);
+            EXPECT_EQ(field("LNAME"), "Young");
+            EXPECT_EQ(field("CODES"), std::to_string(i));
+            EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Young");
+            EXPECT_EQ(w.fieldEdit("CODES")->text(), QString::number(i));
+            EXPECT_EQ(w.addressTable().table().currentOrderName(), "LNAME");
+            EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
+        }
+        EXPECT_EQ(reopened, c.reopenedAfter);
+        EXPECT_TRUE(log.messages.empty());
+    }
+}
+
+TEST_F(TAddressMainTest, CloneMenuCopiesTheRecordWithoutItsTag)
+{
+    Row tagged = kSmith;
+    tagged["TAG"] = "ABC";
+    tagged["USER2"] = "note";
+    seed({tagged});
+    TAddressMain& w = show();
+    auto* clone = w.findChild<QAction*>("mnuClone");
+    ASSERT_NE(clone, nullptr);
+    EXPECT_EQ(clone->text(), "Create a Duplicate &Record (Clone)");
+    ASSERT_TRUE(clone->isEnabled());
+
+    clone->trigger();
+    ASSERT_FALSE(log.messages.empty());
+    EXPECT_EQ(log.messages.front().text, "Clone this record?");
+    EXPECT_EQ(log.messages.front().caption, "Clone");
+    EXPECT_EQ(log.messages.back().text, "Clone completed. Current record is an exact copy");
+    EXPECT_EQ(recordCount(), 2u);
+    EXPECT_EQ(w.addressTable().table().recno(), 2u);
+    EXPECT_EQ(field("TAG"), "");
+    EXPECT_EQ(field("USER2"), "note");
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Smith");
+    EXPECT_EQ(w.fieldEdit("USER2")->text(), "note");
+    EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
+    EXPECT_EQ(state(), EditState::Browsing);
 }
 
 } // namespace
