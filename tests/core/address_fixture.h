@@ -3,7 +3,7 @@
 // message boxes caught instead of shown, and small address tables.
 
 #include "core/address_table.h"
-#include "core/messages.h"
+#include "message_log.h"
 #include "core/paths.h"
 #include "test_support.h"
 
@@ -13,29 +13,6 @@
 #include <string>
 
 namespace qb::test {
-
-// Records every message box; questions get the answer set beforehand.
-class MessageLog {
-public:
-    MessageLog()
-    {
-        setMessageResponder([this](const Message& m) {
-            messages.push_back(m);
-            return answer;
-        });
-    }
-    ~MessageLog() { setMessageResponder({}); }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Message& m : messages)
-            out << m.text;
-        return out;
-    }
-
-    std::vector<Message> messages;
-    bool answer = true;
-};
 
 // A program folder of its own with an empty DATA folder.
 class ProgramDir {

@@ -1,5 +1,5 @@
 #include "core/first_start.h"
-#include "core/messages.h"
+#include "message_log.h"
 #include "core/mru.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -22,16 +22,12 @@ protected:
         QDir().mkpath(folder + "DATA");
         QDir().mkpath(folder + "sysdata");
         ProgramFolder::setPath(folder);
-        setMessageResponder([this](const Message& m) {
-            shown << m.text;
-            return false;
-        });
+        log.answer = false;
     }
-    void TearDown() override { setMessageResponder({}); }
 
     ScratchDir dir;
     QString folder;
-    QStringList shown;
+    MessageLog log;
 };
 
 // No settings file and an empty DATA folder: add0001.DBF is made with the
@@ -42,7 +38,7 @@ TEST_F(FirstStartTest, FirstRunCreatesTheDefaultDatabase)
     Settings settings = Settings::program();
     AddressTable table;
     const FirstStart start = openFirstDatabase(table, settings, [] {}, QDateTime(QDate(1999, 3, 4), QTime(5, 6, 7)));
-    EXPECT_TRUE(shown.isEmpty()) << shown.join("\n").toStdString();
+    EXPECT_TRUE(log.messages.empty()) << log.texts().join("\n").toStdString();
     const QString expected = folder + "DATA/add0001.DBF";
     EXPECT_EQ(start.currentDatabase, expected);
     ASSERT_TRUE(table.isOpen());
@@ -72,7 +68,7 @@ TEST_F(FirstStartTest, MostRecentDatabaseFirstAndAMissingOneKeepsTheList)
     const FirstStart start = openFirstDatabase(table, settings, [] {});
     EXPECT_TRUE(start.currentDatabase.isEmpty());
     EXPECT_FALSE(table.isOpen());
-    EXPECT_EQ(shown, QStringList{"File " + folder + "DATA/GONE.DBF not found"});
+    EXPECT_EQ(log.texts(), QStringList{"File " + folder + "DATA/GONE.DBF not found"});
     EXPECT_EQ(readMru(settings), (QStringList{folder + "DATA/GONE.DBF", folder + "DATA/OTHER.DBF"}));
     EXPECT_FALSE(QFileInfo::exists(folder + "DATA/add0001.DBF"));
 }
@@ -86,7 +82,7 @@ TEST_F(FirstStartTest, MissingDataFolderReportsTheCreateFailure)
     AddressTable table;
     const FirstStart start = openFirstDatabase(table, settings, [] {});
     EXPECT_TRUE(start.currentDatabase.isEmpty());
-    EXPECT_EQ(shown, QStringList{"Create failed"});
+    EXPECT_EQ(log.texts(), QStringList{"Create failed"});
     EXPECT_FALSE(QFileInfo::exists(folder + "DATA"));
 }
 

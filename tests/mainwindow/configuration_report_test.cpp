@@ -1,6 +1,6 @@
 #include "mainwindow/configuration_report.h"
 #include "mainwindow/tconfigurationinfo.h"
-#include "core/messages.h"
+#include "message_log.h"
 #include "core/settings.h"
 #include "test_support.h"
 
@@ -152,11 +152,7 @@ TEST(ConfigurationReport, GatheredFactsNameTheSettingsFileAndItsSavingLevel)
 
 TEST(TConfigurationInfo, ShowsTheReportFromTheTopAndCopiesIt)
 {
-    std::vector<Message> shown;
-    setMessageResponder([&](const Message& m) {
-        shown.push_back(m);
-        return true;
-    });
+    MessageLog log;
     QStringList report;
     for (int i = 0; i < 200; ++i)
         report << QString("line %1\tvalue").arg(i);
@@ -169,10 +165,9 @@ TEST(TConfigurationInfo, ShowsTheReportFromTheTopAndCopiesIt)
 
     QTest::mouseClick(d.findChild<QPushButton*>("CopyButton"), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), report.join("\n"));
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Information copied to clipboard");
-    EXPECT_EQ(shown[0].caption, "Configuration Information");
-    setMessageResponder({});
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].text, "Information copied to clipboard");
+    EXPECT_EQ(log.messages[0].caption, "Configuration Information");
 }
 
 } // namespace

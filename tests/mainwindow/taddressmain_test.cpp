@@ -195,10 +195,7 @@ TEST_F(TAddressMainTest, PageDownWhileAddingAsksToSave)
     } cases[] = {{false, EditState::Adding, 1}, {true, EditState::Browsing, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
-        window.reset();
-        for (const char* ext : {".DBF", ".CDX", ".FPT"})
-            QFile::remove(program.data(QStringLiteral("add0001") + ext));
-        seed({kSmith});
+        reseed({kSmith});
         TAddressMain& w = show();
         button("AddButton")->click();
         QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
@@ -234,10 +231,7 @@ TEST_F(TAddressMainTest, ClosingWithAPendingEditAsksToSave)
     } cases[] = {{true, "Jones"}, {false, "Smith"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
-        window.reset();
-        for (const char* ext : {".DBF", ".CDX", ".FPT"})
-            QFile::remove(program.data(QStringLiteral("add0001") + ext));
-        seed({kSmith});
+        reseed({kSmith});
         TAddressMain& w = show();
         QLineEdit* last = w.fieldEdit("LNAME");
         last->selectAll();

@@ -1,5 +1,5 @@
 #include "mainwindow/tcopytoclipboard.h"
-#include "core/messages.h"
+#include "message_log.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -10,19 +10,6 @@
 
 namespace qb::test {
 namespace {
-
-class Messages {
-public:
-    Messages()
-    {
-        setMessageResponder([this](const Message& m) {
-            shown.push_back(m);
-            return true;
-        });
-    }
-    ~Messages() { setMessageResponder({}); }
-    std::vector<Message> shown;
-};
 
 RecordFields record()
 {
@@ -37,7 +24,7 @@ RecordFields record()
 
 TEST(TCopyToClipBoard, OkPutsTheTickedGroupsOnTheClipboardAndSaysSo)
 {
-    Messages messages;
+    MessageLog messages;
     QGuiApplication::clipboard()->setText("old contents");
     TCopyToClipBoard d(record());
     EXPECT_EQ(d.windowTitle(), "Copy Record To Clipboard");
@@ -48,15 +35,15 @@ TEST(TCopyToClipBoard, OkPutsTheTickedGroupsOnTheClipboardAndSaysSo)
     QTest::mouseClick(d.findChild<QPushButton*>("OkButton"), Qt::LeftButton);
 
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Boston  02134\r\nPhone  :555-0100\r\n");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
-    EXPECT_EQ(messages.shown[0].text, "Record copied to Clipboard");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].kind, MessageKind::Information);
+    EXPECT_EQ(messages.messages[0].text, "Record copied to Clipboard");
     EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
 TEST(TCopyToClipBoard, EmptyTextStillReplacesTheClipboard)
 {
-    Messages messages;
+    MessageLog messages;
     QGuiApplication::clipboard()->setText("old contents");
     RecordFields noPhones = record();
     noPhones.phone.clear();
@@ -69,12 +56,12 @@ TEST(TCopyToClipBoard, EmptyTextStillReplacesTheClipboard)
 
 TEST(TCopyToClipBoard, CancelLeavesTheClipboardAlone)
 {
-    Messages messages;
+    MessageLog messages;
     QGuiApplication::clipboard()->setText("old contents");
     TCopyToClipBoard d(record());
     QTest::mouseClick(d.findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "old contents");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(d.result(), QDialog::Rejected);
 }
 
