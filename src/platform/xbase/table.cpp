@@ -504,23 +504,33 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
 
 void Table::reindex(const Progress& progress)
 {
-    std::vector<TagSpec> specs;
-    if (!tags_.empty()) {
-        for (const auto& t : tags_)
-            specs.push_back({t->info.name, t->info.keyExpr});
-    }
-    if (specs.empty())
+    if (tags_.empty())
         return;
     requireWritable();
     // Rebuilt from scratch: a damaged index must not be trusted for its layout.
-    cdx_ = CdxFile::create(cdx_->path());
+    rebuildTags(true, progress, 0, 100);
+    first();
+}
+
+// Builds every tag anew from its key expression, in a fresh file or in the
+// emptied index, and keeps the order that was selected.
+void Table::rebuildTags(bool freshFile, const Progress& progress, int from, int to)
+{
+    std::vector<TagSpec> specs;
+    for (const auto& t : tags_)
+        specs.push_back({t->info.name, t->info.keyExpr});
+    if (specs.empty())
+        return;
+    const std::string order = currentOrderName();
+    if (freshFile)
+        cdx_ = CdxFile::create(cdx_->path());
+    else
+        cdx_->removeAllTags();
     tags_.clear();
     cursor_.reset();
-    const int order = order_;
     order_ = 0;
-    buildTags(specs, progress, 0, 100);
+    buildTags(specs, progress, from, to);
     selectOrder(order);
-    first();
 }
 
 // ---- record access ---------------------------------------------------------
@@ -1247,18 +1257,7 @@ void Table::pack(const Progress& progress)
             progress(reported = pct);
     }
     dbf_->setRecordCount(kept);
-    if (!tags_.empty()) {
-        std::vector<TagSpec> specs;
-        for (const auto& t : tags_)
-            specs.push_back({t->info.name, t->info.keyExpr});
-        const int order = order_;
-        cdx_->removeAllTags();
-        tags_.clear();
-        cursor_.reset();
-        order_ = 0;
-        buildTags(specs, progress, 50, 100);
-        selectOrder(order);
-    }
+    rebuildTags(false, progress, 50, 100);
     replan();
     first();
 }
@@ -1273,18 +1272,7 @@ void Table::zap()
     dbf_->setRecordCount(0);
     if (fpt_)
         fpt_->clear();
-    if (!tags_.empty()) {
-        std::vector<TagSpec> specs;
-        for (const auto& t : tags_)
-            specs.push_back({t->info.name, t->info.keyExpr});
-        const int order = order_;
-        cdx_->removeAllTags();
-        tags_.clear();
-        cursor_.reset();
-        order_ = 0;
-        buildTags(specs, {}, 0, 100);
-        selectOrder(order);
-    }
+    rebuildTags(false, {}, 0, 100);
     replan();
     setEof();
     bof_ = true;

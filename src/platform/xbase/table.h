@@ -150,6 +150,7 @@ private:
     bool seekKey(std::span<const uint8_t> prefix);
     void updateKeys(const char* before, const char* after, uint32_t recno);
     void buildTags(const std::vector<TagSpec>& tags, const Progress& progress, int progressFrom, int progressTo);
+    void rebuildTags(bool freshFile, const Progress& progress, int progressFrom, int progressTo);
     uint32_t memoBlock(const char* buffer, const Field& f) const;
     void setMemoBlock(char* buffer, const Field& f, uint32_t block);
     std::string memoOf(const char* buffer, int fieldIndex) const;
