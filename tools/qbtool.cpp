@@ -4,6 +4,7 @@
 #include "platform/xbase/expression.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
+#include "qbtool_commands.h"
 
 #include <cstdio>
 #include <cstring>
@@ -222,6 +223,9 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
+        for (auto run : {printCommand, layoutCommand})
+            if (const int status = run(command, argc, argv); status >= 0)
+                return status;
         const Args a = parse(argc, argv);
         engineSettings().skipDeleted = !a.deleted;
         if (command == "info") return info(a);

@@ -1,0 +1,8 @@
+#pragma once
+// The qbtool commands that draw or print, which need Qt. Each returns -1 when
+// the command is not one of its own, else the exit status.
+
+#include <string>
+
+int printCommand(const std::string& command, int argc, char** argv);  // qbtool_print.cpp
+int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
