@@ -1,5 +1,6 @@
 #include "mainwindow/record_editor.h"
 
+#include "core/ascii.h"
 #include "core/messages.h"
 #include "mainwindow/memo_text.h"
 #include "mainwindow/sort_orders.h"
@@ -13,16 +14,6 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
-
-// Index keys are upper-cased for a-z only, so the seek keys must be too.
-QString asciiUpper(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    return out;
-}
 
 QString fitted(const QString& text, int width)
 {
@@ -326,6 +317,41 @@ bool RecordEditor::askCancel()
     if (!isPending(state_) || !askQuestion(QStringLiteral("Cancel changes?"), QStringLiteral("Cancel")))
         return false;
     cancel();
+    return true;
+}
+
+bool RecordEditor::toggleTag()
+{
+    const bool wasPending = isPending(state_);
+    if (!wasPending) {
+        if (state_ != EditState::Browsing || !hasRecord())
+            return false;
+        refreshFlag = false;
+        t().edit();
+        state_ = EditState::Editing;
+    }
+    const QString id = table_.tagId();
+    t().setText("TAG", q(t().text("TAG")) == id ? std::string() : s(id));
+    if (!wasPending) {
+        const bool utility = utilityFlag;
+        utilityFlag = true;
+        try {
+            t().post();
+        } catch (...) {
+            t().cancel();
+            toBrowsing();
+            utilityFlag = utility;
+            refreshFlag = true;
+            throw;
+        }
+        toBrowsing();
+        afterPost();
+        utilityFlag = utility;
+        refreshFlag = true;
+        refilterWhenEmpty();
+        loadMemo();
+    }
+    call(hooks_.refreshButtons);
     return true;
 }
 

@@ -105,6 +105,12 @@ public:
     // "Create a Duplicate &Record (Clone)" after "Clone this record?"; the copy becomes current.
     bool cloneCurrent();
 
+    // The "Tagged" box, the browse grid: tags the current record with the
+    // current identifier, or untags it when it holds that one. A record being
+    // edited keeps the change for its save; otherwise it is posted at once,
+    // never closing the table under a caller (aggressive saving waits).
+    bool toggleTag();
+
     // The memo editor's text; the window sets it as the user types.
     const QString& memoText() const { return memo_; }
     void setMemoText(const QString& text) { memo_ = text; }

@@ -22,6 +22,13 @@
 #include "mainwindow/tgetfirstlastzip.h"
 #include "mainwindow/tgettingstarted.h"
 #include "mainwindow/tpreferences.h"
+#include "mainwindow/record_search.h"
+#include "mainwindow/taddressbrowseform.h"
+#include "mainwindow/taddressqueryform.h"
+#include "mainwindow/tsearchbox.h"
+#include "mainwindow/ttagallrecords.h"
+#include "core/fields_list.h"
+#include "core/tag_id.h"
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
@@ -34,6 +41,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QInputDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -142,6 +150,10 @@ TAddressMain::TAddressMain(QWidget* parent) : QMainWindow(parent)
         return newRecordDialog_(askNames, askZip);
     };
     hooks.openDatabase = [this](const QString& path) { return reopenDatabase_(path); };
+    hooks.applyFilter = [this] {
+        applyFilter();
+        table_.table().first();
+    };
     editor_ = std::make_unique<RecordEditor>(table_, hooks);
     reopenDatabase_ = [this](const QString& path) { return openAddressDatabase(table_, path, {}).usable; };
     newRecordDialog_ = [this](bool askNames, bool askZip) {
@@ -179,21 +191,30 @@ void TAddressMain::buildButtons()
     setCentralWidget(central);
 
     auto* bar = new QHBoxLayout;
-    const std::pair<MainControl, const char*> barButtons[] = {
-        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels"},
-        {MainControl::LettersButton, "Click here or press CTRL+T to print/design letters"},
-        {MainControl::EnvelopesButton, "Click here or press CTRL+E to print/design envelopes"},
-        {MainControl::ReportsButton, "Click here or press CTRL+R to print/design reports"},
-        {MainControl::BrowseButton, "Click here or press CTRL+B for a table view of the database"},
-        {MainControl::SearchButton, "Click here or press CTRL+S to search for a specific value"},
-        {MainControl::FilterButton, "Click here or press CTRL+F to set or change a filter"},
+    const struct {
+        MainControl control;
+        const char* hint;
+        void (TAddressMain::*handler)();
+    } barButtons[] = {
+        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels", nullptr},
+        {MainControl::LettersButton, "Click here or press CTRL+T to print/design letters", nullptr},
+        {MainControl::EnvelopesButton, "Click here or press CTRL+E to print/design envelopes", nullptr},
+        {MainControl::ReportsButton, "Click here or press CTRL+R to print/design reports", nullptr},
+        {MainControl::BrowseButton, "Click here or press CTRL+B for a table view of the database",
+         &TAddressMain::BrowseClick},
+        {MainControl::SearchButton, "Click here or press CTRL+S to search for a specific value",
+         &TAddressMain::SearchClick},
+        {MainControl::FilterButton, "Click here or press CTRL+F to set or change a filter", &TAddressMain::FilterClick},
     };
-    for (const auto& [control, hint] : barButtons) {
+    for (const auto& [control, hint, handler] : barButtons) {
         auto* b = new QPushButton(controlCaption(control), central);
         b->setObjectName(QLatin1String(controlName(control)));
         b->setToolTip(QLatin1String(hint));
         b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty(kNotBuilt, true);
+        if (handler)
+            connect(b, &QPushButton::clicked, this, handler);
+        else
+            b->setProperty(kNotBuilt, true);
         bind(control, b);
         bar->addWidget(b);
     }
@@ -238,7 +259,7 @@ void TAddressMain::buildButtons()
         {MainControl::DeleteButton, &TAddressMain::DeleteButtonClick},
         {MainControl::SaveButton, &TAddressMain::SaveButtonClick},
         {MainControl::CancelButton, &TAddressMain::CancelButtonClick},
-        {MainControl::ClearFilterButton, nullptr},
+        {MainControl::ClearFilterButton, &TAddressMain::ClearFilterClick},
     };
     const std::map<MainControl, const char*> arrows = {{MainControl::FirstButton, "|<"},
                                                        {MainControl::PriorButton, "<"},
@@ -334,10 +355,8 @@ void TAddressMain::buildRecordArea()
     grid->addWidget(displayDate_, 6, 1);
     tagged_ = new QCheckBox(QStringLiteral("Tagged"), address);
     tagged_->setObjectName(QStringLiteral("TaggedCheckBox"));
-    // Tagging belongs to the filter and tag commands, which are not here yet;
-    // the box only shows the mark.
-    tagged_->setAttribute(Qt::WA_TransparentForMouseEvents);
     tagged_->setFocusPolicy(Qt::NoFocus);
+    connect(tagged_, &QCheckBox::clicked, this, &TAddressMain::TaggedClick);
     grid->addWidget(tagged_, 7, 0, 1, 2);
     pages_->addWidget(address);
 
@@ -352,11 +371,12 @@ void TAddressMain::buildRecordArea()
     auto* memoButtons = new QHBoxLayout;
     auto* searchMemo = new QPushButton(controlCaption(MainControl::SearchMemoButton), memoPage);
     searchMemo->setObjectName(QStringLiteral("SearchMemoButton"));
-    searchMemo->setProperty(kNotBuilt, true);
+    connect(searchMemo, &QPushButton::clicked, this, &TAddressMain::SearchMemoClick);
     bind(MainControl::SearchMemoButton, searchMemo);
     auto* findNext = new QPushButton(QStringLiteral("Find &Next"), memoPage);
     findNext->setObjectName(QStringLiteral("FindNextButton"));
     findNext->setVisible(false);
+    connect(findNext, &QPushButton::clicked, this, &TAddressMain::FindNextClick);
     memoButtons->addWidget(searchMemo);
     memoButtons->addWidget(findNext);
     memoButtons->addStretch();
@@ -414,9 +434,9 @@ void TAddressMain::buildMenus()
     bind(C::FileMenu, fileMenu_);
     menuItem(fileMenu_, "mnuNewDatabase", QStringLiteral("&New Address Database"), &M::NewDatabaseClick);
     menuItem(fileMenu_, "mnuOpenDatabase", QStringLiteral("&Open Address DataBase"), &M::OpenDatabaseClick);
-    bind(C::BrowseMenuItem, menuItem(fileMenu_, "mnuBrowse", controlCaption(C::BrowseMenuItem), nullptr,
+    bind(C::BrowseMenuItem, menuItem(fileMenu_, "mnuBrowse", controlCaption(C::BrowseMenuItem), &M::BrowseClick,
                                      QKeySequence(Qt::CTRL | Qt::Key_B)));
-    bind(C::SearchMenuItem, menuItem(fileMenu_, "mnuSearch", controlCaption(C::SearchMenuItem), nullptr,
+    bind(C::SearchMenuItem, menuItem(fileMenu_, "mnuSearch", controlCaption(C::SearchMenuItem), &M::SearchClick,
                                      QKeySequence(Qt::CTRL | Qt::Key_S)));
     QMenu* import = fileMenu_->addMenu(controlCaption(C::ImportMenu));
     import->setObjectName(QStringLiteral("mnuImport"));
@@ -427,15 +447,19 @@ void TAddressMain::buildMenus()
     menuItem(import, "mnuImportVersion2", QStringLiteral("Import from Quillbase 2.x DBF"), nullptr);
     bind(C::ExportMenuItem, menuItem(fileMenu_, "mnuExport", controlCaption(C::ExportMenuItem), nullptr));
     fileMenu_->addSeparator();
-    bind(C::SetFilterMenuItem, menuItem(fileMenu_, "mnuSetFilter", controlCaption(C::SetFilterMenuItem), nullptr,
+    bind(C::SetFilterMenuItem, menuItem(fileMenu_, "mnuSetFilter", controlCaption(C::SetFilterMenuItem), &M::FilterClick,
                                         QKeySequence(Qt::CTRL | Qt::Key_F)));
-    bind(C::ClearFilterMenuItem, menuItem(fileMenu_, "mnuClearFilter", controlCaption(C::ClearFilterMenuItem), nullptr));
-    bind(C::SaveFilterMenuItem, menuItem(fileMenu_, "mnuSaveFilter", controlCaption(C::SaveFilterMenuItem), nullptr));
+    bind(C::ClearFilterMenuItem, menuItem(fileMenu_, "mnuClearFilter", controlCaption(C::ClearFilterMenuItem),
+                                                 &M::ClearFilterClick));
+    bind(C::SaveFilterMenuItem, menuItem(fileMenu_, "mnuSaveFilter", controlCaption(C::SaveFilterMenuItem),
+                                                &M::SaveFilterClick));
     bind(C::RestoreFilterMenuItem,
-         menuItem(fileMenu_, "mnuRestoreFilter", controlCaption(C::RestoreFilterMenuItem), nullptr));
-    bind(C::ClearTagsMenuItem, menuItem(fileMenu_, "mnuClearTags", controlCaption(C::ClearTagsMenuItem), nullptr));
+         menuItem(fileMenu_, "mnuRestoreFilter", controlCaption(C::RestoreFilterMenuItem), &M::RestoreFilterClick));
+    bind(C::ClearTagsMenuItem, menuItem(fileMenu_, "mnuClearTags", controlCaption(C::ClearTagsMenuItem),
+                                               &M::ClearTagsClick));
     bind(C::TagAllFilterMatchesMenuItem,
-         menuItem(fileMenu_, "mnuTagAllFilterMatches", controlCaption(C::TagAllFilterMatchesMenuItem), nullptr));
+         menuItem(fileMenu_, "mnuTagAllFilterMatches", controlCaption(C::TagAllFilterMatchesMenuItem),
+                  &M::TagAllFilterMatchesClick));
     fileMenu_->addSeparator();
     bind(C::RebuildIndexesMenuItem, menuItem(fileMenu_, "mnuRebuildIndexes", controlCaption(C::RebuildIndexesMenuItem),
                                              &M::RebuildIndexesClick));
@@ -525,7 +549,7 @@ void TAddressMain::SetButtons()
     const EditState state = editor_->state();
     const bool open = table_.isOpen() && state != EditState::NoDatabase;
     const bool pending = isPending(state);
-    const ButtonStates s = buttonStates({open, pending, editor_->hasRecord(), false});
+    const ButtonStates s = buttonStates({open, pending, editor_->hasRecord(), filter_.isSet()});
 
     // Only these are shown and hidden by the rules; the rest keep their place.
     const std::initializer_list<C> shownByRule = {
@@ -553,9 +577,9 @@ void TAddressMain::SetButtons()
         if (auto* a = findChild<QAction*>(QLatin1String(name)))
             a->setEnabled(open && !pending && editor_->hasRecord());
 
+    if (auto* findNext = findChild<QPushButton*>(QStringLiteral("FindNextButton")))
+        findNext->setVisible(!pending && open && memoFound_);
     if (pending) {
-        if (auto* findNext = findChild<QPushButton*>(QStringLiteral("FindNextButton")))
-            findNext->setVisible(false);
         QWidget* focus = focusWidget();
         if (!qobject_cast<QLineEdit*>(focus) && focus != memo_)
             edits_[QStringLiteral("LNAME")]->setFocus();
@@ -569,7 +593,7 @@ void TAddressMain::SetButtons()
 
     recordOrEmpty_->setCurrentIndex(open ? 0 : 1);
     sortStatus_->setText(editor_->sortStatus());
-    filterStatus_->setText(open ? filterStatusText(false, editor_->passingCount()) : QString());
+    filterStatus_->setText(open ? filterStatusText(filter_.isSet(), editor_->passingCount()) : QString());
     for (QAction* a : sortGroup_->actions())
         a->setChecked(a->text() == editor_->sortCaption());
 }
@@ -770,6 +794,299 @@ void TAddressMain::withDialog(QDialog* dialog)
     dialog->exec();
 }
 
+// ---- filters and tags -----------------------------------------------------------
+
+uint32_t TAddressMain::applyFilter()
+{
+    if (!table_.isOpen())
+        return 0;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    uint32_t matches = 0;
+    try {
+        matches = filter_.apply(table_.table(), table_.tagId());
+    } catch (const std::exception& e) {
+        QApplication::restoreOverrideCursor();
+        showInformation(QString::fromStdString(e.what()));
+        return 0;
+    }
+    QApplication::restoreOverrideCursor();
+    return matches;
+}
+
+void TAddressMain::FilterClick()
+{
+    if (isPending(editor_->state())) {
+        QApplication::beep();
+        return;
+    }
+    if (!table_.isOpen())
+        return;
+    const FilterConditions remembered = filter_.conditions;
+
+    QueryFormPlacement placement;
+    if (isVisible()) {
+        const auto rectIn = [this](const QWidget* w) { return QRect(w->mapTo(recordOrEmpty_, QPoint(0, 0)), w->size()); };
+        for (int i = 0; i < kFilterFieldCount; ++i) {
+            const QString field = QLatin1String(filterFields()[size_t(i)].mainField);
+            const auto edit = edits_.find(field);
+            if (edit == edits_.end()) {
+                // The date has no edit box: its box goes where the date is shown.
+                placement.boxes[size_t(i)] = rectIn(displayDate_);
+                if (auto* dateButton = findChild<QPushButton*>(QStringLiteral("DateButton")))
+                    placement.labels[size_t(i)] = rectIn(dateButton);
+                continue;
+            }
+            placement.boxes[size_t(i)] = rectIn(edit->second);
+            for (const QLabel* label : edit->second->parentWidget()->findChildren<QLabel*>())
+                if (label->buddy() == edit->second)
+                    placement.labels[size_t(i)] = rectIn(label);
+        }
+        placement.tagged = rectIn(tagged_);
+    }
+    const auto test = [this](const FilterConditions& conditions) -> std::optional<uint32_t> {
+        filter_.conditions = conditions;
+        const uint32_t matches = applyFilter();
+        table_.table().first();
+        loadMemoEditor();
+        refreshAll();
+        return filter_.isSet() ? std::optional<uint32_t>(matches) : std::nullopt;
+    };
+    TAddressQueryForm dialog(filter_.conditions, placement, test, this);
+    centreWindow(&dialog);
+    if (dialog.exec() == QDialog::Accepted)
+        filter_.conditions = dialog.conditions();
+    else
+        filter_.conditions = remembered;
+    applyFilter();
+    table_.table().first();
+    loadMemoEditor();
+    refreshAll();
+}
+
+void TAddressMain::ClearFilterClick()
+{
+    filter_.ClearQueryVars();
+    if (!table_.isOpen())
+        return;
+    applyFilter();
+    table_.table().first();
+    loadMemoEditor();
+    refreshAll();
+}
+
+void TAddressMain::SaveFilterClick()
+{
+    if (!filter_.isSet())
+        return;
+    if (filterFolder_.isEmpty())
+        filterFolder_ = ProgramFolder::path();
+    const QString chosen = askFilterFile_ ? askFilterFile_(true)
+                                          : QFileDialog::getSaveFileName(this, QString(), filterFolder_ + QStringLiteral("*.FLT"),
+                                                                         QStringLiteral("Filter files (*.FLT)"));
+    if (chosen.isEmpty())
+        return;
+    filterFolder_ = QFileInfo(chosen).absolutePath() + QLatin1Char('/');
+    const std::optional<QString> path = filterFileForSaving(chosen);
+    if (!path)
+        return;
+    if (QFileInfo::exists(*path) &&
+        !askQuestionDefaultNo(*path + QStringLiteral(" already exists.\r\nDo you want to overwrite it?"),
+                              QStringLiteral("Warning!")))
+        return;
+    if (!SaveFilterTo(*path, filter_.conditions))
+        showInformation(QStringLiteral("Unable to write ") + *path);
+}
+
+void TAddressMain::RestoreFilterClick()
+{
+    const QString path = askFilterFile_ ? askFilterFile_(false)
+                                        : QFileDialog::getOpenFileName(this, QString(), ProgramFolder::path(),
+                                                                       QStringLiteral("Filter Files (*.flt *.FLT)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().toUpper() != QLatin1String("FLT")) {
+        showInformation(kMustBeFltFile);
+        return;
+    }
+    const std::optional<FilterConditions> read = RestoreFilterFrom(path);
+    if (!read) {
+        showInformation(QStringLiteral("Unable to read ") + path);
+        return;
+    }
+    filter_.conditions = *read;
+    if (table_.isOpen()) {
+        applyFilter();
+        table_.table().first();
+        loadMemoEditor();
+    }
+    refreshAll();
+}
+
+void TAddressMain::ClearTagsClick()
+{
+    const QString id = newTagId();
+    Settings settings = Settings::program();
+    writeGlobalTagId(settings, id);
+    table_.setTagId(id);
+    prefs_.misc.globalTagId = id;
+    if (table_.isOpen() && !isPending(editor_->state())) {
+        // No record changes: the current one still passes whatever is left of the filter.
+        const uint32_t recno = table_.table().eof() ? 0 : table_.table().recno();
+        applyFilter();
+        if (recno == 0 || !table_.table().go(recno))
+            table_.table().first();
+        loadMemoEditor();
+    }
+    refreshAll();
+}
+
+void TAddressMain::TagAllFilterMatchesClick()
+{
+    if (!filter_.isSet() || !table_.isOpen() || isPending(editor_->state()))
+        return;
+    if (!askQuestion(QStringLiteral("Tag all records matching filter?"), QStringLiteral("TAG ALL")))
+        return;
+    editor_->refreshFlag = false;
+    editor_->utilityFlag = true;
+    detached_ = true;
+    {
+        TTagAllRecords dialog(table_.table(), table_.tagId(), this);
+        withDialog(&dialog);
+    }
+    editor_->refreshFlag = true;
+    detached_ = false;
+    if (editor_->passingCount() == 0)
+        applyFilter();
+    table_.table().first();
+    editor_->utilityFlag = false;
+    loadMemoEditor();
+    refreshAll();
+}
+
+void TAddressMain::TaggedClick()
+{
+    try {
+        editor_->toggleTag();
+    } catch (const std::exception& e) {
+        showInformation(QString::fromStdString(e.what()));
+    }
+    if (!isPending(editor_->state()))
+        loadMemoEditor();
+    refreshAll();
+}
+
+// ---- search and browse ------------------------------------------------------------
+
+void TAddressMain::SearchClick()
+{
+    if (!table_.isOpen() || isPending(editor_->state()))
+        return;
+    QStringList orders;
+    for (const SortOrder& o : sortOrders())
+        orders << plainCaption(o.caption);
+    TSearchBox dialog(orders, plainCaption(editor_->sortCaption()), this);
+    centreWindow(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.searchText().isEmpty())
+        return;
+    editor_->selectSortOrder(dialog.chosenOrder());
+    keySearch(table_.table(), dialog.searchText());
+    loadMemoEditor();
+    refreshAll();
+}
+
+void TAddressMain::SearchMemoClick()
+{
+    if (!table_.isOpen() || isPending(editor_->state()))
+        return;
+    std::optional<QString> text;
+    if (askMemoSearch_) {
+        text = askMemoSearch_();
+    } else {
+        QInputDialog box(this);
+        box.setWindowTitle(QStringLiteral("Memo Search"));
+        box.setLabelText(QStringLiteral("Search For"));
+        // The search text is kept to what the memo search holds.
+        if (auto* edit = box.findChild<QLineEdit*>())
+            edit->setMaxLength(255);
+        centreWindow(&box);
+        if (box.exec() == QDialog::Accepted)
+            text = box.textValue().left(255);
+    }
+    if (!text)
+        return;
+    memoFound_ = false;
+    memoSearchText_ = text->left(255);
+    FindTextInMemo(true);
+}
+
+void TAddressMain::FindNextClick()
+{
+    if (!table_.isOpen() || isPending(editor_->state()))
+        return;
+    FindTextInMemo(false);
+}
+
+void TAddressMain::FindTextInMemo(bool fromStart)
+{
+    TQBWSearching window(memoSearchText_, this);
+    centreWindow(&window);
+    detached_ = true;
+    memoFound_ = window.run([this, fromStart](const std::function<bool()>& keepGoing) {
+        return findTextInMemo(table_.table(), memoSearchText_, fromStart, keepGoing);
+    });
+    if (!memoFound_)
+        QApplication::beep();
+    detached_ = false;
+    loadMemoEditor();
+    refreshAll();
+}
+
+void TAddressMain::BrowseClick()
+{
+    if (isPending(editor_->state())) {
+        QApplication::beep();
+        return;
+    }
+    if (!table_.isOpen())
+        return;
+    std::vector<RecordViewField> fields = recordViewFields(table_.table());
+    QStringList names;
+    for (const RecordViewField& f : fields)
+        names << f.name;
+    const QString listPath = fieldsListPath();
+    if (const std::optional<QStringList> listed = readFieldsList(listPath))
+        names = applyFieldsList(names, *listed);
+    std::vector<RecordViewField> ordered;
+    for (const QString& name : names)
+        for (const RecordViewField& f : fields)
+            if (f.name == name)
+                ordered.push_back(f);
+
+    TAddressBrowseForm::Hooks hooks;
+    hooks.toggleTag = [this] {
+        try {
+            return editor_->toggleTag();
+        } catch (const std::exception& e) {
+            showInformation(QString::fromStdString(e.what()));
+            return false;
+        }
+    };
+    hooks.filterSet = [this] { return filter_.isSet(); };
+    hooks.moved = [this] {
+        loadMemoEditor();
+        refreshAll();
+    };
+    QStringList order;
+    {
+        TAddressBrowseForm form(table_, ordered, hooks, this);
+        form.exec();
+        order = fieldOrderAfterBrowse(names, form.columnOrder());
+    }
+    writeFieldsList(listPath, order);
+    loadMemoEditor();
+    refreshAll();
+}
+
 // ---- databases ----------------------------------------------------------------
 
 bool TAddressMain::openDatabase(const QString& path)
@@ -785,7 +1102,7 @@ bool TAddressMain::openDatabase(const QString& path)
         rebuildMruMenu(recordMruOpen(settings, path));
     }
     if (opening.usable && table_.isOpen()) {
-        table_.table().setFilter("!ISDEL");
+        applyFilter();
         editor_->databaseOpened();
     } else {
         table_.close();
@@ -855,7 +1172,7 @@ void TAddressMain::RebuildIndexesClick()
         };
         hooks.reselectOrder = [this] { editor_->reselectOrder(); };
         hooks.applyFilter = [this] {
-            table_.table().setFilter("!ISDEL");
+            applyFilter();
             table_.table().first();
         };
         CommandScope scope(CommandScope::rebuildIndexes(), hooks);
@@ -964,7 +1281,7 @@ void TAddressMain::FormActivate()
     };
     openFirstDatabase(table_, settings, rebuild);
     if (table_.isOpen()) {
-        table_.table().setFilter("!ISDEL");
+        applyFilter();
         editor_->databaseOpened();
     } else {
         editor_->databaseClosed();

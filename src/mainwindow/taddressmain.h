@@ -7,6 +7,7 @@
 
 #include "core/address_table.h"
 #include "core/preferences.h"
+#include "mainwindow/address_filter.h"
 #include "mainwindow/button_rules.h"
 #include "mainwindow/record_editor.h"
 
@@ -58,6 +59,21 @@ public:
 
     // SetButtons: every control's enabled and visible state from the rules.
     void SetButtons();
+
+    AddressFilter& filter() { return filter_; }
+    // Makes the filter conditions the table's query; the number of matches,
+    // 0 when no filter is set (or it was dropped).
+    uint32_t applyFilter();
+    // The memo search's text and whether its last run found a record.
+    const QString& memoSearchText() const { return memoSearchText_; }
+    bool memoFound() const { return memoFound_; }
+    // The input box of "Search &Memo"; replaceable so a caller can answer it.
+    using TextQuestion = std::function<std::optional<QString>()>;
+    void setMemoSearchQuestion(TextQuestion ask) { askMemoSearch_ = std::move(ask); }
+    // The file dialogs of the filter commands; replaceable likewise. An empty
+    // name abandons the command.
+    using FileQuestion = std::function<QString(bool save)>;
+    void setFilterFileQuestion(FileQuestion ask) { askFilterFile_ = std::move(ask); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +129,18 @@ private:
     void CutClick();
     void CopyClick();
     void PasteClick();
+    void FilterClick();
+    void ClearFilterClick();
+    void SaveFilterClick();
+    void RestoreFilterClick();
+    void ClearTagsClick();
+    void TagAllFilterMatchesClick();
+    void TaggedClick();
+    void SearchClick();
+    void SearchMemoClick();
+    void FindNextClick();
+    void FindTextInMemo(bool fromStart);
+    void BrowseClick();
     void FieldEdited(const QString& field, QLineEdit* edit);
     void MemoChange();
 
@@ -121,6 +149,12 @@ private:
     NewRecordDialog newRecordDialog_;
     DatabaseOpener reopenDatabase_;
     MainWindowPreferences prefs_;
+    AddressFilter filter_;
+    QString memoSearchText_;
+    bool memoFound_ = false;
+    TextQuestion askMemoSearch_;
+    FileQuestion askFilterFile_;
+    QString filterFolder_;
     bool activated_ = false;
     bool detached_ = false;
     bool typing_ = false;
