@@ -1,0 +1,431 @@
+// The filter, tag, search and browse commands driven through the main window.
+
+#include "mainwindow/taddressmain.h"
+
+#include "core/address_fixture.h"
+#include "core/fields_list.h"
+#include "core/preferences.h"
+#include "core/settings.h"
+#include "mainwindow/record_search.h"
+#include "mainwindow/taddressbrowseform.h"
+#include "mainwindow/taddressqueryform.h"
+#include "mainwindow/tsearchbox.h"
+#include "mainwindow/ttagallrecords.h"
+#include "platform/xbase/table.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+using test::MessageLog;
+using test::ProgramDir;
+using test::Row;
+
+// Runs act on the first visible top-level window of type W once the event
+// loop of a modal exec() is running.
+template <class W>
+void whenShown(std::function<void(W*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<W*>(w); d && d->isVisible()) {
+                act(d);
+                return;
+            }
+        ADD_FAILURE() << "no window of the expected type is showing";
+    });
+}
+
+template <class B = QPushButton>
+B* child(QWidget* w, const char* name)
+{
+    B* found = w->findChild<B*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+class FiltersAndSearch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(program.folder() + "sysdata");
+        Settings::program().setBoolean("Misc", "GettingStarted", true);
+        Settings::program().setString("Misc", "GlobalTagId", "OLDID");
+        const QString path = program.data("add0001.DBF");
+        ASSERT_TRUE(createAddressTable(path, FieldLengths::settingsDefaults()));
+        AddressTable t;
+        ASSERT_TRUE(t.open(path));
+        const std::vector<Row> rows = {
+            {{"LNAME", "Adams"}, {"FNAME", "Al"}, {"CITY", "Dayton"}, {"STATE", "OH"}, {"ZIP", "45401"}},
+            {{"LNAME", "Baker"}, {"FNAME", "Bo"}, {"CITY", "Columbus"}, {"STATE", "OH"}, {"ZIP", "43201"},
+             {"MEMO", "call about the Spring letter"}},
+            {{"LNAME", "Carter"}, {"FNAME", "Cy"}, {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}},
+            {{"LNAME", "Dawson"}, {"FNAME", "Di"}, {"CITY", "Springfield"}, {"STATE", "MA"}, {"ZIP", "01101"},
+             {"MEMO", "spring fair volunteer"}},
+            {{"LNAME", "Evans"}, {"FNAME", "Ed"}, {"CITY", "Toledo"}, {"STATE", "OH"}, {"ZIP", "43601"},
+             {"TAG", "OLDID"}},
+            {{"LNAME", "Baxter"}, {"FNAME", "Bea"}, {"CITY", "Akron"}, {"STATE", "OH"}, {"ZIP", "44301"}},
+        };
+        for (Row r : rows) {
+            const std::string memo = r.count("MEMO") ? r["MEMO"] : std::string();
+            r.erase("MEMO");
+            test::addRow(t.table(), r);
+            if (!memo.empty()) {
+                t.table().edit();
+                t.table().setMemo("MEMO", memo);
+                t.table().post();
+            }
+        }
+        t.close();
+        window = std::make_unique<TAddressMain>();
+        window->show();
+    }
+
+    xbase::Table& table() { return window->addressTable().table(); }
+    std::string current() { return table().eof() ? std::string() : table().text("LNAME"); }
+    void goTo(const char* lname)
+    {
+        for (bool more = table().first(); more; more = table().next())
+            if (table().text("LNAME") == lname)
+                return;
+        FAIL() << lname;
+    }
+    QAction* action(const char* name) { return window->findChild<QAction*>(QLatin1String(name)); }
+    void setFilter(const char* field, const QString& text, bool tagged = false)
+    {
+        FilterConditions c;
+        for (int i = 0; i < kFilterFieldCount; ++i)
+            if (QLatin1String(filterFields()[size_t(i)].mainField) == QLatin1String(field))
+                c.texts[size_t(i)] = text;
+        c.taggedOnly = tagged;
+        window->filter().conditions = c;
+        window->applyFilter();
+        table().first();
+        window->SetButtons();
+    }
+
+    ProgramDir program;
+    MessageLog log;
+    std::unique_ptr<TAddressMain> window;
+};
+
+TEST_F(FiltersAndSearch, FilterDialogTestOkAndCancel)
+{
+    EXPECT_EQ(window->filterStatus(), "6 records (no filter)");
+    whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
+        EXPECT_EQ(d->windowTitle(), "Address Filter");
+        child<QLineEdit>(d, "STATEBox")->setText("oh");
+        QTest::mouseClick(child(d, "TestButton"), Qt::LeftButton);
+        EXPECT_EQ(d->matchLine(), "4 matches");
+        child<QLineEdit>(d, "STATEBox")->setText("tx");
+        QTest::mouseClick(child(d, "TestButton"), Qt::LeftButton);
+        EXPECT_EQ(d->matchLine(), "No filter set");
+        child<QLineEdit>(d, "STATEBox")->setText("oh");
+        child<QLineEdit>(d, "LNAMEBox")->setText("ba");
+        QTest::mouseClick(child(d, "OkButton"), Qt::LeftButton);
+    });
+    window->findChild<QPushButton*>("FilterButton")->click();
+    EXPECT_EQ(window->filterStatus(), "2 filter matches");
+    EXPECT_EQ(current(), "Baker");
+    EXPECT_TRUE(window->findChild<QPushButton*>("ClearFilterButton")->isVisible());
+    EXPECT_TRUE(action("mnuSaveFilter")->isEnabled());
+
+    // Cancel undoes what "Test" did.
+    whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
+        EXPECT_EQ(child<QLineEdit>(d, "LNAMEBox")->text(), "ba");
+        QTest::mouseClick(child(d, "ClearButton"), Qt::LeftButton);
+        EXPECT_EQ(d->matchLine(), "No filter set");
+        QTest::mouseClick(child(d, "CancelButton"), Qt::LeftButton);
+    });
+    window->findChild<QPushButton*>("FilterButton")->click();
+    EXPECT_EQ(window->filterStatus(), "2 filter matches");
+
+    window->findChild<QPushButton*>("ClearFilterButton")->click();
+    EXPECT_EQ(window->filterStatus(), "6 records (no filter)");
+    EXPECT_FALSE(window->filter().isSet());
+    EXPECT_FALSE(action("mnuTagAllFilterMatches")->isEnabled());
+}
+
+TEST_F(FiltersAndSearch, FilterBoxesLineUpUnderTheirFields)
+{
+    whenShown<TAddressQueryForm>([this](TAddressQueryForm* d) {
+        for (const char* field : {"LNAME", "CITY", "USER2"}) {
+            QLineEdit* mainEdit = window->fieldEdit(field);
+            QLineEdit* box = child<QLineEdit>(d, (QByteArray(field) + "Box").constData());
+            EXPECT_EQ(box->width(), mainEdit->width()) << field;
+        }
+        const QRect city = d->findChild<QLineEdit*>("CITYBox")->geometry();
+        const QRect state = d->findChild<QLineEdit*>("STATEBox")->geometry();
+        const QWidget* area = window->fieldEdit("CITY")->parentWidget();
+        EXPECT_EQ(state.top() - city.top(), window->fieldEdit("STATE")->mapTo(area, QPoint()).y() -
+                                                window->fieldEdit("CITY")->mapTo(area, QPoint()).y());
+        QCheckBox* tagged = child<QCheckBox>(d, "TaggedCheckBox");
+        QCheckBox* reverse = child<QCheckBox>(d, "ReverseCheckBox");
+        EXPECT_EQ(reverse->x(), tagged->geometry().right() + 1 + 10);
+        EXPECT_EQ(child<QLineEdit>(d, "DATEBox")->toolTip(), kFilterDateHint);
+        d->reject();
+    });
+    window->findChild<QPushButton*>("FilterButton")->click();
+}
+
+TEST_F(FiltersAndSearch, FilterFilesSaveAndRestore)
+{
+    const QString saved = program.folder() + "ohio.FLT";
+    window->setFilterFileQuestion([&](bool) { return saved; });
+    setFilter("STATE", "oh");
+    action("mnuSaveFilter")->trigger();
+    ASSERT_TRUE(QFile::exists(saved));
+
+    window->findChild<QPushButton*>("ClearFilterButton")->click();
+    action("mnuRestoreFilter")->trigger();
+    EXPECT_EQ(window->filterStatus(), "4 filter matches");
+
+    // Overwriting asks first, No the default; No keeps the file.
+    setFilter("STATE", "il");
+    log.answer = false;
+    action("mnuSaveFilter")->trigger();
+    EXPECT_EQ(log.messages.back().caption, "Warning!");
+    EXPECT_EQ(log.messages.back().text, saved + " already exists.\r\nDo you want to overwrite it?");
+    EXPECT_EQ(RestoreFilterFrom(saved)->texts[8], "oh");
+
+    window->setFilterFileQuestion([&](bool) { return program.folder() + "ohio.txt"; });
+    action("mnuSaveFilter")->trigger();
+    EXPECT_EQ(log.texts().back(), kMustHaveFltExtension);
+    action("mnuRestoreFilter")->trigger();
+    EXPECT_EQ(log.texts().back(), kMustBeFltFile);
+    EXPECT_EQ(window->filterStatus(), "1 filter matches");
+}
+
+TEST_F(FiltersAndSearch, TagsAcrossGenerations)
+{
+    // Evans carries the identifier in use; Clear Tags starts a new generation.
+    setFilter("", "", true);
+    EXPECT_EQ(window->filterStatus(), "1 filter matches");
+    const QByteArray before = [&] {
+        QFile f(window->addressTable().path());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    action("mnuClearTags")->trigger();
+    const QString id = Settings::program().string("Misc", "GlobalTagId");
+    EXPECT_NE(id, "OLDID");
+    EXPECT_EQ(window->addressTable().tagId(), id);
+    QFile f(window->addressTable().path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);    // no record written
+    EXPECT_FALSE(window->filter().isSet());   // the tagged filter matched nothing and went
+
+    // The old identifier counts as untagged; toggling tags with the current one.
+    window->findChild<QPushButton*>("LastButton")->click();
+    ASSERT_EQ(current(), "Evans");
+    auto* box = window->findChild<QCheckBox*>("TaggedCheckBox");
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_EQ(table().text("TAG"), id.toStdString());
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(window->editor().state(), EditState::Browsing);
+    box->click();
+    EXPECT_EQ(table().text("TAG"), "");
+    EXPECT_FALSE(box->isChecked());
+
+    // While the record is edited the tag goes with the edit: Cancel drops it.
+    window->findChild<QPushButton*>("EditButton")->click();
+    box->click();
+    EXPECT_EQ(window->editor().state(), EditState::Editing);
+    window->findChild<QPushButton*>("CancelButton")->click();
+    EXPECT_EQ(table().text("TAG"), "");
+}
+
+TEST_F(FiltersAndSearch, TagAllCancelledHalfWayKeepsWhatWasDone)
+{
+    setFilter("STATE", "oh");
+    ASSERT_EQ(window->filterStatus(), "4 filter matches");
+    TTagAllRecords* seen = nullptr;
+    QString status;
+    whenShown<TTagAllRecords>([&](TTagAllRecords* d) {
+        seen = d;
+        EXPECT_EQ(d->windowTitle(), "Tagging");
+        EXPECT_FALSE(child(d, "OkButton")->isVisible());
+        QObject::connect(d, &TTagAllRecords::progressed, d, [d](quint64 tagged) {
+            if (tagged == 2)
+                d->findChild<QPushButton*>("CancelButton")->click();
+        });
+        auto* poll = new QTimer(d);
+        QObject::connect(poll, &QTimer::timeout, d, [d, &status] {
+            if (!d->finished())
+                return;
+            status = d->findChild<QLabel*>("StatusLabel")->text();
+            EXPECT_TRUE(d->findChild<QPushButton*>("OkButton")->isVisible());
+            EXPECT_FALSE(d->findChild<QPushButton*>("CancelButton")->isVisible());
+            d->findChild<QPushButton*>("OkButton")->click();
+        });
+        poll->start(5);
+    });
+    action("mnuTagAllFilterMatches")->trigger();
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(status, "Cancelled before completion");
+    EXPECT_TRUE(log.texts().contains("Tag all records matching filter?"));
+    EXPECT_TRUE(log.texts().contains("Cancel Tagging?"));
+    const std::string id = window->addressTable().tagId().toStdString();
+    // Adams and Baker, and Evans, who already carried the identifier.
+    EXPECT_EQ(table().count("TAG=\"" + id + "\""), 3u);
+    EXPECT_EQ(current(), "Adams");   // back on the first record
+    EXPECT_FALSE(window->editor().utilityFlag);
+
+    // Run to the end this time.
+    whenShown<TTagAllRecords>([&](TTagAllRecords* d) {
+        auto* poll = new QTimer(d);
+        QObject::connect(poll, &QTimer::timeout, d, [d, &status] {
+            if (d->finished()) {
+                status = d->findChild<QLabel*>("StatusLabel")->text();
+                d->accept();
+            }
+        });
+        poll->start(5);
+    });
+    action("mnuTagAllFilterMatches")->trigger();
+    EXPECT_EQ(status, "Complete");
+    EXPECT_EQ(table().count("TAG=\"" + id + "\""), 4u);
+}
+
+TEST_F(FiltersAndSearch, KeySearch)
+{
+    const struct {
+        const char* order;
+        const char* text;
+        const char* startOn;
+        const char* endOn;
+    } cases[] = {
+        {"Last Name", "bax", "Adams", "Baxter"},        // lower-case prefix
+        {"Last Name", "zz", "Carter", "Carter"},        // beyond the last key: stays
+        {"City", "springfield", "Adams", "Carter"},     // city with any state (IL before MA)
+        {"Zip", "436", "Adams", "Evans"},
+    };
+    for (const auto& c : cases) {
+        goTo(c.startOn);
+        whenShown<TSearchBox>([&](TSearchBox* d) {
+            child<QComboBox>(d, "OrderComboBox")->setCurrentText(c.order);
+            EXPECT_EQ(child<QLabel>(d, "SearchLabel")->text(), QString("Search ") + c.order + " starting with...");
+            QTest::keyClicks(child<QLineEdit>(d, "SearchEdit"), c.text);
+            QTest::keyClick(child<QLineEdit>(d, "SearchEdit"), Qt::Key_Return);
+        });
+        window->findChild<QPushButton*>("SearchButton")->click();
+        EXPECT_EQ(current(), c.endOn) << c.text;
+        EXPECT_EQ(window->sortStatus(), QString("Sorted by ") + c.order);
+    }
+}
+
+TEST_F(FiltersAndSearch, MemoSearchFromTheStartThenFindNext)
+{
+    goTo("Dawson");
+    window->setMemoSearchQuestion([] { return QString("SPRING"); });
+    auto* findNext = window->findChild<QPushButton*>("FindNextButton");
+    window->findChild<QPushButton*>("SearchMemoButton")->click();
+    EXPECT_EQ(current(), "Baker");      // from the first record, though Dawson was current
+    EXPECT_TRUE(window->memoFound());
+    EXPECT_FALSE(findNext->isHidden());
+    findNext->click();
+    EXPECT_EQ(current(), "Dawson");
+    findNext->click();
+    EXPECT_EQ(current(), "Dawson");     // nothing after it: back where it was
+    EXPECT_FALSE(window->memoFound());
+    EXPECT_TRUE(findNext->isHidden());
+}
+
+TEST_F(FiltersAndSearch, CancelledMemoSearchReturnsToTheRecord)
+{
+    goTo("Carter");
+    window->setMemoSearchQuestion([] { return QString("no such words"); });
+    whenShown<TQBWSearching>([](TQBWSearching* d) {
+        QObject::connect(d, &TQBWSearching::searching, d, [d] { d->findChild<QPushButton*>("CancelButton")->click(); });
+    });
+    window->findChild<QPushButton*>("SearchMemoButton")->click();
+    EXPECT_EQ(current(), "Carter");
+    EXPECT_FALSE(window->memoFound());
+}
+
+TEST(MemoContains, Rules)
+{
+    EXPECT_TRUE(memoContains("Call about the Spring letter", "spring"));
+    EXPECT_FALSE(memoContains("", ""));
+    EXPECT_TRUE(memoContains(QString(32760, ' ') + "needle", "need"));
+    EXPECT_FALSE(memoContains(QString(32767, ' ') + "needle", "need"));
+}
+
+TEST_F(FiltersAndSearch, BrowseKeepsMovedColumnsAndMovesTheRecord)
+{
+    setFilter("STATE", "oh");
+    whenShown<TAddressBrowseForm>([this](TAddressBrowseForm* d) {
+        EXPECT_EQ(d->windowTitle(), "Address Browse");
+        EXPECT_EQ(d->model()->rowCount(), 4);
+        EXPECT_EQ(d->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Tagged");
+        QHeaderView* header = d->grid()->horizontalHeader();
+        const int zip = d->columnOrder().indexOf("ZIP");
+        header->moveSection(zip, 0);
+        EXPECT_EQ(d->columnOrder().first(), "ZIP");
+
+        QTest::mouseClick(child(d, "LastButton"), Qt::LeftButton);
+        EXPECT_EQ(current(), "Evans");
+        const int tagged = 0;   // the model keeps its own column order, "Tagged" first
+        EXPECT_EQ(d->model()->data(d->model()->index(3, tagged), Qt::DisplayRole), "Yes");
+        QTest::mouseClick(child(d, "TagButton"), Qt::LeftButton);   // Evans was tagged: now he is not
+        EXPECT_EQ(table().text("TAG"), "");
+        EXPECT_EQ(d->model()->data(d->model()->index(3, tagged), Qt::DisplayRole), "No");
+        QTest::mouseClick(child(d, "PriorButton"), Qt::LeftButton);
+        EXPECT_EQ(current(), "Baxter");
+        d->accept();
+    });
+    window->findChild<QPushButton*>("BrowseButton")->click();
+    EXPECT_EQ(current(), "Baxter");
+    const std::optional<QStringList> listed = readFieldsList(fieldsListPath());
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->first(), "ZIP");
+    EXPECT_EQ(listed->size(), 28);
+
+    whenShown<TAddressBrowseForm>([](TAddressBrowseForm* d) {
+        EXPECT_EQ(d->columnOrder().first(), "ZIP");
+        d->accept();
+    });
+    window->findChild<QPushButton*>("BrowseButton")->click();
+}
+
+TEST_F(FiltersAndSearch, BrowseWhileAddingOpensNothing)
+{
+    window->editor().setPreferences({}, {});
+    window->findChild<QPushButton*>("AddButton")->click();
+    ASSERT_EQ(window->editor().state(), EditState::Adding);
+    action("mnuBrowse")->trigger();   // disabled: nothing happens
+    QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<TAddressBrowseForm*>(w), nullptr);
+    window->findChild<QPushButton*>("CancelButton")->click();
+}
+
+TEST(BrowseFormSize, WidenedAbove96Dpi)
+{
+    EXPECT_EQ(browseFormSize({640, 400}, 96), QSize(640, 400));
+    EXPECT_EQ(browseFormSize({640, 400}, 120), QSize(760, 475));
+}
+
+TEST(FieldOrderAfterBrowse, VisibleFieldsTakeTheVisibleSlots)
+{
+    EXPECT_EQ(fieldOrderAfterBrowse({"Tagged", "MEMO", "LNAME", "ZIP"}, {"ZIP", "Tagged", "LNAME"}),
+              QStringList({"ZIP", "MEMO", "Tagged", "LNAME"}));
+}
+
+} // namespace
+} // namespace qb
