@@ -198,7 +198,7 @@ uint8_t* FileImpl::writablePage(uint32_t off) {
     decoded_.erase(off);
     if (off != 0 && !validPage(off)) fail("write outside the file, page at offset " + std::to_string(off));
     Slot& s = slot(off, true);
-    s.dirty = true;
+    markDirty(off, s);
     return s.data.data();
 }
 
@@ -216,7 +216,7 @@ uint32_t FileImpl::allocPage() {
     decoded_.erase(off);
     Slot& s = slot(off, false);
     s.data.fill(0);
-    s.dirty = true;
+    markDirty(off, s);
     put32(writablePage(0) + 4, freeHead_);
     return off;
 }
@@ -281,21 +281,27 @@ void FileImpl::freeSpare() {
         for (uint32_t off = from; off < end; off += kPageSize) freePage(off);
 }
 
+void FileImpl::markDirty(uint32_t off, Slot& s) {
+    if (!s.dirty) dirtyPages_.push_back(off);
+    s.dirty = true;
+}
+
 void FileImpl::flush() {
     if (readOnly_) return;
     std::vector<uint32_t> dirty;
-    for (auto& [off, s] : cache_)
-        if (s.dirty) dirty.push_back(off);
+    dirty.swap(dirtyPages_);
     std::sort(dirty.begin(), dirty.end());
     for (uint32_t off : dirty) {
-        Slot& s = cache_[off];
-        writeRaw(off, s.data.data(), kPageSize);
-        s.dirty = false;
+        auto it = cache_.find(off);
+        if (it == cache_.end() || !it->second.dirty) continue;
+        writeRaw(off, it->second.data.data(), kPageSize);
+        it->second.dirty = false;
     }
 }
 
 void FileImpl::initEmpty() {
     cache_.clear();
+    dirtyPages_.clear();
     forgetDecoded();
     tags_.clear();
     spare_.clear();
@@ -398,7 +404,8 @@ TagImpl* FileImpl::addTag(const TagInfo& given, uint32_t root) {
     writeHeader(h, info, root, false);
     std::memcpy(slot(hdr, false).data.data(), h, kPageSize);
     std::memcpy(slot(hdr + kPageSize, false).data.data(), h + kPageSize, kPageSize);
-    cache_[hdr].dirty = cache_[hdr + kPageSize].dirty = true;
+    markDirty(hdr, cache_[hdr]);
+    markDirty(hdr + kPageSize, cache_[hdr + kPageSize]);
     std::vector<uint8_t> key(size_t(dir_->keyLength()), ' ');
     std::memcpy(key.data(), info.name.data(), info.name.size());
     dir_->insert(key, hdr);

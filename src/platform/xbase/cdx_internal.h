@@ -118,6 +118,7 @@ private:
         bool dirty = false;
     };
     Slot& slot(uint32_t off, bool load);
+    void markDirty(uint32_t off, Slot& s);
     void readAt(uint64_t off, uint8_t* buf, size_t size) const;
     TagImpl* loadTag(const std::string& name, uint32_t headerOffset);
     void dropTagPages(TagImpl& t);
@@ -131,6 +132,9 @@ private:
     std::vector<std::pair<uint32_t, uint32_t>> spare_;   // [from, end) offsets
     uint32_t freeHead_ = 0;
     std::unordered_map<uint32_t, Slot> cache_;
+    // Offsets of the dirty pages, so a flush after each post does not visit
+    // the whole cache.
+    std::vector<uint32_t> dirtyPages_;
     struct Decoded {
         int keyLength;
         uint8_t pad;
