@@ -24,23 +24,22 @@ LabelStock fromRow(const xbase::Table& t)
 {
     LabelStock s;
     s.printer = text(t, "PRINTER");
-    // The stock is held in single precision while a layout is open.
-    s.labelHeight = float(number(t, "LBLHEIGHT"));
-    s.labelWidth = float(number(t, "LBLWIDTH"));
+    s.labelHeight = number(t, "LBLHEIGHT");
+    s.labelWidth = number(t, "LBLWIDTH");
     s.across = int(number(t, "NBRACROSS"));
     s.down = int(number(t, "NBRDOWN"));
-    s.topMargin = float(number(t, "TOPMARG"));
-    s.leftMargin = float(number(t, "LEFTMARG"));
-    s.horizontalPitch = float(number(t, "HORIZPITCH"));
-    s.verticalPitch = float(number(t, "VERTPITCH"));
-    s.sheetWidth = float(number(t, "SHEETWIDTH"));
-    s.sheetDepth = float(number(t, "SHEETDEPTH"));
+    s.topMargin = number(t, "TOPMARG");
+    s.leftMargin = number(t, "LEFTMARG");
+    s.horizontalPitch = number(t, "HORIZPITCH");
+    s.verticalPitch = number(t, "VERTPITCH");
+    s.sheetWidth = number(t, "SHEETWIDTH");
+    s.sheetDepth = number(t, "SHEETDEPTH");
     s.paperSize = text(t, "PAPERSIZE");
     s.shape = text(t, "LBLSHAPE");
     s.manufacturer = text(t, "MANUFAC");
     s.productType = text(t, "PRODTYPE");
-    s.middleExtraX = float(number(t, "MIDEXTRAX"));
-    s.middleExtraY = float(number(t, "MIDEXTRAY"));
+    s.middleExtraX = number(t, "MIDEXTRAX");
+    s.middleExtraY = number(t, "MIDEXTRAY");
     s.art = text(t, "ART");
     return s;
 }

@@ -1,0 +1,143 @@
+#include "labels/label_catalogue.h"
+
+#include "core/layout_names.h"
+#include "core/messages.h"
+#include "core/paths.h"
+#include "platform/xbase/settings.h"
+#include "platform/xbase/table.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace qb {
+
+namespace {
+QString text(const xbase::Table& t, const char* field) { return QString::fromStdString(t.text(field)); }
+} // namespace
+
+QString sheetName(const LabelStock& stock)
+{
+    return stock.templateName.isEmpty() ? QStringLiteral("[User Defined]") : stock.templateName;
+}
+
+LabelCatalogue::LabelCatalogue(xbase::Table& labels) : labels_(labels)
+{
+    labels_.selectOrder("DESCRIPT");
+    labels_.setFilter("not DELETED()");
+    labels_.first();
+}
+
+QString LabelCatalogue::folder() { return ProgramFolder::file(QStringLiteral("sysdata")) + QLatin1Char('/'); }
+
+bool LabelCatalogue::hasCurrent() const { return !labels_.eof() && labels_.recordCount() > 0; }
+
+LabelLayoutRecord LabelCatalogue::read() const
+{
+    LabelLayoutRecord r;
+    r.description = text(labels_, "DESCRIPT");
+    r.stock = LabelStock::fromLayoutRow(labels_);
+    r.fileName = text(labels_, "BINARY");
+    return r;
+}
+
+QSet<QString> LabelCatalogue::referencedFiles()
+{
+    // Every row, deleted ones too: a name they hold may still come back.
+    QSet<QString> names;
+    const uint32_t at = labels_.eof() ? 0 : labels_.recno();
+    for (uint32_t r = 1; r <= labels_.recordCount(); ++r)
+        if (labels_.go(r))
+            names.insert(text(labels_, "BINARY").toUpper());
+    if (at > 0)
+        labels_.go(at);
+    else
+        labels_.first();
+    return names;
+}
+
+std::optional<QString> LabelCatalogue::newFileName()
+{
+    const std::optional<QString> name = newLayoutFileName(folder(), QStringLiteral(".L"), referencedFiles());
+    if (!name)
+        showInformation(kNoFreeLayoutName);
+    return name;
+}
+
+bool LabelCatalogue::save(LabelLayoutRecord& record, const std::function<bool(const QString& path)>& writeLayout)
+{
+    if (record.fileName.trimmed().isEmpty()) {
+        const std::optional<QString> name = newFileName();
+        if (!name)
+            return false;
+        record.fileName = *name;
+    }
+    const QString path = layoutPath(record.fileName);
+    if (!writeLayout(path)) {
+        showInformation(QStringLiteral("Unable to save the label layout to ") + path);
+        return false;
+    }
+    record.description = record.description.left(kLayoutDescriptionLength);
+    try {
+        if (record.isNew)
+            labels_.appendBlank();
+        else
+            labels_.edit();
+        labels_.setText("DESCRIPT", record.description.toStdString());
+        record.stock.writeTo(labels_);
+        labels_.setText("BINARY", record.fileName.toStdString());
+        labels_.post();
+    } catch (const std::exception& e) {
+        if (labels_.editing())
+            labels_.cancel();
+        showInformation(QString::fromStdString(e.what()));
+        return false;
+    }
+    record.isNew = false;
+    return true;
+}
+
+bool LabelCatalogue::remove()
+{
+    if (!hasCurrent())
+        return false;
+    const LabelLayoutRecord r = read();
+    if (!askQuestion(QStringLiteral("Delete \"") + r.description + QStringLiteral("\"?"), QStringLiteral("DELETE")))
+        return false;
+    try {
+        labels_.deleteRecord();
+    } catch (const std::exception& e) {
+        showInformation(QString::fromStdString(e.what()));
+        return false;
+    }
+    if (!r.fileName.trimmed().isEmpty()) {
+        const QString path = resolvePath(layoutPath(r.fileName.trimmed()));
+        if (QFileInfo::exists(path))
+            QFile::remove(path);
+    }
+    labels_.first();
+    return true;
+}
+
+bool LabelCatalogue::clone(const std::function<bool(const QString& from, const QString& to)>& copyLayout)
+{
+    if (!hasCurrent())
+        return false;
+    LabelLayoutRecord r = read();
+    if (!askQuestion(QStringLiteral("Clone \"") + r.description + QStringLiteral("\"?"), QStringLiteral("CLONE")))
+        return false;
+    const QString from = resolvePath(layoutPath(r.fileName.trimmed()));
+    if (r.fileName.trimmed().isEmpty() || !QFileInfo::exists(from)) {
+        showInformation(kLabelFileRemoved);
+        return false;
+    }
+    const std::optional<QString> name = newFileName();
+    if (!name)
+        return false;
+    LabelLayoutRecord copy = r;
+    copy.description = (QStringLiteral("Clone of :") + r.description).left(kLayoutDescriptionLength);
+    copy.fileName = *name;
+    copy.isNew = true;
+    return save(copy, [&](const QString& to) { return copyLayout(from, to); });
+}
+
+} // namespace qb

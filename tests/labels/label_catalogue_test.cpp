@@ -1,0 +1,116 @@
+#include "labels/label_catalogue.h"
+
+#include "core/address_fixture.h"
+#include "core/layout_names.h"
+#include "core/system_tables.h"
+#include "platform/xbase/table.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+using test::MessageLog;
+using test::ProgramDir;
+
+void touch(const QString& path, const QByteArray& bytes = "x")
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class Catalogue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(program.folder() + "sysdata");
+        labels = openSystemTable(SystemTable::Label, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(labels);
+        catalogue = std::make_unique<LabelCatalogue>(*labels);
+    }
+    QString sysdata(const QString& name) { return program.folder() + "sysdata/" + name; }
+    bool saveNew(const QString& description, const QByteArray& bytes = "layout")
+    {
+        LabelLayoutRecord r;
+        r.description = description;
+        r.isNew = true;
+        return catalogue->save(r, [&](const QString& path) {
+            touch(path, bytes);
+            return true;
+        });
+    }
+
+    ProgramDir program;
+    MessageLog log;
+    std::unique_ptr<xbase::Table> labels;
+    std::unique_ptr<LabelCatalogue> catalogue;
+};
+
+TEST_F(Catalogue, NewNamesSkipFilesAndReferencedNames)
+{
+    touch(sysdata("BIN00001.L"));
+    touch(sysdata("bin00003.l"));
+    EXPECT_EQ(newLayoutFileName(program.folder() + "sysdata", ".L", {}), "BIN00002.L");
+    EXPECT_EQ(newLayoutFileName(program.folder() + "sysdata", ".L", {"bin00002.l"}), "BIN00004.L");
+    EXPECT_EQ(newLayoutFileName(program.folder() + "sysdata", ".E", {}), "BIN00001.E");
+    EXPECT_EQ(catalogue->newFileName(), "BIN00002.L");
+}
+
+TEST_F(Catalogue, SaveWritesTheFileThenTheRow)
+{
+    ASSERT_TRUE(saveNew(QString(55, 'd')));
+    ASSERT_TRUE(catalogue->hasCurrent());
+    const LabelLayoutRecord r = catalogue->read();
+    EXPECT_EQ(r.description, QString(50, 'd'));
+    EXPECT_EQ(r.fileName, "BIN00001.L");
+    EXPECT_EQ(r.stock, LabelStock::newLayout());
+    EXPECT_EQ(contents(sysdata("BIN00001.L")), "layout");
+    EXPECT_EQ(sheetName(r.stock), "Avery 5160  Address");
+
+    // A layout file that cannot be written leaves no row.
+    LabelLayoutRecord failing;
+    failing.description = "Never";
+    failing.isNew = true;
+    EXPECT_FALSE(catalogue->save(failing, [](const QString&) { return false; }));
+    EXPECT_EQ(labels->recordCount(), 1u);
+    EXPECT_TRUE(log.texts().last().startsWith("Unable to save the label layout to "));
+}
+
+TEST_F(Catalogue, CloneCopiesUnderANewNameAndDeleteRemovesBoth)
+{
+    ASSERT_TRUE(saveNew("Shipping", "original"));
+    ASSERT_TRUE(catalogue->clone([](const QString& from, const QString& to) { return QFile::copy(from, to); }));
+    EXPECT_EQ(log.messages.back().caption, "CLONE");
+    EXPECT_EQ(log.messages.back().text, "Clone \"Shipping\"?");
+    EXPECT_EQ(labels->recordCount(), 2u);
+    EXPECT_EQ(labels->count("DESCRIPT=\"Clone of :Shipping\" .and. BINARY=\"BIN00002.L\""), 1u);
+    EXPECT_EQ(contents(sysdata("BIN00002.L")), "original");
+    EXPECT_EQ(contents(sysdata("BIN00001.L")), "original");
+
+    labels->first();   // "Clone of :Shipping" sorts first
+    ASSERT_EQ(catalogue->read().fileName, "BIN00002.L");
+    ASSERT_TRUE(catalogue->remove());
+    EXPECT_EQ(log.messages.back().text, "Delete \"Clone of :Shipping\"?");
+    EXPECT_FALSE(QFile::exists(sysdata("BIN00002.L")));
+    EXPECT_TRUE(QFile::exists(sysdata("BIN00001.L")));
+    EXPECT_EQ(labels->countFiltered(), 1u);
+
+    // A row whose file went is not cloned; deleting it removes the row only.
+    QFile::remove(sysdata("BIN00001.L"));
+    EXPECT_FALSE(catalogue->clone([](const QString&, const QString&) { return true; }));
+    EXPECT_EQ(log.texts().last(), kLabelFileRemoved);
+    EXPECT_TRUE(catalogue->remove());
+    EXPECT_FALSE(catalogue->hasCurrent());
+}
+
+} // namespace
+} // namespace qb
