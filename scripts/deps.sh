@@ -8,6 +8,8 @@ packages=(
   libhunspell-dev
   python3 python3-dbf libdbd-xbase-perl
   poppler-utils
+  libcups2-dev
+  libzint-dev
   xvfb xauth
 )
 missing=()
