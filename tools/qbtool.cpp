@@ -28,6 +28,10 @@ const char* kUsage =
     "  reindex FILE                  rebuild every tag\n"
     "  pack FILE                     remove deleted-marked records\n"
     "  check FILE                    verify table, memo file and index\n"
+    "  testpage OUT.pdf [PAGES]      a test page (or PAGES pages) through the print engine into a PDF\n"
+    "  printers                      the printers a job can print on\n"
+    "  labels DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--presort] [--copies N]\n"
+    "                                print a stored label layout for the records into a PDF\n"
     "Records carrying the deleted mark are skipped unless --deleted is given.\n";
 
 struct Args {
@@ -223,7 +227,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

@@ -6,3 +6,4 @@
 
 int printCommand(const std::string& command, int argc, char** argv);  // qbtool_print.cpp
 int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
+int labelsCommand(const std::string& command, int argc, char** argv); // qbtool_labels.cpp

@@ -29,6 +29,8 @@
 #include "mainwindow/ttagallrecords.h"
 #include "core/fields_list.h"
 #include "core/tag_id.h"
+#include "core/system_tables.h"
+#include "labels/tlabelsetupscreen.h"
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
@@ -196,7 +198,7 @@ void TAddressMain::buildButtons()
         const char* hint;
         void (TAddressMain::*handler)();
     } barButtons[] = {
-        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels", nullptr},
+        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels", &TAddressMain::LabelsClick},
         {MainControl::LettersButton, "Click here or press CTRL+T to print/design letters", nullptr},
         {MainControl::EnvelopesButton, "Click here or press CTRL+E to print/design envelopes", nullptr},
         {MainControl::ReportsButton, "Click here or press CTRL+R to print/design reports", nullptr},
@@ -520,7 +522,7 @@ void TAddressMain::buildMenus()
 
     QMenu* print = addMenu("PrintMenu", controlCaption(C::PrintMenu));
     bind(C::PrintMenu, print);
-    menuItem(print, "mnuPrintLabels", QStringLiteral("Print &Labels"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_L));
+    menuItem(print, "mnuPrintLabels", QStringLiteral("Print &Labels"), &M::LabelsClick, QKeySequence(Qt::CTRL | Qt::Key_L));
     menuItem(print, "mnuPrintLetters", QStringLiteral("Print Le&tters"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_T));
     menuItem(print, "mnuPrintEnvelopes", QStringLiteral("Print &Envelopes"), nullptr,
              QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -1083,6 +1085,58 @@ void TAddressMain::BrowseClick()
         order = fieldOrderAfterBrowse(names, form.columnOrder());
     }
     writeFieldsList(listPath, order);
+    loadMemoEditor();
+    refreshAll();
+}
+
+// ---- printing -----------------------------------------------------------------------
+
+CommandScope::Hooks TAddressMain::commandHooks()
+{
+    CommandScope::Hooks hooks;
+    hooks.detach = [this] { detached_ = true; };
+    hooks.attach = [this] {
+        detached_ = false;
+        showRecord();
+    };
+    hooks.setRefreshFlag = [this](bool on) { editor_->refreshFlag = on; };
+    hooks.setUtilityFlag = [this](bool on) { editor_->utilityFlag = on; };
+    hooks.recno = [this] { return table_.isOpen() && !table_.table().eof() ? table_.table().recno() : 0u; };
+    hooks.goTo = [this](uint32_t recno) {
+        if (table_.isOpen() && (recno == 0 || !table_.table().go(recno)))
+            table_.table().first();
+    };
+    hooks.filterExpression = [this] { return table_.isOpen() ? QString::fromStdString(table_.table().filter()) : QString(); };
+    hooks.setFilterExpression = [this](const QString& f) {
+        if (table_.isOpen())
+            table_.table().setFilter(f.toStdString());
+    };
+    hooks.printer = [] { return QtPrinterSource::selectedPrinter(); };
+    hooks.selectPrinter = [](const QString& name) { QtPrinterSource::setSelectedPrinter(name); };
+    hooks.reselectOrder = [this] { editor_->reselectOrder(); };
+    hooks.applyFilter = [this] { applyFilter(); };
+    hooks.firstRecord = [this] {
+        if (table_.isOpen())
+            table_.table().first();
+    };
+    hooks.refreshButtons = [this] { SetButtons(); };
+    return hooks;
+}
+
+void TAddressMain::LabelsClick()
+{
+    if (!table_.isOpen() || isPending(editor_->state()) || !checkPrinter() || editor_->passingCount() == 0)
+        return;
+    {
+        CommandScope scope(CommandScope::printLabelsOrReports(), commandHooks());
+        std::unique_ptr<xbase::Table> labels = openSystemTable(SystemTable::Label);
+        if (!labels)
+            return;
+        table_.setExtraFieldsEnabled(true);
+        TLabelSetupScreen screen(*labels, table_, filter_.isSet(), this);
+        withDialog(&screen);
+        table_.setExtraFieldsEnabled(false);
+    }
     loadMemoEditor();
     refreshAll();
 }

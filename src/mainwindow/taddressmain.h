@@ -8,6 +8,7 @@
 #include "core/address_table.h"
 #include "core/preferences.h"
 #include "mainwindow/address_filter.h"
+#include "mainwindow/command_scope.h"
 #include "mainwindow/button_rules.h"
 #include "mainwindow/record_editor.h"
 
@@ -141,6 +142,8 @@ private:
     void FindNextClick();
     void FindTextInMemo(bool fromStart);
     void BrowseClick();
+    void LabelsClick();
+    CommandScope::Hooks commandHooks();
     void FieldEdited(const QString& field, QLineEdit* edit);
     void MemoChange();
 

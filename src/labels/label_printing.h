@@ -1,0 +1,77 @@
+#pragma once
+// One run of label printing or preview: the layout loaded into a hidden label
+// panel, the records chosen, the presort, the paper set from the stock and
+// checked, the job run under its status window, the preview shown, and the
+// address table's query, order and record put back whatever happened. The
+// windows it needs come in through hooks, so scripts and tests can run it
+// without any.
+
+#include "labels/label_print_loop.h"
+#include "labels/label_stock.h"
+#include "printing/print_status.h"
+
+#include <functional>
+
+namespace qb {
+
+class AddressTable;
+class TBaseReport;
+class TPageStream;
+
+namespace design {
+class TKLabelPanel;
+}
+
+struct LabelPrintRequest {
+    enum class Records { All, Filter, OnlyCurrent };
+    Records records = Records::Filter;
+    bool startFromCurrent = false;
+    bool presort = false;
+    int copies = 1;
+    PositionMask mask;
+    PrintRunMode mode = PrintRunMode::Print;
+    LabelStock stock;
+    QString layoutPath;    // sysdata + BINARY
+    QString presortPath;   // PRESORT.PSL in the program folder
+};
+
+struct LabelPrintHooks {
+    // The presort window over the table; true when the list was written.
+    std::function<bool(xbase::Table& table)> presort;
+    std::function<void(const QString& text)> inform;
+    std::function<bool(const QString& text)> askYesNo;
+    // Runs the job under the status window (or straight away); the loop is
+    // what its OnPrint does. Returns how the job ended.
+    std::function<PrintOutcome(TBaseReport& job, PrintStatusTexts texts,
+                               const std::function<void(const std::function<bool()>& stopped)>& loop)>
+        runStatus;
+    // "Preview Labels" over the recorded pages, zoom mode 2 (page width).
+    std::function<void(const TPageStream& pages)> preview;
+};
+
+// The status texts of the label status window.
+PrintStatusTexts labelStatusTexts();
+
+inline const QString kPresortOrderNote =
+    QStringLiteral("Labels will print/preview in the following order:\r\n  1. 5-Digit presort\r\n  2. 3-Digit "
+                   "presort\r\n  3. ADC presort");
+inline const QString kOutOfRange = QStringLiteral("Current record is out of range. Starting with first record");
+
+// The question when the printer does not confirm the paper; w and h in
+// portrait terms.
+QString paperQuestion(double w, double h);
+
+struct LabelPrintResult {
+    PrintOutcome outcome = PrintOutcome::NotRun;
+    LabelRunStats stats;
+};
+
+// presorted: the print screen's flag, set when a presort completed and
+// reused while it stays set.
+LabelPrintResult runLabelPrint(AddressTable& table, design::TKLabelPanel& panel, TBaseReport& job,
+                               const LabelPrintRequest& request, bool& presorted, const LabelPrintHooks& hooks);
+
+// The default hooks' status run without a window: the job runs at once.
+PrintOutcome runJobDirectly(TBaseReport& job, const std::function<void(const std::function<bool()>& stopped)>& loop);
+
+} // namespace qb

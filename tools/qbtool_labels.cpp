@@ -1,0 +1,134 @@
+// qbtool labels DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--presort] [--copies N]
+// prints a stored label layout (its description or its BIN file name in the
+// program folder's LABEL.DBF) for every record of DATABASE passing EXPR into
+// a PDF file, optionally in bulk-mail presort order, without a window.
+
+#include "qbtool_commands.h"
+
+#include "core/address_table.h"
+#include "core/paths.h"
+#include "core/system_tables.h"
+#include "design/class_registry.h"
+#include "design/tklabelpanel.h"
+#include "labels/label_catalogue.h"
+#include "labels/label_printing.h"
+#include "platform/xbase/table.h"
+#include "printing/tcanvasreport.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+const char* kLabelsUsage =
+    "usage: qbtool labels DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--presort] [--copies N]\n"
+    "  LAYOUT is a label layout's description or its file name (BIN00001.L) in LABEL.DBF\n"
+    "  of the program folder (DIR, or the folder qbtool lives in).\n";
+
+int fail(const QString& message)
+{
+    std::cerr << "qbtool: " << message.toStdString() << "\n";
+    return 1;
+}
+
+} // namespace
+
+int labelsCommand(const std::string& command, int argc, char** argv)
+{
+    if (command != "labels")
+        return -1;
+    QStringList positional;
+    QString program, filter;
+    bool presort = false;
+    int copies = 1;
+    for (int i = 2; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--program") && i + 1 < argc)
+            program = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--filter") && i + 1 < argc)
+            filter = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--copies") && i + 1 < argc)
+            copies = std::atoi(argv[++i]);
+        else if (a == QLatin1String("--presort"))
+            presort = true;
+        else
+            positional << a;
+    }
+    if (positional.size() != 3) {
+        std::cerr << kLabelsUsage;
+        return 1;
+    }
+    std::unique_ptr<QApplication> app;
+    if (!QCoreApplication::instance()) {
+        if (!std::getenv("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+    qb::ProgramFolder::setPath(program.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                                 : QDir(program).absolutePath() + QLatin1Char('/'));
+    qb::design::registerAllClasses();
+
+    qb::AddressTable addresses;
+    if (!addresses.open(positional[0], qb::AddressTable::Messages::Quiet))
+        return fail(QStringLiteral("cannot open the address database ") + positional[0]);
+    std::unique_ptr<qb::xbase::Table> labels = qb::openSystemTable(qb::SystemTable::Label, qb::xbase::OpenMode::ReadOnly);
+    if (!labels)
+        return fail(QStringLiteral("cannot open LABEL.DBF in ") + qb::ProgramFolder::path() + QStringLiteral("sysdata"));
+    qb::LabelCatalogue catalogue(*labels);
+    bool found = false;
+    for (bool more = labels->first(); more && !found; more = labels->next()) {
+        const qb::LabelLayoutRecord r = catalogue.read();
+        found = r.description.compare(positional[1], Qt::CaseInsensitive) == 0 ||
+                r.fileName.trimmed().compare(positional[1], Qt::CaseInsensitive) == 0;
+    }
+    if (!found)
+        return fail(QStringLiteral("no label layout ") + positional[1] + QStringLiteral(" in LABEL.DBF"));
+    const qb::LabelLayoutRecord layout = catalogue.read();
+
+    try {
+        addresses.table().setFilter(filter.isEmpty() ? std::string("!ISDEL")
+                                                     : "(" + filter.toStdString() + ") .and. !ISDEL");
+    } catch (const std::exception& e) {
+        return fail(QString::fromStdString(e.what()));
+    }
+    addresses.table().selectOrder("LNAME");
+    addresses.setExtraFieldsEnabled(true);
+
+    QWidget owner;
+    qb::design::TKLabelPanel panel(&owner);
+    panel.setDataset(&addresses);
+    qb::TReportPrinter job;
+    job.SelectPrinterByName(QStringLiteral("PDF file"));
+    job.setPdfFileName(QFileInfo(positional[2]).absoluteFilePath());
+    job.setUnits(qb::Units::unInch);
+    job.setTitle(QStringLiteral("Quillbase"));
+
+    qb::LabelPrintRequest request;
+    request.copies = copies;
+    request.presort = presort;
+    request.stock = layout.stock;
+    request.layoutPath = catalogue.layoutPath(layout.fileName.trimmed());
+    request.presortPath = qb::ProgramFolder::path() + QStringLiteral("PRESORT.PSL");
+    qb::LabelPrintHooks hooks;
+    hooks.inform = [](const QString& text) {
+        if (!text.startsWith(QLatin1String("Labels will print")))
+            std::cerr << "qbtool: " << QString(text).replace(QLatin1Char('\r'), QString()).toStdString() << "\n";
+    };
+    hooks.askYesNo = [](const QString& text) {
+        std::cerr << "qbtool: warning: " << QString(text).replace(QLatin1Char('\r'), QString()).toStdString() << "\n";
+        return true;
+    };
+    bool presorted = false;
+    const qb::LabelPrintResult result = qb::runLabelPrint(addresses, panel, job, request, presorted, hooks);
+    if (result.outcome != qb::PrintOutcome::Completed)
+        return fail(job.LastError().isEmpty() ? QStringLiteral("nothing was printed") : job.LastError());
+    std::cout << result.stats.labels << " labels, " << result.stats.headers << " presort headers, "
+              << result.stats.pages << " pages\n";
+    return 0;
+}
