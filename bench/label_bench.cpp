@@ -61,14 +61,18 @@ int main(int argc, char** argv)
     const QString layout = folder + "/sysdata/BIN00001.L";
     {
         design::TKLabelPanel designPanel(&owner);
-        for (const auto& [cls, rect] : {std::pair{"TKDMultiLineAddressLabel", QRect(6, 4, 230, 60)},
-                                        std::pair{"TKPostNetBarCode", QRect(6, 44, 300, 18)}}) {
+        for (const auto& [cls, rect] : {std::pair{"TKDMultiLineAddressLabel", QRect(6, 2, 300, 44)},
+                                        std::pair{"TKPostNetBarCode", QRect(6, 48, 300, 16)}}) {
             const design::DesignClass* c = design::findDesignClass(cls);
             if (!c)
                 return std::fprintf(stderr, "%s is not registered\n", cls), 1;
             design::TKGraphicControl* o = c->create(*c->table);
             o->loaded();
             designPanel.addObject(o, rect);
+            if (o->designClassName() == "TKPostNetBarCode") {
+                o->setValue("ZipCodeField", "ZIP");
+                o->setValue("AddressField", "STREET");
+            }
         }
         design::TKLabelObjectFiler::SavePanel(&designPanel, layout);
     }
