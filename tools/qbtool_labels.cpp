@@ -82,10 +82,12 @@ int labelsCommand(const std::string& command, int argc, char** argv)
         return fail(QStringLiteral("cannot open LABEL.DBF in ") + qb::ProgramFolder::path() + QStringLiteral("sysdata"));
     qb::LabelCatalogue catalogue(*labels);
     bool found = false;
-    for (bool more = labels->first(); more && !found; more = labels->next()) {
+    for (bool more = labels->first(); more; more = labels->next()) {
         const qb::LabelLayoutRecord r = catalogue.read();
         found = r.description.compare(positional[1], Qt::CaseInsensitive) == 0 ||
                 r.fileName.trimmed().compare(positional[1], Qt::CaseInsensitive) == 0;
+        if (found)
+            break;
     }
     if (!found)
         return fail(QStringLiteral("no label layout ") + positional[1] + QStringLiteral(" in LABEL.DBF"));

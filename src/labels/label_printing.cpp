@@ -133,7 +133,7 @@ LabelPrintResult runLabelPrint(AddressTable& addresses, design::TKLabelPanel& pa
     // 1. The layout.
     panel.clearObjects();
     const QString layout = resolvePath(request.layoutPath);
-    if (request.layoutPath.isEmpty() || !QFileInfo::exists(layout)) {
+    if (request.layoutPath.isEmpty() || !QFileInfo(layout).isFile()) {
         inform(kLabelFileRemoved);
         return result;
     }

@@ -8,12 +8,15 @@
 #include "design/tkgraphiccontrol.h"
 #include "design/tklabelpanel.h"
 #include "labels/bulk_presort.h"
+#include "labels/label_catalogue.h"
+#include "core/system_tables.h"
 #include "labels/bulk_presort.h"
 #include "platform/xbase/table.h"
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <map>
 #include <QFile>
 
@@ -294,6 +297,39 @@ TEST_F(LabelPrinting, TheTableIsPutBack)
     EXPECT_EQ(table.table().recno(), 3u);
     EXPECT_EQ(table.table().filter(), "!ISDEL");
     EXPECT_EQ(table.table().currentOrderName(), "LNAME");
+}
+
+TEST_F(LabelPrinting, QbtoolPrintsAStoredLayoutForAFilter)
+{
+    addNamed(4, "45401");
+    addNamed(3, "12345");
+    table.close();
+    {
+        std::unique_ptr<xbase::Table> labels = openSystemTable(SystemTable::Label, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(labels);
+        LabelCatalogue catalogue(*labels);
+        LabelLayoutRecord record;
+        record.description = "Club labels";
+        record.isNew = true;
+        const QString layout = layoutWithLastName();
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { return QFile::copy(layout, path); }));
+    }
+    const QString pdf = program.folder() + "club.pdf";
+    QProcess qbtool;
+    qbtool.start(QB_QBTOOL, {"labels", program.data("add0001.DBF"), "club labels", pdf, "--program", program.folder(),
+                             "--filter", "ZIP=\"45\"", "--copies", "2"});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 0) << qbtool.readAllStandardError().toStdString();
+    EXPECT_EQ(qbtool.readAllStandardOutput(), "8 labels, 0 presort headers, 1 pages\n");
+    QStringList names;
+    for (const test::PdfWord& w : test::readPdf(pdf).words)
+        names << w.text;
+    EXPECT_EQ(names, QStringList({"R01", "R01", "R02", "R02", "R03", "R03", "R04", "R04"}));
+
+    qbtool.start(QB_QBTOOL, {"labels", program.data("add0001.DBF"), "No such layout", pdf, "--program", program.folder()});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 1);
+    EXPECT_TRUE(qbtool.readAllStandardError().contains("no label layout No such layout"));
 }
 
 } // namespace
