@@ -11,6 +11,7 @@
 #include "mainwindow/taddressqueryform.h"
 #include "mainwindow/tsearchbox.h"
 #include "mainwindow/ttagallrecords.h"
+#include "labels/tlabelsetupscreen.h"
 #include "platform/xbase/table.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -413,6 +415,27 @@ TEST_F(FiltersAndSearch, BrowseWhileAddingOpensNothing)
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<TAddressBrowseForm*>(w), nullptr);
     window->findChild<QPushButton*>("CancelButton")->click();
+}
+
+TEST_F(FiltersAndSearch, PrintLabelsOpensThePrintScreenAndPutsTheFilterBack)
+{
+    setFilter("STATE", "oh");
+    goTo("Baxter");
+    const uint32_t recno = table().recno();
+    bool opened = false;
+    whenShown<TLabelSetupScreen>([&](TLabelSetupScreen* screen) {
+        opened = true;
+        EXPECT_EQ(screen->windowTitle(), "Print Labels");
+        EXPECT_TRUE(screen->findChild<QRadioButton*>("rbQFilter")->isChecked());
+        EXPECT_TRUE(window->addressTable().extraFieldsEnabled());
+        table().setFilter("!ISDEL");   // as a print run would, before putting it back
+        screen->accept();
+    });
+    window->findChild<QPushButton*>("LabelsButton")->click();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(table().filter(), (window->filter().filterText() + ".and. !ISDEL").toStdString());
+    EXPECT_EQ(table().recno(), recno);
+    EXPECT_FALSE(window->addressTable().extraFieldsEnabled());
 }
 
 TEST(BrowseFormSize, WidenedAbove96Dpi)
