@@ -64,12 +64,7 @@ int labelsCommand(const std::string& command, int argc, char** argv)
         std::cerr << kLabelsUsage;
         return 1;
     }
-    std::unique_ptr<QApplication> app;
-    if (!QCoreApplication::instance()) {
-        if (!std::getenv("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
+    auto app = ensureApplication(argc, argv);
     qb::ProgramFolder::setPath(program.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
                                                  : QDir(program).absolutePath() + QLatin1Char('/'));
     qb::design::registerAllClasses();

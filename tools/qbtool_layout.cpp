@@ -18,15 +18,6 @@ using namespace qb::design;
 
 namespace {
 
-std::unique_ptr<QApplication> ensureApplication(int& argc, char** argv)
-{
-    if (QCoreApplication::instance())
-        return nullptr;
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QApplication>(argc, argv);
-}
-
 std::string text(const QString& s) { return s.toStdString(); }
 
 std::string describe(const QString& path, const LayoutValue& v)

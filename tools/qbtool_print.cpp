@@ -11,10 +11,6 @@
 #include <iostream>
 #include <memory>
 
-namespace {
-
-// Fonts and the PDF writer need an application object; without a display the
-// offscreen platform serves.
 std::unique_ptr<QApplication> ensureApplication(int& argc, char** argv)
 {
     if (QCoreApplication::instance())
@@ -23,6 +19,8 @@ std::unique_ptr<QApplication> ensureApplication(int& argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<QApplication>(argc, argv);
 }
+
+namespace {
 
 // One page that shows what the engine does: text placements, a row of tab
 // cells with lines and shading, shapes and an inch ruler.

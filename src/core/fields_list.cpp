@@ -1,10 +1,10 @@
 #include "core/fields_list.h"
 
 #include "core/paths.h"
+#include "core/text_file.h"
 #include "platform/xbase/codepage.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -63,20 +63,6 @@ QStringList applyFieldsList(QStringList columns, const QStringList& listed)
     return columns;
 }
 
-bool writeFieldsList(const QString& path, const QStringList& names)
-{
-    QString text;
-    for (const QString& name : names)
-        text += name + QLatin1String("\r\n");
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const std::string bytes = xbase::utf8ToCp1252(text.toStdString());
-    if (out.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
-}
+bool writeFieldsList(const QString& path, const QStringList& names) { return writeLines1252(path, names); }
 
 } // namespace qb

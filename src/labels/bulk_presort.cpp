@@ -1,10 +1,8 @@
 #include "labels/bulk_presort.h"
 
-#include "platform/xbase/codepage.h"
+#include "core/text_file.h"
 #include "platform/xbase/table.h"
 
-#include <QFile>
-#include <QSaveFile>
 
 namespace qb {
 
@@ -208,31 +206,15 @@ PresortOutcome presortTable(xbase::Table& table, const QString& path,
     return writePresortList(path, presort.lines()) ? PresortOutcome::Done : PresortOutcome::WriteFailed;
 }
 
-bool writePresortList(const QString& path, const QStringList& lines)
-{
-    QString text;
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-    const std::string bytes = xbase::utf8ToCp1252(text.toStdString());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
-}
+bool writePresortList(const QString& path, const QStringList& lines) { return writeLines1252(path, lines); }
 
 QStringList readPresortList(const QString& path)
 {
-    QFile f(path);
     // A list holds at most a header and a zip for each of 100,000 zip codes.
-    constexpr qint64 kMaxSize = 16 * 1024 * 1024;
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxSize)
+    const std::optional<QString> text = readText1252(path, 16 * 1024 * 1024);
+    if (!text)
         return {};
-    QStringList lines =
-        QString::fromStdString(xbase::cp1252ToUtf8(f.read(kMaxSize).toStdString())).split(QStringLiteral("\r\n"));
+    QStringList lines = text->split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;

@@ -2,12 +2,10 @@
 
 #include "core/ascii.h"
 #include "core/messages.h"
-#include "platform/xbase/codepage.h"
+#include "core/text_file.h"
 #include "platform/xbase/table.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace qb {
 
@@ -177,31 +175,17 @@ uint32_t AddressFilter::apply(xbase::Table& table, const QString& tagId)
 
 bool SaveFilterTo(const QString& path, const FilterConditions& conditions)
 {
-    QString text;
-    for (const QString& t : conditions.texts)
-        text += t + QStringLiteral("\r\n");
-    text += QLatin1String(conditions.taggedOnly ? "T\r\n" : "F\r\n");
-    text += QLatin1String(conditions.reverse ? "T\r\n" : "F\r\n");
-    const std::string bytes = xbase::utf8ToCp1252(text.toStdString());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    QStringList lines(conditions.texts.begin(), conditions.texts.end());
+    lines << QLatin1String(conditions.taggedOnly ? "T" : "F") << QLatin1String(conditions.reverse ? "T" : "F");
+    return writeLines1252(path, lines);
 }
 
 std::optional<FilterConditions> RestoreFilterFrom(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFilterFileSize)
+    const std::optional<QString> text = readText1252(path, kMaxFilterFileSize);
+    if (!text)
         return std::nullopt;
-    const QByteArray bytes = f.read(kMaxFilterFileSize + 1);
-    if (bytes.size() > kMaxFilterFileSize)
-        return std::nullopt;
-    QStringList lines = QString::fromStdString(xbase::cp1252ToUtf8(bytes.toStdString())).split(QLatin1Char('\n'));
+    QStringList lines = text->split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
