@@ -22,6 +22,16 @@
 #include "mainwindow/tgetfirstlastzip.h"
 #include "mainwindow/tgettingstarted.h"
 #include "mainwindow/tpreferences.h"
+#include "mainwindow/taddressbrowseform.h"
+#include "mainwindow/taddressqueryform.h"
+#include "mainwindow/tsearchbox.h"
+#include "core/system_tables.h"
+#include "design/class_registry.h"
+#include "design/tklabelpanel.h"
+#include "labels/label_stock_dialogs.h"
+#include "labels/tlabeldesignscreen.h"
+#include "labels/tlabelsetupscreen.h"
+#include "labels/tselectspecificlabels.h"
 #include "platform/xbase/table.h"
 
 #include <QApplication>
@@ -42,11 +52,41 @@ namespace {
 struct Scratch {
     QTemporaryDir folder;
     std::unique_ptr<qb::xbase::Table> table;
+    qb::AddressTable address;
+    std::unique_ptr<qb::xbase::Table> labels;
+    qb::LabelLayoutRecord record;
+    QWidget panelHome;
 
     Scratch()
     {
         QDir(folder.path()).mkpath(QStringLiteral("DATA"));
+        QDir(folder.path()).mkpath(QStringLiteral("sysdata"));
         qb::ProgramFolder::setPath(folder.path());
+    }
+
+    // The address database opened as the main window opens it, with a few records.
+    qb::AddressTable& addresses()
+    {
+        if (!address.isOpen()) {
+            addressTable();
+            for (const char* name : {"Adams", "Baker", "Carter"}) {
+                table->appendBlank();
+                table->setText("LNAME", name);
+                table->setText("FNAME", "Pat");
+                table->setText("STREET", "1 Main St");
+                table->setText("CITY", "Springfield");
+                table->setText("STATE", "IL");
+                table->setText("ZIP", "62701");
+                table->post();
+            }
+            const QString path = QString::fromStdString(table->path());
+            table.reset();
+            address.open(path);
+            address.setTagId(QStringLiteral("SHOT1"));
+            address.table().setFilter("!ISDEL");
+            address.table().first();
+        }
+        return address;
     }
 
     qb::xbase::Table& addressTable()
@@ -102,6 +142,35 @@ const Shot kShots[] = {
          return std::make_unique<qb::TQBReindex>(scratch.addressTable());
      }},
     {"TSystemReindex", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TSystemReindex>(); }},
+    {"TAddressQueryForm", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TAddressQueryForm>(qb::FilterConditions(), qb::QueryFormPlacement(), nullptr);
+     }},
+    {"TSearchBox", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TSearchBox>(QStringList{"Last Name", "City", "Zip"}, "Last Name");
+     }},
+    {"TAddressBrowseForm", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         qb::AddressTable& a = scratch.addresses();
+         return std::make_unique<qb::TAddressBrowseForm>(a, qb::recordViewFields(a.table()),
+                                                         qb::TAddressBrowseForm::Hooks{});
+     }},
+    {"TChooseLabelLayout", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TChooseLabelLayout>(); }},
+    {"TLabelEdit", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TLabelEdit>(qb::LabelStock()); }},
+    {"TSelectSpecificLabels", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TSelectSpecificLabels>(qb::LabelStock(), qb::PositionMask(),
+                                                            QStringList{"PDF file on FILE:"}, 0, false);
+     }},
+    {"TLabelSetupScreen", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         qb::design::registerAllClasses();
+         scratch.labels = qb::openSystemTable(qb::SystemTable::Label, qb::xbase::OpenMode::Exclusive);
+         return std::make_unique<qb::TLabelSetupScreen>(*scratch.labels, scratch.addresses(), true);
+     }},
+    {"TLabelDesignScreen", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         qb::design::registerAllClasses();
+         scratch.record.description = QStringLiteral("Club labels");
+         auto* panel = new qb::design::TKLabelPanel(&scratch.panelHome);
+         panel->setDataset(&scratch.addresses());
+         return std::make_unique<qb::TLabelDesignScreen>(scratch.record, panel, scratch.addresses());
+     }},
 };
 
 const Shot* find(const QString& name)

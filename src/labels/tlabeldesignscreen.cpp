@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -39,24 +40,25 @@ using design::TLPanelState;
 
 struct Tool {
     const char* name;
-    const char* caption;
+    const char* caption;   // the tool's hint
+    const char* text;      // what its button shows
     TLPanelState state;
 };
 const Tool kTools[] = {
-    {"SelectionTool", "Selection tool", design::psPointing},
-    {"TextTool", "Text tool", design::psLabel},
-    {"MultiLineTextTool", "Multi-line text tool", design::psMultiLineLabel},
-    {"CounterTool", "Counter tool", design::psCounterLabel},
-    {"SymbolTool", "Symbol tool", design::psSymbolLabel},
-    {"RectangleTool", "Rectangle tool", design::psRectangle},
-    {"EllipseTool", "Ellipse tool", design::psEllipse},
-    {"RoundRectangleTool", "Round Rectangle tool", design::psRoundRectangle},
-    {"LineTool", "Line Tool", design::psLine},
-    {"ClipArtTool", "Clip Art Tool", design::psImage},
-    {"PostnetBarcodeTool", "Postnet Barcode tool", design::psPostNetBarCode},
-    {"DatabaseFieldTool", "Database Field tool", design::psDataLabel},
-    {"DatabaseMemoFieldTool", "Database Memo Field tool", design::psMultiLineDataLabel},
-    {"DatabaseMailingAddressTool", "Database Mailing Address tool", design::psAddressLabel},
+    {"SelectionTool", "Selection tool", "Select", design::psPointing},
+    {"TextTool", "Text tool", "Text", design::psLabel},
+    {"MultiLineTextTool", "Multi-line text tool", "Multi-line", design::psMultiLineLabel},
+    {"CounterTool", "Counter tool", "Counter", design::psCounterLabel},
+    {"SymbolTool", "Symbol tool", "Symbol", design::psSymbolLabel},
+    {"RectangleTool", "Rectangle tool", "Rectangle", design::psRectangle},
+    {"EllipseTool", "Ellipse tool", "Ellipse", design::psEllipse},
+    {"RoundRectangleTool", "Round Rectangle tool", "Round rect.", design::psRoundRectangle},
+    {"LineTool", "Line Tool", "Line", design::psLine},
+    {"ClipArtTool", "Clip Art Tool", "Clip art", design::psImage},
+    {"PostnetBarcodeTool", "Postnet Barcode tool", "Postnet", design::psPostNetBarCode},
+    {"DatabaseFieldTool", "Database Field tool", "Field", design::psDataLabel},
+    {"DatabaseMemoFieldTool", "Database Memo Field tool", "Memo field", design::psMultiLineDataLabel},
+    {"DatabaseMailingAddressTool", "Database Mailing Address tool", "Address", design::psAddressLabel},
 };
 
 // A picture of the product drawn from its shape, for stocks whose own picture
@@ -152,19 +154,26 @@ TLabelDesignScreen::TLabelDesignScreen(LabelLayoutRecord& record, design::TKLabe
     top->addWidget(description_, 1);
     top->addWidget(quickTips);
 
+    // The tools stand in a palette beside the surface; the toggles and the
+    // zoom in a row above it.
+    auto* palette = new QGridLayout;
     auto* tools = new QHBoxLayout;
+    int placed = 0;
     for (const Tool& t : kTools) {
         auto* b = new QToolButton(this);
         b->setObjectName(QLatin1String(t.name));
-        b->setText(QLatin1String(t.caption));
+        b->setText(QLatin1String(t.text));
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        palette->addWidget(b, placed / 2, placed % 2);
+        ++placed;
         b->setToolTip(QLatin1String(t.caption));
         b->setCheckable(true);
         b->setAutoExclusive(true);
         b->setEnabled(design::TKLabelPanel::toolEnabled(t.state));
         const int state = int(t.state);
         connect(b, &QToolButton::clicked, this, [this, state] { ToolClick(state); });
-        tools->addWidget(b);
     }
+    palette->setRowStretch(placed / 2 + 1, 1);
     tool("SelectionTool")->setChecked(true);
     const auto toggle = [this, tools](const char* name, const QString& caption) {
         auto* b = new QToolButton(this);
@@ -237,7 +246,10 @@ TLabelDesignScreen::TLabelDesignScreen(LabelLayoutRecord& record, design::TKLabe
     layout->setMenuBar(menus);
     layout->addLayout(top);
     layout->addLayout(tools);
-    layout->addWidget(area_, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(palette);
+    middle->addWidget(area_, 1);
+    layout->addLayout(middle, 1);
     layout->addLayout(bottom);
     resize(760, 480);
 
@@ -327,6 +339,7 @@ void TLabelDesignScreen::fitSurface()
     if (panel_->size() != size)
         panel_->resize(size);
     panel_->setShape(type);
+    panel_->setDrawOutline(true);
     if (zoom != 1.0f)
         panel_->setZoom(zoom);
 }

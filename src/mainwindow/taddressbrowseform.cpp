@@ -55,9 +55,12 @@ TAddressBrowseForm::TAddressBrowseForm(AddressTable& table, const std::vector<Re
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     grid_->verticalHeader()->hide();
-    const int charWidth = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
+    // Each column as wide as its display width, and never narrower than its title.
+    const QFontMetrics metrics(font());
+    const int charWidth = metrics.horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c < int(shown.size()); ++c)
-        grid_->setColumnWidth(c, std::max(3, shown[size_t(c)].displayWidth) * charWidth + 8);
+        grid_->setColumnWidth(c, std::max(shown[size_t(c)].displayWidth * charWidth,
+                                          metrics.horizontalAdvance(shown[size_t(c)].label) + 6) + 8);
 
     const auto button = [this](const char* name, const QString& caption, void (TAddressBrowseForm::*handler)()) {
         auto* b = new QPushButton(caption, this);
