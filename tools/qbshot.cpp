@@ -154,6 +154,10 @@ const Shot kShots[] = {
                                                          qb::TAddressBrowseForm::Hooks{});
      }},
     {"TChooseLabelLayout", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TChooseLabelLayout>(); }},
+    {"TSelectLabel", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         scratch.labels = qb::xbase::Table::open(QB_SYSDATA_DIR "/LBLTPL.DBF", qb::xbase::OpenMode::ReadOnly);
+         return std::make_unique<qb::TSelectLabel>(*scratch.labels, qb::LabelStock(), false);
+     }},
     {"TLabelEdit", [](Scratch&) -> std::unique_ptr<QWidget> { return std::make_unique<qb::TLabelEdit>(qb::LabelStock()); }},
     {"TSelectSpecificLabels", [](Scratch&) -> std::unique_ptr<QWidget> {
          return std::make_unique<qb::TSelectSpecificLabels>(qb::LabelStock(), qb::PositionMask(),

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -156,6 +157,11 @@ TSelectLabel::TSelectLabel(xbase::Table& catalogue, const LabelStock& stock, boo
     grid_->verticalHeader()->hide();
     details_ = new QLabel(this);
     details_->setObjectName(QStringLiteral("DetailsLabel"));
+    details_->setWordWrap(true);
+    // A picture of the product, drawn from its geometry.
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("SheetPicture"));
+    picture_->setFixedSize(110, 140);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Manufacturer"), manufacturer_);
@@ -163,7 +169,10 @@ TSelectLabel::TSelectLabel(xbase::Table& catalogue, const LabelStock& stock, boo
     form->addRow(european_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(grid_, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(grid_, 1);
+    middle->addWidget(picture_, 0, Qt::AlignTop);
+    layout->addLayout(middle, 1);
     layout->addWidget(details_);
     layout->addLayout(buttonRow(this, &ok_, HelpContext));
     connect(ok_, &QPushButton::clicked, this, &TSelectLabel::OkButtonClick);
@@ -214,9 +223,11 @@ void TSelectLabel::RowChange()
     const uint32_t recno = model_->recnoAt(grid_->currentIndex().row());
     if (recno == 0 || !catalogue_.go(recno)) {
         details_->clear();
+        picture_->clear();
         return;
     }
     const LabelStock s = LabelStock::fromCatalogueRow(catalogue_);
+    picture_->setPixmap(QPixmap::fromImage(stockPicture(s, picture_->size())));
     details_->setText(QStringLiteral("Label Height %1   Label Width %2   # Across %3   # Down %4   Paper Width %5   "
                                      "Paper Height %6")
                           .arg(inchText(s.labelHeight), inchText(s.labelWidth))

@@ -67,6 +67,7 @@ private:
     QCheckBox* european_;
     QTableView* grid_;
     QLabel* details_;
+    QLabel* picture_;
     QPushButton* ok_;
     std::unique_ptr<CatalogueModel> model_;
     LabelStock selected_;
