@@ -300,10 +300,12 @@ TEST_F(LayoutFiler, AFailedWriteLeavesTheOldFileAndSaysSo)
         message = e.message();
     }
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-    if (::geteuid() != 0)   // root writes anywhere
+    if (::geteuid() != 0) {   // root writes anywhere
         EXPECT_EQ(message, QStringLiteral("Stream write error"));
-    if (!message.isEmpty())
+    }
+    if (!message.isEmpty()) {
         EXPECT_EQ(readAll(file("keep.L")), before);
+    }
 }
 
 TEST_F(LayoutFiler, ClassesOfOtherPanelsAreFoundOnlyOnceRegistered)

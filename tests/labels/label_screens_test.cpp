@@ -218,8 +218,9 @@ TEST_F(LabelScreens, ZoomAndStockChanges)
     EXPECT_EQ(far->left(), 232);
     for (design::TKGraphicControl* o : panel->designObjects())
         EXPECT_NE(o->designClassName(), "TKPostNetBarCode");
-    if (design::findDesignClass("TKPostNetBarCode"))
+    if (design::findDesignClass("TKPostNetBarCode")) {
         EXPECT_EQ(log.texts().last(), kPostnetRemoved);
+    }
     EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout:  Avery 5160  Address");
 }
 

@@ -204,8 +204,9 @@ TEST_F(TAddressMainTest, PageDownWhileAddingAsksToSave)
         QTest::keyClick(w.fieldEdit("LNAME"), Qt::Key_PageDown);
         EXPECT_TRUE(asked("Save changes?"));
         EXPECT_EQ(state(), c.after);
-        if (c.after == EditState::Browsing)
+        if (c.after == EditState::Browsing) {
             EXPECT_EQ(w.editor().passingCount(), c.passing);
+        }
         log.answer = true;
     }
 }
