@@ -347,31 +347,12 @@ void TKPDLabel::placedByTool() { selectField(); }
 
 void TKPDLabel::selectField()
 {
-    TKDataPanel* p = dataPanel();
-    if (!p || !p->dataset() || !p->dataset()->isOpen())
-        return;
     // Visible character fields, by their display labels.
-    QStringList entries;
-    QList<QPair<QString, QString>> fields;
-    const xbase::Table& t = p->dataset()->table();
-    for (const RecordViewField& f : recordViewFields(t)) {
+    chooseDataField(*this, dataPanel(), [](const RecordViewField& f, const xbase::Table& t) {
         const int i = t.fieldIndex(f.name.toStdString());
         const bool character = f.calculated ? f.name != QLatin1String("Tagged") : (i >= 0 && t.field(i).type == 'C');
-        if (!character || !f.visible)
-            continue;
-        entries << f.label;
-        fields << qMakePair(f.name, f.label);
-    }
-    TFieldSelectionBox dialog(entries, stringValue(QStringLiteral("DataFieldDescript")), this);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selected().isEmpty()) {
-        for (const auto& [name, label] : fields)
-            if (label == dialog.selected()) {
-                setValue(QStringLiteral("DataFieldName"), name);
-                setValue(QStringLiteral("DataFieldDescript"), label);
-            }
-        notifyChanged();
-    }
-    p->refreshData();
+        return character && f.visible;
+    });
 }
 
 void TKPDLabel::addKindMenuEntries(QMenu* menu)

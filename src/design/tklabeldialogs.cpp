@@ -6,6 +6,9 @@
 #include "design/tkmultilinelabel.h"
 #include "design/class_registry.h"
 #include "design/text_layout.h"
+#include "design/tkbasepanel.h"
+#include "core/address_table.h"
+#include "platform/xbase/table.h"
 #include "platform/help/help_viewer.h"
 
 #include <QBoxLayout>
@@ -102,6 +105,32 @@ CounterSettings TGetCounter::settings() const
 }
 
 // ---- field --------------------------------------------------------------------------
+
+void chooseDataField(TKGraphicControl& object, TKDataPanel* panel,
+                     const std::function<bool(const RecordViewField& field, const xbase::Table& table)>& offered)
+{
+    if (!panel || !panel->dataset() || !panel->dataset()->isOpen())
+        return;
+    const xbase::Table& t = panel->dataset()->table();
+    QStringList entries;
+    QList<QPair<QString, QString>> fields;
+    for (const RecordViewField& f : recordViewFields(t)) {
+        if (!offered(f, t))
+            continue;
+        entries << f.label;
+        fields << qMakePair(f.name, f.label);
+    }
+    TFieldSelectionBox dialog(entries, object.stringValue(QStringLiteral("DataFieldDescript")), &object);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selected().isEmpty()) {
+        for (const auto& [name, label] : fields)
+            if (label == dialog.selected()) {
+                object.setValue(QStringLiteral("DataFieldName"), name);
+                object.setValue(QStringLiteral("DataFieldDescript"), label);
+            }
+        object.notifyChanged();
+    }
+    panel->refreshData();
+}
 
 TFieldSelectionBox::TFieldSelectionBox(const QStringList& entries, const QString& current, QWidget* parent)
     : QDialog(parent)

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QFont>
 
+#include <functional>
+
 class QBoxLayout;
 class QCheckBox;
 class QComboBox;
@@ -17,8 +19,17 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
+namespace qb {
+struct RecordViewField;
+namespace xbase {
+class Table;
+}
+} // namespace qb
+
 namespace qb::design {
 
+class TKDataPanel;
+class TKGraphicControl;
 class TKPLabel;
 
 // Ok (default), Cancel and Help along the bottom of a dialog.
@@ -54,6 +65,13 @@ private:
     QLineEdit* after_;
     QSpinBox* zeros_;
 };
+
+// Offers the fields of the data panel's table that pass `offered`, by their
+// display labels, starting on the object's DataFieldDescript; a choice sets
+// DataFieldName and DataFieldDescript. The panel's values are refreshed
+// either way. Nothing happens without an open table.
+void chooseDataField(TKGraphicControl& object, TKDataPanel* panel,
+                     const std::function<bool(const RecordViewField& field, const xbase::Table& table)>& offered);
 
 class TFieldSelectionBox : public QDialog {
     Q_OBJECT

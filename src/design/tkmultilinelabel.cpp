@@ -267,29 +267,10 @@ void TKDMultiLineLabel::clearData()
 
 void TKDMultiLineLabel::selectField()
 {
-    TKDataPanel* p = dataPanel();
-    if (!p || !p->dataset() || !p->dataset()->isOpen())
-        return;
-    const xbase::Table& t = p->dataset()->table();
-    QStringList entries;
-    QList<QPair<QString, QString>> fields;
-    for (const RecordViewField& f : recordViewFields(t)) {
+    chooseDataField(*this, dataPanel(), [](const RecordViewField& f, const xbase::Table& t) {
         const int i = t.fieldIndex(f.name.toStdString());
-        if (i >= 0 && t.field(i).type == 'M') {
-            entries << f.label;
-            fields << qMakePair(f.name, f.label);
-        }
-    }
-    TFieldSelectionBox dialog(entries, stringValue(QStringLiteral("DataFieldDescript")), this);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selected().isEmpty()) {
-        for (const auto& [name, label] : fields)
-            if (label == dialog.selected()) {
-                setValue(QStringLiteral("DataFieldName"), name);
-                setValue(QStringLiteral("DataFieldDescript"), label);
-            }
-        notifyChanged();
-    }
-    p->refreshData();
+        return i >= 0 && t.field(i).type == 'M';
+    });
 }
 
 void TKDMultiLineLabel::addKindMenuEntries(QMenu* menu)
