@@ -1,10 +1,11 @@
 #include "labels/label_stock_dialogs.h"
 
+#include "labels/description_list_model.h"
+
 #include "core/messages.h"
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/table.h"
 
-#include <QAbstractTableModel>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -90,50 +91,8 @@ TChooseLabelLayout::Choice TChooseLabelLayout::choice() const
 
 // ---- the catalogue ------------------------------------------------------------------
 
-// The catalogue rows that pass its query, in its order: their record numbers
-// and descriptions (a catalogue has a few hundred rows).
-class CatalogueModel : public QAbstractTableModel {
-public:
-    explicit CatalogueModel(xbase::Table& table) : table_(table) {}
-
-    void reload()
-    {
-        beginResetModel();
-        rows_.clear();
-        for (bool more = table_.first(); more; more = table_.next())
-            rows_.emplace_back(table_.recno(), QString::fromStdString(table_.text("DESCRIPT")));
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || !index.isValid())
-            return {};
-        return rows_[size_t(index.row())].second;
-    }
-    QVariant headerData(int section, Qt::Orientation o, int role) const override
-    {
-        if (o == Qt::Horizontal && role == Qt::DisplayRole && section == 0)
-            return QStringLiteral("Description");
-        return QAbstractTableModel::headerData(section, o, role);
-    }
-    uint32_t recnoAt(int row) const { return row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)].first : 0; }
-    int rowOf(const QString& description) const
-    {
-        for (size_t i = 0; i < rows_.size(); ++i)
-            if (rows_[i].second == description)
-                return int(i);
-        return -1;
-    }
-
-private:
-    xbase::Table& table_;
-    std::vector<std::pair<uint32_t, QString>> rows_;
-};
-
 TSelectLabel::TSelectLabel(xbase::Table& catalogue, const LabelStock& stock, bool startFresh, QWidget* parent)
-    : QDialog(parent), catalogue_(catalogue), model_(std::make_unique<CatalogueModel>(catalogue))
+    : QDialog(parent), catalogue_(catalogue), model_(std::make_unique<DescriptionListModel>(catalogue, "DESCRIPT"))
 {
     setWindowTitle(QStringLiteral("Select Label Template"));
     setObjectName(QStringLiteral("TSelectLabel"));

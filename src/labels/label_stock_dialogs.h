@@ -39,7 +39,7 @@ private:
     QRadioButton* manual_;
 };
 
-class CatalogueModel;
+class DescriptionListModel;
 
 class TSelectLabel : public QDialog {
     Q_OBJECT
@@ -69,7 +69,7 @@ private:
     QLabel* details_;
     QLabel* picture_;
     QPushButton* ok_;
-    std::unique_ptr<CatalogueModel> model_;
+    std::unique_ptr<DescriptionListModel> model_;
     LabelStock selected_;
     QString filter_;
 };

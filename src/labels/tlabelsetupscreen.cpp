@@ -1,5 +1,7 @@
 #include "labels/tlabelsetupscreen.h"
 
+#include "labels/description_list_model.h"
+
 #include "core/address_table.h"
 #include "core/messages.h"
 #include "core/paths.h"
@@ -14,7 +16,6 @@
 #include "printing/tpreviewform.h"
 #include "printing/treportfiler.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,49 +32,6 @@
 #include <QVBoxLayout>
 
 namespace qb {
-
-// The layouts that pass the catalogue's query, by description.
-class LabelListModel : public QAbstractTableModel {
-public:
-    explicit LabelListModel(xbase::Table& t) : t_(t) {}
-    void reload()
-    {
-        beginResetModel();
-        rows_.clear();
-        for (bool more = t_.first(); more; more = t_.next())
-            rows_.push_back({t_.recno(), QString::fromStdString(t_.text("DESCRIPT")),
-                             QString::fromStdString(t_.text("BINARY"))});
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : int(rows_.size()); }
-    int columnCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : 1; }
-    QVariant data(const QModelIndex& i, int role) const override
-    {
-        return role == Qt::DisplayRole && i.isValid() ? QVariant(rows_[size_t(i.row())].description) : QVariant();
-    }
-    QVariant headerData(int s, Qt::Orientation o, int role) const override
-    {
-        if (o == Qt::Horizontal && role == Qt::DisplayRole && s == 0)
-            return QStringLiteral("Description");
-        return QAbstractTableModel::headerData(s, o, role);
-    }
-    uint32_t recnoAt(int row) const { return row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)].recno : 0; }
-    int rowOfFile(const QString& file) const
-    {
-        for (size_t i = 0; i < rows_.size(); ++i)
-            if (rows_[i].file.compare(file, Qt::CaseInsensitive) == 0)
-                return int(i);
-        return -1;
-    }
-
-private:
-    struct Row {
-        uint32_t recno;
-        QString description, file;
-    };
-    xbase::Table& t_;
-    std::vector<Row> rows_;
-};
 
 namespace {
 
@@ -94,7 +52,7 @@ void setUpLabelJob(TBaseReport& job, const char* name)
 
 TLabelSetupScreen::TLabelSetupScreen(xbase::Table& labels, AddressTable& addresses, bool filterSet, QWidget* parent)
     : QDialog(parent), labels_(labels), addresses_(addresses), catalogue_(labels),
-      model_(std::make_unique<LabelListModel>(labels)), printerJob_(std::make_unique<TReportPrinter>()),
+      model_(std::make_unique<DescriptionListModel>(labels, "BINARY")), printerJob_(std::make_unique<TReportPrinter>()),
       previewJob_(std::make_unique<TReportFiler>())
 {
     setWindowTitle(QStringLiteral("Print Labels"));
@@ -275,7 +233,7 @@ void TLabelSetupScreen::reloadList(const QString& selectFile)
 {
     const uint32_t current = labels_.eof() ? 0 : labels_.recno();
     model_->reload();
-    int row = selectFile.isEmpty() ? -1 : model_->rowOfFile(selectFile);
+    int row = selectFile.isEmpty() ? -1 : model_->rowOf(selectFile, Qt::CaseInsensitive);
     if (row < 0)
         for (int r = 0; r < model_->rowCount(); ++r)
             if (model_->recnoAt(r) == current)

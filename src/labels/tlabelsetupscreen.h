@@ -29,7 +29,7 @@ namespace design {
 class TKLabelPanel;
 }
 
-class LabelListModel;
+class DescriptionListModel;
 
 class TLabelSetupScreen : public QDialog {
     Q_OBJECT
@@ -79,7 +79,7 @@ private:
     xbase::Table& labels_;
     AddressTable& addresses_;
     LabelCatalogue catalogue_;
-    std::unique_ptr<LabelListModel> model_;
+    std::unique_ptr<DescriptionListModel> model_;
     QTableView* grid_;
     QLabel* info_;
     QPushButton* modify_;

@@ -1,0 +1,44 @@
+#pragma once
+// The rows of a design catalogue (LABEL.DBF, LBLTPL.DBF) that pass its query,
+// in its order, as a one-column list titled "Description". Only record
+// numbers, descriptions and one key field are held: catalogues have a few
+// hundred rows.
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <vector>
+
+namespace qb {
+
+namespace xbase {
+class Table;
+}
+
+class DescriptionListModel : public QAbstractTableModel {
+public:
+    // keyField: the column rowOf looks in ("DESCRIPT", "BINARY").
+    DescriptionListModel(xbase::Table& table, const char* keyField) : table_(table), keyField_(keyField) {}
+
+    // Walks the table's view again; the table ends past its last row.
+    void reload();
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    uint32_t recnoAt(int row) const;
+    // The first row whose key equals key; -1 when none does.
+    int rowOf(const QString& key, Qt::CaseSensitivity cs = Qt::CaseSensitive) const;
+
+private:
+    struct Row {
+        uint32_t recno;
+        QString description, key;
+    };
+    xbase::Table& table_;
+    const char* keyField_;
+    std::vector<Row> rows_;
+};
+
+} // namespace qb
