@@ -11,7 +11,7 @@
 #include "core/tnewdatabasename.h"
 #include "core/tqbreindex.h"
 #include "core/tsystemreindex.h"
-#include "mainwindow/command_scope.h"
+#include "core/command_scope.h"
 #include "mainwindow/configuration_report.h"
 #include "mainwindow/key_rules.h"
 #include "mainwindow/record_text.h"

@@ -8,7 +8,7 @@
 #include "core/address_table.h"
 #include "core/preferences.h"
 #include "mainwindow/address_filter.h"
-#include "mainwindow/command_scope.h"
+#include "core/command_scope.h"
 #include "mainwindow/button_rules.h"
 #include "mainwindow/record_editor.h"
 

@@ -1,5 +1,5 @@
 #include "mainwindow/button_rules.h"
-#include "mainwindow/command_scope.h"
+#include "core/command_scope.h"
 #include "mainwindow/key_rules.h"
 #include "mainwindow/memo_text.h"
 #include "mainwindow/sort_orders.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/command_scope.h"
+#include "core/command_scope.h"
 
 namespace qb {
 
