@@ -122,16 +122,8 @@ protected:
         ASSERT_TRUE(createAddressTable(path(), FieldLengths::settingsDefaults()));
         AddressTable t;
         ASSERT_TRUE(t.open(path()));
-        for (Row r : rows) {
-            const std::string memo = r.count("MEMO") ? r["MEMO"] : std::string();
-            r.erase("MEMO");
+        for (const Row& r : rows)
             test::addRow(t.table(), r);
-            if (!memo.empty()) {
-                t.table().edit();
-                t.table().setMemo("MEMO", memo);
-                t.table().post();
-            }
-        }
     }
 
     // A window whose subsystem commands are only the probe, on the "Print
