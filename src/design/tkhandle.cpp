@@ -378,22 +378,8 @@ bool TKHandle::event(QEvent* e)
 void TKHandle::keyPressEvent(QKeyEvent* e)
 {
     const int key = e->key();
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
-    const auto clipboard = [this](int code) {
-        try {
-            panel_->clipboardAction(code);
-        } catch (const LayoutError& err) {
-            showInformation(err.message());
-        }
-    };
-    if (ctrl && key == Qt::Key_C)
-        return clipboard(TKBasePanel::Copy);
-    if (ctrl && key == Qt::Key_V)
-        return clipboard(TKBasePanel::Paste);
-    if (ctrl && key == Qt::Key_X)
-        return clipboard(TKBasePanel::Cut);
-    if (!ctrl && key == Qt::Key_Delete)
-        return clipboard(TKBasePanel::Delete);
+    if (panel_->clipboardKey(e))
+        return;
     if (!isArrow(key) || count() == 0) {
         QWidget::keyPressEvent(e);
         return;
