@@ -83,14 +83,17 @@ void TKHandle::remove(TKGraphicControl* object)
         setGeometry(l - 2, t - 2, r - l + 5, b - t + 5);
         update();
     } else {
+        const bool focused = hasFocus();
         setEnabled(false);
         hide();
         locked_ = false;
+        keepKeysOnPanel(focused);
     }
 }
 
 void TKHandle::clear()
 {
+    const bool focused = hasFocus();
     selected_.clear();
     locked_ = false;
     hide();
@@ -98,6 +101,16 @@ void TKHandle::clear()
     setEnabled(false);
     dragging_ = false;
     capturing_ = false;
+    keepKeysOnPanel(focused);
+}
+
+// The frame that goes with the last selected object hands the keyboard to
+// its panel, so that the design keys (Ctrl+V after Ctrl+X) still reach it
+// rather than the next control of the window.
+void TKHandle::keepKeysOnPanel(bool hadFocus)
+{
+    if (hadFocus && panel_ && panel_->isVisible())
+        panel_->setFocus(Qt::OtherFocusReason);
 }
 
 TKGraphicControl* TKHandle::object(int index) const

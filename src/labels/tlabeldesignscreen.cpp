@@ -333,7 +333,7 @@ void TLabelDesignScreen::fitSurface()
 void TLabelDesignScreen::drawArt()
 {
     if (showArt_->isChecked() && !record_.stock.art.trimmed().isEmpty())
-        panel_->setPicture(artBackground(stockPicture(record_.stock, labelSurfaceSize(record_.stock))));
+        panel_->setPicture(artBackground(stockOutline(record_.stock, labelSurfaceSize(record_.stock))));
     else
         panel_->setPicture(QImage());
 }
@@ -507,7 +507,13 @@ void TLabelDesignScreen::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Escape: return QDialog::keyPressEvent(event);
     default: break;
     }
+    // A key the panel leaves alone comes back up through its parents to this
+    // window: it is not sent down again.
+    if (forwardingKey_)
+        return QDialog::keyPressEvent(event);
+    forwardingKey_ = true;
     QCoreApplication::sendEvent(panel_, event);
+    forwardingKey_ = false;
 }
 
 void TLabelDesignScreen::done(int result)

@@ -108,6 +108,7 @@ private:
     bool activated_ = false;
     bool tracking_ = false;
     bool ready_ = false;
+    bool forwardingKey_ = false;
 };
 
 } // namespace qb
