@@ -102,7 +102,9 @@ TEST_F(TableTest, ValuesRoundTripThroughTheFiles)
     EXPECT_TRUE(t->check().empty());
 }
 
-TEST_F(TableTest, MemoRewrittenInPlaceWhenItFits)
+// A changed memo never overwrites the old one: until the record names the new
+// blocks, the old text stays whole on the disk. Packing takes the space back.
+TEST_F(TableTest, ChangedMemosGoToNewBlocksAndPackReclaimsTheOld)
 {
     auto t = makePeople();
     t->go(1);
@@ -110,15 +112,21 @@ TEST_F(TableTest, MemoRewrittenInPlaceWhenItFits)
     t->setMemo("MEMO", std::string(100, 'a'));
     t->post();
     const auto size = std::filesystem::file_size(dir.file("PEOPLE.FPT"));
-    t->edit();
-    t->setMemo("MEMO", std::string(90, 'b'));
-    t->post();
-    EXPECT_EQ(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
-    t->edit();
-    t->setMemo("MEMO", std::string(1000, 'c'));
-    t->post();
+    for (const auto& [text, fill] : {std::pair{std::string(90, 'b'), 'b'}, std::pair{std::string(1000, 'c'), 'c'}}) {
+        t->edit();
+        t->setMemo("MEMO", text);
+        t->post();
+        EXPECT_EQ(t->memo("MEMO"), text);
+        EXPECT_NE(readFile(dir.file("PEOPLE.FPT")).find(std::string(100, 'a')), std::string::npos) << "overwritten by " << fill;
+    }
     EXPECT_GT(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
+    t->pack();
+    t->go(1);
     EXPECT_EQ(t->memo("MEMO"), std::string(1000, 'c'));
+    const std::string packed = readFile(dir.file("PEOPLE.FPT"));
+    EXPECT_EQ(packed.find(std::string(90, 'b')), std::string::npos);
+    EXPECT_EQ(packed.size(), 512u + 1024u);   // the header and the one memo left: 1008 bytes in 16 blocks
+    EXPECT_TRUE(t->check().empty());
 }
 
 TEST_F(TableTest, OrdersFiltersAndSeeks)
