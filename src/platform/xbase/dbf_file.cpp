@@ -289,7 +289,17 @@ uint32_t DbfFile::appendRecord(const char* buffer)
     // two leaves a record the next open takes back.
     std::string bytes(buffer, recordLength_);
     bytes += '\x1A';
-    file_.writeAt(at, bytes.data(), bytes.size());
+    try {
+        file_.writeAt(at, bytes.data(), bytes.size());
+    } catch (const XbaseError&) {
+        // A full disk may have taken part of the record: cut it off again.
+        try {
+            file_.truncate(at);
+            file_.writeAt(at, "\x1A", 1);
+        } catch (const XbaseError&) {
+        }
+        throw;
+    }
     ++recordCount_;
     writeHeader();
     if (uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ > map_.size() + map_.size() / 4 + (1u << 20))

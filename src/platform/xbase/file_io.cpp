@@ -196,8 +196,10 @@ void File::writeAt(uint64_t offset, const void* buffer, size_t size)
         throw XbaseError(path_, "file is open read-only");
     if (writeFails()) {
         const int error = errno;
-        // A full disk takes part of a write before it refuses the rest.
-        if (size > 1)
+        // A full disk takes part of a write that makes the file longer before
+        // it refuses the rest; bytes already there are rewritten whole or not.
+        struct stat st {};
+        if (size > 1 && ::fstat(fd_, &st) == 0 && offset + size > uint64_t(st.st_size))
             (void)!::pwrite(fd_, buffer, size / 2, off_t(offset));
         throw XbaseError(path_, "write error: " + std::string(std::strerror(error)));
     }
@@ -283,7 +285,7 @@ void File::unlockRegion(uint64_t offset, uint64_t length)
 // whatever handled SIGBUS before.
 namespace {
 
-thread_local sigjmp_buf* guardedRead = nullptr;
+thread_local sigjmp_buf* volatile guardedRead = nullptr;
 struct sigaction previousBusHandler {};
 
 void onBusError(int signal, siginfo_t* info, void* context)
@@ -326,7 +328,10 @@ bool FileMapping::copy(uint64_t offset, void* out, size_t size) const
         return false;
     }
     guardedRead = &here;
+    // The handler reads guardedRead: neither store may move past the copy.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     std::memcpy(out, data_ + offset, size);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     guardedRead = outer;
     return true;
 }

@@ -243,6 +243,11 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
         } else {
             t->dbf_->setRecordCount(t->dbf_->recordCount());
         }
+    } else if (!t->readOnly_ && t->dbf_->file().size() > uint64_t(t->dbf_->headerLength()) +
+                                                             uint64_t(t->dbf_->recordCount()) * t->dbf_->recordLength() + 1) {
+        // Part of a record that a full disk cut short ends the file: it was
+        // never counted, so it goes.
+        t->dbf_->setRecordCount(t->dbf_->recordCount());
     }
     t->first();
     return t;

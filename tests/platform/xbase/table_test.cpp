@@ -319,25 +319,48 @@ TEST_F(TableTest, CancelDiscardsAppendAndEdit)
     EXPECT_THROW(t->setText("LNAME", "x"), XbaseError);
 }
 
+// Another program appended two records and stopped before it counted them in
+// the header or gave them keys: opening for writing takes them back and
+// inserts their keys into the index it left.
 TEST_F(TableTest, InterruptedAppendIsTakenBackOnOpen)
 {
+    std::string indexBefore;
     {
         auto t = makePeople();
+        t.reset();
+        indexBefore = readFile(dir.file("PEOPLE.CDX"));
+        t = Table::open(dir.file("PEOPLE.DBF"));
+        for (const char* name : {"Young", "Zulu"}) {
+            t->appendBlank();
+            t->setText("LNAME", name);
+            t->setText("STATE", "CA");
+            t->post();
+        }
     }
-    // The header still says 4 records, as after a crash between writing the
-    // records and the header.
     std::string bytes = readFile(dir.file("PEOPLE.DBF"));
-    bytes[4] = 4;
+    bytes[4] = 6;
     writeFile(dir.file("PEOPLE.DBF"), bytes);
+    writeFile(dir.file("PEOPLE.CDX"), indexBefore);
+    {
+        auto t = Table::open(dir.file("PEOPLE.DBF"), OpenMode::ReadOnly);
+        EXPECT_TRUE(t->indexStale()) << "read-only, the index lacks the two records";
+    }
     auto t = Table::open(dir.file("PEOPLE.DBF"));
     EXPECT_TRUE(t->countWasReconciled());
-    EXPECT_EQ(t->recordCount(), 6u);
-    t->go(6);
-    EXPECT_EQ(t->text("FNAME"), "Zed");
+    EXPECT_FALSE(t->indexStale()) << t->indexError();
+    EXPECT_EQ(t->recordCount(), 8u);
+    EXPECT_EQ(t->count("UPPER(STATE)=\"CA\""), 6u);
+    EXPECT_TRUE(t->lastCountUsedIndex());
+    ASSERT_GT(t->selectOrder("LNAME"), 0);
+    EXPECT_TRUE(t->seek("ZULU"));
+    EXPECT_EQ(t->recno(), 8u);
     for (const auto& fault : t->check())
         ADD_FAILURE() << fault;
     t.reset();
-    EXPECT_EQ(readFile(dir.file("PEOPLE.DBF"))[4], 6);
+    EXPECT_EQ(readFile(dir.file("PEOPLE.DBF"))[4], 8);
+    t = Table::open(dir.file("PEOPLE.DBF"));
+    EXPECT_FALSE(t->indexStale());
+    EXPECT_TRUE(t->check().empty());
 }
 
 TEST_F(TableTest, ExclusiveOpenKeepsOthersOutAndSharedEditsLock)
