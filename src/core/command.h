@@ -52,7 +52,7 @@ public:
 };
 
 struct Command {
-    QString menuItem;            // objectName of the menu item ("mnuPrintEnvelopes")
+    QString menuItem;            // objectName of the menu item ("mnuPrintEnvelopes"), or empty
     QString button;              // objectName of the button that does the same, or empty
     unsigned needs = NeedNothing;
     // Shown when NeedDatabase or NeedPassingRecords is refused; empty: refuse silently.
@@ -63,10 +63,13 @@ struct Command {
 
 class CommandRegistry {
 public:
-    // Adds a command; a second command for the same menu item is a
-    // programming error and throws std::logic_error.
+    // Adds a command. A command without a menu item or a button, or a second
+    // command for the same menu item or button, is a programming error and
+    // throws std::logic_error. Some commands have a button only (the dial
+    // buttons).
     void add(Command command);
     const Command* find(const QString& menuItem) const;
+    const Command* findButton(const QString& button) const;
     const std::vector<Command>& commands() const { return commands_; }
 
 private:
