@@ -57,16 +57,19 @@ struct Command {
     unsigned needs = NeedNothing;
     // Shown when NeedDatabase or NeedPassingRecords is refused; empty: refuse silently.
     QString refusal;
+    // Asked after the needs and before the steps, for what only the command
+    // knows (a file that must exist, a question to confirm); false stops it
+    // quietly, so it says why itself.
+    std::function<bool(CommandHost&)> check;
     CommandScope::Steps steps;   // the steps around the command
     std::function<void(CommandHost&)> run;
 };
 
 class CommandRegistry {
 public:
-    // Adds a command. A command without a menu item or a button, or a second
-    // command for the same menu item or button, is a programming error and
-    // throws std::logic_error. Some commands have a button only (the dial
-    // buttons).
+    // Adds a command; one without a menu item and a button, or a second one
+    // for the same menu item or button, is a programming error and throws
+    // std::logic_error.
     void add(Command command);
     const Command* find(const QString& menuItem) const;
     const Command* findButton(const QString& button) const;

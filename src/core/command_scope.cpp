@@ -9,48 +9,113 @@ void run(const F& f, A&&... args)
     if (f)
         f(std::forward<A>(args)...);
 }
+
+// Runs one step after the command, keeping the first error for later.
+template <typename F>
+void step(std::exception_ptr& firstError, const F& f)
+{
+    try {
+        f();
+    } catch (...) {
+        if (!firstError)
+            firstError = std::current_exception();
+    }
+}
 } // namespace
 
 CommandScope::CommandScope(Steps steps, Hooks hooks) : steps_(steps), hooks_(std::move(hooks))
 {
-    if (steps_.detach)
+    try {
+        before();
+    } catch (...) {
+        std::exception_ptr ignored;
+        finished_ = true;
+        after(ignored);
+        throw;
+    }
+}
+
+void CommandScope::before()
+{
+    if (steps_.detach) {
+        done_.detach = true;
         run(hooks_.detach);
-    if (steps_.clearRefresh)
+    }
+    if (steps_.clearRefresh) {
+        done_.clearRefresh = true;
         run(hooks_.setRefreshFlag, false);
-    if (steps_.utility)
+    }
+    if (steps_.utility) {
+        done_.utility = true;
         run(hooks_.setUtilityFlag, true);
-    if (steps_.rememberRecord && hooks_.recno)
+    }
+    if (steps_.rememberRecord && hooks_.recno) {
         recno_ = hooks_.recno();
-    if (steps_.rememberFilter && hooks_.filterExpression)
+        done_.rememberRecord = true;
+    }
+    if (steps_.rememberFilter && hooks_.filterExpression) {
         filter_ = hooks_.filterExpression();
-    if (steps_.rememberPrinter && hooks_.printer)
+        done_.rememberFilter = true;
+    }
+    if (steps_.rememberPrinter && hooks_.printer) {
         printer_ = hooks_.printer();
+        done_.rememberPrinter = true;
+    }
+    if (steps_.filterDuring == TableFilter::NotDeleted)
+        run(hooks_.setFilterExpression, QStringLiteral("!ISDEL"));
+    else if (steps_.filterDuring == TableFilter::ConditionsOnly)
+        run(hooks_.setFilterExpression, hooks_.filterConditions ? hooks_.filterConditions() : QString());
+    // From here on every step after the command is due.
+    done_ = steps_;
+    done_.rememberRecord = steps_.rememberRecord && hooks_.recno;
+    done_.rememberFilter = steps_.rememberFilter && hooks_.filterExpression;
+    done_.rememberPrinter = steps_.rememberPrinter && hooks_.printer;
 }
 
 CommandScope::~CommandScope()
 {
+    if (finished_)
+        return;
+    finished_ = true;
+    std::exception_ptr ignored;
+    after(ignored);
+}
+
+void CommandScope::finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    std::exception_ptr firstError;
+    after(firstError);
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+void CommandScope::after(std::exception_ptr& e)
+{
     // The flags first: the steps below may post or move, and must do so as
     // the main window's own work again.
-    if (steps_.utility)
-        run(hooks_.setUtilityFlag, false);
-    if (steps_.rememberFilter)
-        run(hooks_.setFilterExpression, filter_);
-    if (steps_.reselectOrder)
-        run(hooks_.reselectOrder);
-    if (steps_.reapplyFilter)
-        run(hooks_.applyFilter);
-    if (steps_.firstRecord)
-        run(hooks_.firstRecord);
-    if (steps_.rememberRecord)
-        run(hooks_.goTo, recno_);
-    if (steps_.detach)
-        run(hooks_.attach);
-    if (steps_.clearRefresh)
-        run(hooks_.setRefreshFlag, true);
-    if (steps_.rememberPrinter)
-        run(hooks_.selectPrinter, printer_);
-    if (steps_.refreshButtons)
-        run(hooks_.refreshButtons);
+    if (done_.utility)
+        step(e, [&] { run(hooks_.setUtilityFlag, false); });
+    if (done_.rememberFilter)
+        step(e, [&] { run(hooks_.setFilterExpression, filter_); });
+    if (done_.reselectOrder)
+        step(e, [&] { run(hooks_.reselectOrder); });
+    if (done_.reapplyFilter)
+        step(e, [&] { run(hooks_.applyFilter); });
+    if (done_.firstRecord)
+        step(e, [&] { run(hooks_.firstRecord); });
+    if (done_.rememberRecord)
+        step(e, [&] { run(hooks_.goTo, recno_); });
+    if (done_.detach)
+        step(e, [&] { run(hooks_.attach); });
+    if (done_.clearRefresh)
+        step(e, [&] { run(hooks_.setRefreshFlag, true); });
+    if (done_.rememberPrinter)
+        step(e, [&] { run(hooks_.selectPrinter, printer_); });
+    if (done_.refreshButtons)
+        step(e, [&] { run(hooks_.refreshButtons); });
 }
 
 CommandScope::Steps CommandScope::printLabelsOrReports()
@@ -85,6 +150,7 @@ CommandScope::Steps CommandScope::checkStateAndZip()
 {
     Steps s;
     s.clearRefresh = s.detach = s.rememberFilter = s.utility = s.reselectOrder = true;
+    s.filterDuring = TableFilter::NotDeleted;
     return s;
 }
 
@@ -92,6 +158,7 @@ CommandScope::Steps CommandScope::checkDuplicates()
 {
     Steps s;
     s.clearRefresh = s.detach = s.utility = s.reapplyFilter = s.reselectOrder = true;
+    s.filterDuring = TableFilter::NotDeleted;
     return s;
 }
 
@@ -106,6 +173,7 @@ CommandScope::Steps CommandScope::deleteOrReplace()
 {
     Steps s;
     s.clearRefresh = s.detach = s.utility = s.reapplyFilter = s.firstRecord = s.reselectOrder = s.refreshButtons = true;
+    s.filterDuring = TableFilter::ConditionsOnly;
     return s;
 }
 
@@ -125,8 +193,23 @@ CommandScope::Steps CommandScope::importOlderVersion()
 
 CommandScope::Steps CommandScope::rebuildIndexes()
 {
+    // Packing renumbers the records, so the one that was current is gone.
     Steps s;
-    s.detach = s.reselectOrder = s.reapplyFilter = true;
+    s.detach = s.reselectOrder = s.reapplyFilter = s.firstRecord = true;
+    return s;
+}
+
+CommandScope::Steps CommandScope::tagAll()
+{
+    Steps s;
+    s.clearRefresh = s.utility = s.detach = s.firstRecord = true;
+    return s;
+}
+
+CommandScope::Steps CommandScope::memoSearch()
+{
+    Steps s;
+    s.detach = true;
     return s;
 }
 

@@ -152,8 +152,49 @@ uint32_t RecordEditor::passingCount() const
 
 void RecordEditor::loadMemo()
 {
-    memo_ = hasRecord() && state_ == EditState::Browsing ? memoForEditor(q(t().memo("MEMO"))) : QString();
+    // Nothing of the record shown before may survive into this one, even
+    // when its memo cannot be read.
+    memo_.clear();
+    memoUnreadable_ = false;
+    if (hasRecord() && state_ == EditState::Browsing) {
+        try {
+            memo_ = memoForEditor(q(t().memo("MEMO")));
+        } catch (...) {
+            memoUnreadable_ = true;
+            call(hooks_.recordChanged);
+            throw;
+        }
+    }
     call(hooks_.recordChanged);
+}
+
+void RecordEditor::tableMoved()
+{
+    if (!table_.isOpen()) {
+        if (state_ != EditState::NoDatabase)
+            databaseClosed();
+        return;
+    }
+    if (isPending(state_)) {
+        call(hooks_.refreshButtons);
+        return;
+    }
+    if (state_ == EditState::NoDatabase) {
+        databasePath_ = table_.path();
+        state_ = EditState::Browsing;
+    }
+    loadMemo();
+    call(hooks_.refreshButtons);
+}
+
+void RecordEditor::recover()
+{
+    if (!table_.isOpen()) {
+        databaseClosed();
+        return;
+    }
+    if (!isPending(state_) && t().editing())
+        t().cancel();
 }
 
 void RecordEditor::toBrowsing()
@@ -248,6 +289,7 @@ bool RecordEditor::add()
     }
 
     memo_.clear();
+    memoUnreadable_ = false;
     call(hooks_.recordChanged);
     t().appendBlank();
     state_ = EditState::Adding;
@@ -290,7 +332,8 @@ bool RecordEditor::save()
 {
     if (!isPending(state_))
         return false;
-    t().setMemo("MEMO", s(memoForStorage(memo_)));
+    if (!memoUnreadable_)
+        t().setMemo("MEMO", s(memoForStorage(memo_)));
     t().post();
     if (t().editing())
         t().post();

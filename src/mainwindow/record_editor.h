@@ -113,7 +113,23 @@ public:
 
     // The memo editor's text; the window sets it as the user types.
     const QString& memoText() const { return memo_; }
-    void setMemoText(const QString& text) { memo_ = text; }
+    void setMemoText(const QString& text)
+    {
+        memo_ = text;
+        memoUnreadable_ = false;
+    }
+    // The current record's memo could not be read: the memo page is empty,
+    // and Save leaves MEMO as it is unless a new memo was typed.
+    bool memoUnreadable() const { return memoUnreadable_; }
+
+    // ---- after others moved the table ------------------------------------
+    // A command, another window or a reopen moved the table (or closed or
+    // opened it): browse whatever record is current now, its memo read from
+    // the table. A pending add or edit keeps its typed values and memo.
+    void tableMoved();
+    // After a step failed: a change the table still holds that is not the
+    // user's pending add or edit is dropped, so the table browses again.
+    void recover();
 
     // The Date button: the day the dialog starts on (DATE, or today).
     QDate dateForDialog() const;
@@ -166,6 +182,7 @@ private:
     QString databasePath_;
     QString sortCaption_;
     QString memo_;
+    bool memoUnreadable_ = false;
     int saves_ = 0;
 };
 

@@ -36,13 +36,20 @@ bool memoContains(const QString& memo, const QString& text)
 bool findTextInMemo(xbase::Table& table, const QString& text, bool fromStart, const std::function<bool()>& keepGoing)
 {
     const uint32_t before = table.eof() ? 0 : table.recno();
-    bool more = fromStart ? table.first() : table.next();
-    while (more) {
-        if (memoContains(QString::fromStdString(table.memo("MEMO")), text))
-            return true;
-        more = table.next();
-        if (keepGoing && !keepGoing())
-            break;
+    try {
+        bool more = fromStart ? table.first() : table.next();
+        while (more) {
+            if (memoContains(QString::fromStdString(table.memo("MEMO")), text))
+                return true;
+            more = table.next();
+            if (keepGoing && !keepGoing())
+                break;
+        }
+    } catch (...) {
+        // A memo that cannot be read stops the search where it started.
+        if (before > 0)
+            table.go(before);
+        throw;
     }
     if (before > 0)
         table.go(before);

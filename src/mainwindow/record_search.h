@@ -27,7 +27,9 @@ bool memoContains(const QString& memo, const QString& text);
 // Walks from the first record (fromStart) or the one after the current one
 // until a memo contains text. keepGoing is asked after each record that did
 // not match; false stops the walk. On a match that record is current and the
-// result is true; otherwise the record current before is current again.
+// result is true; otherwise the record current before is current again. An
+// engine error (a memo that cannot be read) passes on, with the record
+// current before current again.
 bool findTextInMemo(xbase::Table& table, const QString& text, bool fromStart, const std::function<bool()>& keepGoing);
 
 } // namespace qb

@@ -10,8 +10,6 @@
 #include "core/settings.h"
 #include "core/tnewdatabasename.h"
 #include "core/tqbreindex.h"
-#include "core/tsystemreindex.h"
-#include "core/command_scope.h"
 #include "mainwindow/configuration_report.h"
 #include "mainwindow/key_rules.h"
 #include "mainwindow/record_text.h"
@@ -22,15 +20,7 @@
 #include "mainwindow/tgetfirstlastzip.h"
 #include "mainwindow/tgettingstarted.h"
 #include "mainwindow/tpreferences.h"
-#include "mainwindow/record_search.h"
-#include "mainwindow/taddressbrowseform.h"
-#include "mainwindow/taddressqueryform.h"
-#include "mainwindow/tsearchbox.h"
-#include "mainwindow/ttagallrecords.h"
-#include "core/fields_list.h"
-#include "core/tag_id.h"
-#include "core/system_tables.h"
-#include "labels/tlabelsetupscreen.h"
+#include "mainwindow/command_list.h"
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
@@ -122,7 +112,10 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
-TAddressMain::TAddressMain(QWidget* parent) : QMainWindow(parent)
+TAddressMain::TAddressMain(QWidget* parent) : TAddressMain(registerAllCommands, parent) {}
+
+TAddressMain::TAddressMain(const std::function<void(CommandRegistry&)>& subsystems, QWidget* parent)
+    : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("AddressMain"));
     setWindowTitle(QStringLiteral("Quillbase"));
@@ -165,6 +158,7 @@ TAddressMain::TAddressMain(QWidget* parent) : QMainWindow(parent)
     buildButtons();
     buildRecordArea();
     buildMenus();
+    setUpCommands(subsystems);
 
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
@@ -198,15 +192,13 @@ void TAddressMain::buildButtons()
         const char* hint;
         void (TAddressMain::*handler)();
     } barButtons[] = {
-        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels", &TAddressMain::LabelsClick},
+        {MainControl::LabelsButton, "Click here or press CTRL+L to print/design labels", nullptr},
         {MainControl::LettersButton, "Click here or press CTRL+T to print/design letters", nullptr},
         {MainControl::EnvelopesButton, "Click here or press CTRL+E to print/design envelopes", nullptr},
         {MainControl::ReportsButton, "Click here or press CTRL+R to print/design reports", nullptr},
-        {MainControl::BrowseButton, "Click here or press CTRL+B for a table view of the database",
-         &TAddressMain::BrowseClick},
-        {MainControl::SearchButton, "Click here or press CTRL+S to search for a specific value",
-         &TAddressMain::SearchClick},
-        {MainControl::FilterButton, "Click here or press CTRL+F to set or change a filter", &TAddressMain::FilterClick},
+        {MainControl::BrowseButton, "Click here or press CTRL+B for a table view of the database", nullptr},
+        {MainControl::SearchButton, "Click here or press CTRL+S to search for a specific value", nullptr},
+        {MainControl::FilterButton, "Click here or press CTRL+F to set or change a filter", nullptr},
     };
     for (const auto& [control, hint, handler] : barButtons) {
         auto* b = new QPushButton(controlCaption(control), central);
@@ -261,7 +253,7 @@ void TAddressMain::buildButtons()
         {MainControl::DeleteButton, &TAddressMain::DeleteButtonClick},
         {MainControl::SaveButton, &TAddressMain::SaveButtonClick},
         {MainControl::CancelButton, &TAddressMain::CancelButtonClick},
-        {MainControl::ClearFilterButton, &TAddressMain::ClearFilterClick},
+        {MainControl::ClearFilterButton, nullptr},
     };
     const std::map<MainControl, const char*> arrows = {{MainControl::FirstButton, "|<"},
                                                        {MainControl::PriorButton, "<"},
@@ -373,12 +365,10 @@ void TAddressMain::buildRecordArea()
     auto* memoButtons = new QHBoxLayout;
     auto* searchMemo = new QPushButton(controlCaption(MainControl::SearchMemoButton), memoPage);
     searchMemo->setObjectName(QStringLiteral("SearchMemoButton"));
-    connect(searchMemo, &QPushButton::clicked, this, &TAddressMain::SearchMemoClick);
     bind(MainControl::SearchMemoButton, searchMemo);
     auto* findNext = new QPushButton(QStringLiteral("Find &Next"), memoPage);
     findNext->setObjectName(QStringLiteral("FindNextButton"));
     findNext->setVisible(false);
-    connect(findNext, &QPushButton::clicked, this, &TAddressMain::FindNextClick);
     memoButtons->addWidget(searchMemo);
     memoButtons->addWidget(findNext);
     memoButtons->addStretch();
@@ -436,9 +426,9 @@ void TAddressMain::buildMenus()
     bind(C::FileMenu, fileMenu_);
     menuItem(fileMenu_, "mnuNewDatabase", QStringLiteral("&New Address Database"), &M::NewDatabaseClick);
     menuItem(fileMenu_, "mnuOpenDatabase", QStringLiteral("&Open Address DataBase"), &M::OpenDatabaseClick);
-    bind(C::BrowseMenuItem, menuItem(fileMenu_, "mnuBrowse", controlCaption(C::BrowseMenuItem), &M::BrowseClick,
+    bind(C::BrowseMenuItem, menuItem(fileMenu_, "mnuBrowse", controlCaption(C::BrowseMenuItem), nullptr,
                                      QKeySequence(Qt::CTRL | Qt::Key_B)));
-    bind(C::SearchMenuItem, menuItem(fileMenu_, "mnuSearch", controlCaption(C::SearchMenuItem), &M::SearchClick,
+    bind(C::SearchMenuItem, menuItem(fileMenu_, "mnuSearch", controlCaption(C::SearchMenuItem), nullptr,
                                      QKeySequence(Qt::CTRL | Qt::Key_S)));
     QMenu* import = fileMenu_->addMenu(controlCaption(C::ImportMenu));
     import->setObjectName(QStringLiteral("mnuImport"));
@@ -449,24 +439,24 @@ void TAddressMain::buildMenus()
     menuItem(import, "mnuImportVersion2", QStringLiteral("Import from Quillbase 2.x DBF"), nullptr);
     bind(C::ExportMenuItem, menuItem(fileMenu_, "mnuExport", controlCaption(C::ExportMenuItem), nullptr));
     fileMenu_->addSeparator();
-    bind(C::SetFilterMenuItem, menuItem(fileMenu_, "mnuSetFilter", controlCaption(C::SetFilterMenuItem), &M::FilterClick,
+    bind(C::SetFilterMenuItem, menuItem(fileMenu_, "mnuSetFilter", controlCaption(C::SetFilterMenuItem), nullptr,
                                         QKeySequence(Qt::CTRL | Qt::Key_F)));
     bind(C::ClearFilterMenuItem, menuItem(fileMenu_, "mnuClearFilter", controlCaption(C::ClearFilterMenuItem),
-                                                 &M::ClearFilterClick));
+                                                 nullptr));
     bind(C::SaveFilterMenuItem, menuItem(fileMenu_, "mnuSaveFilter", controlCaption(C::SaveFilterMenuItem),
-                                                &M::SaveFilterClick));
+                                                nullptr));
     bind(C::RestoreFilterMenuItem,
-         menuItem(fileMenu_, "mnuRestoreFilter", controlCaption(C::RestoreFilterMenuItem), &M::RestoreFilterClick));
+         menuItem(fileMenu_, "mnuRestoreFilter", controlCaption(C::RestoreFilterMenuItem), nullptr));
     bind(C::ClearTagsMenuItem, menuItem(fileMenu_, "mnuClearTags", controlCaption(C::ClearTagsMenuItem),
-                                               &M::ClearTagsClick));
+                                               nullptr));
     bind(C::TagAllFilterMatchesMenuItem,
          menuItem(fileMenu_, "mnuTagAllFilterMatches", controlCaption(C::TagAllFilterMatchesMenuItem),
-                  &M::TagAllFilterMatchesClick));
+                  nullptr));
     fileMenu_->addSeparator();
     bind(C::RebuildIndexesMenuItem, menuItem(fileMenu_, "mnuRebuildIndexes", controlCaption(C::RebuildIndexesMenuItem),
-                                             &M::RebuildIndexesClick));
+                                             nullptr));
     menuItem(fileMenu_, "mnuRebuildSystemIndexes", QStringLiteral("Rebuild S&ystem File indexes"),
-             &M::RebuildSystemIndexesClick);
+             nullptr);
     menuItem(fileMenu_, "mnuPreferences", QStringLiteral("Pre&ferences"), &M::PreferencesClick);
     fileMenu_->addSeparator();
     bind(C::ExitMenuItem, menuItem(fileMenu_, "mnuExit", controlCaption(C::ExitMenuItem), &M::ExitButtonClick));
@@ -522,7 +512,7 @@ void TAddressMain::buildMenus()
 
     QMenu* print = addMenu("PrintMenu", controlCaption(C::PrintMenu));
     bind(C::PrintMenu, print);
-    menuItem(print, "mnuPrintLabels", QStringLiteral("Print &Labels"), &M::LabelsClick, QKeySequence(Qt::CTRL | Qt::Key_L));
+    menuItem(print, "mnuPrintLabels", QStringLiteral("Print &Labels"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_L));
     menuItem(print, "mnuPrintLetters", QStringLiteral("Print Le&tters"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_T));
     menuItem(print, "mnuPrintEnvelopes", QStringLiteral("Print &Envelopes"), nullptr,
              QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -580,7 +570,7 @@ void TAddressMain::SetButtons()
             a->setEnabled(open && !pending && editor_->hasRecord());
 
     if (auto* findNext = findChild<QPushButton*>(QStringLiteral("FindNextButton")))
-        findNext->setVisible(!pending && open && memoFound_);
+        findNext->setVisible(!pending && open && memoSearch_.found);
     if (pending) {
         QWidget* focus = focusWidget();
         if (!qobject_cast<QLineEdit*>(focus) && focus != memo_)
@@ -796,300 +786,93 @@ void TAddressMain::withDialog(QDialog* dialog)
     dialog->exec();
 }
 
-// ---- filters and tags -----------------------------------------------------------
+// ---- commands ---------------------------------------------------------------------
 
-uint32_t TAddressMain::applyFilter()
-{
-    if (!table_.isOpen())
-        return 0;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    uint32_t matches = 0;
-    try {
-        matches = filter_.apply(table_.table(), table_.tagId());
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        showInformation(QString::fromStdString(e.what()));
-        return 0;
-    }
-    QApplication::restoreOverrideCursor();
-    return matches;
-}
+// What the window's commands see of it.
+class TAddressMain::Host : public MainWindowHost {
+public:
+    explicit Host(TAddressMain& w) : w_(w) {}
 
-void TAddressMain::FilterClick()
-{
-    if (isPending(editor_->state())) {
-        QApplication::beep();
-        return;
-    }
-    if (!table_.isOpen())
-        return;
-    const FilterConditions remembered = filter_.conditions;
+    QWidget* window() override { return &w_; }
+    AddressTable& addressTable() override { return w_.table_; }
+    bool filterIsSet() const override { return w_.filter_.isSet(); }
+    QString filterConditions() const override { return w_.filter_.filterText(); }
+    uint32_t applyFilter() override { return w_.applyFilter(); }
 
-    QueryFormPlacement placement;
-    if (isVisible()) {
-        const auto rectIn = [this](const QWidget* w) { return QRect(w->mapTo(recordOrEmpty_, QPoint(0, 0)), w->size()); };
-        for (int i = 0; i < kFilterFieldCount; ++i) {
-            const QString field = QLatin1String(filterFields()[size_t(i)].mainField);
-            const auto edit = edits_.find(field);
-            if (edit == edits_.end()) {
-                // The date has no edit box: its box goes where the date is shown.
-                placement.boxes[size_t(i)] = rectIn(displayDate_);
-                if (auto* dateButton = findChild<QPushButton*>(QStringLiteral("DateButton")))
-                    placement.labels[size_t(i)] = rectIn(dateButton);
-                continue;
-            }
-            placement.boxes[size_t(i)] = rectIn(edit->second);
-            for (const QLabel* label : edit->second->parentWidget()->findChildren<QLabel*>())
-                if (label->buddy() == edit->second)
-                    placement.labels[size_t(i)] = rectIn(label);
-        }
-        placement.tagged = rectIn(tagged_);
-    }
-    const auto test = [this](const FilterConditions& conditions) -> std::optional<uint32_t> {
-        filter_.conditions = conditions;
-        const uint32_t matches = applyFilter();
-        table_.table().first();
-        loadMemoEditor();
-        refreshAll();
-        return filter_.isSet() ? std::optional<uint32_t>(matches) : std::nullopt;
-    };
-    TAddressQueryForm dialog(filter_.conditions, placement, test, this);
-    centreWindow(&dialog);
-    if (dialog.exec() == QDialog::Accepted)
-        filter_.conditions = dialog.conditions();
-    else
-        filter_.conditions = remembered;
-    applyFilter();
-    table_.table().first();
-    loadMemoEditor();
-    refreshAll();
-}
-
-void TAddressMain::ClearFilterClick()
-{
-    filter_.ClearQueryVars();
-    if (!table_.isOpen())
-        return;
-    applyFilter();
-    table_.table().first();
-    loadMemoEditor();
-    refreshAll();
-}
-
-void TAddressMain::SaveFilterClick()
-{
-    if (!filter_.isSet())
-        return;
-    if (filterFolder_.isEmpty())
-        filterFolder_ = ProgramFolder::path();
-    const QString chosen = askFilterFile_ ? askFilterFile_(true)
-                                          : QFileDialog::getSaveFileName(this, QString(), filterFolder_ + QStringLiteral("*.FLT"),
-                                                                         QStringLiteral("Filter files (*.FLT)"));
-    if (chosen.isEmpty())
-        return;
-    filterFolder_ = QFileInfo(chosen).absolutePath() + QLatin1Char('/');
-    const std::optional<QString> path = filterFileForSaving(chosen);
-    if (!path)
-        return;
-    if (QFileInfo::exists(*path) &&
-        !askQuestionDefaultNo(*path + QStringLiteral(" already exists.\r\nDo you want to overwrite it?"),
-                              QStringLiteral("Warning!")))
-        return;
-    if (!SaveFilterTo(*path, filter_.conditions))
-        showInformation(QStringLiteral("Unable to write ") + *path);
-}
-
-void TAddressMain::RestoreFilterClick()
-{
-    const QString path = askFilterFile_ ? askFilterFile_(false)
-                                        : QFileDialog::getOpenFileName(this, QString(), ProgramFolder::path(),
-                                                                       QStringLiteral("Filter Files (*.flt *.FLT)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().toUpper() != QLatin1String("FLT")) {
-        showInformation(kMustBeFltFile);
-        return;
-    }
-    const std::optional<FilterConditions> read = RestoreFilterFrom(path);
-    if (!read) {
-        showInformation(QStringLiteral("Unable to read ") + path);
-        return;
-    }
-    filter_.conditions = *read;
-    if (table_.isOpen()) {
-        applyFilter();
-        table_.table().first();
-        loadMemoEditor();
-    }
-    refreshAll();
-}
-
-void TAddressMain::ClearTagsClick()
-{
-    const QString id = newTagId();
-    Settings settings = Settings::program();
-    writeGlobalTagId(settings, id);
-    table_.setTagId(id);
-    prefs_.misc.globalTagId = id;
-    if (table_.isOpen() && !isPending(editor_->state())) {
-        // No record changes: the current one still passes whatever is left of the filter.
-        const uint32_t recno = table_.table().eof() ? 0 : table_.table().recno();
-        applyFilter();
-        if (recno == 0 || !table_.table().go(recno))
-            table_.table().first();
-        loadMemoEditor();
-    }
-    refreshAll();
-}
-
-void TAddressMain::TagAllFilterMatchesClick()
-{
-    if (!filter_.isSet() || !table_.isOpen() || isPending(editor_->state()))
-        return;
-    if (!askQuestion(QStringLiteral("Tag all records matching filter?"), QStringLiteral("TAG ALL")))
-        return;
-    editor_->refreshFlag = false;
-    editor_->utilityFlag = true;
-    detached_ = true;
+    AddressFilter& filter() override { return w_.filter_; }
+    RecordEditor& editor() override { return *w_.editor_; }
+    MemoSearchState& memoSearch() override { return w_.memoSearch_; }
+    QueryFormPlacement queryFormPlacement() override { return w_.queryFormPlacement(); }
+    void showCurrentRecord() override
     {
-        TTagAllRecords dialog(table_.table(), table_.tagId(), this);
-        withDialog(&dialog);
+        w_.editor_->tableMoved();
+        w_.refreshAll();
     }
-    editor_->refreshFlag = true;
-    detached_ = false;
-    if (editor_->passingCount() == 0)
-        applyFilter();
-    table_.table().first();
-    editor_->utilityFlag = false;
-    loadMemoEditor();
-    refreshAll();
-}
+    std::optional<QString> askMemoSearchText() override { return w_.askMemoSearchText(); }
+    QString askFilterFile(bool save) override { return w_.askFilterFile(save); }
 
-void TAddressMain::TaggedClick()
+private:
+    TAddressMain& w_;
+};
+
+void TAddressMain::setUpCommands(const std::function<void(CommandRegistry&)>& subsystems)
 {
-    try {
-        editor_->toggleTag();
-    } catch (const std::exception& e) {
-        showInformation(QString::fromStdString(e.what()));
-    }
-    if (!isPending(editor_->state()))
-        loadMemoEditor();
-    refreshAll();
-}
+    host_ = std::make_unique<Host>(*this);
+    registerWindowCommands(commands_, *host_);
+    if (subsystems)
+        subsystems(commands_);
 
-// ---- search and browse ------------------------------------------------------------
-
-void TAddressMain::SearchClick()
-{
-    if (!table_.isOpen() || isPending(editor_->state()))
-        return;
-    QStringList orders;
-    for (const SortOrder& o : sortOrders())
-        orders << plainCaption(o.caption);
-    TSearchBox dialog(orders, plainCaption(editor_->sortCaption()), this);
-    centreWindow(&dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.searchText().isEmpty())
-        return;
-    editor_->selectSortOrder(dialog.chosenOrder());
-    keySearch(table_.table(), dialog.searchText());
-    loadMemoEditor();
-    refreshAll();
-}
-
-void TAddressMain::SearchMemoClick()
-{
-    if (!table_.isOpen() || isPending(editor_->state()))
-        return;
-    std::optional<QString> text;
-    if (askMemoSearch_) {
-        text = askMemoSearch_();
-    } else {
-        QInputDialog box(this);
-        box.setWindowTitle(QStringLiteral("Memo Search"));
-        box.setLabelText(QStringLiteral("Search For"));
-        // The search text is kept to what the memo search holds.
-        if (auto* edit = box.findChild<QLineEdit*>())
-            edit->setMaxLength(255);
-        centreWindow(&box);
-        if (box.exec() == QDialog::Accepted)
-            text = box.textValue().left(255);
-    }
-    if (!text)
-        return;
-    memoFound_ = false;
-    memoSearchText_ = text->left(255);
-    FindTextInMemo(true);
-}
-
-void TAddressMain::FindNextClick()
-{
-    if (!table_.isOpen() || isPending(editor_->state()))
-        return;
-    FindTextInMemo(false);
-}
-
-void TAddressMain::FindTextInMemo(bool fromStart)
-{
-    TQBWSearching window(memoSearchText_, this);
-    centreWindow(&window);
-    detached_ = true;
-    memoFound_ = window.run([this, fromStart](const std::function<bool()>& keepGoing) {
-        return findTextInMemo(table_.table(), memoSearchText_, fromStart, keepGoing);
-    });
-    if (!memoFound_)
-        QApplication::beep();
-    detached_ = false;
-    loadMemoEditor();
-    refreshAll();
-}
-
-void TAddressMain::BrowseClick()
-{
-    if (isPending(editor_->state())) {
-        QApplication::beep();
-        return;
-    }
-    if (!table_.isOpen())
-        return;
-    std::vector<RecordViewField> fields = recordViewFields(table_.table());
-    QStringList names;
-    for (const RecordViewField& f : fields)
-        names << f.name;
-    const QString listPath = fieldsListPath();
-    if (const std::optional<QStringList> listed = readFieldsList(listPath))
-        names = applyFieldsList(names, *listed);
-    std::vector<RecordViewField> ordered;
-    for (const QString& name : names)
-        for (const RecordViewField& f : fields)
-            if (f.name == name)
-                ordered.push_back(f);
-
-    TAddressBrowseForm::Hooks hooks;
-    hooks.toggleTag = [this] {
+    CommandRunner::Hooks hooks;
+    hooks.databaseOpen = [this] { return table_.isOpen() && editor_->state() != EditState::NoDatabase; };
+    hooks.editing = [this] { return isPending(editor_->state()); };
+    hooks.hasRecord = [this] { return editor_->hasRecord(); };
+    hooks.passingCount = [this] { return editor_->passingCount(); };
+    hooks.printerReady = [] { return checkPrinter(); };
+    hooks.beep = [] { QApplication::beep(); };
+    hooks.scope = commandHooks();
+    hooks.recover = [this] { editor_->recover(); };
+    hooks.afterwards = [this] {
+        // The controls show the table again even when reading it fails.
+        detached_ = false;
         try {
-            return editor_->toggleTag();
-        } catch (const std::exception& e) {
-            showInformation(QString::fromStdString(e.what()));
-            return false;
+            editor_->tableMoved();
+        } catch (...) {
+            refreshAll();
+            throw;
         }
-    };
-    hooks.filterSet = [this] { return filter_.isSet(); };
-    hooks.moved = [this] {
-        loadMemoEditor();
         refreshAll();
     };
-    QStringList order;
-    {
-        TAddressBrowseForm form(table_, ordered, hooks, this);
-        form.exec();
-        order = fieldOrderAfterBrowse(names, form.columnOrder());
+    runner_ = std::make_unique<CommandRunner>(*host_, hooks);
+
+    // Menu items and buttons without a command stay disabled.
+    for (const Command& c : commands_.commands()) {
+        const Command* command = &c;
+        QObject* target = nullptr;
+        if (!c.menuItem.isEmpty()) {
+            auto* a = findChild<QAction*>(c.menuItem);
+            if (!a)
+                throw std::logic_error("no menu item " + c.menuItem.toStdString() + " for a command");
+            a->setProperty(kNotBuilt, false);
+            a->setEnabled(true);
+            connect(a, &QAction::triggered, this, [this, command] { runCommand(*command); });
+            target = a;
+        }
+        if (!c.button.isEmpty()) {
+            auto* b = findChild<QPushButton*>(c.button);
+            if (!b)
+                throw std::logic_error("no button " + c.button.toStdString() + " for a command");
+            b->setProperty(kNotBuilt, false);
+            connect(b, &QPushButton::clicked, this, [this, command] { runCommand(*command); });
+            target = b;
+        }
+        Q_UNUSED(target);
     }
-    writeFieldsList(listPath, order);
-    loadMemoEditor();
-    refreshAll();
 }
 
-// ---- printing -----------------------------------------------------------------------
+CommandRunner::Outcome TAddressMain::runCommand(const Command& command)
+{
+    return runner_->run(command);
+}
 
 CommandScope::Hooks TAddressMain::commandHooks()
 {
@@ -1111,6 +894,7 @@ CommandScope::Hooks TAddressMain::commandHooks()
         if (table_.isOpen())
             table_.table().setFilter(f.toStdString());
     };
+    hooks.filterConditions = [this] { return filter_.filterText(); };
     hooks.printer = [] { return QtPrinterSource::selectedPrinter(); };
     hooks.selectPrinter = [](const QString& name) { QtPrinterSource::setSelectedPrinter(name); };
     hooks.reselectOrder = [this] { editor_->reselectOrder(); };
@@ -1123,21 +907,87 @@ CommandScope::Hooks TAddressMain::commandHooks()
     return hooks;
 }
 
-void TAddressMain::LabelsClick()
+// ---- filters and tags -----------------------------------------------------------
+
+uint32_t TAddressMain::applyFilter()
 {
-    if (!table_.isOpen() || isPending(editor_->state()) || !checkPrinter() || editor_->passingCount() == 0)
-        return;
-    {
-        CommandScope scope(CommandScope::printLabelsOrReports(), commandHooks());
-        std::unique_ptr<xbase::Table> labels = openSystemTable(SystemTable::Label);
-        if (!labels)
-            return;
-        table_.setExtraFieldsEnabled(true);
-        TLabelSetupScreen screen(*labels, table_, filter_.isSet(), this);
-        withDialog(&screen);
-        table_.setExtraFieldsEnabled(false);
+    if (!table_.isOpen())
+        return 0;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct NormalCursor {
+        ~NormalCursor() { QApplication::restoreOverrideCursor(); }
+    } normal;
+    return filter_.apply(table_.table(), table_.tagId());
+}
+
+QueryFormPlacement TAddressMain::queryFormPlacement()
+{
+    QueryFormPlacement placement;
+    if (!isVisible())
+        return placement;
+    const auto rectIn = [this](const QWidget* w) { return QRect(w->mapTo(recordOrEmpty_, QPoint(0, 0)), w->size()); };
+    for (int i = 0; i < kFilterFieldCount; ++i) {
+        const QString field = QLatin1String(filterFields()[size_t(i)].mainField);
+        const auto edit = edits_.find(field);
+        if (edit == edits_.end()) {
+            // The date has no edit box: its box goes where the date is shown.
+            placement.boxes[size_t(i)] = rectIn(displayDate_);
+            if (auto* dateButton = findChild<QPushButton*>(QStringLiteral("DateButton")))
+                placement.labels[size_t(i)] = rectIn(dateButton);
+            continue;
+        }
+        placement.boxes[size_t(i)] = rectIn(edit->second);
+        for (const QLabel* label : edit->second->parentWidget()->findChildren<QLabel*>())
+            if (label->buddy() == edit->second)
+                placement.labels[size_t(i)] = rectIn(label);
     }
-    loadMemoEditor();
+    placement.tagged = rectIn(tagged_);
+    return placement;
+}
+
+QString TAddressMain::askFilterFile(bool save)
+{
+    if (askFilterFile_)
+        return askFilterFile_(save);
+    if (!save)
+        return QFileDialog::getOpenFileName(this, QString(), ProgramFolder::path(),
+                                            QStringLiteral("Filter Files (*.flt *.FLT)"));
+    if (filterFolder_.isEmpty())
+        filterFolder_ = ProgramFolder::path();
+    // "&Save Filter" asks about overwriting itself, with No as the default.
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QString(), filterFolder_ + QStringLiteral("*.FLT"),
+                                     QStringLiteral("Filter files (*.FLT)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!chosen.isEmpty())
+        filterFolder_ = QFileInfo(chosen).absolutePath() + QLatin1Char('/');
+    return chosen;
+}
+
+std::optional<QString> TAddressMain::askMemoSearchText()
+{
+    if (askMemoSearch_)
+        return askMemoSearch_();
+    QInputDialog box(this);
+    box.setWindowTitle(QStringLiteral("Memo Search"));
+    box.setLabelText(QStringLiteral("Search For"));
+    // The search text is kept to what the memo search holds.
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMaxLength(255);
+    centreWindow(&box);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue().left(255);
+}
+
+void TAddressMain::TaggedClick()
+{
+    try {
+        editor_->toggleTag();
+    } catch (const std::exception& e) {
+        showInformation(QString::fromStdString(e.what()));
+    }
+    if (!isPending(editor_->state()))
+        loadMemoEditor();
     refreshAll();
 }
 
@@ -1209,38 +1059,6 @@ void TAddressMain::OpenDatabaseClick()
             openDatabase(path);
     }
     SetButtons();
-}
-
-void TAddressMain::RebuildIndexesClick()
-{
-    if (!table_.isOpen()) {
-        showInformation(QStringLiteral("You need to have a database file open first"));
-        return;
-    }
-    {
-        CommandScope::Hooks hooks;
-        hooks.detach = [this] { detached_ = true; };
-        hooks.attach = [this] {
-            detached_ = false;
-            showRecord();
-        };
-        hooks.reselectOrder = [this] { editor_->reselectOrder(); };
-        hooks.applyFilter = [this] {
-            applyFilter();
-            table_.table().first();
-        };
-        CommandScope scope(CommandScope::rebuildIndexes(), hooks);
-        TQBReindex dialog(table_.table(), this);
-        withDialog(&dialog);
-    }
-    loadMemoEditor();
-    refreshAll();
-}
-
-void TAddressMain::RebuildSystemIndexesClick()
-{
-    TSystemReindex dialog(this);
-    withDialog(&dialog);
 }
 
 void TAddressMain::readPreferences()

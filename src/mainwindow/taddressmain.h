@@ -6,11 +6,13 @@
 // keyAction; this window only shows their results and feeds them events.
 
 #include "core/address_table.h"
+#include "core/command.h"
 #include "core/preferences.h"
 #include "mainwindow/address_filter.h"
-#include "core/command_scope.h"
 #include "mainwindow/button_rules.h"
+#include "mainwindow/command_runner.h"
 #include "mainwindow/record_editor.h"
+#include "mainwindow/window_commands.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -39,8 +41,16 @@ class TAddressMain : public QMainWindow {
 public:
     static constexpr int HelpContext = 1029;
 
+    // The main window with every subsystem's commands (registerAllCommands).
     explicit TAddressMain(QWidget* parent = nullptr);
+    // The main window with its own commands and those subsystems adds, for
+    // callers that bring commands of their own.
+    explicit TAddressMain(const std::function<void(CommandRegistry&)>& subsystems, QWidget* parent = nullptr);
     ~TAddressMain() override;
+
+    // The command table the menus and buttons run through.
+    const CommandRegistry& commands() const { return commands_; }
+    CommandRunner::Outcome runCommand(const Command& command);
 
     AddressTable& addressTable() { return table_; }
     RecordEditor& editor() { return *editor_; }
@@ -66,8 +76,8 @@ public:
     // 0 when no filter is set (or it was dropped).
     uint32_t applyFilter();
     // The memo search's text and whether its last run found a record.
-    const QString& memoSearchText() const { return memoSearchText_; }
-    bool memoFound() const { return memoFound_; }
+    const QString& memoSearchText() const { return memoSearch_.text; }
+    bool memoFound() const { return memoSearch_.found; }
     // The input box of "Search &Memo"; replaceable so a caller can answer it.
     using TextQuestion = std::function<std::optional<QString>()>;
     void setMemoSearchQuestion(TextQuestion ask) { askMemoSearch_ = std::move(ask); }
@@ -82,6 +92,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class Host;
+    void setUpCommands(const std::function<void(CommandRegistry&)>& subsystems);
+    CommandScope::Hooks commandHooks();
+    QueryFormPlacement queryFormPlacement();
+    QString askFilterFile(bool save);
+    std::optional<QString> askMemoSearchText();
     void buildRecordArea();
     void buildButtons();
     void buildMenus();
@@ -117,8 +133,6 @@ private:
     void CopyToClipboardClick();
     void NewDatabaseClick();
     void OpenDatabaseClick();
-    void RebuildIndexesClick();
-    void RebuildSystemIndexesClick();
     void PreferencesClick();
     void ConfigurationInfoClick();
     void HelpContentsClick();
@@ -130,20 +144,7 @@ private:
     void CutClick();
     void CopyClick();
     void PasteClick();
-    void FilterClick();
-    void ClearFilterClick();
-    void SaveFilterClick();
-    void RestoreFilterClick();
-    void ClearTagsClick();
-    void TagAllFilterMatchesClick();
     void TaggedClick();
-    void SearchClick();
-    void SearchMemoClick();
-    void FindNextClick();
-    void FindTextInMemo(bool fromStart);
-    void BrowseClick();
-    void LabelsClick();
-    CommandScope::Hooks commandHooks();
     void FieldEdited(const QString& field, QLineEdit* edit);
     void MemoChange();
 
@@ -153,8 +154,10 @@ private:
     DatabaseOpener reopenDatabase_;
     MainWindowPreferences prefs_;
     AddressFilter filter_;
-    QString memoSearchText_;
-    bool memoFound_ = false;
+    MemoSearchState memoSearch_;
+    CommandRegistry commands_;
+    std::unique_ptr<Host> host_;
+    std::unique_ptr<CommandRunner> runner_;
     TextQuestion askMemoSearch_;
     FileQuestion askFilterFile_;
     QString filterFolder_;

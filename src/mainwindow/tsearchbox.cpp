@@ -99,11 +99,17 @@ bool TQBWSearching::run(const std::function<bool(const std::function<bool()>& ke
     setModal(true);
     show();
     QApplication::processEvents();
-    const bool found = walk([this] {
-        emit searching();
-        QApplication::processEvents();
-        return !cancelled_;
-    });
+    bool found = false;
+    try {
+        found = walk([this] {
+            emit searching();
+            QApplication::processEvents();
+            return !cancelled_;
+        });
+    } catch (...) {
+        close();
+        throw;
+    }
     close();
     return found;
 }

@@ -31,12 +31,15 @@ public:
 using Row = std::map<std::string, std::string>;
 
 // Appends one record; "ISDEL" set to "T" marks it deleted the way the main window does.
+// "MEMO" goes to the memo file.
 inline void addRow(xbase::Table& t, const Row& row)
 {
     t.appendBlank();
     for (const auto& [field, value] : row) {
         if (field == "ISDEL")
             t.setLogical(field, value == "T");
+        else if (field == "MEMO")
+            t.setMemo(field, value);
         else
             t.setText(field, value);
     }

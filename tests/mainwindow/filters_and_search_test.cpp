@@ -6,6 +6,7 @@
 #include "core/fields_list.h"
 #include "core/preferences.h"
 #include "core/settings.h"
+#include "core/tqbreindex.h"
 #include "mainwindow/record_search.h"
 #include "mainwindow/taddressbrowseform.h"
 #include "mainwindow/taddressqueryform.h"
@@ -13,6 +14,7 @@
 #include "mainwindow/ttagallrecords.h"
 #include "labels/tlabelsetupscreen.h"
 #include "platform/xbase/table.h"
+#include "window_test_support.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -37,28 +40,8 @@ using test::MessageLog;
 using test::ProgramDir;
 using test::Row;
 
-// Runs act on the first visible top-level window of type W once the event
-// loop of a modal exec() is running.
-template <class W>
-void whenShown(std::function<void(W*)> act)
-{
-    QTimer::singleShot(0, [act] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<W*>(w); d && d->isVisible()) {
-                act(d);
-                return;
-            }
-        ADD_FAILURE() << "no window of the expected type is showing";
-    });
-}
-
-template <class B = QPushButton>
-B* child(QWidget* w, const char* name)
-{
-    B* found = w->findChild<B*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using test::child;
+using test::whenShown;
 
 class FiltersAndSearch : public ::testing::Test {
 protected:
@@ -72,9 +55,10 @@ protected:
         AddressTable t;
         ASSERT_TRUE(t.open(path));
         const std::vector<Row> rows = {
-            {{"LNAME", "Adams"}, {"FNAME", "Al"}, {"CITY", "Dayton"}, {"STATE", "OH"}, {"ZIP", "45401"}},
+            {{"LNAME", "Adams"}, {"FNAME", "Al"}, {"CITY", "Dayton"}, {"STATE", "OH"}, {"ZIP", "45401"},
+             {"MEMO", "Adams memo"}},
             {{"LNAME", "Baker"}, {"FNAME", "Bo"}, {"CITY", "Columbus"}, {"STATE", "OH"}, {"ZIP", "43201"},
-             {"MEMO", "call about the Spring letter"}},
+             {"MEMO", "call about the Spring letters"}},
             {{"LNAME", "Carter"}, {"FNAME", "Cy"}, {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}},
             {{"LNAME", "Dawson"}, {"FNAME", "Di"}, {"CITY", "Springfield"}, {"STATE", "MA"}, {"ZIP", "01101"},
              {"MEMO", "spring fair volunteer"}},
@@ -82,19 +66,20 @@ protected:
              {"TAG", "OLDID"}},
             {{"LNAME", "Baxter"}, {"FNAME", "Bea"}, {"CITY", "Akron"}, {"STATE", "OH"}, {"ZIP", "44301"}},
         };
-        for (Row r : rows) {
-            const std::string memo = r.count("MEMO") ? r["MEMO"] : std::string();
-            r.erase("MEMO");
+        for (const Row& r : rows)
             test::addRow(t.table(), r);
-            if (!memo.empty()) {
-                t.table().edit();
-                t.table().setMemo("MEMO", memo);
-                t.table().post();
-            }
-        }
         t.close();
         window = std::make_unique<TAddressMain>();
         window->show();
+    }
+
+    // Moves the way a user does, with the window's own buttons.
+    void walkTo(const char* lname)
+    {
+        window->findChild<QPushButton*>("FirstButton")->click();
+        for (int i = 0; i < 10 && window->fieldEdit("LNAME")->text() != lname; ++i)
+            window->findChild<QPushButton*>("NextButton")->click();
+        ASSERT_EQ(window->fieldEdit("LNAME")->text(), lname);
     }
 
     xbase::Table& table() { return window->addressTable().table(); }
@@ -131,14 +116,14 @@ TEST_F(FiltersAndSearch, FilterDialogTestOkAndCancel)
     whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
         EXPECT_EQ(d->windowTitle(), "Address Filter");
         child<QLineEdit>(d, "STATEBox")->setText("oh");
-        QTest::mouseClick(child(d, "TestButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "TestButton"), Qt::LeftButton);
         EXPECT_EQ(d->matchLine(), "4 matches");
         child<QLineEdit>(d, "STATEBox")->setText("tx");
-        QTest::mouseClick(child(d, "TestButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "TestButton"), Qt::LeftButton);
         EXPECT_EQ(d->matchLine(), "No filter set");
         child<QLineEdit>(d, "STATEBox")->setText("oh");
         child<QLineEdit>(d, "LNAMEBox")->setText("ba");
-        QTest::mouseClick(child(d, "OkButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "OkButton"), Qt::LeftButton);
     });
     window->findChild<QPushButton*>("FilterButton")->click();
     EXPECT_EQ(window->filterStatus(), "2 filter matches");
@@ -149,9 +134,9 @@ TEST_F(FiltersAndSearch, FilterDialogTestOkAndCancel)
     // Cancel undoes what "Test" did.
     whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
         EXPECT_EQ(child<QLineEdit>(d, "LNAMEBox")->text(), "ba");
-        QTest::mouseClick(child(d, "ClearButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "ClearButton"), Qt::LeftButton);
         EXPECT_EQ(d->matchLine(), "No filter set");
-        QTest::mouseClick(child(d, "CancelButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "CancelButton"), Qt::LeftButton);
     });
     window->findChild<QPushButton*>("FilterButton")->click();
     EXPECT_EQ(window->filterStatus(), "2 filter matches");
@@ -261,7 +246,7 @@ TEST_F(FiltersAndSearch, TagAllCancelledHalfWayKeepsWhatWasDone)
     whenShown<TTagAllRecords>([&](TTagAllRecords* d) {
         seen = d;
         EXPECT_EQ(d->windowTitle(), "Tagging");
-        EXPECT_FALSE(child(d, "OkButton")->isVisible());
+        EXPECT_FALSE(child<QPushButton>(d, "OkButton")->isVisible());
         QObject::connect(d, &TTagAllRecords::progressed, d, [d](quint64 tagged) {
             if (tagged == 2)
                 d->findChild<QPushButton*>("CancelButton")->click();
@@ -380,14 +365,14 @@ TEST_F(FiltersAndSearch, BrowseKeepsMovedColumnsAndMovesTheRecord)
         header->moveSection(zip, 0);
         EXPECT_EQ(d->columnOrder().first(), "ZIP");
 
-        QTest::mouseClick(child(d, "LastButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "LastButton"), Qt::LeftButton);
         EXPECT_EQ(current(), "Evans");
         const int tagged = 0;   // the model keeps its own column order, "Tagged" first
         EXPECT_EQ(d->model()->data(d->model()->index(3, tagged), Qt::DisplayRole), "Yes");
-        QTest::mouseClick(child(d, "TagButton"), Qt::LeftButton);   // Evans was tagged: now he is not
+        QTest::mouseClick(child<QPushButton>(d, "TagButton"), Qt::LeftButton);   // Evans was tagged: now he is not
         EXPECT_EQ(table().text("TAG"), "");
         EXPECT_EQ(d->model()->data(d->model()->index(3, tagged), Qt::DisplayRole), "No");
-        QTest::mouseClick(child(d, "PriorButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "PriorButton"), Qt::LeftButton);
         EXPECT_EQ(current(), "Baxter");
         d->accept();
     });
@@ -436,6 +421,137 @@ TEST_F(FiltersAndSearch, PrintLabelsOpensThePrintScreenAndPutsTheFilterBack)
     EXPECT_EQ(table().filter(), (window->filter().filterText() + ".and. !ISDEL").toStdString());
     EXPECT_EQ(table().recno(), recno);
     EXPECT_FALSE(window->addressTable().extraFieldsEnabled());
+}
+
+// Every way the table moves outside the record editor: the memo page then
+// shows the memo of the record reached, and saving another field keeps it.
+TEST_F(FiltersAndSearch, MovesOutsideTheEditorShowAndKeepTheMemoOfTheRecordReached)
+{
+    const QString ma = program.folder() + "ma.FLT";
+    FilterConditions maOnly;
+    maOnly.texts[8] = "ma";
+    ASSERT_TRUE(SaveFilterTo(ma, maOnly));
+    struct Case {
+        const char* name;
+        std::function<void()> move;
+        const char* endOn;
+        const char* memo;
+    } cases[] = {
+        {"key search",
+         [&] {
+             walkTo("Carter");
+             whenShown<TSearchBox>([](TSearchBox* d) {
+                 QTest::keyClicks(child<QLineEdit>(d, "SearchEdit"), "bak");
+                 QTest::keyClick(child<QLineEdit>(d, "SearchEdit"), Qt::Key_Return);
+             });
+             window->findChild<QPushButton*>("SearchButton")->click();
+         },
+         "Baker", "call about the Spring letters"},
+        {"memo search",
+         [&] {
+             walkTo("Carter");
+             window->setMemoSearchQuestion([] { return QString("spring"); });
+             window->findChild<QPushButton*>("SearchMemoButton")->click();
+         },
+         "Baker", "call about the Spring letters"},
+        {"find next",
+         [&] {
+             walkTo("Carter");
+             window->setMemoSearchQuestion([] { return QString("spring"); });
+             window->findChild<QPushButton*>("SearchMemoButton")->click();
+             window->findChild<QPushButton*>("FindNextButton")->click();
+         },
+         "Dawson", "spring fair volunteer"},
+        {"filter set",
+         [&] {
+             walkTo("Carter");
+             whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
+                 child<QLineEdit>(d, "STATEBox")->setText("ma");
+                 QTest::mouseClick(child<QPushButton>(d, "OkButton"), Qt::LeftButton);
+             });
+             window->findChild<QPushButton*>("FilterButton")->click();
+         },
+         "Dawson", "spring fair volunteer"},
+        {"filter cleared",
+         [&] {
+             whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
+                 child<QLineEdit>(d, "STATEBox")->setText("il");
+                 QTest::mouseClick(child<QPushButton>(d, "OkButton"), Qt::LeftButton);
+             });
+             window->findChild<QPushButton*>("FilterButton")->click();
+             ASSERT_EQ(window->fieldEdit("LNAME")->text(), "Carter");
+             window->findChild<QPushButton*>("ClearFilterButton")->click();
+         },
+         "Adams", "Adams memo"},
+        {"filter restored",
+         [&] {
+             walkTo("Carter");
+             window->setFilterFileQuestion([&](bool) { return ma; });
+             action("mnuRestoreFilter")->trigger();
+         },
+         "Dawson", "spring fair volunteer"},
+        {"browse",
+         [&] {
+             walkTo("Carter");
+             whenShown<TAddressBrowseForm>([](TAddressBrowseForm* d) {
+                 QTest::mouseClick(child<QPushButton>(d, "FirstButton"), Qt::LeftButton);
+                 d->accept();
+             });
+             window->findChild<QPushButton*>("BrowseButton")->click();
+         },
+         "Adams", "Adams memo"},
+        {"tag all",
+         [&] {
+             whenShown<TAddressQueryForm>([](TAddressQueryForm* d) {
+                 child<QLineEdit>(d, "STATEBox")->setText("oh");
+                 QTest::mouseClick(child<QPushButton>(d, "OkButton"), Qt::LeftButton);
+             });
+             window->findChild<QPushButton*>("FilterButton")->click();
+             window->findChild<QPushButton*>("LastButton")->click();
+             ASSERT_EQ(window->fieldEdit("LNAME")->text(), "Evans");
+             whenShown<TTagAllRecords>([](TTagAllRecords* d) {
+                 auto* poll = new QTimer(d);
+                 QObject::connect(poll, &QTimer::timeout, d, [d] {
+                     if (d->finished())
+                         d->accept();
+                 });
+                 poll->start(5);
+             });
+             action("mnuTagAllFilterMatches")->trigger();
+         },
+         "Adams", "Adams memo"},
+        {"rebuild indexes",
+         [&] {
+             walkTo("Carter");
+             whenShown<TQBReindex>([](TQBReindex* d) {
+                 QTest::mouseClick(child<QPushButton>(d, "ReindexButton"), Qt::LeftButton);
+             });
+             action("mnuRebuildIndexes")->trigger();
+         },
+         "Adams", "Adams memo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window = std::make_unique<TAddressMain>();
+        window->show();
+        c.move();
+        auto* memo = window->memoEditor();
+        EXPECT_EQ(current(), c.endOn);
+        EXPECT_EQ(window->fieldEdit("LNAME")->text(), c.endOn);
+        EXPECT_EQ(memo->toPlainText(), c.memo);
+
+        QLineEdit* phone = window->fieldEdit("PHONE");
+        phone->setFocus();
+        phone->selectAll();
+        QTest::keyClicks(phone, c.name);
+        ASSERT_EQ(window->editor().state(), EditState::Editing);
+        window->findChild<QPushButton*>("SaveButton")->click();
+        EXPECT_EQ(window->editor().state(), EditState::Browsing);
+        EXPECT_EQ(current(), c.endOn);
+        EXPECT_EQ(table().text("PHONE"), c.name);
+        EXPECT_EQ(table().memo("MEMO"), c.memo);
+        EXPECT_EQ(memo->toPlainText(), c.memo);
+    }
 }
 
 TEST(BrowseFormSize, WidenedAbove96Dpi)

@@ -192,5 +192,47 @@ TEST(CommandScope, RestoresEverythingItRemembered)
     EXPECT_TRUE(refresh);
 }
 
+TEST(CommandScope, EveryStepAfterTheCommandRunsAndTheFirstFailureIsPassedOn)
+{
+    std::vector<std::string> calls;
+    QString filter = "UPPER(STATE)=\"OH\".and. !ISDEL";
+    CommandScope::Hooks h;
+    h.detach = [&] { calls.push_back("detach"); };
+    h.attach = [&] { calls.push_back("attach"); };
+    h.filterExpression = [&] { return filter; };
+    h.setFilterExpression = [&](const QString& f) { filter = f; };
+    h.filterConditions = [] { return QString("UPPER(STATE)=\"OH\""); };
+    h.reselectOrder = [&] {
+        calls.push_back("order");
+        throw std::runtime_error("order");
+    };
+    h.applyFilter = [&] {
+        calls.push_back("filter");
+        throw std::runtime_error("filter");
+    };
+
+    CommandScope::Steps check = CommandScope::checkStateAndZip();
+    {
+        CommandScope scope(check, h);
+        EXPECT_EQ(filter, "!ISDEL");
+        try {
+            scope.finish();
+            ADD_FAILURE() << "the failing step was not passed on";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "order");
+        }
+        scope.finish();   // once only
+    }
+    EXPECT_EQ(filter, "UPPER(STATE)=\"OH\".and. !ISDEL");
+    EXPECT_EQ(calls, (std::vector<std::string>{"detach", "order", "attach"}));
+
+    calls.clear();
+    {
+        CommandScope scope(CommandScope::deleteOrReplace(), h);
+        EXPECT_EQ(filter, "UPPER(STATE)=\"OH\"");
+    }   // the destructor swallows what fails
+    EXPECT_EQ(calls, (std::vector<std::string>{"detach", "order", "filter", "attach"}));
+}
+
 } // namespace
 } // namespace qb

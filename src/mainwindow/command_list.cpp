@@ -1,0 +1,14 @@
+#include "mainwindow/command_list.h"
+
+#include "core/command.h"
+#include "labels/label_commands.h"
+
+namespace qb {
+
+// One line per subsystem.
+void registerAllCommands(CommandRegistry& registry)
+{
+    registerLabelCommands(registry);
+}
+
+} // namespace qb
