@@ -57,20 +57,28 @@ TDialer::Result TDialer::Dial()
     if (!init_.isEmpty()) {
         if (init_.left(2).toUpper() != QLatin1String("AT"))
             init_.prepend(QStringLiteral("AT"));
-        if (!line.write(init_.toLatin1() + "\r\n"))
+        if (!send(line, init_.toLatin1() + "\r\n"))
             return failed();
         waiter_(InitWaitMs);
     }
     const QByteArray dial = QByteArray(method_ == dmPulse ? "ATDP" : "ATDT") + number_.toLatin1() + "\r\n";
-    if (!line.write(dial))
+    if (!send(line, dial))
         return failed();
 
     showInformation(QStringLiteral("Pick up phone"));
     // The handset has the line now; should the port have gone meanwhile there
     // is nothing left to tell the user.
-    line.write("ATH\r\n");
+    send(line, "ATH\r\n");
     line.close();
     return Result::Dialled;
+}
+
+bool TDialer::send(SerialLine& line, const QByteArray& command)
+{
+    if (!line.write(command))
+        return false;
+    Q_EMIT commandSent(command);
+    return true;
 }
 
 } // namespace qb

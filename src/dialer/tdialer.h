@@ -15,6 +15,8 @@
 
 namespace qb {
 
+class SerialLine;
+
 class TDialer : public QObject {
     Q_OBJECT
 public:
@@ -62,7 +64,13 @@ public:
     void setWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
     static void waitProcessingEvents(int ms);
 
+Q_SIGNALS:
+    // A command the modem has been given, CR LF included.
+    void commandSent(const QByteArray& command);
+
 private:
+    bool send(SerialLine& line, const QByteArray& command);
+
     TComPort comPort_ = dpCOM1;
     TDialMethod method_ = dmTone;
     QString number_;

@@ -80,6 +80,7 @@ TQBDialer::TQBDialer(const QString& number, Settings& settings, QWidget* parent)
     init_->setWhatsThis(QStringLiteral("Commands sent to the modem before it dials, such as AT&F; "
                                        "leave it empty when the modem needs none."));
     auto* direct = new QFormLayout(directPanel_);
+    direct->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     direct->addRow(QStringLiteral("Port"), port_);
     direct->addRow(method);
     direct->addRow(QStringLiteral("Modem Initialization String"), init_);
