@@ -48,6 +48,21 @@ struct CallWindow {
         return out;
     }
 
+    // The end of a played call: the user presses Hangup once the line
+    // before "Idle" shows (when userHangsUp), then the call is over, its lines
+    // are these and the line is free for the next call.
+    void finishCall(bool userHangsUp, const QStringList& expected) const
+    {
+        if (userHangsUp) {
+            ASSERT_TRUE(waitForLine(expected.value(expected.size() - 2))) << dump();
+            button("HangupButton")->click();
+        }
+        ASSERT_TRUE(waitForLine(QStringLiteral("Idle"))) << dump();
+        EXPECT_EQ(callLines(), expected);
+        EXPECT_TRUE(callEnabled());
+        EXPECT_FALSE(hangupEnabled());
+    }
+
     std::unique_ptr<TfrmTAPICall> window;
 };
 
@@ -117,14 +132,7 @@ TEST_P(ModemManagerCall, StatusFollowsTheCallAndTheLineIsFreeAgain)
     for (const MmState& s : c.play)
         mm.call(kMmRoot, kMockInterface, QStringLiteral("SetCallState"),
                 {kMmRoot + QStringLiteral("/Call/1"), s.state, int(s.reason)});
-    if (c.userHangsUp) {
-        ASSERT_TRUE(w.waitForLine(c.lines.value(c.lines.size() - 2))) << w.dump();
-        w.button("HangupButton")->click();
-    }
-    ASSERT_TRUE(w.waitForLine(QStringLiteral("Idle"))) << w.dump();
-    EXPECT_EQ(w.callLines(), c.lines);
-    EXPECT_TRUE(w.callEnabled());
-    EXPECT_FALSE(w.hangupEnabled());
+    w.finishCall(c.userHangsUp, c.lines);
     // The service forgets the call, as the line deallocates it.
     EXPECT_TRUE(QTest::qWaitFor([&] { return mmCalls(mm).isEmpty(); }, 5000));
 }
@@ -230,14 +238,7 @@ TEST_P(OfonoCall, StatusFollowsTheCallAndTheLineIsFreeAgain)
         ofonoState(ofono, QStringLiteral("disconnected"));
         ofono.call(kOfonoCall, kOfonoCallInterface, QStringLiteral("Hangup"));
     }
-    if (c.userHangsUp) {
-        ASSERT_TRUE(w.waitForLine(c.lines.value(c.lines.size() - 2))) << w.dump();
-        w.button("HangupButton")->click();
-    }
-    ASSERT_TRUE(w.waitForLine(QStringLiteral("Idle"))) << w.dump();
-    EXPECT_EQ(w.callLines(), c.lines);
-    EXPECT_TRUE(w.callEnabled());
-    EXPECT_FALSE(w.hangupEnabled());
+    w.finishCall(c.userHangsUp, c.lines);
     EXPECT_EQ(ofonoCallCount(ofono), 0);
 }
 
