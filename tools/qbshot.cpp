@@ -28,6 +28,7 @@
 #include "core/system_tables.h"
 #include "design/class_registry.h"
 #include "dialer/tfrmtapicall.h"
+#include "platform/telephony/telephony_line.h"
 #include "dialer/tqbdialer.h"
 #include "design/tklabelpanel.h"
 #include "labels/label_stock_dialogs.h"
@@ -183,7 +184,9 @@ const Shot kShots[] = {
          return std::make_unique<qb::TQBDialer>(QStringLiteral("(217) 555-0142"), *scratch.settings);
      }},
     {"TfrmTAPICall", [](Scratch&) -> std::unique_ptr<QWidget> {
-         auto call = std::make_unique<qb::TfrmTAPICall>(nullptr);
+         // Never the real telephony service: the window calls as soon as it shows.
+         auto call = std::make_unique<qb::TfrmTAPICall>(
+             qb::openTelephonyLine(QDBusConnection(QStringLiteral("qbshot-no-bus"))), nullptr);
          call->setNumber(QStringLiteral("9,(217) 555-0142"));
          return call;
      }},
