@@ -103,6 +103,10 @@ const char* controlName(MainControl c)
     }
 }
 
+const QString kUnreadableMemo = QStringLiteral("The memo of this record cannot be read.");
+const QString kUnreadableSettings =
+    QStringLiteral("The settings file %1 cannot be read.\r\nSettings are not saved until it can be.");
+
 // Commands whose windows are not part of the program yet stay disabled.
 const char* const kNotBuilt = "qbNotBuilt";
 
@@ -206,7 +210,7 @@ void TAddressMain::buildButtons()
         b->setToolTip(QLatin1String(hint));
         b->setFocusPolicy(Qt::NoFocus);
         if (handler)
-            connect(b, &QPushButton::clicked, this, handler);
+            connect(b, &QPushButton::clicked, this, guarded(handler));
         else
             b->setProperty(kNotBuilt, true);
         bind(control, b);
@@ -268,7 +272,7 @@ void TAddressMain::buildButtons()
         if (arrow != arrows.end())
             b->setToolTip(controlCaption(control));
         if (handler)
-            connect(b, &QPushButton::clicked, this, handler);
+            connect(b, &QPushButton::clicked, this, guarded(handler));
         else
             b->setProperty(kNotBuilt, true);
         bind(control, b);
@@ -289,7 +293,8 @@ void TAddressMain::buildRecordArea()
         edit->setObjectName(field + QStringLiteral("Edit"));
         edits_[field] = edit;
         tabOrder_ << field;
-        connect(edit, &QLineEdit::textEdited, this, [this, field, edit] { FieldEdited(field, edit); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, field, edit] { recordStep([&] { FieldEdited(field, edit); }); });
         return edit;
     };
     const auto makeLabel = [](const char* caption, QLineEdit* buddy, QWidget* parent) {
@@ -341,7 +346,7 @@ void TAddressMain::buildRecordArea()
     auto* dateButton = new QPushButton(QStringLiteral("Date"), address);
     dateButton->setObjectName(QStringLiteral("DateButton"));
     dateButton->setFocusPolicy(Qt::NoFocus);
-    connect(dateButton, &QPushButton::clicked, this, &TAddressMain::DateButtonClick);
+    connect(dateButton, &QPushButton::clicked, this, guarded(&TAddressMain::DateButtonClick));
     displayDate_ = new QLabel(address);
     displayDate_->setObjectName(QStringLiteral("DisplayDate"));
     displayDate_->setFrameShape(QFrame::StyledPanel);
@@ -350,7 +355,7 @@ void TAddressMain::buildRecordArea()
     tagged_ = new QCheckBox(QStringLiteral("Tagged"), address);
     tagged_->setObjectName(QStringLiteral("TaggedCheckBox"));
     tagged_->setFocusPolicy(Qt::NoFocus);
-    connect(tagged_, &QCheckBox::clicked, this, &TAddressMain::TaggedClick);
+    connect(tagged_, &QCheckBox::clicked, this, guarded(&TAddressMain::TaggedClick));
     grid->addWidget(tagged_, 7, 0, 1, 2);
     pages_->addWidget(address);
 
@@ -360,7 +365,7 @@ void TAddressMain::buildRecordArea()
     memo_ = new QPlainTextEdit(memoPage);
     memo_->setObjectName(QStringLiteral("MemoEditor"));
     memo_->setTabChangesFocus(true);
-    connect(memo_, &QPlainTextEdit::textChanged, this, &TAddressMain::MemoChange);
+    connect(memo_, &QPlainTextEdit::textChanged, this, guarded(&TAddressMain::MemoChange));
     memoLayout->addWidget(memo_, 1);
     auto* memoButtons = new QHBoxLayout;
     auto* searchMemo = new QPushButton(controlCaption(MainControl::SearchMemoButton), memoPage);
@@ -403,7 +408,7 @@ QAction* TAddressMain::menuItem(QMenu* menu, const char* name, const QString& ca
     if (!shortcut.isEmpty())
         a->setShortcut(shortcut);
     if (handler)
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, guarded(handler));
     else {
         a->setProperty(kNotBuilt, true);
         a->setEnabled(false);
@@ -496,8 +501,10 @@ void TAddressMain::buildMenus()
         sortGroup_->addAction(a);
         const QString caption = order.caption;
         connect(a, &QAction::triggered, this, [this, caption] {
-            if (editor_->selectSortOrder(caption))
-                refreshAll();
+            recordStep([&] {
+                if (editor_->selectSortOrder(caption))
+                    refreshAll();
+            });
         });
     }
 
@@ -592,6 +599,10 @@ void TAddressMain::SetButtons()
 
 void TAddressMain::refreshAll()
 {
+    // Every field is back in the tab order once a new record is saved or
+    // given up, whichever key or button did it.
+    if (!isPending(editor_->state()))
+        restoreTabStops();
     SetButtons();
     if (!typing_)
         showRecord();
@@ -620,6 +631,7 @@ void TAddressMain::showRecord()
 void TAddressMain::loadMemoEditor()
 {
     loadingMemo_ = true;
+    memo_->setPlaceholderText(editor_->memoUnreadable() ? kUnreadableMemo : QString());
     memo_->setPlainText(editor_->memoText());
     loadingMemo_ = false;
     showRecord();
@@ -656,10 +668,14 @@ void TAddressMain::MemoChange()
 bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(watched)) {
-        if (editor_->state() == EditState::Browsing && editor_->beginEdit())
-            return false;
+        if (editor_->state() == EditState::Browsing)
+            recordStep([this] { editor_->beginEdit(); });
+        return false;
     }
     if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    // The menus' own keys (Esc closes a menu) are theirs, not the record's.
+    if (qobject_cast<QMenu*>(watched) || qobject_cast<QMenuBar*>(watched))
         return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     const KeyAction action = keyAction(key->key(), key->modifiers(), editor_->state());
@@ -667,11 +683,14 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
     case KeyAction::None: break;
     case KeyAction::ToggleInsert: insertMode_ = !insertMode_; return true;
     case KeyAction::SaveAndOfferAnother:
-        if (editor_->save() && askQuestion(QStringLiteral("Add another record?"), QStringLiteral("Add")))
-            AddButtonClick();
+        recordStep([this] {
+            if (editor_->save() && askQuestion(QStringLiteral("Add another record?"), QStringLiteral("Add")))
+                AddButtonClick();
+        });
+        refreshAll();
         return true;
     default:
-        editor_->perform(action);
+        recordStep([this, action] { editor_->perform(action); });
         refreshAll();
         return true;
     }
@@ -695,6 +714,36 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
 }
 
 // ---- record commands ---------------------------------------------------------
+
+bool TAddressMain::recordStep(const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        afterFailure(e);
+    }
+    return false;
+}
+
+void TAddressMain::afterFailure(const std::exception& error)
+{
+    // The window is usable again whatever step failed: controls attached,
+    // the normal cursor, the record editor on what the table holds.
+    detached_ = false;
+    typing_ = false;
+    loadingMemo_ = false;
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    showInformation(commandErrorText(error));
+    runReportingErrors([this] { editor_->recover(); });
+    runReportingErrors([this] { refreshAll(); });
+}
+
+std::function<void()> TAddressMain::guarded(void (TAddressMain::*handler)())
+{
+    return [this, handler] { recordStep([this, handler] { (this->*handler)(); }); };
+}
 
 void TAddressMain::AddButtonClick()
 {
@@ -730,14 +779,12 @@ void TAddressMain::EditButtonClick()
 void TAddressMain::SaveButtonClick()
 {
     editor_->save();
-    restoreTabStops();
     refreshAll();
 }
 
 void TAddressMain::CancelButtonClick()
 {
     editor_->cancel();
-    restoreTabStops();
     refreshAll();
 }
 
@@ -1000,21 +1047,29 @@ bool TAddressMain::openDatabase(const QString& path)
         withDialog(&dialog);
     };
     table_.close();
+    // "Find &Next" goes on with the database it searched, not another one.
+    memoSearch_.found = false;
     const DatabaseOpening opening = openAddressDatabase(table_, path, rebuild);
     if (opening.fileOpened) {
         Settings settings = Settings::program();
         rebuildMruMenu(recordMruOpen(settings, path));
     }
-    if (opening.usable && table_.isOpen()) {
-        applyFilter();
-        editor_->databaseOpened();
+    setWindowTitle(QStringLiteral("Quillbase - ") + path);
+    startDatabase(opening.usable);
+    return table_.isOpen();
+}
+
+void TAddressMain::startDatabase(bool usable)
+{
+    if (usable && table_.isOpen()) {
+        // The database stays open when its first record cannot be read, so
+        // the user can still look at the others or open another one.
+        recordStep([this] { editor_->databaseOpened(); });
     } else {
         table_.close();
         editor_->databaseClosed();
     }
-    SetButtons();
-    showRecord();
-    return table_.isOpen();
+    refreshAll();
 }
 
 void TAddressMain::rebuildMruMenu(const QStringList& paths)
@@ -1030,9 +1085,11 @@ void TAddressMain::rebuildMruMenu(const QStringList& paths)
         QAction* a = fileMenu_->addAction(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
         a->setObjectName(QStringLiteral("mnuMRU%1").arg(i + 1));
         connect(a, &QAction::triggered, this, [this, path] {
-            const QString before = table_.isOpen() ? table_.path() : QString();
-            if (!openDatabase(path) && !before.isEmpty())
-                openDatabase(before);
+            recordStep([&] {
+                const QString before = table_.isOpen() ? table_.path() : QString();
+                if (!openDatabase(path) && !before.isEmpty())
+                    openDatabase(before);
+            });
         });
     }
 }
@@ -1050,8 +1107,9 @@ void TAddressMain::NewDatabaseClick()
 
 void TAddressMain::OpenDatabaseClick()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), ProgramFolder::file(QStringLiteral("DATA/")),
-                                                      QStringLiteral("DBF Files (*.dbf *.DBF)"));
+    const QString path = askDatabase_ ? askDatabase_()
+                                      : QFileDialog::getOpenFileName(this, QString(), ProgramFolder::file(QStringLiteral("DATA/")),
+                                                                     QStringLiteral("DBF Files (*.dbf *.DBF)"));
     if (!path.isEmpty()) {
         if (QFileInfo(path).suffix().toUpper() != QLatin1String("DBF"))
             showInformation(QStringLiteral("Must be a DBF file"));
@@ -1132,7 +1190,7 @@ void TAddressMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!activated_)
-        FormActivate();
+        recordStep([this] { FormActivate(); });
 }
 
 void TAddressMain::FormActivate()
@@ -1151,16 +1209,13 @@ void TAddressMain::FormActivate()
         TQBReindex dialog(table_.table(), this);
         withDialog(&dialog);
     };
-    openFirstDatabase(table_, settings, rebuild);
-    if (table_.isOpen()) {
-        applyFilter();
-        editor_->databaseOpened();
-    } else {
-        editor_->databaseClosed();
-    }
+    if (!settings.readable())
+        showInformation(kUnreadableSettings.arg(settings.path()));
+    const FirstStart start = openFirstDatabase(table_, settings, rebuild);
+    if (!start.triedPath.isEmpty())
+        setWindowTitle(QStringLiteral("Quillbase - ") + start.triedPath);
+    startDatabase(table_.isOpen());
     rebuildMruMenu(readMru(settings));
-    SetButtons();
-    showRecord();
     checkPrinter();
     recordOrEmpty_->setVisible(true);
     // Once the start-up has finished, not inside it.
@@ -1178,7 +1233,12 @@ void TAddressMain::GettingStartedClick()
 void TAddressMain::closeEvent(QCloseEvent* event)
 {
     if (table_.isOpen()) {
-        editor_->settleBeforeClose();
+        // A pending record that could not be saved keeps the window open, so
+        // what was typed is not lost; Cancel lets it go.
+        if (!recordStep([this] { editor_->settleBeforeClose(); }) || isPending(editor_->state())) {
+            event->ignore();
+            return;
+        }
         table_.close();
         editor_->databaseClosed();
     }

@@ -85,6 +85,9 @@ public:
     // name abandons the command.
     using FileQuestion = std::function<QString(bool save)>;
     void setFilterFileQuestion(FileQuestion ask) { askFilterFile_ = std::move(ask); }
+    // The open dialog of "&Open Address DataBase"; replaceable likewise.
+    using PathQuestion = std::function<QString()>;
+    void setOpenDatabaseQuestion(PathQuestion ask) { askDatabase_ = std::move(ask); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -108,6 +111,12 @@ private:
     // First activation: settings, engine, the first database, menus, printer.
     void FormActivate();
     bool openDatabase(const QString& path);
+    void startDatabase(bool usable);
+    // Runs a step of a record path (typing, Save, a move, an open): an error
+    // becomes a message and the window goes on; false after an error.
+    bool recordStep(const std::function<void()>& step);
+    void afterFailure(const std::exception& error);
+    std::function<void()> guarded(void (TAddressMain::*handler)());
     void rebuildMruMenu(const QStringList& paths);
     void readPreferences();
     void showRecord();
@@ -160,6 +169,7 @@ private:
     std::unique_ptr<CommandRunner> runner_;
     TextQuestion askMemoSearch_;
     FileQuestion askFilterFile_;
+    PathQuestion askDatabase_;
     QString filterFolder_;
     bool activated_ = false;
     bool detached_ = false;

@@ -4,9 +4,14 @@
 #include "core/mru.h"
 #include "core/preferences.h"
 #include "core/settings.h"
+#include "window_test_support.h"
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -79,7 +84,7 @@ TEST_F(TAddressMainTest, FirstActivationCreatesAndOpensTheDefaultDatabase)
     TAddressMain& w = show();
     EXPECT_TRUE(QFileInfo::exists(defaultPath()));
     ASSERT_TRUE(w.addressTable().isOpen());
-    EXPECT_EQ(w.windowTitle(), "Quillbase");
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + defaultPath());
     EXPECT_EQ(state(), EditState::Browsing);
     EXPECT_EQ(w.filterStatus(), "No records");
     EXPECT_EQ(w.sortStatus(), "Sorted by Last Name");
@@ -404,6 +409,211 @@ TEST_F(TAddressMainTest, CloneMenuCopiesTheRecordWithoutItsTag)
     EXPECT_EQ(w.fieldEdit("USER2")->text(), "note");
     EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
     EXPECT_EQ(state(), EditState::Browsing);
+}
+
+// The most recent database's first record points its memo outside the memo
+// file: the program still starts, says what is wrong, loses nothing, and
+// File > Open reaches another database.
+TEST_F(TAddressMainTest, ADamagedFirstRecordStillStartsTheProgram)
+{
+    seed({{{"LNAME", "Adams"}, {"PHONE", "1"}, {"MEMO", "adams memo"}}, {{"LNAME", "Brown"}, {"MEMO", "brown memo"}}});
+    test::pointMemoOutsideItsFile(defaultPath(), 1);
+    const QString other = program.data("other.DBF");
+    ASSERT_TRUE(createAddressTable(other, FieldLengths::settingsDefaults()));
+    {
+        AddressTable t;
+        ASSERT_TRUE(t.open(other));
+        test::addRow(t.table(), {{"LNAME", "Young"}, {"MEMO", "young memo"}});
+    }
+    Settings settings = Settings::program();
+    recordMruOpen(settings, defaultPath());
+
+    TAddressMain& w = show();
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].text.contains("lies outside the file")) << log.messages[0].text.toStdString();
+    ASSERT_TRUE(w.addressTable().isOpen());
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + defaultPath());
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Adams");
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "");
+    EXPECT_FALSE(w.memoEditor()->placeholderText().isEmpty());
+
+    // Another field of the damaged record can be saved; its memo pointer is left alone.
+    const std::string pointer = w.addressTable().table().raw("MEMO");
+    QLineEdit* phone = w.fieldEdit("PHONE");
+    phone->setFocus();
+    phone->selectAll();
+    QTest::keyClicks(phone, "2");
+    button("SaveButton")->click();
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(field("PHONE"), "2");
+    EXPECT_EQ(w.addressTable().table().raw("MEMO"), pointer);
+
+    button("NextButton")->click();
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "brown memo");
+    log.messages.clear();
+    button("PriorButton")->click();
+    EXPECT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Adams");
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "");
+
+    w.setOpenDatabaseQuestion([&] { return other; });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + other);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Young");
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "young memo");
+}
+
+// Writes beyond this size fail as on a full disk; the limit goes with the object.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+// A Save the disk refuses says so and keeps the record being typed, so the
+// user can save it once there is room, or give it up.
+TEST_F(TAddressMainTest, ASaveTheDiskRefusesKeepsTheRecordBeingTyped)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    button("AddButton")->click();
+    QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+    auto* memo = w.memoEditor();
+    memo->setFocus();
+    QTest::keyClicks(memo, "a new memo");
+    {
+        FileSizeLimit full(rlim_t(QFileInfo(defaultPath()).size()));
+        button("SaveButton")->click();
+    }
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].text.contains("write error")) << log.messages[0].text.toStdString();
+    EXPECT_EQ(state(), EditState::Adding);
+    EXPECT_TRUE(button("SaveButton")->isVisible());
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Brown");
+    EXPECT_EQ(memo->toPlainText(), "a new memo");
+
+    button("SaveButton")->click();
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(recordCount(), 2u);
+    EXPECT_EQ(field("LNAME"), "Brown");
+    EXPECT_EQ(w.addressTable().table().memo("MEMO"), "a new memo");
+    EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
+}
+
+// After aggressive saving gave up on the database, the window shows nothing
+// of the lost record, and the next database's records are its own.
+TEST_F(TAddressMainTest, AFailedReopenLeavesNoOldTextsBehind)
+{
+    seed({kSmith});
+    Settings::program().setInteger("Editing", "AggressiveSave", 2);
+    TAddressMain& w = show();
+    w.setReopenDatabase([](const QString&) { return false; });
+    QLineEdit* phone = w.fieldEdit("PHONE");
+    QTest::keyClicks(phone, "555");
+    button("SaveButton")->click();
+    EXPECT_TRUE(asked(kReopenFailedMessage));
+    EXPECT_FALSE(w.addressTable().isOpen());
+    EXPECT_EQ(state(), EditState::NoDatabase);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "");
+    EXPECT_EQ(phone->text(), "");
+
+    const QString other = program.data("other.DBF");
+    ASSERT_TRUE(createAddressTable(other, FieldLengths::settingsDefaults()));
+    {
+        AddressTable t;
+        ASSERT_TRUE(t.open(other));
+        test::addRow(t.table(), {{"LNAME", "Young"}});
+    }
+    w.setReopenDatabase([&w](const QString& path) { return openAddressDatabase(w.addressTable(), path, {}).usable; });
+    w.setOpenDatabaseQuestion([&] { return other; });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Young");
+    EXPECT_EQ(phone->text(), "");
+    phone->setFocus();
+    QTest::keyClicks(phone, "7");
+    button("SaveButton")->click();
+    EXPECT_EQ(field("LNAME"), "Young");
+    EXPECT_EQ(field("PHONE"), "7");
+    EXPECT_EQ(field("ORG"), "");
+}
+
+TEST_F(TAddressMainTest, TheCaptionNamesTheDatabaseEvenWhenItDidNotOpen)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    const QString broken = program.data("broken.DBF");
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a table at all");
+    f.close();
+    w.setOpenDatabaseQuestion([&] { return broken; });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_FALSE(w.addressTable().isOpen());
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + broken);
+    EXPECT_TRUE(log.texts().last().startsWith("Unable to open " + broken));
+}
+
+// However an add ends, the fields skipped while typing it are tab stops again.
+TEST_F(TAddressMainTest, SkippedFieldsComeBackAfterEveryWayAnAddEnds)
+{
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } cases[] = {
+        {"Ctrl+Enter", Qt::Key_Return, Qt::ControlModifier},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier},
+        {"PgDn", Qt::Key_PageDown, Qt::NoModifier},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reseed({kSmith});
+        Settings::program().setBoolean("Adding", "SkipPhone1", true);
+        TAddressMain& w = show();
+        button("AddButton")->click();
+        ASSERT_EQ(w.fieldEdit("PHONE")->focusPolicy(), Qt::ClickFocus);
+        QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+        QTest::keyClick(w.fieldEdit("LNAME"), c.key, c.modifiers);
+        EXPECT_EQ(state(), EditState::Browsing);
+        EXPECT_EQ(w.fieldEdit("PHONE")->focusPolicy(), Qt::StrongFocus);
+    }
+}
+
+TEST_F(TAddressMainTest, EscInAMenuIsTheMenusOwn)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    QTest::keyClicks(w.fieldEdit("PHONE"), "5");
+    ASSERT_EQ(state(), EditState::Editing);
+    auto* help = w.findChild<QMenu*>("HelpMenu");
+    ASSERT_NE(help, nullptr);
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_FALSE(asked("Cancel changes?"));
+    EXPECT_EQ(state(), EditState::Editing);
+}
+
+TEST_F(TAddressMainTest, FindNextBelongsToTheDatabaseItSearched)
+{
+    seed({{{"LNAME", "Adams"}, {"MEMO", "needle"}}, {{"LNAME", "Brown"}, {"MEMO", "needle"}}});
+    TAddressMain& w = show();
+    w.setMemoSearchQuestion([] { return QString("needle"); });
+    button("SearchMemoButton")->click();
+    ASSERT_FALSE(button("FindNextButton")->isHidden());
+    w.setOpenDatabaseQuestion([&] { return defaultPath(); });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_TRUE(button("FindNextButton")->isHidden());
+    EXPECT_FALSE(w.memoFound());
 }
 
 } // namespace
