@@ -97,6 +97,17 @@ TAddressBrowseForm::TAddressBrowseForm(AddressTable& table, const std::vector<Re
             [this](const QModelIndex& current) { RowChanged(current.row()); });
     connect(grid_, &QTableView::doubleClicked, this, &TAddressBrowseForm::TagButtonClick);
     showCurrent();
+    installWhatsThis(this, {
+        {"BrowseGrid", "The records that pass the filter, one row each. The highlighted row is the current record; double-click a row to tag or untag it. Drag a column title to move the column."},
+        {"TagButton", "Tags or untags the highlighted record."},
+        {"FirstButton", "Goes to the first record."},
+        {"PriorButton", "Goes to the previous record."},
+        {"NextButton", "Goes to the next record."},
+        {"LastButton", "Goes to the last record."},
+        {"OkButton", "Closes the table; the highlighted record stays current."},
+        {"HelpButton", "Opens the help topic of this window."},
+        {"MouseHelpButton", "Click here, then on any control, to see what it does."},
+    });
 }
 
 QStringList TAddressBrowseForm::columnOrder() const

@@ -30,6 +30,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -167,7 +169,58 @@ TAddressMain::TAddressMain(const std::function<void(CommandRegistry&)>& subsyste
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
     installEventFilter(this);
-    installWhatsThisMenus(this);
+    installWhatsThis(this, {
+        {"LNAMEEdit", "The last name. Records are sorted by last name, then first name, unless another order is chosen in the Sort menu."},
+        {"FNAMEEdit", "The first name."},
+        {"MIDDLEEdit", "The middle initial; it is typed in capitals."},
+        {"PREFIXEdit", "A prefix printed before the name, such as Mr., Ms. or Dr."},
+        {"TITLEEdit", "The person's job title."},
+        {"ORGEdit", "The organisation, company or club the person belongs to."},
+        {"STREETEdit", "The first line of the address."},
+        {"STREET2Edit", "A second line of the address, such as a suite or apartment number."},
+        {"CITYEdit", "The city."},
+        {"STATEEdit", "The state or province."},
+        {"ZIPEdit", "The zip or postal code. Labels print their barcode from it."},
+        {"COUNTRYEdit", "The country; leave it empty for addresses in your own country."},
+        {"PHONEEdit", "The first phone number; Dial Phone 1 dials it."},
+        {"PHONE2Edit", "A second phone number; Dial Phone 2 dials it."},
+        {"FAXEdit", "The fax number."},
+        {"EMAILEdit", "The e-mail address."},
+        {"CODESEdit", "Codes of your own that sort records into groups. A filter on Codes such as $C finds every record whose codes contain C."},
+        {"USER1Edit", "A comment of your own."},
+        {"USER2Edit", "A second comment of your own."},
+        {"DateButton", "Picks a date for the record, or removes it."},
+        {"DisplayDate", "The record's date, as picked with the Date button."},
+        {"TaggedCheckBox", "Click to tag or untag this record. A filter can then show the tagged records only."},
+        {"MemoEditor", "Notes of any length about this record. Typing here starts editing the record; Save stores the memo with it."},
+        {"SearchMemoButton", "Finds the first record whose memo contains a text."},
+        {"FindNextButton", "Finds the next record whose memo contains the same text."},
+        {"PageTabs", "Switches between the address and the memo of the record."},
+        {"SortStatus", "The order the records are shown in; choose another in the Sort menu."},
+        {"FilterStatus", "How many records the filter lets through, or how many records there are without a filter."},
+        {"LabelsButton", "Prints labels for the records, or designs label layouts (Ctrl+L)."},
+        {"LettersButton", "Prints letters for the records, or writes letter templates (Ctrl+T)."},
+        {"EnvelopesButton", "Prints envelopes for the records, or designs envelope layouts (Ctrl+E)."},
+        {"ReportsButton", "Prints reports of the records, or designs report layouts (Ctrl+R)."},
+        {"BrowseButton", "Shows the records as a table, one row each (Ctrl+B)."},
+        {"SearchButton", "Finds a record by the beginning of its last name, city, zip or another sort field (Ctrl+S)."},
+        {"FilterButton", "Shows only the records that match conditions you type (Ctrl+F)."},
+        {"ClearFilterButton", "Shows every record again."},
+        {"MouseHelpButton", "Click here, then on any control, to see what it does."},
+        {"ExitButton", "Closes Quillbase."},
+        {"FirstButton", "Goes to the first record (Ctrl+Page Up)."},
+        {"PriorButton", "Goes to the previous record (Page Up)."},
+        {"NextButton", "Goes to the next record (Page Down)."},
+        {"LastButton", "Goes to the last record (Ctrl+Page Down)."},
+        {"AddButton", "Starts a new record."},
+        {"EditButton", "Starts changing this record; typing into a field does the same."},
+        {"DeleteButton", "Deletes this record after asking."},
+        {"SaveButton", "Stores the record (Ctrl+Enter)."},
+        {"CancelButton", "Throws away the changes to the record (Esc)."},
+        {"DialPhone1Button", "Dials the first phone number."},
+        {"DialPhone2Button", "Dials the second phone number."},
+        {"EmptyTablePanel", "No database is open. Open one or create a new one from the File menu."},
+    });
     SetButtons();
 }
 
@@ -537,7 +590,7 @@ void TAddressMain::buildMenus()
     menuItem(help, "mnuHowToUseHelp", QStringLiteral("How to Use Help"), &M::HelpContentsClick);
     menuItem(help, "mnuConfigurationInfo", QStringLiteral("Configuration Information"), &M::ConfigurationInfoClick);
     menuItem(help, "mnuTechnicalSupport", QStringLiteral("Technical Support"), &M::TechnicalSupportClick);
-    menuItem(help, "mnuWebsite", QStringLiteral(" Visit Our Internet Website"), nullptr);
+    menuItem(help, "mnuWebsite", QStringLiteral(" Visit Our Internet Website"), &M::WebsiteClick);
 }
 
 // ---- state onto the controls ------------------------------------------------
@@ -1142,7 +1195,14 @@ void TAddressMain::ConfigurationInfoClick()
     withDialog(&dialog);
 }
 
-void TAddressMain::HelpContentsClick() { showHelp(HelpContext, this); }
+void TAddressMain::HelpContentsClick() { showHelpContents(this); }
+
+void TAddressMain::WebsiteClick()
+{
+    const QUrl page(kProjectWebsite);
+    if (!QDesktopServices::openUrl(page))
+        showInformation(QStringLiteral("Unable to open ") + page.toString());
+}
 void TAddressMain::FaqClick() { showHelp(911, this); }
 void TAddressMain::TechnicalSupportClick() { showHelp(1015, this); }
 

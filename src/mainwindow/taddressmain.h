@@ -145,6 +145,7 @@ private:
     void PreferencesClick();
     void ConfigurationInfoClick();
     void HelpContentsClick();
+    void WebsiteClick();
     void FaqClick();
     void TechnicalSupportClick();
     void AboutClick();

@@ -4,14 +4,19 @@
 #include "core/mru.h"
 #include "core/preferences.h"
 #include "core/settings.h"
+#include "mainwindow/configuration_report.h"
+#include "platform/help/help_viewer.h"
 #include "window_test_support.h"
 
 #include <csignal>
 #include <sys/resource.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -616,5 +621,57 @@ TEST_F(TAddressMainTest, FindNextBelongsToTheDatabaseItSearched)
     EXPECT_FALSE(w.memoFound());
 }
 
+TEST_F(TAddressMainTest, EveryControlAnswersWhatsThis)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    int controls = 0;
+    for (QWidget* c : w.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractButton*>(c) ||
+                             qobject_cast<QPlainTextEdit*>(c) || qobject_cast<QTabBar*>(c);
+        // Qt's own scroll and extension buttons of the tab and menu bars are not ours.
+        const bool qtsOwn = qobject_cast<QTabBar*>(c->parentWidget()) || qobject_cast<QMenuBar*>(c->parentWidget());
+        if (!control || qtsOwn || c->objectName().isEmpty())
+            continue;
+        ++controls;
+        SCOPED_TRACE(c->objectName().toStdString());
+        EXPECT_FALSE(c->whatsThis().isEmpty());
+        EXPECT_EQ(c->contextMenuPolicy(), Qt::CustomContextMenu);
+    }
+    EXPECT_GE(controls, 40);
+}
+
+// Receives the addresses the program hands to the desktop's browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(TAddressMainTest, HelpMenuOpensTheContentsAndTheProjectsPage)
+{
+    setHelpFolder(QStringLiteral(QB_SOURCE_DIR "/data/help"));
+    seed({kSmith});
+    TAddressMain& w = show();
+    w.findChild<QAction*>("mnuContents")->trigger();
+    auto* viewer = w.findChild<HelpViewer*>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(QFileInfo(viewer->topicPath()).fileName(), "contents.html");
+    viewer->close();
+
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler("https", &browser, "open");
+    auto* website = w.findChild<QAction*>("mnuWebsite");
+    EXPECT_TRUE(website->isEnabled());
+    website->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kProjectWebsite)});
+    setHelpFolder({});
+}
+
 } // namespace
 } // namespace qb
+
+#include "taddressmain_test.moc"
