@@ -25,6 +25,7 @@
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -328,6 +329,12 @@ void TAddressMain::buildButtons()
             connect(b, &QPushButton::clicked, this, guarded(handler));
         else
             b->setProperty(kNotBuilt, true);
+        if (control == MainControl::ClearFilterButton) {
+            // Its place is kept while it is hidden, so a filter never widens the window.
+            QSizePolicy policy = b->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            b->setSizePolicy(policy);
+        }
         bind(control, b);
         bottom->addWidget(b);
     }
@@ -608,6 +615,7 @@ void TAddressMain::SetButtons()
         C::SaveButton, C::CancelButton, C::AddButton, C::EditButton, C::DeleteButton, C::ExitButton,
         C::FirstButton, C::PriorButton, C::NextButton, C::LastButton, C::ClearFilterButton,
         C::DialPhone1Button, C::DialPhone2Button, C::SearchMemoButton};
+    std::vector<QWidget*> shown;
     for (size_t i = 0; i < controls_.size(); ++i) {
         QObject* o = controls_[i];
         if (!o)
@@ -620,10 +628,18 @@ void TAddressMain::SetButtons()
             action->setEnabled(enabled);
         else if (auto* widget = qobject_cast<QWidget*>(o)) {
             widget->setEnabled(enabled);
-            if (std::find(shownByRule.begin(), shownByRule.end(), c) != shownByRule.end())
-                widget->setVisible(s.visible(c));
+            if (std::find(shownByRule.begin(), shownByRule.end(), c) == shownByRule.end())
+                continue;
+            if (s.visible(c))
+                shown.push_back(widget);
+            else
+                widget->setVisible(false);
         }
     }
+    // Shown only after the others are hidden: a bar holding both sets for a
+    // moment would widen the window for good.
+    for (QWidget* widget : shown)
+        widget->setVisible(true);
     // The record menu's own items need a record to work on.
     for (const char* name : {"mnuFirst", "mnuPrevious", "mnuNext", "mnuLast", "mnuCopyToClipboard"})
         if (auto* a = findChild<QAction*>(QLatin1String(name)))
@@ -725,12 +741,25 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
             recordStep([this] { editor_->beginEdit(); });
         return false;
     }
-    if (event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return QMainWindow::eventFilter(watched, event);
     // The menus' own keys (Esc closes a menu) are theirs, not the record's.
     if (qobject_cast<QMenu*>(watched) || qobject_cast<QMenuBar*>(watched))
         return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    // Alt and a letter go to the button showing that letter underlined now
+    // ("&Save" over the "&Sort" menu, "Search &Memo" over the "&Memo" tab):
+    // Qt would give it to neither while both claim it.
+    if (key->modifiers() == Qt::AltModifier) {
+        if (QAbstractButton* b = mnemonicButton(key->key())) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                b->click();
+            return true;
+        }
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
     const KeyAction action = keyAction(key->key(), key->modifiers(), editor_->state());
     switch (action) {
     case KeyAction::None: break;
@@ -764,6 +793,15 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
             edit->setSelection(widened.start, widened.length);
     }
     return false;
+}
+
+QAbstractButton* TAddressMain::mnemonicButton(int key) const
+{
+    const QKeySequence wanted(Qt::ALT | Qt::Key(key));
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == wanted)
+            return b;
+    return nullptr;
 }
 
 // ---- record commands ---------------------------------------------------------
@@ -1025,6 +1063,8 @@ QueryFormPlacement TAddressMain::queryFormPlacement()
     QueryFormPlacement placement;
     if (!isVisible())
         return placement;
+    // The fields where they will be, not where a pending layout leaves them.
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const auto rectIn = [this](const QWidget* w) { return QRect(w->mapTo(recordOrEmpty_, QPoint(0, 0)), w->size()); };
     for (int i = 0; i < kFilterFieldCount; ++i) {
         const QString field = QLatin1String(filterFields()[size_t(i)].mainField);
@@ -1245,6 +1285,20 @@ void TAddressMain::PasteClick()
 }
 
 // ---- start and end --------------------------------------------------------------
+
+void TAddressMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (activated_)
+        keepOnScreen(this);
+}
+
+void TAddressMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (activated_)
+        keepOnScreen(this);
+}
 
 void TAddressMain::showEvent(QShowEvent* event)
 {

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+class QAbstractButton;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -91,6 +92,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -117,6 +120,8 @@ private:
     bool recordStep(const std::function<void()>& step);
     void afterFailure(const std::exception& error);
     std::function<void()> guarded(void (TAddressMain::*handler)());
+    // The shown and enabled button whose caption underlines the letter of key.
+    QAbstractButton* mnemonicButton(int key) const;
     void rebuildMruMenu(const QStringList& paths);
     void readPreferences();
     void showRecord();

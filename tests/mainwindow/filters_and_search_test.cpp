@@ -164,6 +164,15 @@ TEST_F(FiltersAndSearch, FilterBoxesLineUpUnderTheirFields)
         QCheckBox* reverse = child<QCheckBox>(d, "ReverseCheckBox");
         EXPECT_EQ(reverse->x(), tagged->geometry().right() + 1 + 10);
         EXPECT_EQ(child<QLineEdit>(d, "DATEBox")->toolTip(), kFilterDateHint);
+        // Every label shows its whole caption.
+        QStringList captions;
+        for (QLabel* label : d->findChildren<QLabel*>())
+            if (qobject_cast<QLineEdit*>(label->buddy())) {
+                captions << label->text();
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            }
+        EXPECT_TRUE(captions.contains("Comment 1"));
+        EXPECT_TRUE(captions.contains("Comment 2"));
         d->reject();
     });
     window->findChild<QPushButton*>("FilterButton")->click();
@@ -273,13 +282,16 @@ TEST_F(FiltersAndSearch, TagAllCancelledHalfWayKeepsWhatWasDone)
     EXPECT_EQ(current(), "Adams");   // back on the first record
     EXPECT_FALSE(window->editor().utilityFlag);
 
-    // Run to the end this time.
+    // Run to the end this time; Return closes the finished window.
     whenShown<TTagAllRecords>([&](TTagAllRecords* d) {
         auto* poll = new QTimer(d);
-        QObject::connect(poll, &QTimer::timeout, d, [d, &status] {
+        QObject::connect(poll, &QTimer::timeout, d, [d, &status, poll] {
             if (d->finished()) {
+                poll->stop();
                 status = d->findChild<QLabel*>("StatusLabel")->text();
-                d->accept();
+                QWidget* focus = d->focusWidget();
+                EXPECT_EQ(focus, d->findChild<QPushButton*>("OkButton"));
+                QTest::keyClick(focus ? focus : d, Qt::Key_Return);
             }
         });
         poll->start(5);

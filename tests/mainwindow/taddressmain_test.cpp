@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QScreen>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
@@ -619,6 +620,59 @@ TEST_F(TAddressMainTest, FindNextBelongsToTheDatabaseItSearched)
     w.findChild<QAction*>("mnuOpenDatabase")->trigger();
     EXPECT_TRUE(button("FindNextButton")->isHidden());
     EXPECT_FALSE(w.memoFound());
+}
+
+// The window keeps the size it was given whatever it shows, and one moved
+// past the screen's right edge comes back to its left edge.
+TEST_F(TAddressMainTest, TheWindowKeepsItsWidthAndStaysOnTheScreen)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    const QRect screen = w.screen()->availableGeometry();
+    w.resize(700, 400);
+    QApplication::processEvents();
+    const int width = w.width();
+    button("AddButton")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+    button("CancelButton")->click();
+    w.filter().conditions.texts[0] = "Smith";
+    w.applyFilter();
+    w.SetButtons();
+    ASSERT_TRUE(button("ClearFilterButton")->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+
+    w.move(screen.right() - 300, screen.top() + 10);
+    QApplication::processEvents();
+    EXPECT_EQ(w.frameGeometry().left(), screen.left());
+    EXPECT_EQ(w.frameGeometry().top(), screen.top() + 10);
+}
+
+// Alt and the underlined letter reach the one control that shows it now.
+TEST_F(TAddressMainTest, MnemonicsReachTheControlShowingThem)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    QApplication::setActiveWindow(&w);
+    QLineEdit* phone = w.fieldEdit("PHONE");
+    phone->setFocus();
+    QTest::keyClicks(phone, "5");
+    ASSERT_EQ(state(), EditState::Editing);
+    QTest::keyClick(phone, Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(field("PHONE"), "5");
+
+    auto* tabs = w.findChild<QTabBar*>("PageTabs");
+    QTest::keyClick(phone, Qt::Key_M, Qt::AltModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    bool asked = false;
+    w.setMemoSearchQuestion([&asked] {
+        asked = true;
+        return std::optional<QString>();
+    });
+    QTest::keyClick(w.memoEditor(), Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(asked);
 }
 
 TEST_F(TAddressMainTest, EveryControlAnswersWhatsThis)
