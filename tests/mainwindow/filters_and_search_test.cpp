@@ -402,6 +402,24 @@ TEST_F(FiltersAndSearch, BrowseKeepsMovedColumnsAndMovesTheRecord)
     window->findChild<QPushButton*>("BrowseButton")->click();
 }
 
+TEST_F(FiltersAndSearch, BrowseOpenedAtTheLastRecordShowsWholeRows)
+{
+    for (int i = 0; i < 60; ++i)
+        test::addRow(table(), {{"LNAME", "Zz" + std::to_string(100 + i)}});
+    window->findChild<QPushButton*>("LastButton")->click();
+    ASSERT_EQ(current(), "Zz159");
+    whenShown<TAddressBrowseForm>([](TAddressBrowseForm* d) {
+        QTableView* grid = d->grid();
+        EXPECT_EQ(grid->currentIndex().row(), d->model()->rowCount() - 1);
+        EXPECT_GT(grid->rowAt(0), 0);   // scrolled
+        EXPECT_EQ(grid->rowViewportPosition(grid->rowAt(0)), 0);
+        const int lastRow = d->model()->rowCount() - 1;
+        EXPECT_LE(grid->rowViewportPosition(lastRow) + grid->rowHeight(lastRow), grid->viewport()->height());
+        d->accept();
+    });
+    window->findChild<QPushButton*>("BrowseButton")->click();
+}
+
 TEST_F(FiltersAndSearch, BrowseWhileAddingOpensNothing)
 {
     window->editor().setPreferences({}, {});
