@@ -70,6 +70,8 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
         {"mnuRebuildIndexes", "", browsing, "detach order applyFilter first",
          "You need to have a database file open first", false},
         {"mnuRebuildSystemIndexes", "", NeedNotEditing, "", "", false},
+        {"", "DialPhone1Button", onRecord, "", "", false},
+        {"", "DialPhone2Button", onRecord, "", "", false},
     };
     for (const Expect& r : expects) {
         SCOPED_TRACE(std::string(r.menuItem) + r.button);
