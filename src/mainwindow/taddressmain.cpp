@@ -1317,6 +1317,8 @@ void TAddressMain::FormActivate()
 
     readPreferences();
     xbase::engineSettings().skipDeleted = true;
+    // A record the user saved is on the disk before Save returns.
+    xbase::engineSettings().syncPosts = true;
 
     Settings settings = Settings::program();
     const auto rebuild = [this] {
