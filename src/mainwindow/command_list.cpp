@@ -1,6 +1,7 @@
 #include "mainwindow/command_list.h"
 
 #include "core/command.h"
+#include "dialer/dialer_commands.h"
 #include "labels/label_commands.h"
 
 namespace qb {
@@ -9,6 +10,7 @@ namespace qb {
 void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
+    registerDialerCommands(registry);
 }
 
 } // namespace qb

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what only the tests need, from Debian's packages: services and
+# witnesses the tests start or read, which the program itself never uses.
+#   dbus, python3-dbusmock   a private bus with ModemManager and oFono played
+#                            by dbusmock, for the telephony window
+#   cups-daemon, cups-client a CUPS daemon of the tests' own with a queue whose
+#                            printer keeps each job in a file, for printing on
+#                            a real queue (tests/printing/cups/cups_server.sh)
+set -euo pipefail
+packages=(
+  dbus python3-dbusmock
+  cups-daemon cups-client
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
