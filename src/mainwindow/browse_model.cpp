@@ -34,16 +34,14 @@ void BrowseModel::reload()
     recnos_.clear();
     xbase::Table& t = table_.table();
     const bool atEnd = t.eof();
-    const uint32_t current = t.recno();
     try {
-        for (bool more = t.first(); more; more = t.next())
-            recnos_.push_back(t.recno());
+        // From the index where it can tell, so a large table is not read
+        // through before the grid shows.
+        recnos_ = t.visibleRecnos();
     } catch (const std::exception&) {
-        // A table that cannot be walked shows the rows found so far.
+        // A table that cannot be listed shows no rows.
     }
-    if (!atEnd && current > 0)
-        t.go(current);
-    else if (!recnos_.empty())
+    if (atEnd && !recnos_.empty())
         t.go(recnos_.front());
     endResetModel();
 }

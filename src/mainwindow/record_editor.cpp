@@ -128,6 +128,7 @@ RecordEditor::RecordEditor(AddressTable& table, Hooks hooks) : table_(table), ho
 {
     if (!hooks_.applyFilter)
         hooks_.applyFilter = [this] {
+            passing_.reset();
             t().setFilter("!ISDEL");
             t().first();
         };
@@ -152,6 +153,7 @@ void RecordEditor::databaseOpened()
     // still leaves a window that can open another database.
     databasePath_ = table_.path();
     state_ = EditState::Browsing;
+    passing_.reset();
     memo_.clear();
     memoUnreadable_ = false;
     sortCaption_ = sortOrders().front().caption;
@@ -164,6 +166,7 @@ void RecordEditor::databaseOpened()
 
 void RecordEditor::databaseClosed()
 {
+    passing_.reset();
     databasePath_.clear();
     state_ = EditState::NoDatabase;
     memo_.clear();
@@ -180,7 +183,9 @@ uint32_t RecordEditor::passingCount() const
 {
     if (state_ == EditState::NoDatabase || !table_.isOpen())
         return 0;
-    return const_cast<xbase::Table&>(t()).countFiltered();
+    if (!passing_)
+        passing_ = const_cast<xbase::Table&>(t()).countFiltered();
+    return *passing_;
 }
 
 void RecordEditor::loadMemo()
@@ -203,6 +208,7 @@ void RecordEditor::loadMemo()
 
 void RecordEditor::tableMoved()
 {
+    passing_.reset();
     if (!table_.isOpen()) {
         if (state_ != EditState::NoDatabase)
             databaseClosed();
@@ -222,6 +228,7 @@ void RecordEditor::tableMoved()
 
 void RecordEditor::recover()
 {
+    passing_.reset();
     if (!table_.isOpen()) {
         databaseClosed();
         return;
@@ -463,6 +470,7 @@ void RecordEditor::refilterWhenEmpty()
 
 void RecordEditor::afterPost()
 {
+    passing_.reset();
     if (refreshFlag)
         call(hooks_.refreshButtons);
     if (editing_.aggressiveSave > 0 && !utilityFlag)

@@ -77,8 +77,12 @@ public:
     EditState state() const { return state_; }
     // A current record: the table is open, not empty and not past its end.
     bool hasRecord() const;
-    // Records passing the filter; 0 without a database.
+    // Records passing the filter; 0 without a database. Counted once and
+    // kept until records or the filter change, so moving never recounts.
     uint32_t passingCount() const;
+    // The filter was applied anew or records were written behind the
+    // editor's back: the next passingCount() counts again.
+    void countAgain() { passing_.reset(); }
 
     // ---- editing ---------------------------------------------------------
     // "&Edit", a double click, typing into a field or the memo: locks the
@@ -183,6 +187,7 @@ private:
     QString sortCaption_;
     QString memo_;
     bool memoUnreadable_ = false;
+    mutable std::optional<uint32_t> passing_;
     int saves_ = 0;
 };
 

@@ -1049,6 +1049,7 @@ CommandScope::Hooks TAddressMain::commandHooks()
 
 uint32_t TAddressMain::applyFilter()
 {
+    editor_->countAgain();
     if (!table_.isOpen())
         return 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -3,6 +3,7 @@
 #include "core/messages.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -54,10 +55,17 @@ void TTagAllRecords::showEvent(QShowEvent* event)
 
 void TTagAllRecords::FormActivate()
 {
-    outcome_ = tagAllRecords(table_, tagId_, [this](uint64_t tagged) {
-        progress_->setText(QString::number(tagged) + QStringLiteral(" tagged"));
+    // The count and the window's input are looked at every few hundredths of
+    // a second, not after each of many thousand records.
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    outcome_ = tagAllRecords(table_, tagId_, [this, &sinceShown](uint64_t tagged) {
         emit progressed(tagged);
-        QApplication::processEvents();
+        if (sinceShown.elapsed() >= 40) {
+            progress_->setText(QString::number(tagged) + QStringLiteral(" tagged"));
+            QApplication::processEvents();
+            sinceShown.restart();
+        }
         return !stopRequested_;
     });
     finished_ = true;

@@ -1049,22 +1049,7 @@ uint32_t Table::countWith(const Expression* expr, const Candidates* candidates)
     lastCountUsedIndex_ = candidates != nullptr;
     if (candidates && candidates->exact) {
         Bits bits = candidates->bits;
-        bool marksKnown = !skipDeleted;
-        if (skipDeleted) {
-            for (const auto& t : tags_) {
-                if (!t->key || t->canonical != "DELETED()" || t->info.keyType != KeyType::Logical || t->info.unique || !t->info.forExpr.empty())
-                    continue;
-                auto cur = t->cdx->cursor();
-                const uint8_t yes = 'T';
-                for (bool ok = cur->seek({&yes, 1}); ok && cur->key()[0] == 'T'; ok = cur->next()) {
-                    const uint32_t r = cur->recno();
-                    if (r / 64 < bits.size())
-                        bits[r / 64] &= ~(uint64_t(1) << (r % 64));
-                }
-                marksKnown = true;
-                break;
-            }
-        }
+        const bool marksKnown = !skipDeleted || dropDeletedByTag(bits);
         uint32_t n = 0;
         if (marksKnown) {
             for (uint64_t w : bits)
@@ -1162,6 +1147,65 @@ void Table::replan()
         return;
     if (auto candidates = plan(*filter_))
         filterBits_ = std::make_unique<Bits>(std::move(candidates->bits));
+}
+
+bool Table::dropDeletedByTag(Bits& bits)
+{
+    for (const auto& t : tags_) {
+        if (!t->key || t->canonical != "DELETED()" || t->info.keyType != KeyType::Logical || t->info.unique ||
+            !t->info.forExpr.empty())
+            continue;
+        auto cur = t->cdx->cursor();
+        const uint8_t yes = 'T';
+        for (bool ok = cur->seek({&yes, 1}); ok && cur->key()[0] == 'T'; ok = cur->next()) {
+            const uint32_t r = cur->recno();
+            if (r / 64 < bits.size())
+                bits[r / 64] &= ~(uint64_t(1) << (r % 64));
+        }
+        return true;
+    }
+    return false;
+}
+
+std::vector<uint32_t> Table::visibleRecnos()
+{
+    std::vector<uint32_t> out;
+    lastListUsedIndexOnly_ = false;
+    const uint32_t count = dbf_->recordCount();
+    std::optional<Candidates> candidates;
+    if (filter_)
+        candidates = plan(*filter_);
+    else if (!tags_.empty()) {
+        candidates.emplace();
+        candidates->bits.assign(count / 64 + 1, ~uint64_t(0));
+        candidates->bits[0] &= ~uint64_t(1);
+    }
+    const bool skipDeleted = engineSettings().skipDeleted;
+    if (candidates && candidates->exact && (!skipDeleted || dropDeletedByTag(candidates->bits)) &&
+        (order_ == 0 || tags_[size_t(order_ - 1)]->cdx)) {
+        // Every record the bits name passes: the order's tag gives the sequence.
+        const Bits& bits = candidates->bits;
+        if (order_ == 0) {
+            for (uint32_t r = 1; r <= count; ++r)
+                if (testBit(bits, r))
+                    out.push_back(r);
+        } else {
+            auto cur = tags_[size_t(order_ - 1)]->cdx->cursor();
+            for (bool ok = cur->first(); ok; ok = cur->next())
+                if (const uint32_t r = cur->recno(); r <= count && testBit(bits, r))
+                    out.push_back(r);
+        }
+        lastListUsedIndexOnly_ = true;
+        return out;
+    }
+    // The walk reads each candidate once; the current record comes back.
+    const bool atEnd = eof_;
+    const uint32_t current = recno_;
+    for (bool more = first(); more; more = next())
+        out.push_back(recno_);
+    if (!atEnd && current > 0)
+        go(current);
+    return out;
 }
 
 uint32_t Table::countFiltered()
@@ -1405,7 +1449,7 @@ void Table::post()
             pendingMemos_.clear();
             state_ = State::Edit;
             if (filterBits_) {
-                filterBits_->resize(recno_ / 64 + 1, 0);
+                filterBits_->resize(std::max(filterBits_->size(), size_t(recno_ / 64 + 1)), 0);
                 setBit(*filterBits_, recno_);
             }
             try {
@@ -1417,7 +1461,9 @@ void Table::post()
     }
     pendingMemos_.clear();
     if (filterBits_) {
-        filterBits_->resize(recno_ / 64 + 1, 0);
+        // Grown for an appended record, never cut: the bits of the records
+        // after this one must stay for a walk that goes on past it.
+        filterBits_->resize(std::max(filterBits_->size(), size_t(recno_ / 64 + 1)), 0);
         setBit(*filterBits_, recno_);
     }
     state_ = State::Browse;

@@ -100,6 +100,15 @@ public:
     // Whether the last count could use index tags instead of reading records.
     bool lastCountUsedIndex() const { return lastCountUsedIndex_; }
 
+    // The record numbers of the visible records (filter and skip-deleted
+    // honoured) in the current order, as a walk from first() would meet them.
+    // When the tags decide the filter exactly and the deleted marks are in a
+    // DELETED() tag, no record is read; otherwise only the candidates are.
+    // The current record stays current.
+    std::vector<uint32_t> visibleRecnos();
+    // Whether the last visibleRecnos() came from the index alone.
+    bool lastListUsedIndexOnly() const { return lastListUsedIndexOnly_; }
+
     // Navigation over visible records (filter and skip-deleted honoured).
     bool first();
     bool last();
@@ -225,6 +234,10 @@ private:
     std::unique_ptr<Expression> filter_;
     std::unique_ptr<std::vector<uint64_t>> filterBits_;   // superset of passing records; null: no plan
     bool lastCountUsedIndex_ = false;
+    bool lastListUsedIndexOnly_ = false;
+    // Clears the bits of records carrying the deleted mark, from the DELETED()
+    // tag; false when there is no such tag.
+    bool dropDeletedByTag(std::vector<uint64_t>& bits);
 
     uint32_t recno_ = 0;
     bool bof_ = true;

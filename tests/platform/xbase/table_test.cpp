@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -185,6 +186,85 @@ TEST_F(TableTest, CountsThroughTagsMatchFullScans)
             EXPECT_EQ(indexed, scanned) << c << " skipDeleted=" << skip;
         }
     }
+}
+
+// Tag All and the utilities walk the filtered records and post each one: the
+// walk must reach every record the filter lets through, with or without a
+// bulk change around it.
+TEST_F(TableTest, AWalkThatPostsEachRecordReachesEveryMatch)
+{
+    auto t = Table::create(dir.file("WALK.DBF"), {{"LNAME", 'C', 10, 0}, {"CODES", 'C', 10, 0}, {"TAG", 'C', 8, 0}});
+    for (int i = 1; i <= 1000; ++i) {
+        t->appendBlank();
+        t->setText("LNAME", "N" + std::to_string(i % 37));
+        if (i % 25 == 0)
+            t->setText("CODES", "SPRING");
+        t->post();
+    }
+    t->createTags({{"LNAME", "UPPER(LNAME)"}, {"CODES", "UPPER(CODES)"}, {"TAG", "UPPER(TAG)"}});
+    for (bool bulk : {false, true}) {
+        for (const char* order : {"", "LNAME"}) {
+            SCOPED_TRACE(std::string(order) + (bulk ? " bulk" : ""));
+            t->selectOrder(order);
+            ASSERT_EQ(t->setFilter("UPPER(CODES)=\"SPRING\""), 40u);
+            const std::string mark = std::string(bulk ? "B" : "P") + order;
+            int visited = 0;
+            {
+                std::optional<Table::BulkChange> change;
+                if (bulk)
+                    change.emplace(*t);
+                for (bool more = t->first(); more; more = t->next()) {
+                    t->edit();
+                    t->setText("TAG", mark);
+                    t->post();
+                    ++visited;
+                }
+            }
+            EXPECT_EQ(visited, 40);
+            EXPECT_EQ(t->count("TAG=\"" + mark + "\""), 40u);
+        }
+    }
+}
+
+// The visible records listed at once are those a walk meets, in its order;
+// filters the tags decide and deleted marks in a tag need no record read.
+TEST_F(TableTest, VisibleRecordNumbersAreThoseAWalkMeets)
+{
+    auto t = makePeople();
+    t->go(2);
+    t->deleteRecord();
+    struct Case {
+        const char* filter;
+        bool indexOnly;   // when deleted records are skipped
+    } cases[] = {
+        {"", true},
+        {"!ISDEL", true},
+        {"UPPER(STATE)=\"CA\" .and. !ISDEL", true},
+        {"\"MIT\"$UPPER(LNAME) .and. !ISDEL", false},   // "$" is no tag's range
+        {"AGE > 28 .or. ISDEL", true},
+    };
+    for (bool skip : {true, false}) {
+        engineSettings().skipDeleted = skip;
+        for (const char* order : {"", "LNAME", "AGE"}) {
+            for (const Case& c : cases) {
+                SCOPED_TRACE(std::string(c.filter) + " order " + order + (skip ? " skipping" : ""));
+                t->selectOrder(order);
+                t->setFilter(c.filter);
+                t->go(4);
+                const std::vector<uint32_t> listed = t->visibleRecnos();
+                EXPECT_EQ(t->recno(), 4u);
+                EXPECT_EQ(listed, walk(*t));
+                EXPECT_EQ(t->lastListUsedIndexOnly(), c.indexOnly);
+                EXPECT_FALSE(listed.empty());
+            }
+        }
+    }
+    t->setFilter("");
+    // Without a tag on DELETED() the marks must be read.
+    t->closeIndexes();
+    engineSettings().skipDeleted = true;
+    EXPECT_EQ(t->visibleRecnos(), walk(*t));
+    EXPECT_FALSE(t->lastListUsedIndexOnly());
 }
 
 // A table large enough that its tags are built on two threads. Each tag must
