@@ -1,6 +1,7 @@
 #include "platform/xbase/table.h"
 
 #include "platform/xbase/codepage.h"
+#include "platform/xbase/dbt_file.h"
 #include "platform/xbase/expression.h"
 #include "platform/xbase/fpt_file.h"
 #include "platform/xbase/settings.h"
@@ -184,9 +185,18 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
         t->readOnly_ = true;
     if (t->dbf_->hasMemo()) {
         const std::string fpt = companion(path, ".FPT", ".fpt");
-        if (!fileExists(fpt))
-            throw XbaseError(fpt, "memo file not found");
-        t->fpt_ = std::make_unique<FptFile>(File(fpt, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite));
+        const std::string dbt = companion(path, ".DBT", ".dbt");
+        // dBase and Clipper keep their memos in a .DBT, which we only read.
+        const uint8_t v = t->dbf_->version();
+        const bool dBase = v == 0x83 || v == 0x8B || v == 0xCB;
+        if (fileExists(dbt) && (dBase || !fileExists(fpt))) {
+            t->dbt_ = std::make_unique<DbtFile>(File(dbt, File::Mode::ReadOnly), v == 0x8B || v == 0xCB);
+            t->readOnly_ = true;
+        } else {
+            if (!fileExists(fpt))
+                throw XbaseError(dBase ? dbt : fpt, "memo file not found");
+            t->fpt_ = std::make_unique<FptFile>(File(fpt, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite));
+        }
     }
     t->buffer_.resize(t->dbf_->recordLength());
     t->source_ = std::make_unique<Source>(*t);
@@ -1278,6 +1288,27 @@ void Table::zap()
     bof_ = true;
 }
 
+Table::End Table::end() const { return {dbf_->recordCount(), fpt_ ? fpt_->nextFreeBlock() : 0}; }
+
+void Table::cutBack(const End& end)
+{
+    requireWritable();
+    if (shared_)
+        throw XbaseError(path(), "cutting records off needs the table open exclusively");
+    if (cdx_)
+        throw XbaseError(path(), "close the index before cutting records off");
+    if (state_ != State::Browse)
+        cancel();
+    if (end.records > dbf_->recordCount())
+        throw XbaseError(path(), "the table has fewer records than it is to be cut back to");
+    dbf_->setRecordCount(end.records);
+    if (fpt_)
+        fpt_->cutBack(end.memoBlocks);
+    replan();
+    setEof();
+    bof_ = true;
+}
+
 // ---- fields ----------------------------------------------------------------
 
 uint32_t Table::memoBlock(const char* buffer, const Field& f) const
@@ -1328,6 +1359,8 @@ std::string Table::memoOf(const char* buffer, int index) const
     const uint32_t block = memoBlock(buffer, f);
     if (block == 0)
         return {};
+    if (dbt_)
+        return dbt_->read(block);
     if (!fpt_)
         throw XbaseError(path(), "memo field " + f.name + " but no memo file");
     return fpt_->read(block);

@@ -19,6 +19,7 @@
 
 namespace qb::xbase {
 
+class DbtFile;
 class Expression;
 class FptFile;
 
@@ -111,6 +112,15 @@ public:
     bool deleted() const;
     void pack(const Progress& progress = {});
     void zap();
+    // Where the table and its memo file end. cutBack(end) takes off every
+    // record and memo appended since, so an import that fails part way leaves
+    // the table as it found it. Needs the table exclusively, no index open.
+    struct End {
+        uint32_t records = 0;
+        uint32_t memoBlocks = 0;
+    };
+    End end() const;
+    void cutBack(const End& end);
 
     // Fields by name; text without trailing blanks.
     std::string text(std::string_view name) const;
@@ -163,6 +173,7 @@ private:
 
     std::unique_ptr<DbfFile> dbf_;
     std::unique_ptr<FptFile> fpt_;
+    std::unique_ptr<DbtFile> dbt_;   // dBase and Clipper memos, read only
     std::unique_ptr<CdxFile> cdx_;
     std::vector<std::unique_ptr<Tag>> tags_;
     std::string indexError_;
