@@ -31,6 +31,7 @@ std::string describe(const CommandScope::Steps& s)
         {s.rememberRecord, "record"},  {s.rememberFilter, "filter"},         {s.rememberPrinter, "printer"},
         {s.filterDuring == CommandScope::TableFilter::NotDeleted, "!ISDEL"},
         {s.filterDuring == CommandScope::TableFilter::ConditionsOnly, "conditions"},
+        {s.filterDuring == CommandScope::TableFilter::None, "noFilter"},
         {s.reselectOrder, "order"},    {s.reapplyFilter, "applyFilter"},     {s.firstRecord, "first"},
         {s.refreshButtons, "buttons"},
     };
@@ -48,7 +49,7 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
     const unsigned browsing = NeedDatabase | NeedNotEditing;
     const unsigned onRecord = browsing | NeedRecord;
     const unsigned print = browsing | NeedPassingRecords | NeedPrinter;
-    struct Row {
+    struct Case {
         const char* menuItem;
         const char* button;
         unsigned needs;
@@ -70,8 +71,18 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
         {"mnuRebuildIndexes", "", browsing, "detach order applyFilter first",
          "You need to have a database file open first", false},
         {"mnuRebuildSystemIndexes", "", NeedNotEditing, "", "", false},
+        {"mnuImportAscii", "", browsing, "detach clearRefresh utility noFilter order applyFilter first buttons",
+         "You need to have a database file open first", false},
+        {"mnuImportDbf", "", browsing, "detach clearRefresh utility noFilter order applyFilter first buttons",
+         "You need to have a database file open first", false},
+        {"mnuImportVersion1", "", browsing, "detach clearRefresh utility noFilter order applyFilter buttons",
+         "You need to have a database file open first", false},
+        {"mnuImportVersion2", "", browsing, "detach clearRefresh utility noFilter order applyFilter buttons",
+         "You need to have a database file open first", false},
+        {"mnuExport", "", browsing | NeedPassingRecords, "detach clearRefresh record order",
+         "No active records for current filter. Nothing to copy", false},
     };
-    for (const Row& r : rows) {
+    for (const Case& r : rows) {
         SCOPED_TRACE(std::string(r.menuItem) + r.button);
         const Command* c = *r.menuItem ? window.commands().find(r.menuItem) : window.commands().findButton(r.button);
         ASSERT_NE(c, nullptr);

@@ -3,7 +3,7 @@
 # CSV twice, in UTF-8 and in Windows-1252, into OUT. Run once per test run, as
 # the set-up of the tests that read them.
 set -euo pipefail
-out=$1
+out=$(realpath -m "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out"
 mkdir -p "$out"
