@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what only the tests use, from Debian's packages: independent
-# programs whose output the tests read (LibreOffice Calc writes the CSV files
-# the import reads).
+# Installs what only the tests need, from Debian's packages: services and
+# witnesses the tests start or read, which the program itself never uses.
+#   dbus, python3-dbusmock   a private bus with ModemManager and oFono played
+#                            by dbusmock, for the telephony window
+#   libreoffice-calc-nogui   writes the CSV files the import reads back
 set -euo pipefail
 packages=(
+  dbus python3-dbusmock
   libreoffice-calc-nogui
 )
 missing=()

@@ -36,6 +36,9 @@ const char* kUsage =
     "                                append a text file's or a table's records, print the count\n"
     "  export DATABASE OUT.(csv|dbf) [--filter EXPR] [--tag T]\n"
     "                                copy the records out to text or a new table, print the count\n"
+    "  dial PORT NUMBER [--init S] [--pulse]\n"
+    "                                send a direct dial's modem commands to PORT (COM1-COM4 or a device)\n"
+    "  telephony                     the telephony line voice calls would use, or why there is none\n"
     "Records carrying the deleted mark are skipped unless --deleted is given.\n";
 
 struct Args {
@@ -231,7 +234,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, dialCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

@@ -1,6 +1,7 @@
 #include "mainwindow/command_list.h"
 
 #include "core/command.h"
+#include "dialer/dialer_commands.h"
 #include "labels/label_commands.h"
 #include "transfer/transfer_commands.h"
 
@@ -11,6 +12,7 @@ void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
     registerTransferCommands(registry);
+    registerDialerCommands(registry);
 }
 
 } // namespace qb

@@ -81,6 +81,8 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
          "You need to have a database file open first", false},
         {"mnuExport", "", browsing | NeedPassingRecords, "detach clearRefresh record order",
          "No active records for current filter. Nothing to copy", false},
+        {"", "DialPhone1Button", onRecord, "", "", false},
+        {"", "DialPhone2Button", onRecord, "", "", false},
     };
     for (const Case& r : rows) {
         SCOPED_TRACE(std::string(r.menuItem) + r.button);
