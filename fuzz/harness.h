@@ -10,10 +10,11 @@ namespace qb::fuzz {
 
 void tableBytes(const uint8_t* data, size_t size);
 void memoBytes(const uint8_t* data, size_t size);
+void dbaseMemoBytes(const uint8_t* data, size_t size);
 void indexBytes(const uint8_t* data, size_t size);
 void expressionBytes(const uint8_t* data, size_t size);
 
-// Runs the harness named "dbf", "fpt", "cdx" or "expr".
+// Runs the harness named "dbf", "fpt", "dbt", "cdx" or "expr".
 void run(const std::string& target, const uint8_t* data, size_t size);
 
 } // namespace qb::fuzz

@@ -11,7 +11,7 @@ namespace {
 TEST(FuzzRegression, EveryKeptInputIsHandled)
 {
     size_t replayed = 0;
-    for (const char* target : {"dbf", "fpt", "cdx", "expr"}) {
+    for (const char* target : {"dbf", "fpt", "dbt", "cdx", "expr"}) {
         const std::filesystem::path dir = std::filesystem::path(QB_FUZZ_REGRESSIONS) / target;
         if (!std::filesystem::exists(dir))
             continue;
