@@ -49,14 +49,14 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
     const unsigned browsing = NeedDatabase | NeedNotEditing;
     const unsigned onRecord = browsing | NeedRecord;
     const unsigned print = browsing | NeedPassingRecords | NeedPrinter;
-    struct Case {
+    struct Expect {
         const char* menuItem;
         const char* button;
         unsigned needs;
         const char* steps;
         const char* refusal;
         bool check;
-    } rows[] = {
+    } expects[] = {
         {"mnuPrintLabels", "LabelsButton", print, "detach clearRefresh record filter printer", "", false},
         {"mnuSetFilter", "FilterButton", browsing, "", "", false},
         {"mnuClearFilter", "ClearFilterButton", NeedNotEditing, "", "", false},
@@ -84,7 +84,7 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
         {"", "DialPhone1Button", onRecord, "", "", false},
         {"", "DialPhone2Button", onRecord, "", "", false},
     };
-    for (const Case& r : rows) {
+    for (const Expect& r : expects) {
         SCOPED_TRACE(std::string(r.menuItem) + r.button);
         const Command* c = *r.menuItem ? window.commands().find(r.menuItem) : window.commands().findButton(r.button);
         ASSERT_NE(c, nullptr);
