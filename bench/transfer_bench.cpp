@@ -9,6 +9,7 @@
 #include "core/address_table.h"
 #include "core/field_lengths.h"
 #include "core/paths.h"
+#include "platform/xbase/settings.h"
 #include "transfer/export_run.h"
 #include "transfer/import_run.h"
 
@@ -111,6 +112,8 @@ int main(int argc, char** argv)
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     ProgramFolder::setPath(folder + "/");
+    // As the program runs: every change waits for the disk, a bulk change once.
+    xbase::engineSettings().syncPosts = true;
     const std::string csv = (folder + "/in.csv").toStdString();
     writeCsv(csv, rows);
     const QString db = folder + "/ADDR.DBF";

@@ -13,6 +13,8 @@ constexpr size_t kBuffer = 1 << 16;
 
 bool blank(int c) { return c == ' ' || c == '\t'; }
 bool lineEnd(int c) { return c == '\r' || c == '\n' || c < 0 || c == 0x1A; }
+// What ends a run of plain characters outside quotes.
+bool special(int c) { return c == ',' || c == '"' || c == '\r' || c == '\n' || c == 0x1A; }
 
 bool holdsNothing(const std::vector<std::string>& fields)
 {
@@ -83,14 +85,21 @@ void CsvReader::fail(const std::string& what) const
 
 void CsvReader::finishField(CsvRecord& record, std::string& raw, size_t chars)
 {
+    const size_t index = fields_++;
     if (chars > kMaxField)
-        fail("field " + std::to_string(record.fields.size() + 1) + " is longer than " + std::to_string(kMaxField) + " characters");
-    if (kind_.encoding == TextEncoding::Utf8) {
+        fail("field " + std::to_string(index + 1) + " is longer than " + std::to_string(kMaxField) + " characters");
+    if (record.fields.size() <= index)
+        record.fields.emplace_back();
+    std::string& field = record.fields[index];
+    const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        field.assign(raw);
+    else if (kind_.encoding == TextEncoding::Utf8) {
         if (!validUtf8(raw))
-            fail("field " + std::to_string(record.fields.size() + 1) + " is not valid UTF-8 text");
-        record.fields.push_back(raw);
+            fail("field " + std::to_string(index + 1) + " is not valid UTF-8 text");
+        field.assign(raw);
     } else {
-        record.fields.push_back(xbase::cp1252ToUtf8(raw));
+        field = xbase::cp1252ToUtf8(raw);
     }
     raw.clear();
 }
@@ -100,7 +109,7 @@ bool CsvReader::next(CsvRecord& record)
     const bool utf8 = kind_.encoding == TextEncoding::Utf8;
     std::string raw;
     for (;;) {
-        record.fields.clear();
+        fields_ = 0;
         record.line = recordLine_ = line_;
         raw.clear();
         size_t lineChars = 0, fieldChars = 0;
@@ -115,6 +124,29 @@ bool CsvReader::next(CsvRecord& record)
                             : "the line is longer than " + std::to_string(kMaxLine) + " characters");
         };
         for (;;) {
+            if (!quoted && pos_ < end_) {
+                // A run of plain characters goes in one piece.
+                const char* from = buffer_.data() + pos_;
+                const char* to = from;
+                const char* stop = buffer_.data() + end_;
+                while (to < stop && !special(static_cast<unsigned char>(*to)))
+                    ++to;
+                if (to != from) {
+                    size_t chars = size_t(to - from);
+                    if (utf8)
+                        chars = utf8Length(std::string_view(from, chars));
+                    if (blanksOnly && std::any_of(from, to, [](char ch) { return !blank(static_cast<unsigned char>(ch)); }))
+                        blanksOnly = false;
+                    raw.append(from, to);
+                    pos_ += size_t(to - from);
+                    started = true;
+                    fieldChars += chars;
+                    lineChars += chars;
+                    if (lineChars > kMaxLine)
+                        fail("the line is longer than " + std::to_string(kMaxLine) + " characters");
+                    continue;
+                }
+            }
             const int c = peek(0);
             if (c < 0 || c == 0x1A) {
                 if (quoted)
@@ -161,7 +193,7 @@ bool CsvReader::next(CsvRecord& record)
             }
             if (c == ',') {
                 count(c);
-                if (record.fields.size() + 1 >= kMaxFields)
+                if (fields_ + 1 >= kMaxFields)
                     fail("the line has more than " + std::to_string(kMaxFields) + " fields");
                 finishField(record, raw, fieldChars);
                 fieldChars = 0;
@@ -188,6 +220,7 @@ bool CsvReader::next(CsvRecord& record)
             if (!blank(c))
                 blanksOnly = false;
         }
+        record.fields.resize(fields_);
         if (!holdsNothing(record.fields))
             return true;
     }

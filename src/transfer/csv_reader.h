@@ -64,6 +64,7 @@ private:
     bool eof_ = false;
     uint64_t line_ = 1;         // the line the reader is on
     uint64_t recordLine_ = 1;   // the line the record being read began on
+    size_t fields_ = 0;         // fields of the record finished so far
 };
 
 } // namespace qb

@@ -116,11 +116,13 @@ RecordExport::Result exportTable(xbase::Table& table, const std::string& target,
     try {
         std::unique_ptr<xbase::Table> out = xbase::Table::create(temporary, table.fieldDefs());
         uint32_t copied = 0;
+        // One wait for the disk at the end rather than one at each record.
+        xbase::Table::BulkChange bulk(*out);
         r = walk(table, hooks, [&] {
             out->appendBlank();
+            // One structure on both sides: the stored bytes are the text.
             for (const char* name : tableExportFields())
-                if (std::string value = table.text(name); !value.empty())
-                    out->setText(name, value);
+                out->setRaw(name, table.raw(name));
             // Through the memo box, as the memo rule wants it.
             if (const std::string memo = table.memo("MEMO"); !memo.empty())
                 out->setMemo("MEMO", memoForStorage(QString::fromStdString(memo)).toStdString());
@@ -128,6 +130,7 @@ RecordExport::Result exportTable(xbase::Table& table, const std::string& target,
             if (out->recordCount() != ++copied)
                 throw ExportFailed("Error copying - not enough disk space", false);
         });
+        bulk.commit();
         out.reset();
     } catch (const ExportFailed&) {
         removeTemporary();

@@ -3,7 +3,6 @@
 #include "core/index_maintenance.h"
 #include "transfer/transfer_error.h"
 
-#include <cstdio>
 
 namespace qb {
 
@@ -77,11 +76,10 @@ ImportCheck ImportRun::check(ImportSource& source)
 ImportResult ImportRun::append(ImportSource& source, uint64_t total)
 {
     ImportResult result;
-    // Keys are not kept up while appending; the index is built once at the end.
-    const std::string index = table_.indexFileName();
+    // Keys are not kept up while appending; the index is built anew at the
+    // end. Until then the old index stays on the disk: counting fewer records
+    // than the table holds, an open after a crash finds it stale.
     table_.closeIndexes();
-    if (!index.empty())
-        std::remove(index.c_str());
     const xbase::Table::End end = table_.end();
 
     if (hooks_.status)
@@ -91,37 +89,49 @@ ImportResult ImportRun::append(ImportSource& source, uint64_t total)
     int shown = 0;
     std::vector<ImportValue> values;
     source.restart();
-    for (;;) {
-        try {
-            if (!source.next(values))
+    {
+        // One wait for the disk at the end rather than one at each record.
+        xbase::Table::BulkChange bulk(table_);
+        for (;;) {
+            try {
+                if (!source.next(values))
+                    break;
+            } catch (const std::exception& e) {
+                result.outcome = ImportResult::Outcome::ReadError;
+                result.detail = e.what();
                 break;
-        } catch (const std::exception& e) {
-            result.outcome = ImportResult::Outcome::ReadError;
-            result.detail = e.what();
-            break;
+            }
+            try {
+                table_.appendBlank();
+                for (const ImportValue& v : values) {
+                    const xbase::Field& f = table_.field(v.field);
+                    if (f.type == 'M')
+                        table_.setMemo(f.name, v.text);
+                    else
+                        table_.setText(f.name, v.text);
+                }
+                table_.post();
+            } catch (const std::exception& e) {
+                result.outcome = ImportResult::Outcome::WriteError;
+                result.detail = e.what();
+                break;
+            }
+            ++result.count;
+            const int percent = total ? int(std::min<uint64_t>(result.count * 100 / total, 100)) : 100;
+            if (percent != shown && hooks_.gauge)
+                hooks_.gauge(shown = percent);
+            if (cancelled()) {
+                result.outcome = ImportResult::Outcome::Cancelled;
+                break;
+            }
         }
         try {
-            table_.appendBlank();
-            for (const ImportValue& v : values) {
-                const xbase::Field& f = table_.field(v.field);
-                if (f.type == 'M')
-                    table_.setMemo(f.name, v.text);
-                else
-                    table_.setText(f.name, v.text);
-            }
-            table_.post();
+            bulk.commit();
         } catch (const std::exception& e) {
-            result.outcome = ImportResult::Outcome::WriteError;
-            result.detail = e.what();
-            break;
-        }
-        ++result.count;
-        const int percent = total ? int(std::min<uint64_t>(result.count * 100 / total, 100)) : 100;
-        if (percent != shown && hooks_.gauge)
-            hooks_.gauge(shown = percent);
-        if (cancelled()) {
-            result.outcome = ImportResult::Outcome::Cancelled;
-            break;
+            if (result.outcome != ImportResult::Outcome::ReadError && result.outcome != ImportResult::Outcome::WriteError) {
+                result.outcome = ImportResult::Outcome::WriteError;
+                result.detail = e.what();
+            }
         }
     }
     if (result.outcome == ImportResult::Outcome::ReadError || result.outcome == ImportResult::Outcome::WriteError) {

@@ -345,6 +345,10 @@ bool Table::countWasReconciled() const { return dbf_->reconciledFrom() >= 0; }
 int Table::fieldIndex(std::string_view name) const
 {
     const auto& fields = dbf_->fields();
+    // Callers mostly spell names as stored, in capitals: the plain comparison first.
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == name)
+            return int(i);
     for (size_t i = 0; i < fields.size(); ++i)
         if (equalsIgnoreCase(fields[i].name, name))
             return int(i);
@@ -1296,6 +1300,7 @@ void Table::endChange()
         return;
     const bool sync = engineSettings().syncPosts;
     try {
+        dbf_->writeHeaderIfBehind();
         if (sync) {
             if (memosUnsynced_)
                 fpt_->sync();
@@ -1393,7 +1398,8 @@ void Table::post()
     beginChange();
     try {
         if (appending) {
-            dbf_->appendRecord(buffer_.data());
+            // Inside a bulk change the header's count is written when it ends.
+            dbf_->appendRecord(buffer_.data(), changeDepth_ == 1 || shared_);
             recno_ = dbf_->recordCount();
         } else {
             dbf_->writeRecord(recno_, buffer_.data());
@@ -1703,6 +1709,18 @@ std::string Table::memoOf(const char* buffer, int index) const
     if (!fpt_)
         throw XbaseError(path(), "memo field " + f.name + " but no memo file");
     return fpt_->read(block);
+}
+
+void Table::setRaw(std::string_view name, std::string_view bytes)
+{
+    requireEditing();
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    if (f.type != 'C' && f.type != 'D')
+        throw XbaseError(path(), "field " + f.name + " does not take raw text");
+    char* p = buffer_.data() + f.offset;
+    const size_t n = std::min<size_t>(bytes.size(), f.length);
+    std::memcpy(p, bytes.data(), n);
+    std::memset(p + n, ' ', f.length - n);
 }
 
 std::string Table::raw(std::string_view name) const

@@ -169,6 +169,10 @@ public:
     void setMemo(std::string_view name, std::string_view utf8);
     // The stored bytes of the field, untrimmed and unconverted.
     std::string raw(std::string_view name) const;
+    // Puts bytes as raw gives them back into a character or date field, cut or
+    // padded with blanks to its width: a copy between tables of one structure
+    // needs no conversion.
+    void setRaw(std::string_view name, std::string_view bytes);
 
     // Every structural fault of the table, memo file and index; empty when sound.
     std::vector<std::string> check();

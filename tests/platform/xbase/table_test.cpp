@@ -601,6 +601,40 @@ TEST_F(TableTest, DBaseMemoFilesRead)
     }
 }
 
+// Inside a bulk change appended records wait in memory and go to the disk
+// together; meanwhile they read, change and count like any other, and the
+// file holds them all once the change ends.
+TEST_F(TableTest, RecordsAppendedInABulkChangeReadAsAnyOther)
+{
+    {
+        auto t = Table::create(dir.file("BULK.DBF"), kPeople);
+        Table::BulkChange bulk(*t);
+        for (int i = 1; i <= 3000; ++i) {
+            t->appendBlank();
+            t->setText("LNAME", "Name" + std::to_string(i));
+            t->setText("STATE", i % 3 ? "OH" : "CA");
+            t->post();
+        }
+        EXPECT_LT(readFile(dir.file("BULK.DBF")).size(), 3000u * 69) << "69 bytes a record: not all written yet";
+        ASSERT_TRUE(t->go(2999));
+        EXPECT_EQ(t->text("LNAME"), "Name2999");
+        t->edit();
+        t->setText("LNAME", "Changed");
+        t->post();
+        EXPECT_EQ(t->count("STATE = \"CA\""), 1000u);
+        EXPECT_EQ(t->count("LNAME = \"Changed\""), 1u);
+        bulk.commit();
+    }
+    auto t = Table::open(dir.file("BULK.DBF"));
+    EXPECT_FALSE(t->countWasReconciled());
+    EXPECT_EQ(t->recordCount(), 3000u);
+    t->go(2999);
+    EXPECT_EQ(t->text("LNAME"), "Changed");
+    t->go(3000);
+    EXPECT_EQ(t->text("LNAME"), "Name3000");
+    EXPECT_TRUE(t->check().empty());
+}
+
 // An import that fails part way takes its records and memos off again: the
 // files are as they were before it began.
 TEST_F(TableTest, CutBackRemovesWhatWasAppended)
