@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include "platform/xbase/cdx_file.h"
+#include "platform/xbase/dbt_file.h"
 #include "platform/xbase/expression.h"
 #include "platform/xbase/fpt_file.h"
 #include "platform/xbase/table.h"
@@ -145,6 +146,25 @@ void memoBytes(const uint8_t* data, size_t size)
     }
 }
 
+// A .DBT read both as dBase III and as dBase IV writes them.
+void dbaseMemoBytes(const uint8_t* data, size_t size)
+{
+    const std::string path = scratch("M.DBT");
+    writeBytes(path, data, size);
+    for (bool dBaseIV : {false, true}) {
+        try {
+            DbtFile f(File(path, File::Mode::ReadOnly), dBaseIV);
+            for (uint32_t block = 0; block < 64; ++block) {
+                try {
+                    (void)f.read(block);
+                } catch (const XbaseError&) {
+                }
+            }
+        } catch (const XbaseError&) {
+        }
+    }
+}
+
 void indexBytes(const uint8_t* data, size_t size) { fuzzCdxBytes(data, size); }
 
 void expressionBytes(const uint8_t* data, size_t size) { fuzzExpression(data, size); }
@@ -155,6 +175,8 @@ void run(const std::string& target, const uint8_t* data, size_t size)
         tableBytes(data, size);
     else if (target == "fpt")
         memoBytes(data, size);
+    else if (target == "dbt")
+        dbaseMemoBytes(data, size);
     else if (target == "cdx")
         indexBytes(data, size);
     else if (target == "expr")

@@ -6,10 +6,12 @@
 #   cups-daemon, cups-client a CUPS daemon of the tests' own with a queue whose
 #                            printer keeps each job in a file, for printing on
 #                            a real queue (tests/printing/cups/cups_server.sh)
+#   libreoffice-calc-nogui   writes the CSV files the import reads back
 set -euo pipefail
 packages=(
   dbus python3-dbusmock
   cups-daemon cups-client
+  libreoffice-calc-nogui
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -32,6 +32,10 @@ const char* kUsage =
     "  printers                      the printers a job can print on\n"
     "  labels DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--presort] [--copies N]\n"
     "                                print a stored label layout for the records into a PDF\n"
+    "  import DATABASE SOURCE [--map FIELD=COLUMN,...] [--version 1|2]\n"
+    "                                append a text file's or a table's records, print the count\n"
+    "  export DATABASE OUT.(csv|dbf) [--filter EXPR] [--tag T]\n"
+    "                                copy the records out to text or a new table, print the count\n"
     "  dial PORT NUMBER [--init S] [--pulse]\n"
     "                                send a direct dial's modem commands to PORT (COM1-COM4 or a device)\n"
     "  telephony                     the telephony line voice calls would use, or why there is none\n"
@@ -230,7 +234,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand, dialCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, dialCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

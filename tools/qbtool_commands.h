@@ -10,6 +10,7 @@ class QApplication;
 int printCommand(const std::string& command, int argc, char** argv);  // qbtool_print.cpp
 int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
 int labelsCommand(const std::string& command, int argc, char** argv); // qbtool_labels.cpp
+int transferCommand(const std::string& command, int argc, char** argv); // qbtool_transfer.cpp
 int dialCommand(const std::string& command, int argc, char** argv);   // qbtool_dial.cpp
 
 // Fonts, pictures and the PDF writer need an application object; without a

@@ -65,6 +65,8 @@ void CommandScope::before()
         run(hooks_.setFilterExpression, QStringLiteral("!ISDEL"));
     else if (steps_.filterDuring == TableFilter::ConditionsOnly)
         run(hooks_.setFilterExpression, hooks_.filterConditions ? hooks_.filterConditions() : QString());
+    else if (steps_.filterDuring == TableFilter::None)
+        run(hooks_.setFilterExpression, QString());
     // From here on every step after the command is due.
     done_ = steps_;
     done_.rememberRecord = steps_.rememberRecord && hooks_.recno;
@@ -188,6 +190,17 @@ CommandScope::Steps CommandScope::importOlderVersion()
 {
     Steps s;
     s.detach = s.clearRefresh = s.utility = s.reselectOrder = s.reapplyFilter = s.refreshButtons = true;
+    s.filterDuring = TableFilter::None;
+    return s;
+}
+
+CommandScope::Steps CommandScope::importFile()
+{
+    // The import works on the main window's own table, which it holds
+    // exclusively already, so no other program can come between a close and
+    // a reopen; afterwards the window shows the table from its first record.
+    Steps s = importOlderVersion();
+    s.firstRecord = true;
     return s;
 }
 

@@ -19,6 +19,7 @@ public:
         Keep,             // as the main window set it
         NotDeleted,       // "!ISDEL": every record the user has not deleted
         ConditionsOnly,   // the filter conditions without the deleted-record test
+        None,             // no filter: the command sees every record
     };
 
     struct Steps {
@@ -74,6 +75,7 @@ public:
     static Steps deleteOrReplace();
     static Steps exportRecords();
     static Steps importOlderVersion();
+    static Steps importFile();
     static Steps rebuildIndexes();
     static Steps tagAll();
     static Steps memoSearch();

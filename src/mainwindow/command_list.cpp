@@ -3,6 +3,7 @@
 #include "core/command.h"
 #include "dialer/dialer_commands.h"
 #include "labels/label_commands.h"
+#include "transfer/transfer_commands.h"
 
 namespace qb {
 
@@ -10,6 +11,7 @@ namespace qb {
 void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
+    registerTransferCommands(registry);
     registerDialerCommands(registry);
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Writes a FoxPro table with python-dbf: DBF plus FPT memo, Windows-1252 text,
-one deleted-marked record. Prints what it wrote as dbf_read.py would."""
+"""Writes a table with python-dbf: DBF plus memo file, Windows-1252 text, one
+deleted-marked record. The second argument picks the kind: fp (FoxPro, FPT
+memo, the default), db3 (dBase III, DBT memo) or vfp (Visual FoxPro)."""
 import datetime
 import sys
 import dbf
@@ -14,7 +15,7 @@ rows = [
 table = dbf.Table(
     sys.argv[1],
     "LNAME C(20); FNAME C(15); STATE C(2); AGE N(3,0); BAL N(9,2); ACTIVE L; BORN D; NOTES M",
-    dbf_type="fp",
+    dbf_type=sys.argv[2] if len(sys.argv) > 2 else "fp",
     codepage="cp1252",
 )
 table.open(dbf.READ_WRITE)

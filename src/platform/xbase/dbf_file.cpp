@@ -61,10 +61,50 @@ DbfFile::DbfFile(File file) : file_(std::move(file))
     remap();
 }
 
+DbfFile::~DbfFile()
+{
+    try {
+        writeWaiting();
+    } catch (const XbaseError&) {
+    }
+}
+
 void DbfFile::remap()
 {
     map_ = FileMapping();
-    map_ = FileMapping(file_, uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_);
+    map_ = FileMapping(file_, uint64_t(headerLength_) + uint64_t(written()) * recordLength_);
+}
+
+void DbfFile::sync()
+{
+    writeWaiting();
+    file_.sync();
+}
+
+// The appended records kept back, and the end marker, in one write.
+void DbfFile::writeWaiting()
+{
+    if (waitingCount_ == 0)
+        return;
+    const uint64_t at = uint64_t(headerLength_) + uint64_t(written()) * recordLength_;
+    waiting_ += '\x1A';
+    try {
+        file_.writeAt(at, waiting_.data(), waiting_.size());
+    } catch (const XbaseError&) {
+        recordCount_ -= waitingCount_;
+        waitingCount_ = 0;
+        waiting_.clear();
+        try {
+            file_.truncate(at);
+            file_.writeAt(at, "\x1A", 1);
+        } catch (const XbaseError&) {
+        }
+        throw;
+    }
+    waitingCount_ = 0;
+    waiting_.clear();
+    if (uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ > map_.size() + map_.size() / 4 + (1u << 20))
+        remap();
 }
 
 bool DbfFile::hasMemo() const
@@ -164,6 +204,7 @@ void DbfFile::parse()
 
 void DbfFile::refreshCount()
 {
+    writeWaiting();
     uint8_t head[8];
     file_.readAt(0, head, sizeof head, "the table header");
     const uint64_t whole = (file_.size() - headerLength_) / recordLength_;
@@ -180,8 +221,17 @@ void DbfFile::setStructuralIndex(bool on)
     writeHeader();
 }
 
+void DbfFile::writeHeaderIfBehind()
+{
+    if (headerBehind_)
+        writeHeader();
+}
+
 void DbfFile::writeHeader()
 {
+    // The count never runs ahead of the records on the disk.
+    writeWaiting();
+    headerBehind_ = false;
     uint8_t head[32];
     file_.readAt(0, head, sizeof head, "the table header");
     const std::time_t now = std::time(nullptr);
@@ -250,6 +300,10 @@ void DbfFile::readRecord(uint32_t recno, char* buffer) const
 {
     if (recno < 1 || recno > recordCount_)
         throw XbaseError(path(), "record " + std::to_string(recno) + " does not exist");
+    if (recno > written()) {
+        std::memcpy(buffer, waiting_.data() + size_t(recno - written() - 1) * recordLength_, recordLength_);
+        return;
+    }
     const uint64_t at = uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_;
     if (at + recordLength_ > map_.size() || !map_.copy(at, buffer, recordLength_))
         file_.readAt(at, buffer, recordLength_, "a record");
@@ -268,7 +322,12 @@ uint32_t DbfFile::readRecords(uint32_t recno, uint32_t count, char* buffer) cons
 {
     if (recno < 1 || recno > recordCount_)
         return 0;
-    count = std::min(count, recordCount_ - recno + 1);
+    if (recno > written()) {
+        count = std::min(count, recordCount_ - recno + 1);
+        std::memcpy(buffer, waiting_.data() + size_t(recno - written() - 1) * recordLength_, size_t(count) * recordLength_);
+        return count;
+    }
+    count = std::min(count, written() - recno + 1);
     const size_t got = file_.readSome(uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_, buffer, size_t(count) * recordLength_);
     return uint32_t(got / recordLength_);
 }
@@ -277,13 +336,27 @@ void DbfFile::writeRecord(uint32_t recno, const char* buffer)
 {
     if (recno < 1 || recno > recordCount_)
         throw XbaseError(path(), "record " + std::to_string(recno) + " does not exist");
+    if (recno > written()) {
+        std::memcpy(waiting_.data() + size_t(recno - written() - 1) * recordLength_, buffer, recordLength_);
+        return;
+    }
     file_.writeAt(uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_, buffer, recordLength_);
 }
 
-uint32_t DbfFile::appendRecord(const char* buffer)
+uint32_t DbfFile::appendRecord(const char* buffer, bool countNow)
 {
     if (recordCount_ >= kMaxRecords)
         throw XbaseError(path(), "table is full");
+    if (!countNow) {
+        waiting_.append(buffer, recordLength_);
+        ++waitingCount_;
+        ++recordCount_;
+        headerBehind_ = true;
+        if (waiting_.size() >= (256u << 10))
+            writeWaiting();
+        return recordCount_;
+    }
+    writeWaiting();
     const uint64_t at = uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_;
     // Record and end marker in one write, then the count: a crash between the
     // two leaves a record the next open takes back.
@@ -301,7 +374,10 @@ uint32_t DbfFile::appendRecord(const char* buffer)
         throw;
     }
     ++recordCount_;
-    writeHeader();
+    if (countNow)
+        writeHeader();
+    else
+        headerBehind_ = true;
     if (uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ > map_.size() + map_.size() / 4 + (1u << 20))
         remap();
     return recordCount_;
@@ -309,6 +385,7 @@ uint32_t DbfFile::appendRecord(const char* buffer)
 
 void DbfFile::setRecordCount(uint32_t count)
 {
+    writeWaiting();
     const uint64_t end = uint64_t(headerLength_) + uint64_t(count) * recordLength_;
     // Unmapped first: pages past the new end must never be touched.
     map_ = FileMapping();

@@ -40,12 +40,16 @@ public:
     // reconciled to the whole records the file holds (see reconciledCount()).
     DbfFile(File file);
 
+    ~DbfFile();
+    DbfFile(DbfFile&&) = default;
+    DbfFile& operator=(DbfFile&&) = default;
+
     // Writes a new empty table (FoxPro 2.x layout) and returns it open read-write.
     static DbfFile create(const std::string& path, const std::vector<FieldDef>& fields);
 
     const std::string& path() const { return file_.path(); }
     File& file() { return file_; }
-    void sync() { file_.sync(); }
+    void sync();
     const File& file() const { return file_; }
 
     uint8_t version() const { return version_; }
@@ -71,7 +75,12 @@ public:
     uint32_t readRecords(uint32_t recno, uint32_t count, char* buffer) const;
     void writeRecord(uint32_t recno, const char* buffer);
     // Writes the record after the last one and the end marker, then the header.
-    uint32_t appendRecord(const char* buffer);
+    // Without countNow the record waits in memory with others (a run of
+    // appends goes to the disk in few large writes) and the header is left
+    // for writeHeaderIfBehind(); an open after a crash counts the records the
+    // file holds anyway. A write that fails takes the waiting records with it.
+    uint32_t appendRecord(const char* buffer, bool countNow = true);
+    void writeHeaderIfBehind();
     void setRecordCount(uint32_t count);   // truncates or extends, rewrites header and end marker
     void writeHeader();
     // Takes the count another program sharing the table may have raised.
@@ -87,6 +96,8 @@ public:
 private:
     void parse();
     void remap();
+    void writeWaiting();
+    uint32_t written() const { return recordCount_ - waitingCount_; }
 
     File file_;
     uint8_t version_ = 0x03;
@@ -96,6 +107,9 @@ private:
     uint32_t headerLength_ = 0;
     uint32_t recordLength_ = 0;
     int64_t reconciledFrom_ = -1;
+    bool headerBehind_ = false;
+    std::string waiting_;          // appended records not written yet
+    uint32_t waitingCount_ = 0;
     bool writableLayout_ = true;
     std::vector<Field> fields_;
     FileMapping map_;   // the records as they were at the last (re)map

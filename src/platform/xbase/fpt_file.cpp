@@ -166,6 +166,15 @@ void FptFile::clear()
     writeHeader();
 }
 
+void FptFile::cutBack(uint32_t nextFree)
+{
+    if (nextFree < firstBlock(blockSize_) || nextFree >= nextFree_)
+        return;
+    nextFree_ = nextFree;
+    file_.truncate(uint64_t(nextFree_) * blockSize_);
+    writeHeader();
+}
+
 void FptFile::writeHeader()
 {
     uint8_t head[4];

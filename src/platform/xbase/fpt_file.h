@@ -45,6 +45,9 @@ public:
     void refresh();
     // Forgets every memo (zap).
     void clear();
+    // Forgets the memos written from block nextFree on, which no record
+    // refers to any more.
+    void cutBack(uint32_t nextFree);
 
 private:
     void writeHeader();

@@ -1,6 +1,7 @@
 #include "platform/xbase/table.h"
 
 #include "platform/xbase/codepage.h"
+#include "platform/xbase/dbt_file.h"
 #include "platform/xbase/expression.h"
 #include "platform/xbase/file_swap.h"
 #include "platform/xbase/fpt_file.h"
@@ -206,9 +207,18 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
         t->readOnly_ = true;
     if (t->dbf_->hasMemo()) {
         const std::string fpt = companion(path, ".FPT", ".fpt");
-        if (!fileExists(fpt))
-            throw XbaseError(fpt, "memo file not found");
-        t->fpt_ = std::make_unique<FptFile>(File(fpt, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite));
+        const std::string dbt = companion(path, ".DBT", ".dbt");
+        // dBase and Clipper keep their memos in a .DBT, which we only read.
+        const uint8_t v = t->dbf_->version();
+        const bool dBase = v == 0x83 || v == 0x8B || v == 0xCB;
+        if (fileExists(dbt) && (dBase || !fileExists(fpt))) {
+            t->dbt_ = std::make_unique<DbtFile>(File(dbt, File::Mode::ReadOnly), v == 0x8B || v == 0xCB);
+            t->readOnly_ = true;
+        } else {
+            if (!fileExists(fpt))
+                throw XbaseError(dBase ? dbt : fpt, "memo file not found");
+            t->fpt_ = std::make_unique<FptFile>(File(fpt, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite));
+        }
     }
     t->buffer_.resize(t->dbf_->recordLength());
     t->source_ = std::make_unique<Source>(*t);
@@ -335,6 +345,10 @@ bool Table::countWasReconciled() const { return dbf_->reconciledFrom() >= 0; }
 int Table::fieldIndex(std::string_view name) const
 {
     const auto& fields = dbf_->fields();
+    // Callers mostly spell names as stored, in capitals: the plain comparison first.
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == name)
+            return int(i);
     for (size_t i = 0; i < fields.size(); ++i)
         if (equalsIgnoreCase(fields[i].name, name))
             return int(i);
@@ -1330,6 +1344,7 @@ void Table::endChange()
         return;
     const bool sync = engineSettings().syncPosts;
     try {
+        dbf_->writeHeaderIfBehind();
         if (sync) {
             if (memosUnsynced_)
                 fpt_->sync();
@@ -1427,7 +1442,8 @@ void Table::post()
     beginChange();
     try {
         if (appending) {
-            dbf_->appendRecord(buffer_.data());
+            // Inside a bulk change the header's count is written when it ends.
+            dbf_->appendRecord(buffer_.data(), changeDepth_ == 1 || shared_);
             recno_ = dbf_->recordCount();
         } else {
             dbf_->writeRecord(recno_, buffer_.data());
@@ -1663,6 +1679,27 @@ void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Prog
     }
 }
 
+Table::End Table::end() const { return {dbf_->recordCount(), fpt_ ? fpt_->nextFreeBlock() : 0}; }
+
+void Table::cutBack(const End& end)
+{
+    requireWritable();
+    if (shared_)
+        throw XbaseError(path(), "cutting records off needs the table open exclusively");
+    if (cdx_)
+        throw XbaseError(path(), "close the index before cutting records off");
+    if (state_ != State::Browse)
+        cancel();
+    if (end.records > dbf_->recordCount())
+        throw XbaseError(path(), "the table has fewer records than it is to be cut back to");
+    dbf_->setRecordCount(end.records);
+    if (fpt_)
+        fpt_->cutBack(end.memoBlocks);
+    replan();
+    setEof();
+    bof_ = true;
+}
+
 // ---- fields ----------------------------------------------------------------
 
 uint32_t Table::memoBlock(const char* buffer, const Field& f) const
@@ -1713,9 +1750,23 @@ std::string Table::memoOf(const char* buffer, int index) const
     const uint32_t block = memoBlock(buffer, f);
     if (block == 0)
         return {};
+    if (dbt_)
+        return dbt_->read(block);
     if (!fpt_)
         throw XbaseError(path(), "memo field " + f.name + " but no memo file");
     return fpt_->read(block);
+}
+
+void Table::setRaw(std::string_view name, std::string_view bytes)
+{
+    requireEditing();
+    const Field& f = dbf_->fields()[size_t(fieldOrThrow(name))];
+    if (f.type != 'C' && f.type != 'D')
+        throw XbaseError(path(), "field " + f.name + " does not take raw text");
+    char* p = buffer_.data() + f.offset;
+    const size_t n = std::min<size_t>(bytes.size(), f.length);
+    std::memcpy(p, bytes.data(), n);
+    std::memset(p + n, ' ', f.length - n);
 }
 
 std::string Table::raw(std::string_view name) const

@@ -19,6 +19,7 @@
 
 namespace qb::xbase {
 
+class DbtFile;
 class Expression;
 class FptFile;
 
@@ -139,6 +140,15 @@ public:
     // building the tags to indexing (each 0 to 100).
     void pack(const std::vector<TagSpec>& tags, const Progress& packing, const Progress& indexing);
     void zap();
+    // Where the table and its memo file end. cutBack(end) takes off every
+    // record and memo appended since, so an import that fails part way leaves
+    // the table as it found it. Needs the table exclusively, no index open.
+    struct End {
+        uint32_t records = 0;
+        uint32_t memoBlocks = 0;
+    };
+    End end() const;
+    void cutBack(const End& end);
 
     // Holds the index's in-change mark over many posts, so that a long run of
     // changes (an import, a replace over every record) marks the index, waits
@@ -168,6 +178,10 @@ public:
     void setMemo(std::string_view name, std::string_view utf8);
     // The stored bytes of the field, untrimmed and unconverted.
     std::string raw(std::string_view name) const;
+    // Puts bytes as raw gives them back into a character or date field, cut or
+    // padded with blanks to its width: a copy between tables of one structure
+    // needs no conversion.
+    void setRaw(std::string_view name, std::string_view bytes);
 
     // Every structural fault of the table, memo file and index; empty when sound.
     std::vector<std::string> check();
@@ -217,6 +231,7 @@ private:
 
     std::unique_ptr<DbfFile> dbf_;
     std::unique_ptr<FptFile> fpt_;
+    std::unique_ptr<DbtFile> dbt_;   // dBase and Clipper memos, read only
     std::unique_ptr<CdxFile> cdx_;
     std::vector<std::unique_ptr<Tag>> tags_;
     std::string indexError_;

@@ -14,7 +14,7 @@ TEST(FuzzRegression, EveryKeptInputIsHandled)
 {
     std::map<std::string, size_t> replayed;
     for (const char* kept : {QB_FUZZ_SEEDS, QB_FUZZ_REGRESSIONS}) {
-        for (const char* target : {"dbf", "fpt", "cdx", "expr", "write"}) {
+        for (const char* target : {"dbf", "fpt", "dbt", "cdx", "expr", "write"}) {
             const std::filesystem::path dir = std::filesystem::path(kept) / target;
             if (!std::filesystem::exists(dir))
                 continue;
@@ -27,7 +27,7 @@ TEST(FuzzRegression, EveryKeptInputIsHandled)
         }
     }
     // Every reader of a file has seeds of its own.
-    for (const char* target : {"dbf", "fpt", "cdx", "write"})
+    for (const char* target : {"dbf", "fpt", "dbt", "cdx", "write"})
         EXPECT_GT(replayed[target], 0u) << "nothing replayed for " << target;
 }
 

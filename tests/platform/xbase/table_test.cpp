@@ -596,6 +596,153 @@ TEST_F(TableTest, VisualFoxProBinaryFieldsRead)
     EXPECT_THROW(t->appendBlank(), XbaseError);
 }
 
+// dBase and Clipper memo files: dBase III text ended by 0x1A, dBase IV blocks
+// with their own length and block size. A pointer outside the file, or a
+// length running past its end, is the memo's read error.
+TEST_F(TableTest, DBaseMemoFilesRead)
+{
+    const auto table = [](uint8_t version, const std::vector<std::string>& blocks) {
+        std::string h(32, '\0');
+        h[0] = char(version);
+        h[4] = char(blocks.size());
+        std::string d(32, '\0');
+        d.replace(0, 4, "NAME");
+        d[11] = 'C';
+        d[16] = 4;
+        std::string m(32, '\0');
+        m.replace(0, 5, "NOTES");
+        m[11] = 'M';
+        m[16] = 10;
+        h += d + m + "\r";
+        const uint16_t headerLength = uint16_t(h.size()), recordLength = 15;
+        std::memcpy(&h[8], &headerLength, 2);
+        std::memcpy(&h[10], &recordLength, 2);
+        for (const std::string& b : blocks)
+            h += " name" + std::string(10 - b.size(), ' ') + b;
+        return h + "\x1A";
+    };
+    const auto blockAt = [](std::string& file, size_t at, const std::string& bytes) {
+        if (file.size() < at + bytes.size())
+            file.resize(at + bytes.size(), '\0');
+        file.replace(at, bytes.size(), bytes);
+    };
+
+    // dBase III: 512-byte blocks; a memo longer than a block runs on.
+    std::string dbt3(512, '\0');
+    blockAt(dbt3, 512, "first\r\nmemo\x1A\x1A");
+    blockAt(dbt3, 1024, std::string(700, 'y') + "\x1A\x1A");
+    writeFile(dir.file("D3.DBF"), table(0x83, {"1", "2", "0", "99"}));
+    writeFile(dir.file("D3.DBT"), dbt3);
+    {
+        auto t = Table::open(dir.file("D3.DBF"));
+        EXPECT_TRUE(t->readOnly());
+        t->go(1);
+        EXPECT_EQ(t->memo("NOTES"), "first\r\nmemo");
+        t->go(2);
+        EXPECT_EQ(t->memo("NOTES"), std::string(700, 'y'));
+        t->go(3);
+        EXPECT_EQ(t->memo("NOTES"), "");
+        t->go(4);
+        try {
+            t->memo("NOTES");
+            ADD_FAILURE() << "a memo outside its file was read";
+        } catch (const XbaseError& e) {
+            EXPECT_NE(std::string(e.what()).find("D3.DBT: memo block 99 lies outside the file"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(t->check().size(), 1u);
+    }
+
+    // dBase IV: the block size in the header, each memo with its length.
+    std::string dbt4(512, '\0');
+    dbt4[20] = 0;
+    dbt4[21] = 1;   // 256-byte blocks
+    const auto memo4 = [](const std::string& text, uint32_t length) {
+        std::string b("\xFF\xFF\x08\x00", 4);
+        b.append(reinterpret_cast<const char*>(&length), 4);
+        return b + text;
+    };
+    blockAt(dbt4, 512, memo4("dBase IV memo", 8 + 13));
+    blockAt(dbt4, 768, memo4("cut", 5000));
+    writeFile(dir.file("D4.DBF"), table(0x8B, {"2", "3"}));
+    writeFile(dir.file("D4.DBT"), dbt4);
+    auto t = Table::open(dir.file("D4.DBF"));
+    t->go(1);
+    EXPECT_EQ(t->memo("NOTES"), "dBase IV memo");
+    t->go(2);
+    EXPECT_THROW(t->memo("NOTES"), XbaseError);
+
+    // A dBase table whose memo file is missing says which file it wanted.
+    std::filesystem::remove(dir.file("D3.DBT"));
+    try {
+        Table::open(dir.file("D3.DBF"));
+        ADD_FAILURE() << "opened without its memo file";
+    } catch (const XbaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("D3.DBT: memo file not found"), std::string::npos) << e.what();
+    }
+}
+
+// Inside a bulk change appended records wait in memory and go to the disk
+// together; meanwhile they read, change and count like any other, and the
+// file holds them all once the change ends.
+TEST_F(TableTest, RecordsAppendedInABulkChangeReadAsAnyOther)
+{
+    {
+        auto t = Table::create(dir.file("BULK.DBF"), kPeople);
+        Table::BulkChange bulk(*t);
+        for (int i = 1; i <= 3000; ++i) {
+            t->appendBlank();
+            t->setText("LNAME", "Name" + std::to_string(i));
+            t->setText("STATE", i % 3 ? "OH" : "CA");
+            t->post();
+        }
+        EXPECT_LT(readFile(dir.file("BULK.DBF")).size(), 3000u * 69) << "69 bytes a record: not all written yet";
+        ASSERT_TRUE(t->go(2999));
+        EXPECT_EQ(t->text("LNAME"), "Name2999");
+        t->edit();
+        t->setText("LNAME", "Changed");
+        t->post();
+        EXPECT_EQ(t->count("STATE = \"CA\""), 1000u);
+        EXPECT_EQ(t->count("LNAME = \"Changed\""), 1u);
+        bulk.commit();
+    }
+    auto t = Table::open(dir.file("BULK.DBF"));
+    EXPECT_FALSE(t->countWasReconciled());
+    EXPECT_EQ(t->recordCount(), 3000u);
+    t->go(2999);
+    EXPECT_EQ(t->text("LNAME"), "Changed");
+    t->go(3000);
+    EXPECT_EQ(t->text("LNAME"), "Name3000");
+    EXPECT_TRUE(t->check().empty());
+}
+
+// An import that fails part way takes its records and memos off again: the
+// files are as they were before it began.
+TEST_F(TableTest, CutBackRemovesWhatWasAppended)
+{
+    auto t = Table::create(dir.file("CUT.DBF"), kPeople);
+    t->appendBlank();
+    t->setText("LNAME", "Kept");
+    t->setMemo("MEMO", "kept memo");
+    t->post();
+    const std::string dbf = readFile(dir.file("CUT.DBF")), fpt = readFile(dir.file("CUT.FPT"));
+    const Table::End end = t->end();
+    for (int i = 0; i < 30; ++i) {
+        t->appendBlank();
+        t->setText("LNAME", "Gone");
+        t->setMemo("MEMO", std::string(100 + i, 'm'));
+        t->post();
+    }
+    t->appendBlank();   // one being typed when it failed
+    t->cutBack(end);
+    EXPECT_EQ(t->recordCount(), 1u);
+    EXPECT_EQ(readFile(dir.file("CUT.DBF")), dbf);
+    EXPECT_EQ(readFile(dir.file("CUT.FPT")), fpt);
+    EXPECT_TRUE(t->check().empty());
+    // An open index would keep keys of the records taken off: refused.
+    t->createTag("LNAME", "UPPER(LNAME)");
+    EXPECT_THROW(t->cutBack(end), XbaseError);
+}
+
 // Tables written by another FoxPro-compatible engine: counts and orders as it reported them.
 TEST_F(TableTest, ForeignTablesGiveTheCountsAndOrdersTheirEngineReported)
 {

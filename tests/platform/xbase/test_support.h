@@ -20,8 +20,11 @@ public:
     ScratchDir()
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        // Several in one test each get their own.
+        static int made = 0;
         path_ = std::filesystem::temp_directory_path() /
-                ("qbtest-" + std::string(info ? info->name() : "x") + "-" + std::to_string(::getpid()));
+                ("qbtest-" + std::string(info ? info->name() : "x") + "-" + std::to_string(::getpid()) +
+                 (made++ ? "-" + std::to_string(made) : std::string()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

@@ -143,5 +143,22 @@ TEST_F(WitnessTest, TablesPythonWritesOpenInOurs)
     EXPECT_EQ(run("/usr/bin/python3 " + std::string(kWitnesses) + "/dbf_read.py " + dir.file("theirs.dbf")), expected);
 }
 
+// dBase III keeps its memos in a .DBT, Visual FoxPro its own way in the .FPT;
+// both open read-only with every value and memo, the deleted mark included.
+TEST_F(WitnessTest, DBaseAndVisualFoxProTablesPythonWritesOpenInOurs)
+{
+    if (!have("/usr/bin/python3 -c 'import dbf'"))
+        GTEST_SKIP() << "python3-dbf is missing";
+    for (const char* kind : {"db3", "vfp"}) {
+        SCOPED_TRACE(kind);
+        const std::string path = dir.file(std::string(kind) + ".dbf");
+        run("/usr/bin/python3 " + std::string(kWitnesses) + "/dbf_write.py " + path + " " + kind);
+        EXPECT_EQ(readWithUs(path), expectedWithLongMemo());
+        auto t = Table::open(path);
+        EXPECT_TRUE(t->readOnly());
+        EXPECT_TRUE(t->check().empty());
+    }
+}
+
 } // namespace
 } // namespace qb::xbase::test

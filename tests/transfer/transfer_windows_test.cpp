@@ -1,0 +1,280 @@
+// The import windows, their match windows and "Copy Records Out" driven as a
+// user would: the open and save dialogs answered, the buttons clicked.
+
+#include "transfer/file_choice.h"
+#include "transfer/tasciiimport.h"
+#include "transfer/tasciimatchfields.h"
+#include "transfer/tcopyrecordsout.h"
+#include "transfer/tdbfimport.h"
+#include "transfer/tdbfmatchfields.h"
+#include "transfer/timportoldversion.h"
+#include "mainwindow/window_test_support.h"
+#include "transfer_fixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+
+namespace qb {
+namespace {
+
+using test::AddressDatabase;
+using test::child;
+using test::MessageLog;
+using test::Row;
+using test::rowsOf;
+using test::whenShown;
+using xbase::test::readFile;
+using xbase::test::writeFile;
+
+// Answers the next open or save dialog with path, keeping what was asked.
+struct Chooser {
+    Chooser() { setFileChooser([this](const FileQuestion& q) { asked.push_back(q); return next; }); }
+    ~Chooser() { setFileChooser({}); }
+    QString next;
+    std::vector<FileQuestion> asked;
+};
+
+void click(QWidget* w, const char* name) { QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton); }
+
+// Picks source (by its menu text) for the grid row labelled label.
+void pick(MatchWindow* m, const QString& label, const QString& source)
+{
+    QTableWidget* grid = m->matchGrid();
+    for (int r = 0; r < grid->rowCount(); ++r)
+        if (grid->item(r, 0)->text() == label)
+            grid->setCurrentCell(r, 0);
+    ASSERT_EQ(grid->item(grid->currentRow(), 0)->text(), label);
+    for (QAction* a : m->sourceMenu()->actions())
+        if (a->text() == source) {
+            a->trigger();
+            return;
+        }
+    ADD_FAILURE() << "no choice " << source.toStdString() << " for " << label.toStdString();
+}
+
+QString sourceOf(MatchWindow* m, const QString& label)
+{
+    for (int r = 0; r < m->matchGrid()->rowCount(); ++r)
+        if (m->matchGrid()->item(r, 0)->text() == label)
+            return m->matchGrid()->item(r, 1)->text();
+    return QStringLiteral("?");
+}
+
+class TransferWindows : public ::testing::Test {
+protected:
+    QString file(const char* name) const { return db.program.folder() + name; }
+    AddressDatabase db;
+    MessageLog log;
+    Chooser chooser;
+};
+
+TEST_F(TransferWindows, AsciiImportSamplesMatchesAndImports)
+{
+    writeFile(file("people.csv").toStdString(), "Smith,Springfield,\"1 Oak St, Apt 2\"\r\nJones,Dayton,2 Elm\r\n");
+    TASCIIImport w(db.table);
+    EXPECT_EQ(w.windowTitle(), "ASCII File Import");
+    EXPECT_EQ(w.fileNameText(), "(none)");
+    chooser.next = file("people.csv");
+    click(&w, "SelectFileButton");
+    EXPECT_EQ(w.fileNameText(), file("people.csv"));
+    EXPECT_TRUE(child<QPushButton>(&w, "MatchFieldsButton")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(&w, "ImportButton")->isEnabled());
+
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        EXPECT_EQ(m->windowTitle(), "ASCII File Import Match Fields");
+        QTableWidget* sample = m->sampleGrid();
+        ASSERT_EQ(sample->columnCount(), 3);
+        EXPECT_EQ(sample->horizontalHeaderItem(2)->text(), "Field 3");
+        EXPECT_EQ(sample->item(0, 2)->text(), "1 Oak St, Apt 2");
+        EXPECT_EQ(m->matchGrid()->horizontalHeaderItem(1)->text(), "Import from Field (in people.csv)");
+        pick(m, "Last Name", "Field 1");
+        pick(m, "First Name", "Field 1");   // takes it from Last Name
+        EXPECT_EQ(sourceOf(m, "Last Name"), "");
+        pick(m, "Last Name", "Field 1");
+        pick(m, "City", "Field 2");
+        pick(m, "Phone 1", "Field 3");
+        click(m, "ClearCurrentButton");     // Phone 1 again
+        EXPECT_EQ(sourceOf(m, "Phone 1"), "");
+        pick(m, "Address 1", "Field 3");
+        EXPECT_EQ(sourceOf(m, "First Name"), "");
+        click(m, "OkButton");
+    });
+    click(&w, "MatchFieldsButton");
+    EXPECT_TRUE(child<QPushButton>(&w, "ImportButton")->isEnabled());
+    whenShown<TASCIIImport>([](TASCIIImport* shown) { click(shown, "ImportButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 2 records."});
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"CITY", "Springfield"}, {"STREET", "1 Oak St, Apt 2"}},
+                                                 {{"LNAME", "Jones"}, {"CITY", "Dayton"}, {"STREET", "2 Elm"}}}));
+    EXPECT_TRUE(db.table.checkValidIndex());
+}
+
+TEST_F(TransferWindows, AsciiImportRefusalsAndCancel)
+{
+    TASCIIImport w(db.table);
+    // The database itself, a file of one line, a picture: each said, none taken.
+    writeFile(file("one.csv").toStdString(), "only,line\r\n");
+    writeFile(file("pic.csv").toStdString(), std::string("\x89PNG\r\n\x1A\n\0\0", 10));
+    for (const QString& f : {db.path, file("one.csv"), file("pic.csv")}) {
+        chooser.next = f;
+        click(&w, "SelectFileButton");
+        EXPECT_EQ(w.fileNameText(), "(none)");
+        EXPECT_FALSE(child<QPushButton>(&w, "MatchFieldsButton")->isEnabled());
+    }
+    EXPECT_EQ(log.texts(), (QStringList{"Cannot import a file to itself", "Unable to import from this file",
+                                        file("pic.csv") + " is not a text file (a control character on line 2)"}));
+
+    // Cancel while the file is read: nothing is imported, and the window says so.
+    std::string lines;
+    for (int i = 0; i < 500; ++i)
+        lines += "Name" + std::to_string(i) + "\r\n";
+    writeFile(file("many.csv").toStdString(), lines);
+    chooser.next = file("many.csv");
+    click(&w, "SelectFileButton");
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        pick(m, "Last Name", "Field 1");
+        click(m, "OkButton");
+    });
+    click(&w, "MatchFieldsButton");
+    log.messages.clear();
+    const std::string before = readFile(db.file(".DBF"));
+    whenShown<TASCIIImport>([](TASCIIImport* shown) {
+        QTimer::singleShot(0, shown, [shown] {
+            EXPECT_TRUE(shown->importing());
+            click(shown, "CancelButton");
+        });
+        click(shown, "ImportButton");
+    });
+    w.exec();
+    EXPECT_EQ(log.texts(), QStringList{"Import cancelled after importing 0 records."});
+    EXPECT_EQ(readFile(db.file(".DBF")), before);
+}
+
+TEST_F(TransferWindows, DbfImportPreMatchesAndImports)
+{
+    test::shell("/usr/bin/python3 " + test::kWitnesses + "/dbf_write.py " + file("theirs.dbf").toStdString() + " db3");
+    TDBFImport w(db.table);
+    EXPECT_EQ(w.windowTitle(), "DBF File Import");
+    chooser.next = file("theirs.dbf");
+    click(&w, "SelectFileButton");
+    EXPECT_EQ(chooser.asked.back().presetName, "*.dbf");
+    EXPECT_TRUE(child<QPushButton>(&w, "MatchFieldsButton")->isEnabled());
+    whenShown<TDBFMatchFields>([](TDBFMatchFields* m) {
+        EXPECT_EQ(m->windowTitle(), "DBF File Import Match Fields");
+        EXPECT_EQ(m->browser()->model()->rowCount(), 4);
+        EXPECT_EQ(m->browser()->model()->index(1, 0).data().toString(), "Müller");
+        EXPECT_EQ(sourceOf(m, "Last Name"), "LNAME");
+        EXPECT_EQ(sourceOf(m, "Memo"), "NOTES");
+        // A memo row offers memos only.
+        for (int r = 0; r < m->matchGrid()->rowCount(); ++r)
+            if (m->matchGrid()->item(r, 0)->text() == "Memo")
+                m->matchGrid()->setCurrentCell(r, 0);
+        QStringList offered;
+        for (QAction* a : m->sourceMenu()->actions())
+            offered << a->text();
+        EXPECT_EQ(offered, (QStringList{"(none)", "NOTES"}));
+        pick(m, "Actual Date", "BORN");
+        click(m, "OkButton");
+    });
+    click(&w, "MatchFieldsButton");
+    whenShown<TDBFImport>([](TDBFImport* shown) { click(shown, "ImportButton"); });
+    w.exec();
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 3 records."});
+    const auto rows = rowsOf(db.t());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (Row{{"LNAME", "Anderson"}, {"FNAME", "Ann"}, {"STATE", "CA"}, {"DATE", "19900131"}, {"MEMO", "Short memo"}}));
+}
+
+TEST_F(TransferWindows, DbfImportRefusesWhatItCannotRead)
+{
+    writeFile(file("bad.dbf").toStdString(), "not a table, only some words of text here");
+    {
+        auto empty = xbase::Table::create(file("empty.dbf").toStdString(), {{"LNAME", 'C', 10, 0}});
+    }
+    TDBFImport w(db.table);
+    for (const char* f : {"bad.dbf", "empty.dbf"}) {
+        chooser.next = file(f);
+        click(&w, "SelectFileButton");
+        EXPECT_EQ(w.fileNameText(), "(none)");
+        EXPECT_FALSE(child<QPushButton>(&w, "MatchFieldsButton")->isEnabled());
+    }
+    ASSERT_EQ(log.texts().size(), 2);
+    EXPECT_TRUE(log.texts()[0].startsWith("Unable to open the file " + file("bad.dbf")));
+    EXPECT_EQ(log.texts()[1], "There are no records in " + file("empty.dbf"));
+}
+
+TEST_F(TransferWindows, OlderVersionImport)
+{
+    std::vector<xbase::FieldDef> fields;
+    for (const char* f : OlderVersionSource::requiredFields(2))
+        fields.push_back({f, std::string(f) == "ISDEL" ? 'L' : std::string(f) == "MEMO" ? 'M' : 'C', 20, 0});
+    {
+        auto old = xbase::Table::create(file("old2.dbf").toStdString(), fields);
+        test::addRow(*old, {{"LNAME", "Older"}, {"CODES", "X"}, {"MEMO", "abcd"}});
+    }
+    TImportOldVersion one(1, db.table);
+    EXPECT_EQ(one.windowTitle(), "Import Quillbase 1.x DBF");
+    EXPECT_EQ(one.findChild<QPushButton*>("MatchFieldsButton"), nullptr);
+    chooser.next = file("old2.dbf");
+    click(&one, "SelectFileButton");
+    EXPECT_EQ(log.texts(), QStringList{file("old2.dbf") + " does not appear to be a Quillbase 1.x DBF"});
+    EXPECT_FALSE(child<QPushButton>(&one, "ImportButton")->isEnabled());
+
+    TImportOldVersion two(2, db.table);
+    EXPECT_EQ(two.windowTitle(), "Import Quillbase 2.x DBF");
+    click(&two, "SelectFileButton");
+    EXPECT_TRUE(child<QPushButton>(&two, "ImportButton")->isEnabled());
+    log.messages.clear();
+    whenShown<TImportOldVersion>([](TImportOldVersion* shown) { click(shown, "ImportButton"); });
+    two.exec();
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 1 records."});
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Older"}, {"CODES", "X"}, {"MEMO", "abcd "}}}));
+}
+
+TEST_F(TransferWindows, CopyRecordsOutChecksItsTarget)
+{
+    test::addRow(db.t(), {{"LNAME", "Smith"}, {"FNAME", "Ann"}});
+    test::addRow(db.t(), {{"LNAME", "Jones"}});
+    db.t().setFilter("!ISDEL");
+    db.t().selectOrder("LNAME");
+    TCopyRecordsOut w(db.table);
+    EXPECT_EQ(w.windowTitle(), "Copy Records Out");
+    EXPECT_TRUE(child<QRadioButton>(&w, "DbfChoice")->isChecked());
+
+    // A table must end in .DBF; the database is never its own copy.
+    for (const QString& target : {file("out.txt"), db.path}) {
+        chooser.next = target;
+        click(&w, "SaveAsButton");
+    }
+    EXPECT_EQ(log.texts(), (QStringList{"Must have a .DBF extension", "Cannot copy a file to itself!"}));
+    EXPECT_EQ(chooser.asked.front().presetName, "*.DBF");
+    EXPECT_EQ(chooser.asked.front().folder, db.program.folder());
+
+    // An existing file is only overwritten on Yes.
+    writeFile(file("old.txt").toStdString(), "old");
+    child<QRadioButton>(&w, "AsciiChoice")->setChecked(true);
+    chooser.next = file("old.txt");
+    log.messages.clear();
+    log.answer = false;
+    click(&w, "SaveAsButton");
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].kind, MessageKind::QuestionDefaultNo);
+    EXPECT_EQ(log.messages[0].caption, "Warning!");
+    EXPECT_EQ(log.messages[0].text, file("old.txt") + " already exists.\r\nDo you want to overwrite it?");
+    EXPECT_EQ(readFile(file("old.txt").toStdString()), "old");
+    EXPECT_EQ(chooser.asked.back().folder, db.program.folder() + "DATA/") << "the folder last used";
+
+    log.answer = true;
+    whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) { click(shown, "SaveAsButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(readFile(file("old.txt").toStdString()).substr(0, 21), "\"\",\"\",\"\",\"Jones\",\"\",\"");
+}
+
+} // namespace
+} // namespace qb
