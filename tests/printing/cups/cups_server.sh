@@ -75,8 +75,18 @@ CONF
     sleep 0.1
   done
   lpstat -h "127.0.0.1:$port" -r >/dev/null || { cat "$dir/log/error_log" >&2 || true; echo "cupsd did not start" >&2; exit 1; }
-  lpadmin -h "127.0.0.1:$port" -p QBTEST -E -v "qbcapture:$dir/out" -P "$(dirname "$0")/qbtest.ppd" 2>/dev/null
-  lpadmin -h "127.0.0.1:$port" -d QBTEST
+  # A daemon that has just begun to answer may still refuse an admin request
+  # on a loaded machine: ask again for a while before giving up.
+  added=no
+  for _ in $(seq 50); do
+    if lpadmin -h "127.0.0.1:$port" -p QBTEST -E -v "qbcapture:$dir/out" -P "$(dirname "$0")/qbtest.ppd" 2>"$dir/log/lpadmin.err" \
+       && lpadmin -h "127.0.0.1:$port" -d QBTEST 2>>"$dir/log/lpadmin.err"; then
+      added=yes
+      break
+    fi
+    sleep 0.2
+  done
+  [ $added = yes ] || { cat "$dir/log/lpadmin.err" "$dir/log/error_log" >&2 || true; echo "the queue QBTEST could not be added" >&2; exit 1; }
   echo "CUPS test server on 127.0.0.1:$port, pid $(cat "$dir/cupsd.pid")"
   ;;
 stop)
