@@ -2,7 +2,7 @@
 
 #include "core/ascii.h"
 #include "core/messages.h"
-#include "mainwindow/memo_text.h"
+#include "core/memo_text.h"
 #include "mainwindow/sort_orders.h"
 #include "platform/xbase/settings.h"
 

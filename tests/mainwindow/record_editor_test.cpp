@@ -2,7 +2,7 @@
 
 #include "core/address_fixture.h"
 #include "mainwindow/button_rules.h"
-#include "mainwindow/memo_text.h"
+#include "core/memo_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "mainwindow/button_rules.h"
 #include "core/command_scope.h"
 #include "mainwindow/key_rules.h"
-#include "mainwindow/memo_text.h"
+#include "core/memo_text.h"
 #include "mainwindow/sort_orders.h"
 
 #include <gtest/gtest.h>

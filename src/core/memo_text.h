@@ -1,7 +1,7 @@
 #pragma once
-// The memo text between the main window's memo editor and the MEMO field.
-// The editor works with "\n" line breaks; the field keeps "\r\n", as the
-// tables shared with the Windows version of the program do.
+// Memo text between an editor and a memo field (the record's MEMO, a letter
+// template's RTF). Editors work with "\n" line breaks; the field keeps
+// "\r\n", as the tables shared with the Windows version of the program do.
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/memo_text.h"
+#include "core/memo_text.h"
 
 namespace qb {
 
