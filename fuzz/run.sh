@@ -29,7 +29,7 @@ run() {
   local target=$1
   seed "$target"
   echo "fuzzing $target for ${seconds}s"
-  if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len=65536 -artifact_prefix="fuzz/crashes/$target/" "fuzz/corpus-work/$target" \
       >"fuzz/corpus-work/$target.log" 2>&1; then
     echo "fuzz_$target FAILED: see fuzz/corpus-work/$target.log and fuzz/crashes/$target/"

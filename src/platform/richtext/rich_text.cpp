@@ -168,6 +168,13 @@ int RichText::pageIndexOf(int position)
     return pageNumbers_[entry];
 }
 
+int RichText::nextPageStart(int position)
+{
+    const std::vector<int>& starts = pageStarts();
+    const auto it = std::upper_bound(starts.begin(), starts.end(), position);
+    return it == starts.end() ? 0 : *it;
+}
+
 int RichText::drawPage(QPainter& painter, int start, const QRectF& target)
 {
     const std::vector<int>& starts = pageStarts();
@@ -183,12 +190,31 @@ int RichText::drawPage(QPainter& painter, int start, const QRectF& target)
         painter.scale(target.width() / size.width(), target.height() / size.height());
         painter.translate(0, -area.top());
         painter.setClipRect(area, Qt::IntersectClip);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = area;
         // Text without a colour of its own is black on paper, whatever the
         // colours of the window it is shown in.
-        context.palette.setColor(QPalette::Text, Qt::black);
-        doc_->documentLayout()->draw(&painter, context);
+        painter.setPen(Qt::black);
+        QAbstractTextDocumentLayout* layout = doc_->documentLayout();
+        if (doc_->rootFrame()->childFrames().isEmpty()) {
+            // Only the lines of this page are drawn, not every line of the
+            // paragraphs it holds: the clip hides them on paper, but a PDF
+            // would still carry their text. No line starts within half a
+            // pixel of a page's edge but one that belongs to the page below.
+            const QRectF lines = area.adjusted(0, 0.5, 0, -0.5);
+            for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next()) {
+                const QRectF r = layout->blockBoundingRect(b);
+                if (r.bottom() < lines.top())
+                    continue;
+                if (r.top() > lines.bottom())
+                    break;
+                if (b.layout())
+                    b.layout()->draw(&painter, QPointF(0, 0), {}, lines);
+            }
+        } else {
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = area;
+            context.palette.setColor(QPalette::Text, Qt::black);
+            layout->draw(&painter, context);
+        }
         painter.restore();
     }
     return entry + 1 < starts.size() ? starts[entry + 1] : 0;

@@ -60,6 +60,8 @@ public:
     int drawPage(QPainter& painter, int start, const QRectF& target);
     // The page holding position (0 for the first).
     int pageIndexOf(int position);
+    // The start of the page after the one holding position; 0 when that is the last.
+    int nextPageStart(int position);
 
 private:
     void setUp();

@@ -239,6 +239,7 @@ RtfReadResult Reader::run()
         QString plain = in_.toString();
         plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        plain.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t'); });
         cursor_.insertText(plain);
         cursor_.endEditBlock();
         result_.wasRtf = false;
@@ -487,7 +488,7 @@ void Reader::destinationText(const QString& text)
     case Dest::FontTable:
         for (QChar c : text) {
             if (c != QLatin1Char(';')) {
-                if (fontName_.size() < 256)
+                if (fontName_.size() < 256 && c.unicode() >= 0x20)
                     fontName_ += c;
                 continue;
             }
@@ -549,6 +550,17 @@ void Reader::word(QStringView w, bool hasParam, int param)
         g.dest = Dest::Skip;
         return;
     }
+    // Unicode characters belong to whatever the destination collects.
+    if (is("u")) {
+        flushBytes();
+        destinationText(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
+        skipChars_ = g.uc;
+        return;
+    }
+    if (is("uc")) {
+        g.uc = clampInt(param, 0, 16);
+        return;
+    }
     if (g.dest == Dest::FontTable) {
         if (is("f")) {
             fontEntry_ = param;
@@ -570,7 +582,6 @@ void Reader::word(QStringView w, bool hasParam, int param)
     if (is("ansicpg")) codePage_ = param;
     else if (is("deff")) defaultFont_ = param;
     else if (is("deftab")) tabDistance_ = twips(1, kMaxPageSide);
-    else if (is("uc")) g.uc = clampInt(param, 0, 16);
     else if (is("paperw") || is("pgwsxn")) page_.width = twips(0, INT_MAX);
     else if (is("paperh") || is("pghsxn")) page_.height = twips(0, INT_MAX);
     else if (is("margl") || is("marglsxn")) page_.left = twips(INT_MIN, INT_MAX);
@@ -626,11 +637,7 @@ void Reader::word(QStringView w, bool hasParam, int param)
         endParagraph();
         sectionBreak_ = true;
     } else if (is("sbknone") || is("sbkcol")) sectionBreak_ = false;
-    else if (is("u")) {
-        flushBytes();
-        addText(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
-        skipChars_ = g.uc;
-    } else if (is("emdash")) addText(QString(QChar(0x2014)));
+    else if (is("emdash")) addText(QString(QChar(0x2014)));
     else if (is("endash")) addText(QString(QChar(0x2013)));
     else if (is("emspace")) addText(QString(QChar(0x2003)));
     else if (is("enspace")) addText(QString(QChar(0x2002)));

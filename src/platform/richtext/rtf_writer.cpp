@@ -91,7 +91,7 @@ private:
     int fontIndex(const QString& family);
     int colourIndex(const QColor& colour);
     void paragraph(const QTextBlock& block);
-    void character(const QTextCharFormat& f);
+    QString character(const QTextCharFormat& f);
 
     const QTextDocument& doc_;
     QString defaultFamily_;
@@ -103,7 +103,9 @@ private:
 
 int Writer::fontIndex(const QString& family)
 {
-    const QString name = family.isEmpty() ? defaultFamily_ : family;
+    // Control characters have no place in a font table.
+    QString name = family.isEmpty() ? defaultFamily_ : family;
+    name.removeIf([](QChar c) { return c.unicode() < 0x20; });
     int i = int(fonts_.indexOf(name));
     if (i < 0) {
         i = int(fonts_.size());
@@ -122,32 +124,34 @@ int Writer::colourIndex(const QColor& colour)
     return int(colours_.size());
 }
 
-void Writer::character(const QTextCharFormat& f)
+QString Writer::character(const QTextCharFormat& f)
 {
+    QString out;
     QString family = f.fontFamilies().toStringList().value(0);
     if (family.isEmpty())
         family = f.property(QTextFormat::FontFamily).toString();
     const double points = f.fontPointSize() > 0 ? f.fontPointSize() : defaultPoints_;
-    body_ += QStringLiteral("\\plain\\f%1\\fs%2").arg(fontIndex(family)).arg(std::lround(points * 2));
+    out += QStringLiteral("\\plain\\f%1\\fs%2").arg(fontIndex(family)).arg(std::lround(points * 2));
     if (f.fontWeight() >= QFont::DemiBold)
-        body_ += QLatin1String("\\b");
+        out += QLatin1String("\\b");
     if (f.fontItalic())
-        body_ += QLatin1String("\\i");
+        out += QLatin1String("\\i");
     if (f.fontUnderline())
-        body_ += QLatin1String("\\ul");
+        out += QLatin1String("\\ul");
     if (f.fontStrikeOut())
-        body_ += QLatin1String("\\strike");
+        out += QLatin1String("\\strike");
     if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
-        body_ += QStringLiteral("\\cf%1").arg(colourIndex(f.foreground().color()));
+        out += QStringLiteral("\\cf%1").arg(colourIndex(f.foreground().color()));
     if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
         const int i = colourIndex(f.background().color());
-        body_ += QStringLiteral("\\chshdng0\\chcbpat%1\\cb%1").arg(i);
+        out += QStringLiteral("\\chshdng0\\chcbpat%1\\cb%1").arg(i);
     }
     if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
-        body_ += QLatin1String("\\super");
+        out += QLatin1String("\\super");
     else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
-        body_ += QLatin1String("\\sub");
-    body_ += QLatin1Char(' ');
+        out += QLatin1String("\\sub");
+    out += QLatin1Char(' ');
+    return out;
 }
 
 void Writer::paragraph(const QTextBlock& block)
@@ -197,14 +201,23 @@ void Writer::paragraph(const QTextBlock& block)
     if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         body_ += QLatin1String("\\pagebb");
     body_ += QLatin1Char(' ');
+    // Neighbouring runs that differ only in what RTF does not carry are one run.
+    QString previous;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid())
             continue;
-        character(fragment.charFormat());
-        escape(body_, fragment.text());
+        QString text;
+        escape(text, fragment.text());
+        if (text.isEmpty())
+            continue;
+        const QString properties = character(fragment.charFormat());
+        if (properties != previous)
+            body_ += properties;
+        previous = properties;
+        body_ += text;
     }
-    character(block.charFormat());
+    body_ += character(block.charFormat());
     body_ += QLatin1String("\\par\r\n");
 }
 
