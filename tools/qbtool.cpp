@@ -32,6 +32,8 @@ const char* kUsage =
     "  printers                      the printers a job can print on\n"
     "  labels DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--presort] [--copies N]\n"
     "                                print a stored label layout for the records into a PDF\n"
+    "  letters DATABASE TEMPLATE OUT.pdf [--program DIR] [--filter EXPR] [--copies N]\n"
+    "                                merge a stored letter template with the records into a PDF\n"
     "Records carrying the deleted mark are skipped unless --deleted is given.\n";
 
 struct Args {
@@ -227,7 +229,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, lettersCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

@@ -10,6 +10,7 @@ class QApplication;
 int printCommand(const std::string& command, int argc, char** argv);  // qbtool_print.cpp
 int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
 int labelsCommand(const std::string& command, int argc, char** argv); // qbtool_labels.cpp
+int lettersCommand(const std::string& command, int argc, char** argv); // qbtool_letters.cpp
 
 // Fonts, pictures and the PDF writer need an application object; without a
 // display the offscreen platform serves. Null when one exists already.

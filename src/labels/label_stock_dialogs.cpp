@@ -1,6 +1,6 @@
 #include "labels/label_stock_dialogs.h"
 
-#include "labels/description_list_model.h"
+#include "core/description_list_model.h"
 
 #include "core/messages.h"
 #include "platform/help/help_viewer.h"

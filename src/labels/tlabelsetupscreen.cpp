@@ -1,6 +1,6 @@
 #include "labels/tlabelsetupscreen.h"
 
-#include "labels/description_list_model.h"
+#include "core/description_list_model.h"
 
 #include "core/address_table.h"
 #include "core/messages.h"

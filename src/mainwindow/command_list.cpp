@@ -2,6 +2,7 @@
 
 #include "core/command.h"
 #include "labels/label_commands.h"
+#include "letters/letter_commands.h"
 
 namespace qb {
 
@@ -9,6 +10,7 @@ namespace qb {
 void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
+    registerLetterCommands(registry);
 }
 
 } // namespace qb

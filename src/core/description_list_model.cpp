@@ -1,4 +1,4 @@
-#include "labels/description_list_model.h"
+#include "core/description_list_model.h"
 
 #include "platform/xbase/table.h"
 
@@ -27,7 +27,7 @@ QVariant DescriptionListModel::data(const QModelIndex& index, int role) const
 QVariant DescriptionListModel::headerData(int section, Qt::Orientation o, int role) const
 {
     if (o == Qt::Horizontal && role == Qt::DisplayRole && section == 0)
-        return QStringLiteral("Description");
+        return title_;
     return QAbstractTableModel::headerData(section, o, role);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The rows of a design catalogue (LABEL.DBF, LBLTPL.DBF) that pass its query,
-// in its order, as a one-column list titled "Description". Only record
+// The rows of a design catalogue (LABEL.DBF, LBLTPL.DBF, LETTER.DBF) that pass
+// its query, in its order, as a one-column list titled "Description" (or as
+// the caller names it). Only record
 // numbers, descriptions and one key field are held: catalogues have a few
 // hundred rows.
 
@@ -18,7 +19,10 @@ class Table;
 class DescriptionListModel : public QAbstractTableModel {
 public:
     // keyField: the column rowOf looks in ("DESCRIPT", "BINARY").
-    DescriptionListModel(xbase::Table& table, const char* keyField) : table_(table), keyField_(keyField) {}
+    DescriptionListModel(xbase::Table& table, const char* keyField, QString title = QStringLiteral("Description"))
+        : table_(table), keyField_(keyField), title_(std::move(title))
+    {
+    }
 
     // Walks the table's view again; the table ends past its last row.
     void reload();
@@ -38,6 +42,7 @@ private:
     };
     xbase::Table& table_;
     const char* keyField_;
+    QString title_;
     std::vector<Row> rows_;
 };
 
