@@ -126,8 +126,13 @@ QString mergeValue(const QString& name, const MergeFieldReader& field, const QDa
 
 void mergeLetter(QTextDocument& document, const MergeFieldReader& field, const QDate& today)
 {
+    // A letter holds a few of the 25 fields; the text is searched through
+    // once for each field only when it holds that field at all.
+    QString plain = document.toPlainText();
     for (const QString& name : mergeOrder()) {
         const QString pattern = QLatin1Char('[') + name + QLatin1Char(']');
+        if (!plain.contains(pattern, Qt::CaseInsensitive))
+            continue;
         const QString value = mergeValue(name, field, today);
         int from = 0;
         for (;;) {
@@ -140,6 +145,7 @@ void mergeLetter(QTextDocument& document, const MergeFieldReader& field, const Q
             // On after the value: a value holding its own field stays as it is.
             from = found.position();
         }
+        plain = document.toPlainText();
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <QPainter>
 #include <QPicture>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -76,16 +78,27 @@ PrintOutcome LetterPrintLoop::run(TBaseReport& job)
 
 void LetterPrintLoop::printRecords(TBaseReport& job)
 {
+    // One copy of the template serves every record: each merge is one step
+    // on the copy's undo stack and is taken back after the letter is printed,
+    // which costs far less than copying and laying out the whole template anew.
     richtext::RichText letter;
+    letter.assign(template_);
+    QTextDocument& text = letter.document();
+    text.setUndoRedoEnabled(true);
     while (!table_.eof() && !stopped_) {
-        letter.assign(template_);
-        mergeLetter(letter.document(), tableFieldReader(table_), today);
+        QTextCursor step(&text);
+        step.beginEditBlock();
+        mergeLetter(text, tableFieldReader(table_), today);
+        step.endEditBlock();
+        const bool merged = text.isUndoAvailable();
         for (int copy = 0; copy < copies_; ++copy) {
             printLetter(job, letter);
             if (copy + 1 < copies_)
                 job.BreakPage();
         }
         letters_ += copies_;
+        if (merged)
+            text.undo();
         if (onlyCurrent_)
             break;
         table_.next();
