@@ -10,6 +10,9 @@
 
 #include <vector>
 
+class QTableView;
+class QWidget;
+
 namespace qb {
 
 namespace xbase {
@@ -45,5 +48,15 @@ private:
     QString title_;
     std::vector<Row> rows_;
 };
+
+// A read-only grid of whole rows over model, one selected at a time, as every
+// catalogue list is shown.
+QTableView* newCatalogueGrid(DescriptionListModel* model, const char* objectName, QWidget* parent);
+
+// Makes row the grid's current row, or else the row of record recno, or else
+// the first row, and moves table to its record; without rows the table goes
+// to its first record. The row chosen, -1 for none.
+int selectCatalogueRow(QTableView* grid, const DescriptionListModel& model, xbase::Table& table, int row,
+                       uint32_t recno);
 
 } // namespace qb

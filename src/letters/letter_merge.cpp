@@ -1,5 +1,6 @@
 #include "letters/letter_merge.h"
 
+#include "core/blanks.h"
 #include "platform/xbase/table.h"
 
 #include <QLocale>
@@ -7,30 +8,6 @@
 #include <QTextDocument>
 
 namespace qb {
-
-namespace {
-
-// Blanks removed at the start only: the value keeps the blank that follows it.
-QString trimStart(const QString& s)
-{
-    qsizetype i = 0;
-    while (i < s.size() && s[i] == QLatin1Char(' '))
-        ++i;
-    return s.mid(i);
-}
-
-// Blanks removed at both ends.
-QString trimBoth(const QString& s)
-{
-    qsizetype from = 0, to = s.size();
-    while (from < to && s[from] == QLatin1Char(' '))
-        ++from;
-    while (to > from && s[to - 1] == QLatin1Char(' '))
-        --to;
-    return s.mid(from, to - from);
-}
-
-} // namespace
 
 MergeFieldReader tableFieldReader(const xbase::Table& table)
 {
@@ -69,8 +46,8 @@ QString mergeFullName(const MergeFieldReader& field)
     const QString middle = field("MIDDLE");
     const QString m = middle.isEmpty() ? middle : middle + QLatin1Char('.');
     const QString blank(QLatin1Char(' '));
-    return trimStart(field("PREFIX") + blank) + trimStart(field("FNAME") + blank) + trimStart(m + blank) +
-           trimStart(field("LNAME") + blank);
+    return ltrimBlanks(field("PREFIX") + blank) + ltrimBlanks(field("FNAME") + blank) + ltrimBlanks(m + blank) +
+           ltrimBlanks(field("LNAME") + blank);
 }
 
 QString mergeAddressBlock(const MergeFieldReader& field)
@@ -89,7 +66,7 @@ QString mergeAddressBlock(const MergeFieldReader& field)
     const QString city = field("CITY"), state = field("STATE"), zip = field("ZIP");
     if (!city.isEmpty() || !state.isEmpty() || !zip.isEmpty()) {
         const QString s = state.isEmpty() ? state : state + QLatin1Char(' ');
-        line(trimBoth(city + QLatin1Char(' ') + s + QLatin1Char(' ') + zip));
+        line(trimBlanks(city + QLatin1Char(' ') + s + QLatin1Char(' ') + zip));
     }
     line(field("COUNTRY"));
     return block;
@@ -116,7 +93,7 @@ QString mergeValue(const QString& name, const MergeFieldReader& field, const QDa
     if (name == QLatin1String("Name and Address"))
         return mergeAddressBlock(field);
     if (name == QLatin1String("City+State+Zip"))
-        return trimBoth(field("CITY") + QLatin1Char(' ') + field("STATE") + QLatin1Char(' ') + field("ZIP"));
+        return trimBlanks(field("CITY") + QLatin1Char(' ') + field("STATE") + QLatin1Char(' ') + field("ZIP"));
     if (name == QLatin1String("Today's Date"))
         return QLocale().toString(today, QLocale::ShortFormat);
     if (name == QLatin1String("Long Date"))

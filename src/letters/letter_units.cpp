@@ -1,6 +1,9 @@
 #include "letters/letter_units.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLocale>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
@@ -72,6 +75,17 @@ bool unfinishedNumber(const QString& given)
 QString notANumber(const QString& text)
 {
     return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
+QDialogButtonBox* okCancelButtons(QDialog* dialog)
+{
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 } // namespace qb

@@ -1,9 +1,12 @@
 #pragma once
-// The units of the page and paragraph dialogs: lengths shown in inches,
+// What the page and paragraph dialogs share: lengths shown in inches,
 // centimetres or twips and spacing in points, each box turned back into
-// twips as soon as it changes.
+// twips as soon as it changes; and their OK and Cancel buttons.
 
 #include <QString>
+
+class QDialog;
+class QDialogButtonBox;
 
 #include <optional>
 
@@ -28,5 +31,8 @@ std::optional<int> pointsTwips(const QString& text);
 bool unfinishedNumber(const QString& text);
 // The message for a text that is not a number.
 QString notANumber(const QString& text);
+
+// "OK" (OKButton) and "Cancel" (CancelButton), accepting and rejecting dialog.
+QDialogButtonBox* okCancelButtons(QDialog* dialog);
 
 } // namespace qb

@@ -151,7 +151,7 @@ TLetterDesign::TLetterDesign(const QString& description, const richtext::RichTex
     layout->addWidget(ruler_);
     layout->addWidget(editor_, 1);
     layout->addLayout(buttons);
-    resize(820, 640);
+    resize(960, 680);
 
     // The editor on creation.
     Settings settings = Settings::program();
@@ -415,9 +415,14 @@ void TLetterDesign::FormActivate()
 void TLetterDesign::closeEvent(QCloseEvent* event)
 {
     // Closing the window counts as Ok: the letter is kept.
-    savePlacement(this, QStringLiteral("TLetterDesign"));
     event->ignore();
     accept();
+}
+
+void TLetterDesign::done(int result)
+{
+    savePlacement(this, QStringLiteral("TLetterDesign"));
+    QDialog::done(result);
 }
 
 void TLetterDesign::applyPage(const richtext::PageLayout& page)

@@ -63,6 +63,8 @@ public:
     void DefaultFontClick();
     void PreviewClick();
 
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

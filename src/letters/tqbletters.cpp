@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,14 +34,7 @@ TQBLetters::TQBLetters(xbase::Table& letters, AddressTable& addresses, bool filt
     printerJob_->setObjectName(QStringLiteral("LetterPrinter"));
     printerJob_->setTitle(QStringLiteral("Quillbase letters"));
 
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("LetterGrid"));
-    grid_->setModel(model_.get());
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->hide();
+    grid_ = newCatalogueGrid(model_.get(), "LetterGrid", this);
 
     const auto button = [this](const char* name, const QString& caption, void (TQBLetters::*handler)()) {
         auto* b = new QPushButton(caption, this);
@@ -155,19 +147,7 @@ void TQBLetters::reloadList(uint32_t select)
 {
     const uint32_t current = select ? select : letters_.eof() ? 0 : letters_.recno();
     model_->reload();
-    int row = -1;
-    for (int r = 0; r < model_->rowCount(); ++r)
-        if (model_->recnoAt(r) == current)
-            row = r;
-    if (row < 0 && model_->rowCount() > 0)
-        row = 0;
-    if (row >= 0) {
-        grid_->selectRow(row);
-        grid_->setCurrentIndex(model_->index(row, 0));
-        letters_.go(model_->recnoAt(row));
-    } else {
-        letters_.first();
-    }
+    selectCatalogueRow(grid_, *model_, letters_, -1, current);
     RowChange();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/richtext/rich_text.h"
 #include "platform/richtext/text_units.h"
 #include "qstring_print.h"
+#include "format_at.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,19 +139,8 @@ PdfInfo pdfInfo(const QString& path)
 
 QStringList words(const QString& text) { return text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts); }
 
-QTextCharFormat formatOf(const QTextDocument& doc, const QString& text)
-{
-    const QTextCursor found = doc.find(text, 0, QTextDocument::FindCaseSensitively);
-    EXPECT_FALSE(found.isNull()) << text.toStdString();
-    QTextCursor c(const_cast<QTextDocument*>(&doc));
-    c.setPosition(found.selectionStart() + 1);
-    return c.charFormat();
-}
-
-QTextBlockFormat blockOf(const QTextDocument& doc, const QString& text)
-{
-    return doc.find(text, 0, QTextDocument::FindCaseSensitively).block().blockFormat();
-}
+using test::blockOf;
+using test::formatOf;
 
 TEST(LibreOfficeWitness, ItsRtfReadsWithEveryAttributeAndOursReadsBackTheSame)
 {

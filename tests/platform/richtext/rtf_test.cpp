@@ -5,6 +5,8 @@
 #include "platform/richtext/rtf_writer.h"
 #include "platform/richtext/text_units.h"
 
+#include "format_at.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,26 +16,11 @@
 namespace qb::richtext {
 namespace {
 
-// The format of the first character of the first occurrence of text.
-QTextCharFormat formatOf(const QTextDocument& doc, const QString& text)
-{
-    const QTextCursor found = doc.find(text, 0, QTextDocument::FindCaseSensitively);
-    EXPECT_FALSE(found.isNull()) << text.toStdString();
-    QTextCursor c(const_cast<QTextDocument*>(&doc));
-    c.setPosition(found.selectionStart() + 1);
-    return c.charFormat();
-}
-
-QTextBlockFormat blockOf(const QTextDocument& doc, const QString& text)
-{
-    const QTextCursor found = doc.find(text, 0, QTextDocument::FindCaseSensitively);
-    EXPECT_FALSE(found.isNull()) << text.toStdString();
-    return found.block().blockFormat();
-}
+using test::blockOf;
+using test::family;
+using test::formatOf;
 
 int twips(double units) { return unitsToTwips(units); }
-
-QString family(const QTextCharFormat& f) { return f.fontFamilies().toStringList().value(0); }
 
 // What a word processor on Windows writes: revision ids, a generator, a
 // style sheet, document information, list text, \pard\plain resets and
