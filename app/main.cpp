@@ -25,6 +25,9 @@ int main(int argc, char** argv)
         QWidget* modal = QApplication::activeModalWidget();
         qb::SingleInstance::bringForward(modal ? modal : &window);
     });
+    // A start right after the window closed is a new run, even while this
+    // process is still ending.
+    QObject::connect(&app, &QGuiApplication::lastWindowClosed, &instance, &qb::SingleInstance::release);
     window.show();
     return app.exec();
 }

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl1-mesa-dev fonts-liberation2
+  qt6-base-dev qt6-serialport-dev libgl1-mesa-dev fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
   libhunspell-dev hunspell-en-us
   python3 python3-dbf libdbd-xbase-perl

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs what only the tests use as witnesses, from Debian's packages:
-# LibreOffice, the other word processor the RTF tests compare with.
+# Installs what only the tests need, from Debian's packages: services and
+# witnesses the tests start or read, which the program itself never uses.
+#   dbus, python3-dbusmock   a private bus with ModemManager and oFono played
+#                            by dbusmock, for the telephony window
+#   libreoffice-writer-nogui the other word processor, which writes the RTF our
+#                            reader must take and reads back the RTF we write
 set -euo pipefail
 packages=(
+  dbus python3-dbusmock
   libreoffice-writer-nogui
 )
 missing=()

@@ -27,6 +27,9 @@
 #include "mainwindow/tsearchbox.h"
 #include "core/system_tables.h"
 #include "design/class_registry.h"
+#include "dialer/tfrmtapicall.h"
+#include "platform/telephony/telephony_line.h"
+#include "dialer/tqbdialer.h"
 #include "design/tklabelpanel.h"
 #include "labels/label_stock_dialogs.h"
 #include "labels/tlabeldesignscreen.h"
@@ -73,6 +76,7 @@ struct Scratch {
                                      "last week. {\\b The meeting} is on {\\i Saturday}.\\par}"));
         return letter;
     }
+    std::unique_ptr<qb::Settings> settings;
 
     Scratch()
     {
@@ -209,6 +213,17 @@ const Shot kShots[] = {
      }},
     {"TRTFPreviewForm", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
          return std::make_unique<qb::TRTFPreviewForm>(scratch.sampleLetter(), scratch.addresses());
+     }},
+    {"TQBDialer", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         scratch.settings = std::make_unique<qb::Settings>(qb::Settings::program());
+         return std::make_unique<qb::TQBDialer>(QStringLiteral("(217) 555-0142"), *scratch.settings);
+     }},
+    {"TfrmTAPICall", [](Scratch&) -> std::unique_ptr<QWidget> {
+         // Never the real telephony service: the window calls as soon as it shows.
+         auto call = std::make_unique<qb::TfrmTAPICall>(
+             qb::openTelephonyLine(QDBusConnection(QStringLiteral("qbshot-no-bus"))), nullptr);
+         call->setNumber(QStringLiteral("9,(217) 555-0142"));
+         return call;
      }},
 };
 

@@ -34,6 +34,9 @@ const char* kUsage =
     "                                print a stored label layout for the records into a PDF\n"
     "  letters DATABASE TEMPLATE OUT.pdf [--program DIR] [--filter EXPR] [--copies N]\n"
     "                                merge a stored letter template with the records into a PDF\n"
+    "  dial PORT NUMBER [--init S] [--pulse]\n"
+    "                                send a direct dial's modem commands to PORT (COM1-COM4 or a device)\n"
+    "  telephony                     the telephony line voice calls would use, or why there is none\n"
     "Records carrying the deleted mark are skipped unless --deleted is given.\n";
 
 struct Args {
@@ -229,7 +232,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand, lettersCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, lettersCommand, dialCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

@@ -18,6 +18,7 @@ int printCommand(const std::string& command, int argc, char** argv);  // qbtool_
 int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
 int labelsCommand(const std::string& command, int argc, char** argv); // qbtool_labels.cpp
 int lettersCommand(const std::string& command, int argc, char** argv); // qbtool_letters.cpp
+int dialCommand(const std::string& command, int argc, char** argv);   // qbtool_dial.cpp
 
 // Fonts, pictures and the PDF writer need an application object; without a
 // display the offscreen platform serves. Null when one exists already.

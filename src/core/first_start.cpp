@@ -27,6 +27,7 @@ FirstStart openFirstDatabase(AddressTable& table, Settings& settings, const std:
     }
     // A database that opened but was closed again for want of tags still
     // becomes the most recent one; one that did not open leaves the list alone.
+    result.triedPath = path;
     const DatabaseOpening opening = openAddressDatabase(table, path, rebuild);
     if (opening.fileOpened) {
         recordMruOpen(settings, path);

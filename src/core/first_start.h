@@ -16,6 +16,7 @@ class Settings;
 struct FirstStart {
     QString tagId;
     QString currentDatabase;   // empty when nothing could be opened
+    QString triedPath;         // the database it tried to open; empty when none could be made
 };
 
 // rebuild runs the "Rebuild Indexes" dialog when an opened database lacks tags.

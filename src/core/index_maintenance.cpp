@@ -3,7 +3,6 @@
 #include "core/address_table.h"
 #include "core/messages.h"
 
-#include <QFile>
 #include <algorithm>
 
 namespace qb {
@@ -11,12 +10,7 @@ namespace qb {
 bool buildAllTags(xbase::Table& table, const xbase::Progress& progress)
 {
     try {
-        const std::string index = table.indexFileName();
-        if (!index.empty()) {
-            table.closeIndexes();
-            QFile::remove(QString::fromStdString(index));
-        }
-        table.createTags(addressTags(), progress);
+        table.replaceIndex(addressTags(), progress);
         return true;
     } catch (const std::exception&) {
         showInformation(QStringLiteral("Unable to create index files"));
@@ -76,31 +70,37 @@ bool Reindexer::run(xbase::Table& table)
 {
     if (hooks_.status)
         hooks_.status(cleaningStatus());
-    const QString index = QString::fromStdString(table.indexFileName());
-    if (!index.isEmpty() && QFile::exists(index)) {
-        table.closeIndexes();
-        repaint();
-        QFile::remove(index);
-    }
-
     gauge_.reset();
     gauge_.setMode(ReindexGauge::Mode::Direct);
     show(0);
-    bool packed = true;
-    try {
-        table.pack([this](int percent) { show(gauge_.report(percent)); });
-    } catch (const std::exception&) {
-        packed = false;
-    }
 
-    if (hooks_.status)
-        hooks_.status(rebuildingStatus());
-    gauge_.setMode(ReindexGauge::Mode::Summing);
+    // The old table and index stay on the disk, untouched, until the packed
+    // table and its new index are complete and take their place together.
+    bool indexing = false;
     TagSeries series(int(addressTags().size()));
-    const bool built = buildAllTags(table, [&](int overall) {
+    auto startIndexing = [&] {
+        if (indexing)
+            return;
+        indexing = true;
+        if (hooks_.status)
+            hooks_.status(rebuildingStatus());
+        gauge_.setMode(ReindexGauge::Mode::Summing);
+    };
+    auto tagProgress = [&](int overall) {
+        startIndexing();
         series.report(overall, [this](int percent) { gauge_.report(percent); });
         show(gauge_.value());
-    });
+    };
+    bool packed = true;
+    bool built = true;
+    try {
+        table.pack(addressTags(), [this](int percent) { show(gauge_.report(percent)); }, tagProgress);
+    } catch (const std::exception&) {
+        // Nothing changed: the tags are still built, so the database stays usable.
+        packed = false;
+        startIndexing();
+        built = buildAllTags(table, tagProgress);
+    }
 
     gauge_.reset();
     show(0);

@@ -10,9 +10,10 @@
 
 namespace qb {
 
-// Deletes the table's index file, then builds every address tag in order into a
-// new production index. On any engine error tells the user "Unable to create
-// index files" and returns false; the table then lacks tags.
+// Builds every address tag in order into a new production index, which takes
+// the place of the table's old index once complete. On any engine error tells
+// the user "Unable to create index files" and returns false; the table then
+// keeps the index it had.
 bool buildAllTags(xbase::Table& table, const xbase::Progress& progress = {});
 
 // What the rebuild gauge shows for the engine's progress reports. Direct mode
@@ -53,9 +54,11 @@ private:
     int tag_ = 0;
 };
 
-// The "Rebuild Indexes" steps on an open table: drop the index file, pack out
-// the deleted-marked records with the gauge in direct mode, then build all tags
-// with it in summing mode.
+// The "Rebuild Indexes" steps on an open table: pack out the deleted-marked
+// records with the gauge in direct mode, then build all tags with it in
+// summing mode. The packed table and its index are written beside the old
+// ones and replace them together, so the old index is not deleted first: a
+// crash meanwhile leaves the database as it was.
 class Reindexer {
 public:
     static QString cleaningStatus() { return QStringLiteral("Cleaning out old deleted records"); }
@@ -68,8 +71,8 @@ public:
     };
 
     explicit Reindexer(Hooks hooks) : hooks_(std::move(hooks)) {}
-    // False when the pack or the tags failed. A failed pack still goes on to
-    // build the tags, so the database stays usable.
+    // False when the pack or the tags failed. A failed pack changes nothing
+    // and still goes on to build the tags, so the database stays usable.
     bool run(xbase::Table& table);
 
 private:

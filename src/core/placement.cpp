@@ -123,11 +123,35 @@ void savePlacement(const QWidget* window, const QString& className)
     savePlacement(window, className, settings);
 }
 
+QPoint keptOnScreen(const QRect& frame, const QRect& screen)
+{
+    QPoint at = frame.topLeft();
+    if (frame.right() > screen.right() && frame.left() > screen.left())
+        at.setX(screen.left());
+    if (frame.bottom() > screen.bottom() && frame.top() > screen.top())
+        at.setY(screen.top());
+    return at;
+}
+
+void keepOnScreen(QWidget* window)
+{
+    if (window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+        return;
+    const QRect frame = window->frameGeometry();
+    const QPoint at = keptOnScreen(frame, screenRect(window));
+    if (at != frame.topLeft())
+        window->move(at);
+}
+
 void centreWindow(QWidget* window)
 {
     const Qt::WindowFlags flags = window->windowFlags();
     if (flags.testFlag(Qt::WindowMaximizeButtonHint) && !flags.testFlag(Qt::WindowSystemMenuHint))
         window->setWindowFlag(Qt::WindowSystemMenuHint);
+    // A dialog not yet shown has no size of its own; it gets the one showing
+    // would give it, so that its centre and not its corner is placed.
+    if (!window->isVisible() && !window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
     const QWidget* main = mainWindow();
     const QRect area = !main || main == window || main->isMaximized() ? screenRect(window) : main->frameGeometry();
     window->move(centredIn(window->frameGeometry().size(), area));

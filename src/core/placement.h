@@ -40,6 +40,13 @@ struct StoredPlacement {
 // bottom edge is moved left or up by the overshoot, keeping its size.
 std::optional<QRect> restoredRect(const StoredPlacement& stored, const QSize& screen);
 
+// Where the main window goes when it was moved or sized past the screen: a
+// window that reaches past the right (bottom) edge while its left (top) edge
+// is inside the screen moves to the screen's left (top) edge.
+QPoint keptOnScreen(const QRect& frame, const QRect& screen);
+// The same for a window in its normal state, applied to it.
+void keepOnScreen(QWidget* window);
+
 // Top-left corner that centres a window of size over area (integer division
 // truncating toward zero, as the original arithmetic did).
 QPoint centredIn(const QSize& window, const QRect& area);

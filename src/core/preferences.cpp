@@ -166,6 +166,7 @@ DialingPreferences DialingPreferences::read(const Settings& s)
     p.port = s.integer(k::section, k::port, 0);
     p.method = s.integer(k::section, k::method, 0);
     p.useTapi = s.boolean(k::section, k::useTapi, false);
+    p.device = s.string(k::section, k::device);
     return p;
 }
 
@@ -178,6 +179,7 @@ bool DialingPreferences::write(Settings& s) const
         .integer(k::port, port)
         .integer(k::method, method)
         .boolean(k::useTapi, useTapi)
+        .string(k::device, device)
         .ok();
 }
 

@@ -85,6 +85,7 @@ inline constexpr Name init{"Init"};
 inline constexpr Name port{"Port"};
 inline constexpr Name method{"Method"};
 inline constexpr Name useTapi{"UseTAPI"};
+inline constexpr Name device{"Device"};   // ours: a serial device used instead of the COM port
 } // namespace dialing
 
 // The default font of new design objects, one section per kind of design.
@@ -190,6 +191,9 @@ struct DialingPreferences {
     int port = 0;     // 0 = COM 1 .. 3 = COM 4
     int method = 0;   // 0 tone, 1 pulse
     bool useTapi = false;
+    // A serial device dialled instead of the COM port ("/dev/ttyACM0"); empty
+    // for the COM port of "Port".
+    QString device;
 
     static DialingPreferences read(const Settings& settings);
     bool write(Settings& settings) const;

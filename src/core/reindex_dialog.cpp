@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include "platform/help/help_viewer.h"
+
 #include <algorithm>
 
 namespace qb {
@@ -51,8 +53,15 @@ ReindexDialog::ReindexDialog(const QString& caption, int helpContext, QWidget* p
 
     connect(reindex_, &QPushButton::clicked, this, &ReindexDialog::ReindexButtonClick);
     connect(cancel_, &QPushButton::clicked, this, &ReindexDialog::CancelButtonClick);
-    connect(help_, &QPushButton::clicked, this, [this, helpContext] { emit helpRequested(helpContext); });
+    connect(help_, &QPushButton::clicked, this, [this, helpContext] { showHelp(helpContext, this); });
     connect(mouseHelp_, &QToolButton::clicked, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    installWhatsThis(this, {
+        {"ReindexButton", "Removes the deleted records and writes the indexes anew."},
+        {"CancelButton", "Closes the window without changing anything."},
+        {"HelpButton", "Opens the help topic of this window."},
+        {"MouseHelpButton", "Click here, then on any control, to see what it does."},
+        {"Gauge", "How far the rebuild has come."},
+    });
 }
 
 void ReindexDialog::setStatus(const QString& text)

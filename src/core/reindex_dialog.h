@@ -15,11 +15,8 @@ namespace qb {
 class ReindexDialog : public QDialog {
     Q_OBJECT
 public:
-    // helpContext 0: the window has no help topic of its own.
+    // "Help" opens the topic of helpContext.
     ReindexDialog(const QString& caption, int helpContext, QWidget* parent);
-
-signals:
-    void helpRequested(int context);
 
 protected:
     // The rebuild itself, between the buttons going away and coming back.

@@ -16,6 +16,8 @@ public:
     static Settings program();
 
     const QString& path() const { return ini_.path(); }
+    // False when the file exists but cannot be read; nothing is written to it then.
+    bool readable() const { return ini_.readable(); }
 
     QString string(const QString& section, const QString& key, const QString& fallback = {}) const;
     // Text that is not a whole number gives the default, as the Windows program's reader did.

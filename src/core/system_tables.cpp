@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 #include <array>
-#include <cstdio>
 
 namespace qb {
 
@@ -128,15 +127,9 @@ bool rebuildSystemIndex(const SystemIndexStep& step, const xbase::Progress& prog
 {
     try {
         auto table = Table::open(local(systemTablePath(step.table)), OpenMode::Exclusive);
-        table->selectOrder(step.tagName);
-        // A damaged index is not opened at all, so the engine names none.
-        std::string index = table->indexFileName();
-        if (index.empty())
-            index = local(systemIndexPath(step.table));
-        table->closeIndexes();
-        std::remove(index.c_str());
-        table->pack(progress);
-        table->createTag(step.tagName, step.keyExpression, progress);
+        // The packed table and its one tag replace the old files together,
+        // a damaged index included.
+        table->pack({{step.tagName, step.keyExpression}}, progress, progress);
         return true;
     } catch (const std::exception&) {
         return false;

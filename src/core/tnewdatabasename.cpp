@@ -1,5 +1,7 @@
 #include "core/tnewdatabasename.h"
 
+#include "platform/help/help_viewer.h"
+
 #include "core/address_table.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -60,6 +62,12 @@ TNewDataBaseName::TNewDataBaseName(const QString& proposedName, QWidget* parent)
 
     name_->setText(proposedName);
     NameEditChange();
+    installWhatsThis(this, {
+        {"NameEdit", "The name of the new database: up to 8 letters, digits or underscores, starting with a letter or underscore. It is created in the DATA folder."},
+        {"OkButton", "Creates the database and opens it."},
+        {"CancelButton", "Closes the window without creating a database."},
+        {"SpecifyButton", "Sets how many characters each field of the new database can hold."},
+    });
 }
 
 QString TNewDataBaseName::databaseName() const { return name_->text(); }

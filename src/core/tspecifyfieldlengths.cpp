@@ -1,5 +1,7 @@
 #include "core/tspecifyfieldlengths.h"
 
+#include "platform/help/help_viewer.h"
+
 #include "core/settings.h"
 
 #include <QCheckBox>
@@ -63,7 +65,7 @@ TSpecifyFieldLengths::TSpecifyFieldLengths(const FieldLengths& current, QWidget*
     connect(ok, &QPushButton::clicked, this, &TSpecifyFieldLengths::OkButtonClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(defaults, &QPushButton::clicked, this, &TSpecifyFieldLengths::DefaultsButtonClick);
-    connect(help, &QPushButton::clicked, this, &TSpecifyFieldLengths::helpRequested);
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {ok, cancel, defaults, help})
@@ -73,6 +75,15 @@ TSpecifyFieldLengths::TSpecifyFieldLengths(const FieldLengths& current, QWidget*
     layout->addWidget(note);
     layout->addWidget(useForAll_);
     layout->addLayout(buttons);
+    for (QLineEdit* edit : edits_)
+        edit->setWhatsThis(QStringLiteral("How many characters the field can hold, from 10 to 80."));
+    installWhatsThis(this, {
+        {"UseForAllCheckBox", "Keeps these lengths for every database created later."},
+        {"OkButton", "Uses these lengths for the new database."},
+        {"CancelButton", "Closes the window without changing the lengths."},
+        {"DefaultsButton", "Puts back the lengths Quillbase starts with."},
+        {"HelpButton", "Opens the help topic of this window."},
+    });
 }
 
 bool TSpecifyFieldLengths::eventFilter(QObject* watched, QEvent* event)

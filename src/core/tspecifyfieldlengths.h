@@ -15,13 +15,12 @@ namespace qb {
 class TSpecifyFieldLengths : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int HelpContext = 1042;
+
     explicit TSpecifyFieldLengths(const FieldLengths& current, QWidget* parent = nullptr);
 
     // The widths chosen; the ones given until "Ok" was pressed.
     const FieldLengths& lengths() const { return lengths_; }
-
-signals:
-    void helpRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

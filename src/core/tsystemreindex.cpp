@@ -4,7 +4,7 @@
 
 namespace qb {
 
-TSystemReindex::TSystemReindex(QWidget* parent) : ReindexDialog(QStringLiteral("Rebuild System Indexes"), 0, parent)
+TSystemReindex::TSystemReindex(QWidget* parent) : ReindexDialog(QStringLiteral("Rebuild System Indexes"), HelpContext, parent)
 {
     setObjectName(QStringLiteral("TSystemReindex"));
 }

@@ -10,6 +10,8 @@ namespace qb {
 class TSystemReindex : public ReindexDialog {
     Q_OBJECT
 public:
+    static constexpr int HelpContext = 1041;
+
     explicit TSystemReindex(QWidget* parent = nullptr);
 
 protected:

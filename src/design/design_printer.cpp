@@ -1,5 +1,7 @@
 #include "design/design_printer.h"
 
+#include "printing/page_stream.h"
+
 #include <QPaintDevice>
 
 #include <QPainter>
@@ -65,7 +67,7 @@ void PainterPrinter::drawPicture(const QRect& device, const QPicture& picture, c
     const double autoY = target ? double(target->logicalDpiY()) / picture.logicalDpiY() : 1.0;
     painter_.scale(double(device.width()) / pictureSize.width() / autoX,
                    double(device.height()) / pictureSize.height() / autoY);
-    painter_.drawPicture(0, 0, picture);
+    playPicture(painter_, picture);
     painter_.restore();
 }
 

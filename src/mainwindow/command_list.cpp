@@ -1,6 +1,7 @@
 #include "mainwindow/command_list.h"
 
 #include "core/command.h"
+#include "dialer/dialer_commands.h"
 #include "labels/label_commands.h"
 #include "letters/letter_commands.h"
 
@@ -11,6 +12,7 @@ void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
     registerLetterCommands(registry);
+    registerDialerCommands(registry);
 }
 
 } // namespace qb

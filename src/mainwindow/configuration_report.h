@@ -15,6 +15,8 @@ class QWidget;
 namespace qb {
 
 inline constexpr QLatin1StringView kProgramVersion{"2.8e"};
+// The project's page, which " Visit Our Internet Website" opens in the desktop's browser.
+inline constexpr QLatin1StringView kProjectWebsite{"https://quillbase.example.org/"};
 
 // What the report says about this machine.
 struct SystemFacts {

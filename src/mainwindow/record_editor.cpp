@@ -52,6 +52,34 @@ private:
     bool atEnd_;
 };
 
+// Detaches the controls and shows the hourglass until end(), or until it
+// goes when a step fails.
+class DetachedAndBusy {
+public:
+    explicit DetachedAndBusy(const RecordEditor::Hooks& hooks) : hooks_(hooks)
+    {
+        if (hooks_.detachControls)
+            hooks_.detachControls();
+        if (hooks_.setBusy)
+            hooks_.setBusy(true);
+    }
+    ~DetachedAndBusy() { end(); }
+    void end()
+    {
+        if (ended_)
+            return;
+        ended_ = true;
+        if (hooks_.attachControls)
+            hooks_.attachControls();
+        if (hooks_.setBusy)
+            hooks_.setBusy(false);
+    }
+
+private:
+    const RecordEditor::Hooks& hooks_;
+    bool ended_ = false;
+};
+
 // The fields a clone copies; TAG and ISDEL stay empty in the copy.
 const char* const kCloneFields[] = {"LNAME", "FNAME", "MIDDLE", "PREFIX", "TITLE", "ORG", "STREET",
                                     "STREET2", "CITY", "STATE", "ZIP", "COUNTRY", "PHONE", "PHONE2",
@@ -120,10 +148,15 @@ void RecordEditor::setPreferences(const AddingPreferences& adding, const Editing
 
 void RecordEditor::databaseOpened()
 {
+    // Browsing from the start, so that a first record that cannot be read
+    // still leaves a window that can open another database.
     databasePath_ = table_.path();
     state_ = EditState::Browsing;
+    memo_.clear();
+    memoUnreadable_ = false;
     sortCaption_ = sortOrders().front().caption;
     reselectOrder();
+    hooks_.applyFilter();
     t().first();
     loadMemo();
     call(hooks_.refreshButtons);
@@ -443,9 +476,9 @@ void RecordEditor::closeAndReopen()
     saves_ = 0;
     const uint32_t recno = t().recno();
     const QString path = databasePath_;
-    call(hooks_.detachControls);
-    if (hooks_.setBusy)
-        hooks_.setBusy(true);
+    // The controls come back and the cursor returns however the reopen ends,
+    // so a lost database never leaves the old record's texts on the screen.
+    DetachedAndBusy steps(hooks_);
     // Closing must not leave the working folder elsewhere for later relative paths.
     const QString folder = QDir::currentPath();
     table_.close();
@@ -459,16 +492,17 @@ void RecordEditor::closeAndReopen()
             t().go(recno);
         } catch (const xbase::XbaseError&) {
         }
-        call(hooks_.attachControls);
     }
     if (!table_.isOpen()) {
         databasePath_.clear();
         state_ = EditState::NoDatabase;
+        memo_.clear();
+        memoUnreadable_ = false;
+        call(hooks_.recordChanged);
         showInformation(kReopenFailedMessage);
     }
+    steps.end();
     call(hooks_.refreshButtons);
-    if (hooks_.setBusy)
-        hooks_.setBusy(false);
 }
 
 bool RecordEditor::deleteCurrent()
@@ -481,10 +515,17 @@ bool RecordEditor::deleteCurrent()
             // The deleted mark must not hide the record before ISDEL is written.
             EngineSettingsGuard settings;
             xbase::engineSettings().skipDeleted = false;
-            t().deleteRecord();
+            // The deleted mark and ISDEL go to the file in one write, so a
+            // failing write leaves the record as it was.
             t().edit();
-            t().setLogical("ISDEL", true);
-            t().post();
+            try {
+                t().deleteRecord();
+                t().setLogical("ISDEL", true);
+                t().post();
+            } catch (...) {
+                t().cancel();
+                throw;
+            }
             afterPost();
         }
         if (table_.isOpen())
@@ -502,22 +543,24 @@ bool RecordEditor::cloneCurrent()
         return false;
     if (!askQuestion(QStringLiteral("Clone this record?"), QStringLiteral("Clone")))
         return false;
-    if (hooks_.setBusy)
-        hooks_.setBusy(true);
-    call(hooks_.detachControls);
-    const std::string memo = t().memo("MEMO");
-    std::vector<std::string> values;
-    for (const char* f : kCloneFields)
-        values.push_back(t().text(f));
-    t().appendBlank();
-    for (size_t i = 0; i < values.size(); ++i)
-        t().setText(kCloneFields[i], values[i]);
-    t().setMemo("MEMO", memo);
-    t().post();
-    afterPost();
-    call(hooks_.attachControls);
-    if (hooks_.setBusy)
-        hooks_.setBusy(false);
+    {
+        DetachedAndBusy steps(hooks_);
+        const std::string memo = t().memo("MEMO");
+        std::vector<std::string> values;
+        for (const char* f : kCloneFields)
+            values.push_back(t().text(f));
+        t().appendBlank();
+        try {
+            for (size_t i = 0; i < values.size(); ++i)
+                t().setText(kCloneFields[i], values[i]);
+            t().setMemo("MEMO", memo);
+            t().post();
+        } catch (...) {
+            t().cancel();
+            throw;
+        }
+        afterPost();
+    }
     loadMemo();
     call(hooks_.refreshButtons);
     showInformation(QStringLiteral("Clone completed. Current record is an exact copy"));

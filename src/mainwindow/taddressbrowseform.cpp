@@ -5,6 +5,7 @@
 #include "platform/xbase/table.h"
 
 #include <QApplication>
+#include <QSpacerItem>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +20,7 @@ namespace qb {
 
 namespace {
 const QSize kDesignedSize(640, 400);
+
 } // namespace
 
 QSize browseFormSize(const QSize& designed, int logicalDpi)
@@ -55,6 +57,8 @@ TAddressBrowseForm::TAddressBrowseForm(AddressTable& table, const std::vector<Re
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     grid_->verticalHeader()->hide();
+    // Whole rows at the top, however the grid was scrolled.
+    grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     // Each column as wide as its display width, and never narrower than its title.
     const QFontMetrics metrics(font());
     const int charWidth = metrics.horizontalAdvance(QLatin1Char('0'));
@@ -91,12 +95,25 @@ TAddressBrowseForm::TAddressBrowseForm(AddressTable& table, const std::vector<Re
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_, 1);
+    partRow_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    layout->addItem(partRow_);
     layout->addLayout(buttons);
 
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { RowChanged(current.row()); });
     connect(grid_, &QTableView::doubleClicked, this, &TAddressBrowseForm::TagButtonClick);
     showCurrent();
+    installWhatsThis(this, {
+        {"BrowseGrid", "The records that pass the filter, one row each. The highlighted row is the current record; double-click a row to tag or untag it. Drag a column title to move the column."},
+        {"TagButton", "Tags or untags the highlighted record."},
+        {"FirstButton", "Goes to the first record."},
+        {"PriorButton", "Goes to the previous record."},
+        {"NextButton", "Goes to the next record."},
+        {"LastButton", "Goes to the last record."},
+        {"OkButton", "Closes the table; the highlighted record stays current."},
+        {"HelpButton", "Opens the help topic of this window."},
+        {"MouseHelpButton", "Click here, then on any control, to see what it does."},
+    });
 }
 
 QStringList TAddressBrowseForm::columnOrder() const
@@ -116,6 +133,24 @@ void TAddressBrowseForm::showEvent(QShowEvent* event)
     activated_ = true;
     resize(browseFormSize(kDesignedSize, logicalDpiY()));
     restorePlacement(this, QStringLiteral("TAddressBrowseForm"));
+    // Scrolled again at the size the window shows with.
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    showCurrent();
+}
+
+void TAddressBrowseForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // The grid shows whole rows only, as a table of records does: the part
+    // of a row that would show below the last whole one is left blank under
+    // the grid, so a grid scrolled to its end never cuts its top row.
+    const int row = grid_->verticalHeader()->defaultSectionSize();
+    const int height = grid_->viewport()->height() + partRow_->sizeHint().height();
+    const int part = row > 0 ? height % row : 0;
+    if (part != partRow_->sizeHint().height()) {
+        partRow_->changeSize(0, part, QSizePolicy::Minimum, QSizePolicy::Fixed);
+        layout()->invalidate();
+    }
 }
 
 void TAddressBrowseForm::done(int result)

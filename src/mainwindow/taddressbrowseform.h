@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QSpacerItem;
 class QTableView;
 
 namespace qb {
@@ -39,6 +40,7 @@ public:
     QStringList columnOrder() const;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
@@ -56,6 +58,7 @@ private:
     Hooks hooks_;
     BrowseModel* model_;
     QTableView* grid_;
+    QSpacerItem* partRow_;
     bool activated_ = false;
     bool placementSaved_ = false;
 };

@@ -25,11 +25,14 @@
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -103,6 +106,10 @@ const char* controlName(MainControl c)
     }
 }
 
+const QString kUnreadableMemo = QStringLiteral("The memo of this record cannot be read.");
+const QString kUnreadableSettings =
+    QStringLiteral("The settings file %1 cannot be read.\r\nSettings are not saved until it can be.");
+
 // Commands whose windows are not part of the program yet stay disabled.
 const char* const kNotBuilt = "qbNotBuilt";
 
@@ -163,7 +170,58 @@ TAddressMain::TAddressMain(const std::function<void(CommandRegistry&)>& subsyste
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
     installEventFilter(this);
-    installWhatsThisMenus(this);
+    installWhatsThis(this, {
+        {"LNAMEEdit", "The last name. Records are sorted by last name, then first name, unless another order is chosen in the Sort menu."},
+        {"FNAMEEdit", "The first name."},
+        {"MIDDLEEdit", "The middle initial; it is typed in capitals."},
+        {"PREFIXEdit", "A prefix printed before the name, such as Mr., Ms. or Dr."},
+        {"TITLEEdit", "The person's job title."},
+        {"ORGEdit", "The organisation, company or club the person belongs to."},
+        {"STREETEdit", "The first line of the address."},
+        {"STREET2Edit", "A second line of the address, such as a suite or apartment number."},
+        {"CITYEdit", "The city."},
+        {"STATEEdit", "The state or province."},
+        {"ZIPEdit", "The zip or postal code. Labels print their barcode from it."},
+        {"COUNTRYEdit", "The country; leave it empty for addresses in your own country."},
+        {"PHONEEdit", "The first phone number; Dial Phone 1 dials it."},
+        {"PHONE2Edit", "A second phone number; Dial Phone 2 dials it."},
+        {"FAXEdit", "The fax number."},
+        {"EMAILEdit", "The e-mail address."},
+        {"CODESEdit", "Codes of your own that sort records into groups. A filter on Codes such as $C finds every record whose codes contain C."},
+        {"USER1Edit", "A comment of your own."},
+        {"USER2Edit", "A second comment of your own."},
+        {"DateButton", "Picks a date for the record, or removes it."},
+        {"DisplayDate", "The record's date, as picked with the Date button."},
+        {"TaggedCheckBox", "Click to tag or untag this record. A filter can then show the tagged records only."},
+        {"MemoEditor", "Notes of any length about this record. Typing here starts editing the record; Save stores the memo with it."},
+        {"SearchMemoButton", "Finds the first record whose memo contains a text."},
+        {"FindNextButton", "Finds the next record whose memo contains the same text."},
+        {"PageTabs", "Switches between the address and the memo of the record."},
+        {"SortStatus", "The order the records are shown in; choose another in the Sort menu."},
+        {"FilterStatus", "How many records the filter lets through, or how many records there are without a filter."},
+        {"LabelsButton", "Prints labels for the records, or designs label layouts (Ctrl+L)."},
+        {"LettersButton", "Prints letters for the records, or writes letter templates (Ctrl+T)."},
+        {"EnvelopesButton", "Prints envelopes for the records, or designs envelope layouts (Ctrl+E)."},
+        {"ReportsButton", "Prints reports of the records, or designs report layouts (Ctrl+R)."},
+        {"BrowseButton", "Shows the records as a table, one row each (Ctrl+B)."},
+        {"SearchButton", "Finds a record by the beginning of its last name, city, zip or another sort field (Ctrl+S)."},
+        {"FilterButton", "Shows only the records that match conditions you type (Ctrl+F)."},
+        {"ClearFilterButton", "Shows every record again."},
+        {"MouseHelpButton", "Click here, then on any control, to see what it does."},
+        {"ExitButton", "Closes Quillbase."},
+        {"FirstButton", "Goes to the first record (Ctrl+Page Up)."},
+        {"PriorButton", "Goes to the previous record (Page Up)."},
+        {"NextButton", "Goes to the next record (Page Down)."},
+        {"LastButton", "Goes to the last record (Ctrl+Page Down)."},
+        {"AddButton", "Starts a new record."},
+        {"EditButton", "Starts changing this record; typing into a field does the same."},
+        {"DeleteButton", "Deletes this record after asking."},
+        {"SaveButton", "Stores the record (Ctrl+Enter)."},
+        {"CancelButton", "Throws away the changes to the record (Esc)."},
+        {"DialPhone1Button", "Dials the first phone number."},
+        {"DialPhone2Button", "Dials the second phone number."},
+        {"EmptyTablePanel", "No database is open. Open one or create a new one from the File menu."},
+    });
     SetButtons();
 }
 
@@ -206,7 +264,7 @@ void TAddressMain::buildButtons()
         b->setToolTip(QLatin1String(hint));
         b->setFocusPolicy(Qt::NoFocus);
         if (handler)
-            connect(b, &QPushButton::clicked, this, handler);
+            connect(b, &QPushButton::clicked, this, guarded(handler));
         else
             b->setProperty(kNotBuilt, true);
         bind(control, b);
@@ -268,9 +326,15 @@ void TAddressMain::buildButtons()
         if (arrow != arrows.end())
             b->setToolTip(controlCaption(control));
         if (handler)
-            connect(b, &QPushButton::clicked, this, handler);
+            connect(b, &QPushButton::clicked, this, guarded(handler));
         else
             b->setProperty(kNotBuilt, true);
+        if (control == MainControl::ClearFilterButton) {
+            // Its place is kept while it is hidden, so a filter never widens the window.
+            QSizePolicy policy = b->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            b->setSizePolicy(policy);
+        }
         bind(control, b);
         bottom->addWidget(b);
     }
@@ -289,7 +353,8 @@ void TAddressMain::buildRecordArea()
         edit->setObjectName(field + QStringLiteral("Edit"));
         edits_[field] = edit;
         tabOrder_ << field;
-        connect(edit, &QLineEdit::textEdited, this, [this, field, edit] { FieldEdited(field, edit); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, field, edit] { recordStep([&] { FieldEdited(field, edit); }); });
         return edit;
     };
     const auto makeLabel = [](const char* caption, QLineEdit* buddy, QWidget* parent) {
@@ -341,7 +406,7 @@ void TAddressMain::buildRecordArea()
     auto* dateButton = new QPushButton(QStringLiteral("Date"), address);
     dateButton->setObjectName(QStringLiteral("DateButton"));
     dateButton->setFocusPolicy(Qt::NoFocus);
-    connect(dateButton, &QPushButton::clicked, this, &TAddressMain::DateButtonClick);
+    connect(dateButton, &QPushButton::clicked, this, guarded(&TAddressMain::DateButtonClick));
     displayDate_ = new QLabel(address);
     displayDate_->setObjectName(QStringLiteral("DisplayDate"));
     displayDate_->setFrameShape(QFrame::StyledPanel);
@@ -350,7 +415,7 @@ void TAddressMain::buildRecordArea()
     tagged_ = new QCheckBox(QStringLiteral("Tagged"), address);
     tagged_->setObjectName(QStringLiteral("TaggedCheckBox"));
     tagged_->setFocusPolicy(Qt::NoFocus);
-    connect(tagged_, &QCheckBox::clicked, this, &TAddressMain::TaggedClick);
+    connect(tagged_, &QCheckBox::clicked, this, guarded(&TAddressMain::TaggedClick));
     grid->addWidget(tagged_, 7, 0, 1, 2);
     pages_->addWidget(address);
 
@@ -360,7 +425,7 @@ void TAddressMain::buildRecordArea()
     memo_ = new QPlainTextEdit(memoPage);
     memo_->setObjectName(QStringLiteral("MemoEditor"));
     memo_->setTabChangesFocus(true);
-    connect(memo_, &QPlainTextEdit::textChanged, this, &TAddressMain::MemoChange);
+    connect(memo_, &QPlainTextEdit::textChanged, this, guarded(&TAddressMain::MemoChange));
     memoLayout->addWidget(memo_, 1);
     auto* memoButtons = new QHBoxLayout;
     auto* searchMemo = new QPushButton(controlCaption(MainControl::SearchMemoButton), memoPage);
@@ -403,7 +468,7 @@ QAction* TAddressMain::menuItem(QMenu* menu, const char* name, const QString& ca
     if (!shortcut.isEmpty())
         a->setShortcut(shortcut);
     if (handler)
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, guarded(handler));
     else {
         a->setProperty(kNotBuilt, true);
         a->setEnabled(false);
@@ -496,8 +561,10 @@ void TAddressMain::buildMenus()
         sortGroup_->addAction(a);
         const QString caption = order.caption;
         connect(a, &QAction::triggered, this, [this, caption] {
-            if (editor_->selectSortOrder(caption))
-                refreshAll();
+            recordStep([&] {
+                if (editor_->selectSortOrder(caption))
+                    refreshAll();
+            });
         });
     }
 
@@ -530,7 +597,7 @@ void TAddressMain::buildMenus()
     menuItem(help, "mnuHowToUseHelp", QStringLiteral("How to Use Help"), &M::HelpContentsClick);
     menuItem(help, "mnuConfigurationInfo", QStringLiteral("Configuration Information"), &M::ConfigurationInfoClick);
     menuItem(help, "mnuTechnicalSupport", QStringLiteral("Technical Support"), &M::TechnicalSupportClick);
-    menuItem(help, "mnuWebsite", QStringLiteral(" Visit Our Internet Website"), nullptr);
+    menuItem(help, "mnuWebsite", QStringLiteral(" Visit Our Internet Website"), &M::WebsiteClick);
 }
 
 // ---- state onto the controls ------------------------------------------------
@@ -548,6 +615,7 @@ void TAddressMain::SetButtons()
         C::SaveButton, C::CancelButton, C::AddButton, C::EditButton, C::DeleteButton, C::ExitButton,
         C::FirstButton, C::PriorButton, C::NextButton, C::LastButton, C::ClearFilterButton,
         C::DialPhone1Button, C::DialPhone2Button, C::SearchMemoButton};
+    std::vector<QWidget*> shown;
     for (size_t i = 0; i < controls_.size(); ++i) {
         QObject* o = controls_[i];
         if (!o)
@@ -560,10 +628,18 @@ void TAddressMain::SetButtons()
             action->setEnabled(enabled);
         else if (auto* widget = qobject_cast<QWidget*>(o)) {
             widget->setEnabled(enabled);
-            if (std::find(shownByRule.begin(), shownByRule.end(), c) != shownByRule.end())
-                widget->setVisible(s.visible(c));
+            if (std::find(shownByRule.begin(), shownByRule.end(), c) == shownByRule.end())
+                continue;
+            if (s.visible(c))
+                shown.push_back(widget);
+            else
+                widget->setVisible(false);
         }
     }
+    // Shown only after the others are hidden: a bar holding both sets for a
+    // moment would widen the window for good.
+    for (QWidget* widget : shown)
+        widget->setVisible(true);
     // The record menu's own items need a record to work on.
     for (const char* name : {"mnuFirst", "mnuPrevious", "mnuNext", "mnuLast", "mnuCopyToClipboard"})
         if (auto* a = findChild<QAction*>(QLatin1String(name)))
@@ -592,6 +668,10 @@ void TAddressMain::SetButtons()
 
 void TAddressMain::refreshAll()
 {
+    // Every field is back in the tab order once a new record is saved or
+    // given up, whichever key or button did it.
+    if (!isPending(editor_->state()))
+        restoreTabStops();
     SetButtons();
     if (!typing_)
         showRecord();
@@ -620,6 +700,7 @@ void TAddressMain::showRecord()
 void TAddressMain::loadMemoEditor()
 {
     loadingMemo_ = true;
+    memo_->setPlaceholderText(editor_->memoUnreadable() ? kUnreadableMemo : QString());
     memo_->setPlainText(editor_->memoText());
     loadingMemo_ = false;
     showRecord();
@@ -656,22 +737,42 @@ void TAddressMain::MemoChange()
 bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(watched)) {
-        if (editor_->state() == EditState::Browsing && editor_->beginEdit())
-            return false;
+        if (editor_->state() == EditState::Browsing)
+            recordStep([this] { editor_->beginEdit(); });
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return QMainWindow::eventFilter(watched, event);
+    // The menus' own keys (Esc closes a menu) are theirs, not the record's.
+    if (qobject_cast<QMenu*>(watched) || qobject_cast<QMenuBar*>(watched))
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Alt and a letter go to the button showing that letter underlined now
+    // ("&Save" over the "&Sort" menu, "Search &Memo" over the "&Memo" tab):
+    // Qt would give it to neither while both claim it.
+    if (key->modifiers() == Qt::AltModifier) {
+        if (QAbstractButton* b = mnemonicButton(key->key())) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                b->click();
+            return true;
+        }
     }
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
     const KeyAction action = keyAction(key->key(), key->modifiers(), editor_->state());
     switch (action) {
     case KeyAction::None: break;
     case KeyAction::ToggleInsert: insertMode_ = !insertMode_; return true;
     case KeyAction::SaveAndOfferAnother:
-        if (editor_->save() && askQuestion(QStringLiteral("Add another record?"), QStringLiteral("Add")))
-            AddButtonClick();
+        recordStep([this] {
+            if (editor_->save() && askQuestion(QStringLiteral("Add another record?"), QStringLiteral("Add")))
+                AddButtonClick();
+        });
+        refreshAll();
         return true;
     default:
-        editor_->perform(action);
+        recordStep([this, action] { editor_->perform(action); });
         refreshAll();
         return true;
     }
@@ -694,7 +795,46 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+QAbstractButton* TAddressMain::mnemonicButton(int key) const
+{
+    const QKeySequence wanted(Qt::ALT | Qt::Key(key));
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == wanted)
+            return b;
+    return nullptr;
+}
+
 // ---- record commands ---------------------------------------------------------
+
+bool TAddressMain::recordStep(const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        afterFailure(e);
+    }
+    return false;
+}
+
+void TAddressMain::afterFailure(const std::exception& error)
+{
+    // The window is usable again whatever step failed: controls attached,
+    // the normal cursor, the record editor on what the table holds.
+    detached_ = false;
+    typing_ = false;
+    loadingMemo_ = false;
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    showInformation(commandErrorText(error));
+    runReportingErrors([this] { editor_->recover(); });
+    runReportingErrors([this] { refreshAll(); });
+}
+
+std::function<void()> TAddressMain::guarded(void (TAddressMain::*handler)())
+{
+    return [this, handler] { recordStep([this, handler] { (this->*handler)(); }); };
+}
 
 void TAddressMain::AddButtonClick()
 {
@@ -730,14 +870,12 @@ void TAddressMain::EditButtonClick()
 void TAddressMain::SaveButtonClick()
 {
     editor_->save();
-    restoreTabStops();
     refreshAll();
 }
 
 void TAddressMain::CancelButtonClick()
 {
     editor_->cancel();
-    restoreTabStops();
     refreshAll();
 }
 
@@ -925,6 +1063,8 @@ QueryFormPlacement TAddressMain::queryFormPlacement()
     QueryFormPlacement placement;
     if (!isVisible())
         return placement;
+    // The fields where they will be, not where a pending layout leaves them.
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const auto rectIn = [this](const QWidget* w) { return QRect(w->mapTo(recordOrEmpty_, QPoint(0, 0)), w->size()); };
     for (int i = 0; i < kFilterFieldCount; ++i) {
         const QString field = QLatin1String(filterFields()[size_t(i)].mainField);
@@ -1000,21 +1140,29 @@ bool TAddressMain::openDatabase(const QString& path)
         withDialog(&dialog);
     };
     table_.close();
+    // "Find &Next" goes on with the database it searched, not another one.
+    memoSearch_.found = false;
     const DatabaseOpening opening = openAddressDatabase(table_, path, rebuild);
     if (opening.fileOpened) {
         Settings settings = Settings::program();
         rebuildMruMenu(recordMruOpen(settings, path));
     }
-    if (opening.usable && table_.isOpen()) {
-        applyFilter();
-        editor_->databaseOpened();
+    setWindowTitle(QStringLiteral("Quillbase - ") + path);
+    startDatabase(opening.usable);
+    return table_.isOpen();
+}
+
+void TAddressMain::startDatabase(bool usable)
+{
+    if (usable && table_.isOpen()) {
+        // The database stays open when its first record cannot be read, so
+        // the user can still look at the others or open another one.
+        recordStep([this] { editor_->databaseOpened(); });
     } else {
         table_.close();
         editor_->databaseClosed();
     }
-    SetButtons();
-    showRecord();
-    return table_.isOpen();
+    refreshAll();
 }
 
 void TAddressMain::rebuildMruMenu(const QStringList& paths)
@@ -1030,9 +1178,11 @@ void TAddressMain::rebuildMruMenu(const QStringList& paths)
         QAction* a = fileMenu_->addAction(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
         a->setObjectName(QStringLiteral("mnuMRU%1").arg(i + 1));
         connect(a, &QAction::triggered, this, [this, path] {
-            const QString before = table_.isOpen() ? table_.path() : QString();
-            if (!openDatabase(path) && !before.isEmpty())
-                openDatabase(before);
+            recordStep([&] {
+                const QString before = table_.isOpen() ? table_.path() : QString();
+                if (!openDatabase(path) && !before.isEmpty())
+                    openDatabase(before);
+            });
         });
     }
 }
@@ -1050,8 +1200,9 @@ void TAddressMain::NewDatabaseClick()
 
 void TAddressMain::OpenDatabaseClick()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), ProgramFolder::file(QStringLiteral("DATA/")),
-                                                      QStringLiteral("DBF Files (*.dbf *.DBF)"));
+    const QString path = askDatabase_ ? askDatabase_()
+                                      : QFileDialog::getOpenFileName(this, QString(), ProgramFolder::file(QStringLiteral("DATA/")),
+                                                                     QStringLiteral("DBF Files (*.dbf *.DBF)"));
     if (!path.isEmpty()) {
         if (QFileInfo(path).suffix().toUpper() != QLatin1String("DBF"))
             showInformation(QStringLiteral("Must be a DBF file"));
@@ -1084,7 +1235,14 @@ void TAddressMain::ConfigurationInfoClick()
     withDialog(&dialog);
 }
 
-void TAddressMain::HelpContentsClick() { showHelp(HelpContext, this); }
+void TAddressMain::HelpContentsClick() { showHelpContents(this); }
+
+void TAddressMain::WebsiteClick()
+{
+    const QUrl page(kProjectWebsite);
+    if (!QDesktopServices::openUrl(page))
+        showInformation(QStringLiteral("Unable to open ") + page.toString());
+}
 void TAddressMain::FaqClick() { showHelp(911, this); }
 void TAddressMain::TechnicalSupportClick() { showHelp(1015, this); }
 
@@ -1128,11 +1286,25 @@ void TAddressMain::PasteClick()
 
 // ---- start and end --------------------------------------------------------------
 
+void TAddressMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (activated_)
+        keepOnScreen(this);
+}
+
+void TAddressMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (activated_)
+        keepOnScreen(this);
+}
+
 void TAddressMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!activated_)
-        FormActivate();
+        recordStep([this] { FormActivate(); });
 }
 
 void TAddressMain::FormActivate()
@@ -1145,22 +1317,21 @@ void TAddressMain::FormActivate()
 
     readPreferences();
     xbase::engineSettings().skipDeleted = true;
+    // A record the user saved is on the disk before Save returns.
+    xbase::engineSettings().syncPosts = true;
 
     Settings settings = Settings::program();
     const auto rebuild = [this] {
         TQBReindex dialog(table_.table(), this);
         withDialog(&dialog);
     };
-    openFirstDatabase(table_, settings, rebuild);
-    if (table_.isOpen()) {
-        applyFilter();
-        editor_->databaseOpened();
-    } else {
-        editor_->databaseClosed();
-    }
+    if (!settings.readable())
+        showInformation(kUnreadableSettings.arg(settings.path()));
+    const FirstStart start = openFirstDatabase(table_, settings, rebuild);
+    if (!start.triedPath.isEmpty())
+        setWindowTitle(QStringLiteral("Quillbase - ") + start.triedPath);
+    startDatabase(table_.isOpen());
     rebuildMruMenu(readMru(settings));
-    SetButtons();
-    showRecord();
     checkPrinter();
     recordOrEmpty_->setVisible(true);
     // Once the start-up has finished, not inside it.
@@ -1178,7 +1349,12 @@ void TAddressMain::GettingStartedClick()
 void TAddressMain::closeEvent(QCloseEvent* event)
 {
     if (table_.isOpen()) {
-        editor_->settleBeforeClose();
+        // A pending record that could not be saved keeps the window open, so
+        // what was typed is not lost; Cancel lets it go.
+        if (!recordStep([this] { editor_->settleBeforeClose(); }) || isPending(editor_->state())) {
+            event->ignore();
+            return;
+        }
         table_.close();
         editor_->databaseClosed();
     }

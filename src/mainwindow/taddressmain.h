@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+class QAbstractButton;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -85,9 +86,14 @@ public:
     // name abandons the command.
     using FileQuestion = std::function<QString(bool save)>;
     void setFilterFileQuestion(FileQuestion ask) { askFilterFile_ = std::move(ask); }
+    // The open dialog of "&Open Address DataBase"; replaceable likewise.
+    using PathQuestion = std::function<QString()>;
+    void setOpenDatabaseQuestion(PathQuestion ask) { askDatabase_ = std::move(ask); }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -108,6 +114,14 @@ private:
     // First activation: settings, engine, the first database, menus, printer.
     void FormActivate();
     bool openDatabase(const QString& path);
+    void startDatabase(bool usable);
+    // Runs a step of a record path (typing, Save, a move, an open): an error
+    // becomes a message and the window goes on; false after an error.
+    bool recordStep(const std::function<void()>& step);
+    void afterFailure(const std::exception& error);
+    std::function<void()> guarded(void (TAddressMain::*handler)());
+    // The shown and enabled button whose caption underlines the letter of key.
+    QAbstractButton* mnemonicButton(int key) const;
     void rebuildMruMenu(const QStringList& paths);
     void readPreferences();
     void showRecord();
@@ -136,6 +150,7 @@ private:
     void PreferencesClick();
     void ConfigurationInfoClick();
     void HelpContentsClick();
+    void WebsiteClick();
     void FaqClick();
     void TechnicalSupportClick();
     void AboutClick();
@@ -160,6 +175,7 @@ private:
     std::unique_ptr<CommandRunner> runner_;
     TextQuestion askMemoSearch_;
     FileQuestion askFilterFile_;
+    PathQuestion askDatabase_;
     QString filterFolder_;
     bool activated_ = false;
     bool detached_ = false;

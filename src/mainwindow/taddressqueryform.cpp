@@ -25,6 +25,10 @@ TAddressQueryForm::TAddressQueryForm(const FilterConditions& current, const Quer
 {
     setWindowTitle(QStringLiteral("Address Filter"));
     setObjectName(QStringLiteral("TAddressQueryForm"));
+    // The labels take the places of the main window's labels, so they are
+    // drawn in its font, or a wider one would cut them short.
+    if (parent)
+        setFont(parent->font());
 
     const bool placed = std::all_of(placement.boxes.begin(), placement.boxes.end(),
                                     [](const QRect& r) { return r.width() > 0; });

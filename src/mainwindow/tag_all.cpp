@@ -9,6 +9,8 @@ TagAllOutcome tagAllRecords(xbase::Table& table, const QString& tagId, const std
     TagAllOutcome out;
     const std::string id = tagId.toStdString();
     try {
+        // One in-change mark and one wait for the disk for the whole run.
+        xbase::Table::BulkChange change(table);
         for (bool more = table.first(); more; more = table.next()) {
             table.edit();
             try {
@@ -24,6 +26,7 @@ TagAllOutcome tagAllRecords(xbase::Table& table, const QString& tagId, const std
                 break;
             }
         }
+        change.commit();
     } catch (const std::exception& e) {
         out.error = QString::fromStdString(e.what());
     }

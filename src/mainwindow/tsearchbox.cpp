@@ -60,6 +60,14 @@ TSearchBox::TSearchBox(const QStringList& orders, const QString& current, QWidge
     connect(help, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
     connect(mouseHelp, &QToolButton::clicked, this, [] { QWhatsThis::enterWhatsThisMode(); });
     connect(order_, &QComboBox::currentIndexChanged, this, &TSearchBox::OrderChange);
+    installWhatsThis(this, {
+        {"SearchEdit", "Type the beginning of the value to find; capitals and small letters count the same."},
+        {"OrderComboBox", "The sort order to search in; the records stay in this order afterwards."},
+        {"OkButton", "Goes to the first record whose value begins with the text; when there is none, the record stays as it was."},
+        {"CancelButton", "Closes the window without searching."},
+        {"HelpButton", "Opens the help topic of this window."},
+        {"MouseHelpButton", "Click here, then on any control, to see what it does."},
+    });
 }
 
 void TSearchBox::showEvent(QShowEvent* event)

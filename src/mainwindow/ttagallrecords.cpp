@@ -67,6 +67,8 @@ void TTagAllRecords::FormActivate()
     cancel_->hide();
     ok_->show();
     ok_->setDefault(true);
+    // The focus leaves the hidden "Cancel", so Return reaches "Ok".
+    ok_->setFocus();
     if (!outcome_.error.isEmpty())
         showInformation(outcome_.error + QStringLiteral("\r\n\r\nTagging stopped after ") +
                         QString::number(outcome_.tagged) + QStringLiteral(" records."));

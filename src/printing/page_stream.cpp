@@ -18,6 +18,19 @@ QPen visible(const QPainter& p, QPen pen)
     return pen;
 }
 
+// The state a fresh painter has on a picture or a printer, whatever device it
+// is now: a widget's painter starts with its palette's colours.
+void resetState(QPainter& p)
+{
+    p.setPen(QPen());
+    p.setBrush(Qt::NoBrush);
+    p.setFont(QFont());
+    p.setBackground(Qt::white);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setOpacity(1.0);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 struct Player {
     QPainter& p;
 
@@ -67,7 +80,7 @@ struct Player {
         const double autoY = device ? double(device->logicalDpiY()) / c.picture.logicalDpiY() : 1.0;
         p.scale(c.target.width() / c.source.width() / autoX, c.target.height() / c.source.height() / autoY);
         p.translate(-c.source.topLeft());
-        p.drawPicture(QPointF(0, 0), c.picture);
+        playPicture(p, c.picture);
         p.restore();
     }
     void operator()(const ImageCommand& c) const { p.drawImage(c.target, c.image); }
@@ -76,6 +89,14 @@ struct Player {
 } // namespace
 
 void playCommand(QPainter& painter, const DrawCommand& command) { std::visit(Player{painter}, command); }
+
+void playPicture(QPainter& painter, const QPicture& picture)
+{
+    painter.save();
+    resetState(painter);
+    painter.drawPicture(QPointF(0, 0), picture);
+    painter.restore();
+}
 
 RecordedPage& TPageStream::beginPage(int number, const QSizeF& paperInches)
 {
@@ -87,6 +108,7 @@ void TPageStream::play(QPainter& painter, int index, double pixelsPerRecordedPix
 {
     const RecordedPage& page = this->page(index);
     painter.save();
+    resetState(painter);
     painter.scale(pixelsPerRecordedPixel, pixelsPerRecordedPixel);
     for (const DrawCommand& c : page.commands)
         playCommand(painter, c);

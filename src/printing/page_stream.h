@@ -60,6 +60,13 @@ using DrawCommand = std::variant<LineCommand, ShapeCommand, FillCommand, TextCom
 // Draws one command on painter, whose coordinates are the command's device pixels.
 void playCommand(QPainter& painter, const DrawCommand& command);
 
+// Plays picture at the painter's origin from the state a picture is recorded
+// in: a black one-pixel pen, no brush, the default font, a transparent
+// background. A picture stores only the changes its drawing made, so played
+// on the painter as it happens to be (a widget's white text colour, the last
+// command's red pen) its text and lines would take those colours.
+void playPicture(QPainter& painter, const QPicture& picture);
+
 struct RecordedPage {
     int number = 0;                   // the job's page number
     QSizeF paperInches;
@@ -85,6 +92,8 @@ public:
 
     // Draws page index on painter with one recorded pixel mapped to
     // pixelsPerRecordedPixel device pixels (painter's transform applied first).
+    // The page is drawn the same on every device, whatever pen, brush or font
+    // the painter came with.
     void play(QPainter& painter, int index, double pixelsPerRecordedPixel) const;
 
 private:

@@ -39,11 +39,17 @@ public:
 
     double scale() const { return owner_.ZoomFactor() / 100.0 * owner_.screenPpi(); }   // pixels per inch
     double border() const { return owner_.paperInches().width() * TFilePreview::kMarginPercent / 100.0 * scale(); }
+    QRectF sheet() const
+    {
+        const QSizeF paper = owner_.paperInches();
+        return QRectF(border(), border(), paper.width() * scale(), paper.height() * scale());
+    }
     QSize wanted() const
     {
         const QSizeF paper = owner_.paperInches();
-        return QSize(int(std::ceil(paper.width() * scale() + 2 * border())),
-                     int(std::ceil(paper.height() * scale() + 2 * border())));
+        // A page fitted to the box exactly must not come out a pixel wider.
+        return QSize(int(std::ceil(paper.width() * scale() + 2 * border() - 1e-6)),
+                     int(std::ceil(paper.height() * scale() + 2 * border() - 1e-6)));
     }
 
 protected:
@@ -51,8 +57,7 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), QColor(128, 128, 128));
-        const QSizeF paper = owner_.paperInches();
-        const QRectF sheet(border(), border(), paper.width() * scale(), paper.height() * scale());
+        const QRectF sheet = this->sheet();
         const double shadow = std::max(2.0, border() / 3);
         p.fillRect(sheet.translated(shadow, shadow), Qt::black);
         p.fillRect(sheet, Qt::white);
@@ -102,6 +107,9 @@ TFilePreview::TFilePreview(QWidget* boxParent, QObject* parent) : TFilePrinter(p
     relayout();
 }
 
+QRectF TFilePreview::sheetRect() const { return page_->sheet(); }
+QWidget* TFilePreview::pageWidget() const { return page_; }
+
 double TFilePreview::screenPpi() const { return box_ ? box_->logicalDpiX() : 96.0; }
 
 QSizeF TFilePreview::paperInches() const
@@ -149,24 +157,39 @@ void TFilePreview::PageBack()
         ShowPage(current_ - 1);
 }
 
-double TFilePreview::FitWidthZoom() const
+// The zoom at which the page with its borders is width pixels wide.
+double TFilePreview::zoomForWidth(double width) const
 {
     const QSizeF paper = paperInches();
-    const double view = box_->viewport()->width();
-    if (paper.width() <= 0 || view <= 0)
+    if (paper.width() <= 0 || width <= 0)
         return 100;
-    return 100.0 * view / (paper.width() * (1 + 2 * kMarginPercent / 100.0) * screenPpi());
+    return 100.0 * width / (paper.width() * (1 + 2 * kMarginPercent / 100.0) * screenPpi());
+}
+
+double TFilePreview::FitWidthZoom() const
+{
+    // Measured without scroll bars: a page taller than the box brings the
+    // vertical one, whose width the page then gives up, so that no
+    // horizontal bar is needed.
+    const QSize room = box_->maximumViewportSize();
+    const double zoom = zoomForWidth(room.width());
+    const QSizeF paper = paperInches();
+    const double scale = zoom / 100.0 * screenPpi();
+    const double height = paper.height() * scale + 2 * paper.width() * kMarginPercent / 100.0 * scale;
+    if (height <= room.height())
+        return zoom;
+    return zoomForWidth(room.width() - box_->verticalScrollBar()->sizeHint().width());
 }
 
 double TFilePreview::FitPageZoom() const
 {
     const QSizeF paper = paperInches();
-    const double view = box_->viewport()->height();
+    const double view = box_->maximumViewportSize().height();
     if (paper.height() <= 0 || view <= 0)
         return FitWidthZoom();
     const double byHeight =
         100.0 * view / ((paper.height() + 2 * kMarginPercent / 100.0 * paper.width()) * screenPpi());
-    return std::min(FitWidthZoom(), byHeight);
+    return std::min(zoomForWidth(box_->maximumViewportSize().width()), byHeight);
 }
 
 void TFilePreview::setZoomFactor(double zoom)

@@ -58,6 +58,9 @@ public:
 
     // The screen's pixels per inch the page is drawn at, at 100 percent.
     double screenPpi() const;
+    // The widget the page is drawn on, and where the paper lies on it.
+    QWidget* pageWidget() const;
+    QRectF sheetRect() const;
     QSizeF paperInches() const;
 
 signals:
@@ -72,6 +75,7 @@ protected:
 private:
     friend class PreviewPage;
     void relayout();
+    double zoomForWidth(double width) const;
 
     QScrollArea* box_ = nullptr;
     PreviewPage* page_ = nullptr;

@@ -3,6 +3,8 @@
 #include "core/tnewdatabasename.h"
 #include "core/tqbreindex.h"
 #include "core/tspecifyfieldlengths.h"
+#include "core/tsystemreindex.h"
+#include "platform/help/help_viewer.h"
 #include "address_fixture.h"
 
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 namespace qb::test {
@@ -232,14 +235,43 @@ TEST_F(ReindexDialog, CancelLeavesTheDatabaseAsItWas)
     AddressTable table;
     ASSERT_TRUE(table.open(path));
     TQBReindex dialog(table.table());
-    std::vector<int> helpContexts;
-    QObject::connect(&dialog, &TQBReindex::helpRequested, [&](int c) { helpContexts.push_back(c); });
-    child<QPushButton>(dialog, "HelpButton")->click();
-    EXPECT_EQ(helpContexts, std::vector<int>{1040});
     child<QPushButton>(dialog, "CancelButton")->click();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(table.table().recordCount(), 4u);
     EXPECT_FALSE(table.checkValidIndex());
+}
+
+// Each Help button opens its window's own topic in the help window.
+TEST_F(ReindexDialog, HelpButtonsOpenTheirTopics)
+{
+    setHelpFolder(QStringLiteral(QB_SOURCE_DIR "/data/help"));
+    AddressTable table;
+    ASSERT_TRUE(table.open(path));
+    struct Case {
+        const char* name;
+        std::function<std::unique_ptr<QDialog>()> make;
+        const char* topic;
+        const char* title;
+    } cases[] = {
+        {"Rebuild Indexes", [&] { return std::make_unique<TQBReindex>(table.table()); }, "1040.html", "Rebuilding indexes"},
+        {"Rebuild System Indexes", [] { return std::make_unique<TSystemReindex>(); }, "1041.html",
+         "Rebuilding the system indexes"},
+        {"Specify Field Lengths",
+         [] { return std::make_unique<TSpecifyFieldLengths>(FieldLengths::settingsDefaults()); }, "1042.html",
+         "Field lengths for new databases"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<QDialog> dialog = c.make();
+        dialog->show();
+        child<QPushButton>(*dialog, "HelpButton")->click();
+        auto* viewer = dialog->findChild<HelpViewer*>();
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_TRUE(viewer->isVisible());
+        EXPECT_EQ(QFileInfo(viewer->topicPath()).fileName(), c.topic);
+        EXPECT_EQ(viewer->browser()->documentTitle(), c.title);
+    }
+    setHelpFolder({});
 }
 
 // The rebuild question's Yes runs the dialog; the database is then usable.

@@ -187,5 +187,35 @@ TEST_F(Rebuild, WorksWhenTheIndexFileWasDeletedByHand)
     EXPECT_TRUE(QFile::exists(program.data("ADD0001.CDX")));
 }
 
+// A program stopped while it wrote the index leaves it marked in change: the
+// database opens as one with a missing index, asks to rebuild, and the
+// Rebuild Indexes work makes it whole.
+TEST_F(Rebuild, AnIndexLeftInChangeAsksToRebuild)
+{
+    QFile cdx(program.data("ADD0001.CDX"));
+    ASSERT_TRUE(cdx.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(cdx.seek(30));
+    ASSERT_EQ(cdx.write("\x01", 1), 1);
+    cdx.close();
+
+    log.answer = true;
+    AddressTable table;
+    bool staleWhenAsked = false;
+    Run run;
+    const DatabaseOpening opening = openAddressDatabase(table, path, [&] {
+        staleWhenAsked = table.table().indexStale();
+        run = rebuild(table.table());
+    });
+    EXPECT_TRUE(opening.usable);
+    EXPECT_TRUE(staleWhenAsked);
+    EXPECT_TRUE(run.ok);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].text, rebuildQuestion(path));
+    EXPECT_EQ(table.table().recordCount(), 8u);
+    EXPECT_EQ(table.table().count("ISDEL"), 1u);
+    EXPECT_TRUE(table.table().lastCountUsedIndex());
+    EXPECT_TRUE(table.table().check().empty());
+}
+
 } // namespace
 } // namespace qb::test

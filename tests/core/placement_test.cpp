@@ -1,7 +1,9 @@
 #include "core/placement.h"
 #include "test_support.h"
 
+#include <QLabel>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <cmath>
 
@@ -59,6 +61,23 @@ TEST(Placement, CentringUsesIntegerDivision)
     EXPECT_EQ(centredIn(QSize(200, 200), QRect(0, 0, 101, 101)), QPoint(-49, -49));
 }
 
+TEST(Placement, AWindowPastTheRightOrBottomEdgeMovesToTheLeftOrTop)
+{
+    const QRect screen(0, 0, 1024, 768);
+    struct Case {
+        QRect frame;
+        QPoint kept;
+    } cases[] = {
+        {{100, 50, 800, 600}, {100, 50}},     // inside: stays
+        {{300, 50, 800, 600}, {0, 50}},       // past the right edge
+        {{100, 300, 800, 600}, {100, 0}},     // past the bottom edge
+        {{-20, 50, 1100, 600}, {-20, 50}},    // wider than the screen, left edge already outside
+        {{300, 300, 800, 600}, {0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keptOnScreen(c.frame, screen), c.kept) << c.frame.x() << "," << c.frame.y();
+}
+
 class PlacementWindow : public ::testing::Test {
 protected:
     void TearDown() override { setMainWindow(nullptr); }
@@ -111,6 +130,13 @@ TEST_F(PlacementWindow, DialogsCentreOverTheMainWindowUnlessItIsMaximised)
     centreWindow(&dialog);
     EXPECT_EQ(dialog.frameGeometry().topLeft(), centredIn(QSize(200, 100), main.frameGeometry()));
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowSystemMenuHint));
+
+    // A dialog its layout sizes is centred at the size it shows with.
+    QWidget laidOut(nullptr, Qt::Dialog);
+    auto* layout = new QVBoxLayout(&laidOut);
+    layout->addWidget(new QLabel(QStringLiteral("a line of text that gives the dialog its width")));
+    centreWindow(&laidOut);
+    EXPECT_EQ(laidOut.frameGeometry().topLeft(), centredIn(laidOut.sizeHint(), main.frameGeometry()));
 
     main.setWindowState(Qt::WindowMaximized);
     centreWindow(&dialog);

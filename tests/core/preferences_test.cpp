@@ -96,7 +96,7 @@ TEST(Preferences, EverySectionReadsBackWhatWasWritten)
 
     const EditingPreferences editing{0};
     const MiscPreferences misc{true, "4ABC"};
-    const DialingPreferences dialing{"9,", "ATZ", 3, 1, true};
+    const DialingPreferences dialing{"9,", "ATZ", 3, 1, true, "/dev/ttyACM0"};
     const DefaultFontPreferences letterFont{"Times New Roman", 12, true, true};
     const EnvelopeFeedPreferences feed{0, 0, 1, true};
     const EnvelopePrinterPreferences printer{"HP on lp0", "Tray 2", "Envelope #10", 1};

@@ -9,7 +9,9 @@
 #include "design/tkgraphiccontrol.h"
 #include "design/tklabelpanel.h"
 #include "platform/xbase/table.h"
-#include "printing/pdf_support.h"
+#include "printing/preview_support.h"
+#include "printing/print_status.h"
+#include "printing/tcanvasreport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -222,6 +224,76 @@ TEST_F(LabelScreens, ZoomAndStockChanges)
         EXPECT_EQ(log.texts().last(), kPostnetRemoved);
     }
     EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout:  Avery 5160  Address");
+}
+
+// Answers the windows of a run: the status window's "Ok" once its job has
+// ended, and whatever onPreview does with the preview before it closes.
+class RunAnswerer {
+public:
+    explicit RunAnswerer(std::function<void(TPreviewForm&)> onPreview) : onPreview_(std::move(onPreview))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* status = qobject_cast<TPrintStatusWindow*>(w); status && status->loop().ended())
+                status->button()->click();
+            if (auto* preview = qobject_cast<TPreviewForm*>(w)) {
+                timer_.stop();
+                ++previews;
+                onPreview_(*preview);
+                preview->accept();
+                timer_.start();
+            }
+        });
+        timer_.start(20);
+    }
+    int previews = 0;
+
+private:
+    std::function<void(TPreviewForm&)> onPreview_;
+    QTimer timer_;
+};
+
+TEST_F(LabelScreens, PreviewShowsWhatPrints)
+{
+    // A new layout: its address block, a frame round the label and a text.
+    whenDesignerShown([&](TLabelDesignScreen* designer) {
+        design::TKLabelPanel* panel = designer->panel();
+        const design::DesignClass* shapes = design::findDesignClass("TKLabelShapes");
+        design::TKGraphicControl* frame = shapes->create(*shapes->table);
+        frame->loaded();
+        panel->addObject(frame, QRect(2, 2, 246, 90));
+        frame->setValue("Pen.Width", 2);
+        frame->setValue("Transparent", true);
+        const design::DesignClass* text = design::findDesignClass("TKPLabel");
+        design::TKGraphicControl* member = text->create(*text->table);
+        member->loaded();
+        panel->addObject(member, QRect(170, 60, 70, 20));
+        member->setValue("Caption", "MEMBER");
+        member->setValue("Font.Name", "Arial");
+        member->setValue("Font.Height", -12);
+        designer->findChild<QPushButton*>("SaveButton")->click();
+    });
+    screen->findChild<QPushButton*>("NewButton")->click();
+    ASSERT_EQ(labels->recordCount(), 1u);
+    screen->askPositions = [](const LabelStock&, PositionMask&, int&, bool) { return true; };
+
+    const QString pdf = program.folder() + "labels.pdf";
+    screen->printerJob().SelectPrinterByName("PDF file");
+    screen->printerJob().setPdfFileName(pdf);
+    {
+        RunAnswerer answer([](TPreviewForm&) {});
+        screen->findChild<QPushButton*>("PrintNow")->click();
+    }
+    ASSERT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
+    ASSERT_EQ(test::readPdf(pdf).pages, 1);
+
+    RunAnswerer answer([&](TPreviewForm& form) {
+        EXPECT_EQ(form.windowTitle().left(12), "Preview Page");
+        test::expectPreviewShowsPdf(form, pdf, 1);
+    });
+    screen->findChild<QPushButton*>("Previewbutton")->click();
+    EXPECT_EQ(answer.previews, 1);
+    EXPECT_EQ(screen->lastRun().stats.labels, 3u);
 }
 
 } // namespace

@@ -49,14 +49,14 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
     const unsigned browsing = NeedDatabase | NeedNotEditing;
     const unsigned onRecord = browsing | NeedRecord;
     const unsigned print = browsing | NeedPassingRecords | NeedPrinter;
-    struct Row {
+    struct Expect {
         const char* menuItem;
         const char* button;
         unsigned needs;
         const char* steps;
         const char* refusal;
         bool check;
-    } rows[] = {
+    } expects[] = {
         {"mnuPrintLabels", "LabelsButton", print, "detach clearRefresh record filter printer", "", false},
         {"mnuPrintLetters", "LettersButton", print, "detach clearRefresh printer", "", false},
         {"mnuSetFilter", "FilterButton", browsing, "", "", false},
@@ -72,8 +72,10 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
         {"mnuRebuildIndexes", "", browsing, "detach order applyFilter first",
          "You need to have a database file open first", false},
         {"mnuRebuildSystemIndexes", "", NeedNotEditing, "", "", false},
+        {"", "DialPhone1Button", onRecord, "", "", false},
+        {"", "DialPhone2Button", onRecord, "", "", false},
     };
-    for (const Row& r : rows) {
+    for (const Expect& r : expects) {
         SCOPED_TRACE(std::string(r.menuItem) + r.button);
         const Command* c = *r.menuItem ? window.commands().find(r.menuItem) : window.commands().findButton(r.button);
         ASSERT_NE(c, nullptr);

@@ -164,6 +164,15 @@ TEST_F(FiltersAndSearch, FilterBoxesLineUpUnderTheirFields)
         QCheckBox* reverse = child<QCheckBox>(d, "ReverseCheckBox");
         EXPECT_EQ(reverse->x(), tagged->geometry().right() + 1 + 10);
         EXPECT_EQ(child<QLineEdit>(d, "DATEBox")->toolTip(), kFilterDateHint);
+        // Every label shows its whole caption.
+        QStringList captions;
+        for (QLabel* label : d->findChildren<QLabel*>())
+            if (qobject_cast<QLineEdit*>(label->buddy())) {
+                captions << label->text();
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            }
+        EXPECT_TRUE(captions.contains("Comment 1"));
+        EXPECT_TRUE(captions.contains("Comment 2"));
         d->reject();
     });
     window->findChild<QPushButton*>("FilterButton")->click();
@@ -273,13 +282,16 @@ TEST_F(FiltersAndSearch, TagAllCancelledHalfWayKeepsWhatWasDone)
     EXPECT_EQ(current(), "Adams");   // back on the first record
     EXPECT_FALSE(window->editor().utilityFlag);
 
-    // Run to the end this time.
+    // Run to the end this time; Return closes the finished window.
     whenShown<TTagAllRecords>([&](TTagAllRecords* d) {
         auto* poll = new QTimer(d);
-        QObject::connect(poll, &QTimer::timeout, d, [d, &status] {
+        QObject::connect(poll, &QTimer::timeout, d, [d, &status, poll] {
             if (d->finished()) {
+                poll->stop();
                 status = d->findChild<QLabel*>("StatusLabel")->text();
-                d->accept();
+                QWidget* focus = d->focusWidget();
+                EXPECT_EQ(focus, d->findChild<QPushButton*>("OkButton"));
+                QTest::keyClick(focus ? focus : d, Qt::Key_Return);
             }
         });
         poll->start(5);
@@ -385,6 +397,24 @@ TEST_F(FiltersAndSearch, BrowseKeepsMovedColumnsAndMovesTheRecord)
 
     whenShown<TAddressBrowseForm>([](TAddressBrowseForm* d) {
         EXPECT_EQ(d->columnOrder().first(), "ZIP");
+        d->accept();
+    });
+    window->findChild<QPushButton*>("BrowseButton")->click();
+}
+
+TEST_F(FiltersAndSearch, BrowseOpenedAtTheLastRecordShowsWholeRows)
+{
+    for (int i = 0; i < 60; ++i)
+        test::addRow(table(), {{"LNAME", "Zz" + std::to_string(100 + i)}});
+    window->findChild<QPushButton*>("LastButton")->click();
+    ASSERT_EQ(current(), "Zz159");
+    whenShown<TAddressBrowseForm>([](TAddressBrowseForm* d) {
+        QTableView* grid = d->grid();
+        EXPECT_EQ(grid->currentIndex().row(), d->model()->rowCount() - 1);
+        EXPECT_GT(grid->rowAt(0), 0);   // scrolled
+        EXPECT_EQ(grid->rowViewportPosition(grid->rowAt(0)), 0);
+        const int lastRow = d->model()->rowCount() - 1;
+        EXPECT_LE(grid->rowViewportPosition(lastRow) + grid->rowHeight(lastRow), grid->viewport()->height());
         d->accept();
     });
     window->findChild<QPushButton*>("BrowseButton")->click();

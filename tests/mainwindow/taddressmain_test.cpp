@@ -4,9 +4,20 @@
 #include "core/mru.h"
 #include "core/preferences.h"
 #include "core/settings.h"
+#include "mainwindow/configuration_report.h"
+#include "platform/help/help_viewer.h"
+#include "window_test_support.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
+#include <QAbstractButton>
 #include <QAction>
+#include <QScreen>
+#include <QDesktopServices>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -79,7 +90,7 @@ TEST_F(TAddressMainTest, FirstActivationCreatesAndOpensTheDefaultDatabase)
     TAddressMain& w = show();
     EXPECT_TRUE(QFileInfo::exists(defaultPath()));
     ASSERT_TRUE(w.addressTable().isOpen());
-    EXPECT_EQ(w.windowTitle(), "Quillbase");
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + defaultPath());
     EXPECT_EQ(state(), EditState::Browsing);
     EXPECT_EQ(w.filterStatus(), "No records");
     EXPECT_EQ(w.sortStatus(), "Sorted by Last Name");
@@ -406,5 +417,315 @@ TEST_F(TAddressMainTest, CloneMenuCopiesTheRecordWithoutItsTag)
     EXPECT_EQ(state(), EditState::Browsing);
 }
 
+// The most recent database's first record points its memo outside the memo
+// file: the program still starts, says what is wrong, loses nothing, and
+// File > Open reaches another database.
+TEST_F(TAddressMainTest, ADamagedFirstRecordStillStartsTheProgram)
+{
+    seed({{{"LNAME", "Adams"}, {"PHONE", "1"}, {"MEMO", "adams memo"}}, {{"LNAME", "Brown"}, {"MEMO", "brown memo"}}});
+    test::pointMemoOutsideItsFile(defaultPath(), 1);
+    const QString other = program.data("other.DBF");
+    ASSERT_TRUE(createAddressTable(other, FieldLengths::settingsDefaults()));
+    {
+        AddressTable t;
+        ASSERT_TRUE(t.open(other));
+        test::addRow(t.table(), {{"LNAME", "Young"}, {"MEMO", "young memo"}});
+    }
+    Settings settings = Settings::program();
+    recordMruOpen(settings, defaultPath());
+
+    TAddressMain& w = show();
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].text.contains("lies outside the file")) << log.messages[0].text.toStdString();
+    ASSERT_TRUE(w.addressTable().isOpen());
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + defaultPath());
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Adams");
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "");
+    EXPECT_FALSE(w.memoEditor()->placeholderText().isEmpty());
+
+    // Another field of the damaged record can be saved; its memo pointer is left alone.
+    const std::string pointer = w.addressTable().table().raw("MEMO");
+    QLineEdit* phone = w.fieldEdit("PHONE");
+    phone->setFocus();
+    phone->selectAll();
+    QTest::keyClicks(phone, "2");
+    button("SaveButton")->click();
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(field("PHONE"), "2");
+    EXPECT_EQ(w.addressTable().table().raw("MEMO"), pointer);
+
+    button("NextButton")->click();
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "brown memo");
+    log.messages.clear();
+    button("PriorButton")->click();
+    EXPECT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Adams");
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "");
+
+    w.setOpenDatabaseQuestion([&] { return other; });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + other);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Young");
+    EXPECT_EQ(w.memoEditor()->toPlainText(), "young memo");
+}
+
+// Writes beyond this size fail as on a full disk; the limit goes with the object.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+// A Save the disk refuses says so and keeps the record being typed, so the
+// user can save it once there is room, or give it up.
+TEST_F(TAddressMainTest, ASaveTheDiskRefusesKeepsTheRecordBeingTyped)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    button("AddButton")->click();
+    QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+    auto* memo = w.memoEditor();
+    memo->setFocus();
+    QTest::keyClicks(memo, "a new memo");
+    {
+        FileSizeLimit full(rlim_t(QFileInfo(defaultPath()).size()));
+        button("SaveButton")->click();
+    }
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].text.contains("write error")) << log.messages[0].text.toStdString();
+    EXPECT_EQ(state(), EditState::Adding);
+    EXPECT_TRUE(button("SaveButton")->isVisible());
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Brown");
+    EXPECT_EQ(memo->toPlainText(), "a new memo");
+
+    button("SaveButton")->click();
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(recordCount(), 2u);
+    EXPECT_EQ(field("LNAME"), "Brown");
+    EXPECT_EQ(w.addressTable().table().memo("MEMO"), "a new memo");
+    EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
+}
+
+// After aggressive saving gave up on the database, the window shows nothing
+// of the lost record, and the next database's records are its own.
+TEST_F(TAddressMainTest, AFailedReopenLeavesNoOldTextsBehind)
+{
+    seed({kSmith});
+    Settings::program().setInteger("Editing", "AggressiveSave", 2);
+    TAddressMain& w = show();
+    w.setReopenDatabase([](const QString&) { return false; });
+    QLineEdit* phone = w.fieldEdit("PHONE");
+    QTest::keyClicks(phone, "555");
+    button("SaveButton")->click();
+    EXPECT_TRUE(asked(kReopenFailedMessage));
+    EXPECT_FALSE(w.addressTable().isOpen());
+    EXPECT_EQ(state(), EditState::NoDatabase);
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "");
+    EXPECT_EQ(phone->text(), "");
+
+    const QString other = program.data("other.DBF");
+    ASSERT_TRUE(createAddressTable(other, FieldLengths::settingsDefaults()));
+    {
+        AddressTable t;
+        ASSERT_TRUE(t.open(other));
+        test::addRow(t.table(), {{"LNAME", "Young"}});
+    }
+    w.setReopenDatabase([&w](const QString& path) { return openAddressDatabase(w.addressTable(), path, {}).usable; });
+    w.setOpenDatabaseQuestion([&] { return other; });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Young");
+    EXPECT_EQ(phone->text(), "");
+    phone->setFocus();
+    QTest::keyClicks(phone, "7");
+    button("SaveButton")->click();
+    EXPECT_EQ(field("LNAME"), "Young");
+    EXPECT_EQ(field("PHONE"), "7");
+    EXPECT_EQ(field("ORG"), "");
+}
+
+TEST_F(TAddressMainTest, TheCaptionNamesTheDatabaseEvenWhenItDidNotOpen)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    const QString broken = program.data("broken.DBF");
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a table at all");
+    f.close();
+    w.setOpenDatabaseQuestion([&] { return broken; });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_FALSE(w.addressTable().isOpen());
+    EXPECT_EQ(w.windowTitle(), "Quillbase - " + broken);
+    EXPECT_TRUE(log.texts().last().startsWith("Unable to open " + broken));
+}
+
+// However an add ends, the fields skipped while typing it are tab stops again.
+TEST_F(TAddressMainTest, SkippedFieldsComeBackAfterEveryWayAnAddEnds)
+{
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } cases[] = {
+        {"Ctrl+Enter", Qt::Key_Return, Qt::ControlModifier},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier},
+        {"PgDn", Qt::Key_PageDown, Qt::NoModifier},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reseed({kSmith});
+        Settings::program().setBoolean("Adding", "SkipPhone1", true);
+        TAddressMain& w = show();
+        button("AddButton")->click();
+        ASSERT_EQ(w.fieldEdit("PHONE")->focusPolicy(), Qt::ClickFocus);
+        QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+        QTest::keyClick(w.fieldEdit("LNAME"), c.key, c.modifiers);
+        EXPECT_EQ(state(), EditState::Browsing);
+        EXPECT_EQ(w.fieldEdit("PHONE")->focusPolicy(), Qt::StrongFocus);
+    }
+}
+
+TEST_F(TAddressMainTest, EscInAMenuIsTheMenusOwn)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    QTest::keyClicks(w.fieldEdit("PHONE"), "5");
+    ASSERT_EQ(state(), EditState::Editing);
+    auto* help = w.findChild<QMenu*>("HelpMenu");
+    ASSERT_NE(help, nullptr);
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_FALSE(asked("Cancel changes?"));
+    EXPECT_EQ(state(), EditState::Editing);
+}
+
+TEST_F(TAddressMainTest, FindNextBelongsToTheDatabaseItSearched)
+{
+    seed({{{"LNAME", "Adams"}, {"MEMO", "needle"}}, {{"LNAME", "Brown"}, {"MEMO", "needle"}}});
+    TAddressMain& w = show();
+    w.setMemoSearchQuestion([] { return QString("needle"); });
+    button("SearchMemoButton")->click();
+    ASSERT_FALSE(button("FindNextButton")->isHidden());
+    w.setOpenDatabaseQuestion([&] { return defaultPath(); });
+    w.findChild<QAction*>("mnuOpenDatabase")->trigger();
+    EXPECT_TRUE(button("FindNextButton")->isHidden());
+    EXPECT_FALSE(w.memoFound());
+}
+
+// The window keeps the size it was given whatever it shows, and one moved
+// past the screen's right edge comes back to its left edge.
+TEST_F(TAddressMainTest, TheWindowKeepsItsWidthAndStaysOnTheScreen)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    const QRect screen = w.screen()->availableGeometry();
+    w.resize(700, 400);
+    QApplication::processEvents();
+    const int width = w.width();
+    button("AddButton")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+    button("CancelButton")->click();
+    w.filter().conditions.texts[0] = "Smith";
+    w.applyFilter();
+    w.SetButtons();
+    ASSERT_TRUE(button("ClearFilterButton")->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+
+    w.move(screen.right() - 300, screen.top() + 10);
+    QApplication::processEvents();
+    EXPECT_EQ(w.frameGeometry().left(), screen.left());
+    EXPECT_EQ(w.frameGeometry().top(), screen.top() + 10);
+}
+
+// Alt and the underlined letter reach the one control that shows it now.
+TEST_F(TAddressMainTest, MnemonicsReachTheControlShowingThem)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    QApplication::setActiveWindow(&w);
+    QLineEdit* phone = w.fieldEdit("PHONE");
+    phone->setFocus();
+    QTest::keyClicks(phone, "5");
+    ASSERT_EQ(state(), EditState::Editing);
+    QTest::keyClick(phone, Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(state(), EditState::Browsing);
+    EXPECT_EQ(field("PHONE"), "5");
+
+    auto* tabs = w.findChild<QTabBar*>("PageTabs");
+    QTest::keyClick(phone, Qt::Key_M, Qt::AltModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    bool asked = false;
+    w.setMemoSearchQuestion([&asked] {
+        asked = true;
+        return std::optional<QString>();
+    });
+    QTest::keyClick(w.memoEditor(), Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(TAddressMainTest, EveryControlAnswersWhatsThis)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    int controls = 0;
+    for (QWidget* c : w.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractButton*>(c) ||
+                             qobject_cast<QPlainTextEdit*>(c) || qobject_cast<QTabBar*>(c);
+        // Qt's own scroll and extension buttons of the tab and menu bars are not ours.
+        const bool qtsOwn = qobject_cast<QTabBar*>(c->parentWidget()) || qobject_cast<QMenuBar*>(c->parentWidget());
+        if (!control || qtsOwn || c->objectName().isEmpty())
+            continue;
+        ++controls;
+        SCOPED_TRACE(c->objectName().toStdString());
+        EXPECT_FALSE(c->whatsThis().isEmpty());
+        EXPECT_EQ(c->contextMenuPolicy(), Qt::CustomContextMenu);
+    }
+    EXPECT_GE(controls, 40);
+}
+
+// Receives the addresses the program hands to the desktop's browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(TAddressMainTest, HelpMenuOpensTheContentsAndTheProjectsPage)
+{
+    setHelpFolder(QStringLiteral(QB_SOURCE_DIR "/data/help"));
+    seed({kSmith});
+    TAddressMain& w = show();
+    w.findChild<QAction*>("mnuContents")->trigger();
+    auto* viewer = w.findChild<HelpViewer*>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(QFileInfo(viewer->topicPath()).fileName(), "contents.html");
+    viewer->close();
+
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler("https", &browser, "open");
+    auto* website = w.findChild<QAction*>("mnuWebsite");
+    EXPECT_TRUE(website->isEnabled());
+    website->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kProjectWebsite)});
+    setHelpFolder({});
+}
+
 } // namespace
 } // namespace qb
+
+#include "taddressmain_test.moc"

@@ -87,6 +87,63 @@ inline QImage renderPdf(const QString& path, int page, int dpi)
     return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
+// Page page of the PDF rendered to exactly size pixels, smoothed as a screen
+// draws it.
+inline QImage renderPdfToSize(const QString& path, int page, QSize size)
+{
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                     QStringLiteral("-singlefile"), QStringLiteral("-scale-to-x"),
+                                     QString::number(size.width()), QStringLiteral("-scale-to-y"),
+                                     QString::number(size.height()), QStringLiteral("-png"), path, prefix});
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// The dark pixels (grey below 128) of two renderings of one page: how many
+// each has, and the share of each that has a mark (grey below 224) of the
+// other within reach pixels, so that glyphs and hairlines rasterised a little
+// differently (lighter, a pixel off) still agree.
+struct InkMatch {
+    int inkA = 0, inkB = 0;
+    double aInB = 0, bInA = 0;
+};
+
+inline InkMatch compareInk(const QImage& a, const QImage& b, int reach = 2)
+{
+    const int w = std::min(a.width(), b.width()), h = std::min(a.height(), b.height());
+    const auto grey = [w, h](const QImage& image) {
+        std::vector<int> g(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                g[size_t(y) * size_t(w) + size_t(x)] = qGray(image.pixel(x, y));
+        return g;
+    };
+    const std::vector<int> ga = grey(a), gb = grey(b);
+    const auto share = [&](const std::vector<int>& from, const std::vector<int>& in, int& count) {
+        int found = 0;
+        count = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (from[size_t(y) * size_t(w) + size_t(x)] >= 128)
+                    continue;
+                ++count;
+                bool near = false;
+                for (int dy = -reach; dy <= reach && !near; ++dy)
+                    for (int dx = -reach; dx <= reach && !near; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        near = nx >= 0 && ny >= 0 && nx < w && ny < h && in[size_t(ny) * size_t(w) + size_t(nx)] < 224;
+                    }
+                found += near;
+            }
+        return count ? double(found) / count : 0.0;
+    };
+    InkMatch m;
+    m.aInB = share(ga, gb, m.inkA);
+    m.bInA = share(gb, ga, m.inkB);
+    return m;
+}
+
 // The pixel under a point given in inches.
 inline QColor pixelAt(const QImage& image, int dpi, double x, double y)
 {

@@ -2,11 +2,16 @@
 // caption, mouse zoom and arrow scrolling.
 
 #include "core/paths.h"
+#include "printing/preview_support.h"
+#include "printing/tcanvasreport.h"
 #include "printing/tfileprinter.h"
 #include "printing/tpreviewform.h"
 #include "printing/treportfiler.h"
 
+#include <QPainter>
+#include <QPicture>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -71,9 +76,13 @@ TEST_F(Preview, ZoomIsClampedAndFitsThePage)
     p.setZoomFactor(-2.5);
     EXPECT_DOUBLE_EQ(p.ZoomFactor(), std::clamp(p.FitWidthZoom(), 10.0, 200.0));
     EXPECT_LE(whole, p.ZoomFactor());
-    // The page width view: the page and its two borders fill the viewport's width.
+    QApplication::processEvents();
+    // The page width view: the page and its two borders fill the viewport's
+    // width beside the vertical scroll bar, with no horizontal one.
     const double pageWidthPixels = 8.5 * p.screenPpi() * p.ZoomFactor() / 100 * 1.05;
     EXPECT_NEAR(pageWidthPixels, p.scrollBox()->viewport()->width(), 1.0);
+    EXPECT_TRUE(p.scrollBox()->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(p.scrollBox()->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(Preview, PageButtonsShowOnlyForSeveralPages)
@@ -168,6 +177,59 @@ TEST_F(Preview, ThePageIsDrawnFromTheStream)
     EXPECT_EQ(darkIn(QRect(border + int(2 * ppi), line - 3, int(ppi), 7)), int(ppi));
     form.accept();
     EXPECT_FALSE(form.preview()->replaying());
+}
+
+// A list report as the print engine makes it: a heading band drawn from a
+// recorded picture (as design objects print), boxed and shaded tab cells,
+// lines and shapes in colours.
+void listReport(TBaseReport& job)
+{
+    job.SetPaperSize(1, 0, 0);
+    job.setMarginLeft(0.5);
+    job.setMarginTop(0.5);
+    job.OnPrint = [&job] {
+        QPicture heading;
+        {
+            QPainter p(&heading);
+            p.setFont(QFont(QStringLiteral("Liberation Sans"), 14, QFont::Bold));
+            p.drawText(QPointF(4, 24), QStringLiteral("Members by city"));
+            p.drawLine(QPointF(4, 30), QPointF(380, 30));
+        }
+        job.DrawDesignPicture(heading, 0.5, 0.5, QSizeF(400, 40));
+        job.MoveCursor(0.5, 1.2);
+        job.ApplyFont(QStringLiteral("Arial"), 10);
+        job.AddTab(0.5, kTabLeft, 2.5, 5, kBoxLeft | kBoxBottom, 15);
+        job.AddTab(kNoOverride, kTabRight, 1.5, 10, kBoxRight | kBoxBottom, 0);
+        for (int row = 1; row <= 12; ++row) {
+            job.NextTab();
+            job.EmitLine(QStringLiteral("Springfield %1\t%2").arg(row).arg(row * 37));
+        }
+        job.SetPen(Qt::red, PenStyle::psSolid, PenMode::pmCopy, -3);
+        job.PenMoveTo(0.5, 6.0);
+        job.PenLineTo(7.5, 6.0);
+        job.SetBrush(Qt::blue, BrushStyle::bsClear);
+        job.SetPen(Qt::black, PenStyle::psSolid, PenMode::pmCopy, -2);
+        job.DrawRectangle(1.0, 6.5, 3.0, 7.5);
+        job.DrawEllipse(4.0, 6.5, 6.0, 7.5);
+    };
+}
+
+TEST_F(Preview, TheWindowShowsWhatPrints)
+{
+    TPageStream stream;
+    TReportFiler recorder;
+    listReport(recorder);
+    recorder.setStream(&stream);
+    ASSERT_TRUE(recorder.RunJob());
+    const QString pdf = dir.filePath("report.pdf");
+    TReportPrinter printer;
+    test::setUpPdfJob(printer, pdf);
+    listReport(printer);
+    ASSERT_TRUE(printer.RunJob());
+
+    TPreviewForm form(&stream, 2);
+    form.show();
+    test::expectPreviewShowsPdf(form, pdf, 1);
 }
 
 } // namespace

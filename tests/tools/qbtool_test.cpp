@@ -1,9 +1,11 @@
 // qbtool as scripts use it: plain output on stdout, errors on stderr, exit 1.
 
+#include "platform/xbase/cdx_file.h"
 #include "platform/xbase/table.h"
 #include "test_support.h"
 
 #include <cstdio>
+#include <functional>
 #include <sys/wait.h>
 
 namespace qb::xbase::test {
@@ -78,6 +80,41 @@ TEST(Qbtool, IndexPackAndCheckFindsDamage)
     const Result r = qbtool("check " + table);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("ADDR.CDX"), std::string::npos) << r.out;
+}
+
+// An index check cannot pass over: unreadable, empty where the table's header
+// names a structural index, marked in change, made for another record count.
+TEST(Qbtool, CheckReportsAnIndexThatCannotBeTrusted)
+{
+    ScratchDir dir;
+    const std::string table = copyFixture(dir, "addr500");
+    ASSERT_EQ(qbtool("reindex " + table).status, 0);
+    const std::string whole = readFile(dir.file("ADDR.CDX"));
+    const struct {
+        const char* name;
+        std::function<std::string(std::string)> damage;
+        const char* says;
+    } cases[] = {
+        {"unreadable", [](std::string) { return std::string(700, 'x'); }, "too short for the header"},
+        {"no tags", [&](std::string) {
+             // What a rebuild stopped early can leave: a new index without its tags.
+             {
+                 auto empty = CdxFile::create(dir.file("EMPTY.CDX"));
+             }
+             // As another engine writes it: nothing in the bytes that record the count.
+             return readFile(dir.file("EMPTY.CDX")).replace(28, 8, 8, '\0');
+         }, "holds no tags"},
+        {"marked in change", [](std::string b) { return b.replace(30, 1, 1, '\x01'); }, "being changed when a program stopped"},
+        {"another count", [](std::string b) { return b.replace(32, 1, 1, char(b.at(32) + 1)); }, "made for 502 records but the table holds 501"},
+    };
+    for (const auto& c : cases) {
+        writeFile(dir.file("ADDR.CDX"), c.damage(whole));
+        const Result r = qbtool("check " + table);
+        EXPECT_EQ(r.status, 1) << c.name << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << c.name << "\n" << r.out;
+    }
+    writeFile(dir.file("ADDR.CDX"), whole);
+    EXPECT_EQ(qbtool("check " + table).out, "ok\n");
 }
 
 } // namespace

@@ -59,9 +59,19 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(560, 480);
 }
 
+void HelpViewer::showContents()
+{
+    const QString contents = QDir(helpFolder()).filePath(kHelpContentsTopic);
+    showFile(QFileInfo::exists(contents) ? contents : QString());
+}
+
 void HelpViewer::showTopic(int context)
 {
-    const QString path = helpTopicPath(context);
+    showFile(helpTopicPath(context));
+}
+
+void HelpViewer::showFile(const QString& path)
+{
     if (path.isEmpty()) {
         browser_->setSource(QUrl());
         browser_->setHtml(QStringLiteral("<p>No help is installed (%1).</p>").arg(helpFolder().toHtmlEscaped()));
@@ -76,7 +86,9 @@ QString HelpViewer::topicPath() const
     return browser_->source().isLocalFile() ? browser_->source().toLocalFile() : QString();
 }
 
-HelpViewer* showHelp(int context, QWidget* parent)
+namespace {
+
+HelpViewer* viewerFor(QWidget* parent)
 {
     QPointer<HelpViewer>& viewer = sharedViewer();
     // A window parented to the calling dialog stays usable while that modal
@@ -91,11 +103,39 @@ HelpViewer* showHelp(int context, QWidget* parent)
         viewer = new HelpViewer(owner);
         viewer->setAttribute(Qt::WA_DeleteOnClose);
     }
-    viewer->showTopic(context);
+    return viewer;
+}
+
+HelpViewer* raised(HelpViewer* viewer)
+{
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
     return viewer;
+}
+
+} // namespace
+
+HelpViewer* showHelp(int context, QWidget* parent)
+{
+    HelpViewer* viewer = viewerFor(parent);
+    viewer->showTopic(context);
+    return raised(viewer);
+}
+
+HelpViewer* showHelpContents(QWidget* parent)
+{
+    HelpViewer* viewer = viewerFor(parent);
+    viewer->showContents();
+    return raised(viewer);
+}
+
+void installWhatsThis(QWidget* window, std::initializer_list<WhatsThisText> texts)
+{
+    for (const WhatsThisText& t : texts)
+        for (QWidget* child : window->findChildren<QWidget*>(QLatin1String(t.objectName)))
+            child->setWhatsThis(QString::fromUtf8(t.text));
+    installWhatsThisMenus(window);
 }
 
 void installWhatsThisMenus(QWidget* dialog)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <initializer_list>
+
 class QTextBrowser;
 
 namespace qb {
@@ -27,20 +29,35 @@ public:
     explicit HelpViewer(QWidget* parent = nullptr);
 
     void showTopic(int context);
+    // The contents topic, where the help starts.
+    void showContents();
     // The topic file shown now (empty when there is none).
     QString topicPath() const;
     QTextBrowser* browser() const { return browser_; }
 
 private:
+    void showFile(const QString& path);
+
     QTextBrowser* browser_ = nullptr;
 };
 
 // Opens the topic of context in the help window, creating the window the
 // first time; the window stays open above parent's window until closed.
 HelpViewer* showHelp(int context, QWidget* parent);
+// Opens the contents topic likewise.
+HelpViewer* showHelpContents(QWidget* parent);
 
 // A right-click on any child of dialog that has a "What's this?" text offers
 // "What's this?", which shows that text. Call after the children exist.
 void installWhatsThisMenus(QWidget* dialog);
+
+// A control's "What's this?" text, by its object name.
+struct WhatsThisText {
+    const char* objectName;
+    const char* text;
+};
+// Gives every child of window named in texts its text, then installs the
+// right-click menus.
+void installWhatsThis(QWidget* window, std::initializer_list<WhatsThisText> texts);
 
 } // namespace qb

@@ -84,6 +84,15 @@ bool SingleInstance::claim(int timeoutMs)
     return true;
 }
 
+void SingleInstance::release()
+{
+    if (!server_)
+        return;
+    server_->close();
+    delete server_;
+    server_ = nullptr;
+}
+
 bool SingleInstance::askRunningInstance(int timeoutMs)
 {
     QLocalSocket socket;

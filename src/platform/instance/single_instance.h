@@ -30,6 +30,11 @@ public:
 
     const QString& key() const { return key_; }
 
+    // Stops listening, so an instance started from now on is the first one.
+    // Called when the main window has closed, however long the process then
+    // takes to end.
+    void release();
+
     // Restores window when minimised, raises it and gives it the focus.
     static void bringForward(QWidget* window);
 

@@ -14,13 +14,19 @@ QString fromCp1252(const QByteArray& bytes) { return QString::fromStdString(xbas
 
 QByteArray toCp1252(const QString& text) { return QByteArray::fromStdString(xbase::utf8ToCp1252(text.toStdString())); }
 
-QStringList readLines(const QString& path, bool* exists)
+// *readable is false when the file exists but cannot be read through.
+QStringList readLines(const QString& path, bool* readable)
 {
     QFile f(path);
-    *exists = f.open(QIODevice::ReadOnly);
-    if (!*exists)
+    if (!f.open(QIODevice::ReadOnly)) {
+        *readable = !f.exists();
         return {};
-    QString text = fromCp1252(f.readAll());
+    }
+    const QByteArray bytes = f.readAll();
+    *readable = f.error() == QFileDevice::NoError;
+    if (!*readable)
+        return {};
+    QString text = fromCp1252(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -45,10 +51,17 @@ bool isKeyLine(const QString& line, const QString& key)
 
 } // namespace
 
+bool IniFile::readable() const
+{
+    bool readable = false;
+    readLines(path_, &readable);
+    return readable;
+}
+
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const
 {
-    bool exists = false;
-    const QStringList lines = readLines(path_, &exists);
+    bool readable = false;
+    const QStringList lines = readLines(path_, &readable);
     bool inSection = false;
     for (const QString& line : lines) {
         const QString s = sectionOf(line);
@@ -70,8 +83,10 @@ std::optional<QString> IniFile::value(const QString& section, const QString& key
 
 bool IniFile::setValue(const QString& section, const QString& key, const QString& value)
 {
-    bool exists = false;
-    QStringList lines = readLines(path_, &exists);
+    bool readable = false;
+    QStringList lines = readLines(path_, &readable);
+    if (!readable)
+        return false;
     const QString entry = key + QLatin1Char('=') + value;
     int sectionAt = -1, lastInSection = -1;
     bool done = false;

@@ -20,9 +20,13 @@ public:
     // The value as written after the first '=', outer blanks removed; nullopt when
     // the file, the section or the key is missing.
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // A missing file counts as readable (it is empty); one that exists but
+    // cannot be read does not.
+    bool readable() const;
     // Replaces the key's value in place, or adds the key at the end of its
     // section, or the section at the end of the file. False when the file could
-    // not be written; the old file is then unchanged.
+    // not be read or written; the old file is then unchanged, since a file whose
+    // keys were not seen must not be replaced by one holding only this key.
     bool setValue(const QString& section, const QString& key, const QString& value);
 
 private:

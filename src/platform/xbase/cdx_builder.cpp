@@ -1,6 +1,7 @@
 // Bulk build of one tag: keys are gathered in memory runs, sorted, spilled to a
-// temporary file beside the index when the memory budget is reached, merged,
-// and written bottom-up as full leaves followed by the interior levels.
+// scratch file beside the index when the memory budget is reached, merged,
+// and written bottom-up as full leaves followed by the interior levels. The
+// scratch file has no name (File::scratch), so a crash leaves none behind.
 //
 // A spilled run is a sequence of records: record number (u32 LE), key length
 // with trailing padding removed (u8), the key bytes.
@@ -178,8 +179,8 @@ private:
 // Reads one spilled run back in order through a bounded buffer.
 class RunReader {
 public:
-    RunReader(int fd, uint64_t begin, uint64_t end, size_t bufSize, int keyLength, uint8_t pad)
-        : fd_(fd), pos_(begin), end_(end), buf_(bufSize), kl_(size_t(keyLength)), key_(std::max<size_t>(kl_, 8)), pad_(pad) {}
+    RunReader(const File& file, uint64_t begin, uint64_t end, size_t bufSize, int keyLength, uint8_t pad)
+        : file_(file), pos_(begin), end_(end), buf_(bufSize), kl_(size_t(keyLength)), key_(std::max<size_t>(kl_, 8)), pad_(pad) {}
 
     bool next() {
         size_t len;
@@ -218,8 +219,8 @@ private:
             if (at_ == have_) {
                 size_t want = size_t(std::min<uint64_t>(buf_.size(), end_ - pos_));
                 if (want == 0) return false;
-                ssize_t r = ::pread(fd_, buf_.data(), want, off_t(pos_));
-                if (r <= 0) return false;
+                const size_t r = file_.readSome(pos_, buf_.data(), want);
+                if (r == 0) return false;
                 pos_ += uint64_t(r);
                 at_ = 0;
                 have_ = size_t(r);
@@ -233,7 +234,7 @@ private:
         return true;
     }
 
-    int fd_;
+    const File& file_;
     uint64_t pos_, end_;
     std::vector<uint8_t> buf_;
     size_t at_ = 0, have_ = 0;
@@ -249,12 +250,6 @@ public:
     BuilderImpl(FileImpl& file, const TagInfo& info, size_t budget)
         : file_(file), info_(info), budget_(std::max<size_t>(budget, 64 * 1024)), kl_(info.keyLength), pad_(padFor(info.keyType)) {}
 
-    ~BuilderImpl() override {
-        if (spillFd_ >= 0) {
-            ::close(spillFd_);
-            ::unlink(spillPath_.c_str());
-        }
-    }
 
     void add(std::span<const uint8_t> key, uint32_t recno) override {
         if (key.size() != size_t(kl_))
@@ -391,24 +386,14 @@ private:
     void spill() {
         if (ents_.empty()) return;
         sortRun();
-        if (spillFd_ < 0) {
-            spillPath_ = file_.path() + ".sortXXXXXX";
-            spillFd_ = ::mkstemp(spillPath_.data());
-            if (spillFd_ < 0) file_.fail("cannot create a sort file beside the index: " + std::string(std::strerror(errno)));
-        }
+        if (!spill_.isOpen()) spill_ = File::scratch(file_.path());
         uint64_t begin = spillEnd_;
         constexpr size_t kChunk = 1 << 20;
         std::unique_ptr<uint8_t[]> buf(new uint8_t[kChunk]);
         size_t used = 0;
         auto drain = [&] {
-            size_t done = 0;
-            while (done < used) {
-                ssize_t w = ::pwrite(spillFd_, buf.get() + done, used - done, off_t(spillEnd_));
-                if (w < 0 && errno == EINTR) continue;
-                if (w <= 0) file_.fail("cannot write the sort file: " + std::string(std::strerror(errno)));
-                done += size_t(w);
-                spillEnd_ += uint64_t(w);
-            }
+            spill_.writeAt(spillEnd_, buf.get(), used);
+            spillEnd_ += used;
             used = 0;
         };
         for (size_t i = 0; i < ents_.size(); ++i) {
@@ -433,7 +418,7 @@ private:
         std::vector<std::unique_ptr<RunReader>> readers;
         std::vector<size_t> heap;
         for (auto& r : runs_) {
-            readers.push_back(std::make_unique<RunReader>(spillFd_, r.first, r.second, bufSize, kl_, pad_));
+            readers.push_back(std::make_unique<RunReader>(spill_, r.first, r.second, bufSize, kl_, pad_));
             if (readers.back()->next()) heap.push_back(readers.size() - 1);
         }
         auto greater = [&](size_t a, size_t b) { return readers[b]->before(*readers[a]); };
@@ -476,8 +461,7 @@ private:
     size_t arenaSize_ = 0, arenaCap_ = 0;
     uint32_t maxRecno_ = 0;
     uint64_t total_ = 0;
-    int spillFd_ = -1;
-    std::string spillPath_;
+    File spill_;
     uint64_t spillEnd_ = 0;
     std::vector<std::pair<uint64_t, uint64_t>> runs_;
     uint32_t root_ = kNoPage;

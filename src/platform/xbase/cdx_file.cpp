@@ -9,6 +9,10 @@
 //   tag, 502 descending (u16), 504/506 offset and length of the FOR expression in
 //   the pool, 508/510 offset and length of the key expression, 512..1023 the
 //   expression pool (NUL-terminated strings).
+// In the file header only, bytes 28..35 are ours: "QB", a flags byte (0x01:
+// in change, a post or rebuild is writing the index), a zero, and the record
+// count (u32 LE) of the table when the index was last left whole. Other
+// engines leave these bytes zero.
 // The file header's tree is the tag directory: tag names (blank padded to the
 // key length) mapped, as record numbers, to the offset of each tag's 1024-byte
 // header. Each tag header's root leads to that tag's tree of 512-byte nodes.
@@ -121,43 +125,27 @@ KeyType guessKeyType(TagImpl& t) {
 
 namespace cdx {
 
-FileImpl::FileImpl(std::string path, int fd, bool readOnly) : path_(std::move(path)), fd_(fd), readOnly_(readOnly) {}
+FileImpl::FileImpl(File file, bool readOnly) : file_(std::move(file)), readOnly_(readOnly) {}
 
 FileImpl::~FileImpl() {
     try {
         flush();
     } catch (...) {
     }
-    ::close(fd_);
 }
 
-void FileImpl::fail(const std::string& what) const { throw XbaseError(path_, what); }
+void FileImpl::fail(const std::string& what) const { throw XbaseError(path(), what); }
 
 void FileImpl::requireWritable() const {
     if (readOnly_) fail("index opened read-only");
 }
 
 void FileImpl::readAt(uint64_t off, uint8_t* buf, size_t size) const {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t r = ::pread(fd_, buf + done, size - done, off_t(off + done));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) fail(std::string("read error: ") + std::strerror(errno));
-        if (r == 0) break;
-        done += size_t(r);
-    }
+    const size_t done = file_.readSome(off, buf, size);
     std::memset(buf + done, 0, size - done);
 }
 
-void FileImpl::writeRaw(uint32_t off, const uint8_t* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t r = ::pwrite(fd_, data + done, size - done, off_t(uint64_t(off) + done));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) fail(std::string("write error: ") + std::strerror(errno));
-        done += size_t(r);
-    }
-}
+void FileImpl::writeRaw(uint32_t off, const uint8_t* data, size_t size) { file_.writeAt(off, data, size); }
 
 FileImpl::Slot& FileImpl::slot(uint32_t off, bool load) {
     auto it = cache_.find(off);
@@ -288,15 +276,72 @@ void FileImpl::markDirty(uint32_t off, Slot& s) {
 
 void FileImpl::flush() {
     if (readOnly_) return;
+    writeDirty(true);
+}
+
+// Pages in offset order, the header page last: it lists the free pages, and
+// must not name one free before the page that freed it is on the disk. A
+// failed write leaves the pages not yet written listed as dirty.
+void FileImpl::writeDirty(bool headerToo) {
     std::vector<uint32_t> dirty;
     dirty.swap(dirtyPages_);
     std::sort(dirty.begin(), dirty.end());
-    for (uint32_t off : dirty) {
-        auto it = cache_.find(off);
-        if (it == cache_.end() || !it->second.dirty) continue;
-        writeRaw(off, it->second.data.data(), kPageSize);
-        it->second.dirty = false;
+    if (!dirty.empty() && dirty.front() == 0) {
+        dirty.erase(dirty.begin());
+        dirty.push_back(0);
     }
+    size_t i = 0;
+    try {
+        for (; i < dirty.size(); ++i) {
+            const uint32_t off = dirty[i];
+            auto it = cache_.find(off);
+            if (it == cache_.end() || !it->second.dirty) continue;
+            if (off == 0 && !headerToo) {
+                dirtyPages_.push_back(0);
+                continue;
+            }
+            writeRaw(off, it->second.data.data(), kPageSize);
+            it->second.dirty = false;
+        }
+    } catch (...) {
+        dirtyPages_.insert(dirtyPages_.end(), dirty.begin() + ptrdiff_t(i), dirty.end());
+        throw;
+    }
+}
+
+void FileImpl::writeState(bool inChange, int64_t recordCount) {
+    uint8_t* h = writablePage(0);
+    h[28] = 'Q';
+    h[29] = 'B';
+    h[30] = inChange ? 0x01 : 0x00;
+    h[31] = 0;
+    put32(h + 32, recordCount < 0 ? 0 : uint32_t(recordCount));
+    inChange_ = inChange;
+    countAtRest_ = recordCount;
+}
+
+void FileImpl::beginChange(bool sync) {
+    requireWritable();
+    if (inChange_) return;
+    writeState(true, countAtRest_);
+    // The mark goes out alone, ahead of every page it covers.
+    writeRaw(0, slot(0, true).data.data(), kPageSize);
+    cache_[0].dirty = false;
+    if (sync) file_.sync();
+}
+
+void FileImpl::endChange(uint32_t recordCount, bool sync) {
+    requireWritable();
+    writeDirty(false);
+    if (sync) file_.sync();
+    writeState(false, recordCount);
+    writeDirty(true);
+}
+
+void FileImpl::abandon() {
+    cache_.clear();
+    dirtyPages_.clear();
+    forgetDecoded();
 }
 
 void FileImpl::initEmpty() {
@@ -305,11 +350,15 @@ void FileImpl::initEmpty() {
     forgetDecoded();
     tags_.clear();
     spare_.clear();
-    if (::ftruncate(fd_, 0) != 0) fail(std::string("cannot truncate: ") + std::strerror(errno));
+    file_.truncate(0);
     TagInfo dinfo;
     dinfo.keyLength = kDirectoryKeyLength;
     uint8_t buf[1536];
     writeHeader(buf, dinfo, kFirstDirectoryRoot, true);
+    buf[28] = 'Q';
+    buf[29] = 'B';
+    inChange_ = false;
+    countAtRest_ = 0;
     Node root;
     root.attr = kAttrRoot | kAttrLeaf;
     encodeNode(root, 0, 0, kDirectoryKeyLength, ' ', buf + 1024);
@@ -320,12 +369,15 @@ void FileImpl::initEmpty() {
 }
 
 void FileImpl::load() {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) fail(std::string("cannot read: ") + std::strerror(errno));
-    if (st.st_size < 1024) fail("truncated file of " + std::to_string(st.st_size) + " bytes, too short for the header");
-    fileSize_ = std::min<uint64_t>(uint64_t(st.st_size), 0xFFFFFE00u) / kPageSize * kPageSize;
+    const uint64_t size = file_.size();
+    if (size < 1024) fail("truncated file of " + std::to_string(size) + " bytes, too short for the header");
+    fileSize_ = std::min<uint64_t>(size, 0xFFFFFE00u) / kPageSize * kPageSize;
     uint8_t h[1024];
     readAt(0, h, sizeof h);
+    if (h[28] == 'Q' && h[29] == 'B') {
+        inChange_ = h[30] & 0x01;
+        countAtRest_ = le32(h + 32);
+    }
     int keyLength = le16(h + 12);
     if (keyLength == 0 || keyLength > kMaxKeyLength)
         fail("impossible key length " + std::to_string(keyLength) + " in the file header");
@@ -547,17 +599,19 @@ std::vector<std::string> FileImpl::check(int64_t recordCount) {
 } // namespace cdx
 
 std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, bool readOnly) {
-    int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0) throw XbaseError(path, std::string("cannot open: ") + std::strerror(errno));
-    auto f = std::make_unique<FileImpl>(path, fd, readOnly);
+    return open(File(path, readOnly ? File::Mode::ReadOnly : File::Mode::ReadWrite), readOnly);
+}
+
+std::unique_ptr<CdxFile> CdxFile::open(File file, bool readOnly) {
+    auto f = std::make_unique<FileImpl>(std::move(file), readOnly);
     f->load();
     return f;
 }
 
-std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw XbaseError(path, std::string("cannot create: ") + std::strerror(errno));
-    auto f = std::make_unique<FileImpl>(path, fd, false);
+std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) { return create(File(path, File::Mode::Create)); }
+
+std::unique_ptr<CdxFile> CdxFile::create(File file) {
+    auto f = std::make_unique<FileImpl>(std::move(file), false);
     f->initEmpty();
     return f;
 }

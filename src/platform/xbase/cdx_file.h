@@ -85,14 +85,19 @@ public:
     virtual CdxTag* finish(const Progress& progress = {}) = 0;
 };
 
+class File;
+
 class CdxFile {
 public:
     virtual ~CdxFile() = default;
 
     // Throws XbaseError naming the file and the fault for anything unreadable.
     static std::unique_ptr<CdxFile> open(const std::string& path, bool readOnly);
-    // A new empty compound index (an existing file is replaced).
+    static std::unique_ptr<CdxFile> open(File file, bool readOnly);
+    // A new empty compound index (an existing file is emptied).
     static std::unique_ptr<CdxFile> create(const std::string& path);
+    // A new empty compound index in a new file (see File::nameless).
+    static std::unique_ptr<CdxFile> create(File file);
 
     virtual const std::string& path() const = 0;
     virtual int tagCount() const = 0;
@@ -100,8 +105,25 @@ public:
     virtual CdxTag* tag(std::string_view name) = 0;     // any case; nullptr when missing
     virtual std::unique_ptr<CdxTagBuilder> buildTag(const TagInfo& info, size_t memoryBudget = 32u << 20) = 0;
     virtual void dropTag(std::string_view name) = 0;
-    virtual void removeAllTags() = 0;                  // zap and pack rebuild from empty
-    virtual void flush() = 0;                          // write cached pages
+    virtual void removeAllTags() = 0;
+    // Writes cached pages; the header page, which lists free pages, goes last.
+    virtual void flush() = 0;
+
+    // The mark in the header while a change is written. beginChange writes it
+    // (and waits for the disk with sync) before any page of the change;
+    // endChange writes every page, waits for the disk (sync), and then the
+    // header without the mark and with the table's record count. An index
+    // found marked, or made for another count, is not to be trusted.
+    virtual bool markedInChange() const = 0;
+    // The record count of the table when the index was last left whole; -1
+    // when the file does not say (written by another engine).
+    virtual int64_t recordCountAtRest() const = 0;
+    virtual void beginChange(bool sync) = 0;
+    virtual void endChange(uint32_t recordCount, bool sync) = 0;
+    virtual void sync() = 0;
+    virtual File& file() = 0;
+    // Drops cached changes unwritten: the file keeps its mark.
+    virtual void abandon() = 0;
 
     // Structural check: every fault found, described with tag and page; empty when sound.
     // With recordCount given, also that each tag holds exactly one key per record 1..recordCount.

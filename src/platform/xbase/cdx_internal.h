@@ -4,6 +4,7 @@
 
 #include "platform/xbase/cdx_file.h"
 #include "platform/xbase/cdx_page.h"
+#include "platform/xbase/file_io.h"
 
 #include <array>
 #include <mutex>
@@ -67,13 +68,13 @@ private:
 
 class FileImpl final : public CdxFile {
 public:
-    FileImpl(std::string path, int fd, bool readOnly);
+    FileImpl(File file, bool readOnly);
     ~FileImpl() override;
 
     void load();                     // parses header and tag directory
     void initEmpty();                // writes a fresh header and empty directory
 
-    const std::string& path() const override { return path_; }
+    const std::string& path() const override { return file_.path(); }
     int tagCount() const override { return int(tags_.size()); }
     CdxTag* tagAt(int index) override;
     CdxTag* tag(std::string_view name) override;
@@ -82,6 +83,13 @@ public:
     void removeAllTags() override;
     void flush() override;
     std::vector<std::string> check(int64_t recordCount) override;
+    bool markedInChange() const override { return inChange_; }
+    int64_t recordCountAtRest() const override { return countAtRest_; }
+    void beginChange(bool sync) override;
+    void endChange(uint32_t recordCount, bool sync) override;
+    void sync() override { file_.sync(); }
+    File& file() override { return file_; }
+    void abandon() override;
 
     // Page access. The pointer stays valid until the next page call.
     const uint8_t* page(uint32_t off, const TagImpl* tag);
@@ -107,7 +115,6 @@ public:
     void givePages(uint32_t from, uint32_t end);
     // Puts runs given back but not taken again on the free list.
     void freeSpare();
-    int fd() const { return fd_; }
 
     // Adds a tag whose tree is already written; replaces one of the same name.
     TagImpl* addTag(const TagInfo& info, uint32_t root);
@@ -123,10 +130,13 @@ private:
     TagImpl* loadTag(const std::string& name, uint32_t headerOffset);
     void dropTagPages(TagImpl& t);
     void checkTag(TagImpl& t, std::vector<uint8_t>& used, int64_t recordCount, std::vector<std::string>& out);
+    void writeDirty(bool headerToo);
+    void writeState(bool inChange, int64_t recordCount);
 
-    std::string path_;
-    int fd_;
+    File file_;
     bool readOnly_;
+    bool inChange_ = false;
+    int64_t countAtRest_ = -1;
     std::mutex growMutex_;   // guards fileSize_ and spare_ while builders write trees
     uint64_t fileSize_ = 0;
     std::vector<std::pair<uint32_t, uint32_t>> spare_;   // [from, end) offsets

@@ -133,7 +133,8 @@ void DbfFile::parse()
         if (f.type == 'M' && f.length != 10 && f.length != 4)
             throw XbaseError(path(), "memo field " + f.name + " has width " + std::to_string(f.length));
         f.offset = isVisualFoxPro() ? le32(d + 12) : offset;
-        if (f.offset < 1 || f.offset + f.length > recordLength_)
+        // Visual FoxPro stores the offset: one near 2^32 must not wrap the sum.
+        if (f.offset < 1 || uint64_t(f.offset) + f.length > recordLength_)
             throw XbaseError(path(), "field " + f.name + " lies outside the record");
         offset += f.length;
         if (!writableType(f.type))
@@ -250,9 +251,7 @@ void DbfFile::readRecord(uint32_t recno, char* buffer) const
     if (recno < 1 || recno > recordCount_)
         throw XbaseError(path(), "record " + std::to_string(recno) + " does not exist");
     const uint64_t at = uint64_t(headerLength_) + uint64_t(recno - 1) * recordLength_;
-    if (at + recordLength_ <= map_.size())
-        std::memcpy(buffer, map_.data() + at, recordLength_);
-    else
+    if (at + recordLength_ > map_.size() || !map_.copy(at, buffer, recordLength_))
         file_.readAt(at, buffer, recordLength_, "a record");
 }
 
@@ -290,7 +289,17 @@ uint32_t DbfFile::appendRecord(const char* buffer)
     // two leaves a record the next open takes back.
     std::string bytes(buffer, recordLength_);
     bytes += '\x1A';
-    file_.writeAt(at, bytes.data(), bytes.size());
+    try {
+        file_.writeAt(at, bytes.data(), bytes.size());
+    } catch (const XbaseError&) {
+        // A full disk may have taken part of the record: cut it off again.
+        try {
+            file_.truncate(at);
+            file_.writeAt(at, "\x1A", 1);
+        } catch (const XbaseError&) {
+        }
+        throw;
+    }
     ++recordCount_;
     writeHeader();
     if (uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ > map_.size() + map_.size() / 4 + (1u << 20))
@@ -309,6 +318,13 @@ void DbfFile::setRecordCount(uint32_t count)
     recordCount_ = count;
     writeHeader();
     remap();
+}
+
+std::string DbfFile::headerBytes() const
+{
+    std::string bytes(headerLength_, '\0');
+    file_.readAt(0, bytes.data(), bytes.size(), "the table header");
+    return bytes;
 }
 
 void DbfFile::blankRecord(char* buffer) const

@@ -45,6 +45,7 @@ public:
 
     const std::string& path() const { return file_.path(); }
     File& file() { return file_; }
+    void sync() { file_.sync(); }
     const File& file() const { return file_; }
 
     uint8_t version() const { return version_; }
@@ -75,6 +76,10 @@ public:
     void writeHeader();
     // Takes the count another program sharing the table may have raised.
     void refreshCount();
+
+    // The header as stored, field descriptors (and Visual FoxPro's database
+    // link) included: the start of a new version of the table.
+    std::string headerBytes() const;
 
     // Fills a record buffer with an empty record.
     void blankRecord(char* buffer) const;

@@ -74,41 +74,81 @@ std::string FptFile::read(uint32_t block) const
     return text;
 }
 
-uint32_t FptFile::write(uint32_t oldBlock, std::string_view bytes)
+uint32_t FptFile::write(std::string_view bytes)
 {
     if (bytes.empty())
         return 0;
+    return append(1, bytes, false);
+}
+
+// Memos go out whole blocks at a time, so the file always ends on a block
+// boundary. A copy is held back until about a megabyte is gathered.
+uint32_t FptFile::append(uint32_t type, std::string_view bytes, bool holdBack)
+{
     if (bytes.size() > 0x7FFFFFF0u)
         throw XbaseError(path(), "memo text is too long");
-    uint32_t block = 0;
-    if (oldBlock >= firstBlock(blockSize_) && oldBlock < nextFree_) {
-        uint8_t head[8];
-        const uint64_t offset = uint64_t(oldBlock) * blockSize_;
-        if (file_.readSome(offset, head, sizeof head) == sizeof head) {
-            const uint64_t oldLength = be32(head + 4);
-            const uint64_t oldEnd = uint64_t(oldBlock) + blocksFor(oldLength, blockSize_);
-            if (oldEnd <= nextFree_ && blocksFor(bytes.size(), blockSize_) <= blocksFor(oldLength, blockSize_))
-                block = oldBlock;
-        }
-    }
-    const bool append = block == 0;
-    if (append)
-        block = nextFree_;
     const uint64_t blocks = blocksFor(bytes.size(), blockSize_);
+    const uint32_t block = nextFree_;
     if (uint64_t(block) + blocks > 0xFFFFFFFFu)
         throw XbaseError(path(), "memo file is full");
-    std::vector<uint8_t> data(size_t(blocks * blockSize_), 0);
-    putBe32(data.data(), 1);
-    putBe32(data.data() + 4, uint32_t(bytes.size()));
-    std::copy(bytes.begin(), bytes.end(), data.begin() + 8);
-    // In place, only the bytes the memo uses are rewritten; at the end, whole
-    // blocks, so the file always ends on a block boundary.
-    file_.writeAt(uint64_t(block) * blockSize_, data.data(), append ? data.size() : bytes.size() + 8);
-    if (append) {
-        nextFree_ = uint32_t(block + blocks);
-        writeHeader();
+    const size_t at = heldBack_.size();
+    heldBack_.resize(at + size_t(blocks * blockSize_), '\0');
+    auto* data = reinterpret_cast<uint8_t*>(heldBack_.data() + at);
+    putBe32(data, type);
+    putBe32(data + 4, uint32_t(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), data + 8);
+    nextFree_ = uint32_t(block + blocks);
+    if (!holdBack || heldBack_.size() >= (1u << 20)) {
+        const uint64_t first = uint64_t(nextFree_) * blockSize_ - heldBack_.size();
+        std::string out;
+        out.swap(heldBack_);
+        try {
+            file_.writeAt(first, out.data(), out.size());
+            if (!holdBack)
+                writeHeader();
+        } catch (...) {
+            // Nothing of this is referenced yet: the next memo goes where it began.
+            nextFree_ = uint32_t(first / blockSize_);
+            throw;
+        }
     }
     return block;
+}
+
+uint32_t FptFile::copyFrom(const FptFile& other, uint32_t block)
+{
+    if (block == 0)
+        return 0;
+    uint8_t head[8];
+    const uint64_t offset = uint64_t(block) * other.blockSize_;
+    if (offset < kHeaderSize || offset + 8 > other.file_.size())
+        throw XbaseError(other.path(), "memo block " + std::to_string(block) + " lies outside the file");
+    other.file_.readAt(offset, head, sizeof head, "a memo block header");
+    const std::string bytes = other.read(block);
+    return append(be32(head), bytes, true);
+}
+
+void FptFile::finishCopies()
+{
+    if (!heldBack_.empty()) {
+        const uint64_t first = uint64_t(nextFree_) * blockSize_ - heldBack_.size();
+        file_.writeAt(first, heldBack_.data(), heldBack_.size());
+        heldBack_.clear();
+    }
+    writeHeader();
+}
+
+FptFile FptFile::createLike(File file, const FptFile& other)
+{
+    std::vector<uint8_t> head(kHeaderSize, 0);
+    other.file_.readAt(0, head.data(), head.size(), "the memo file header");
+    const uint32_t first = firstBlock(other.blockSize_);
+    putBe32(head.data(), first);
+    file.writeAt(0, head.data(), head.size());
+    const uint64_t padded = uint64_t(first) * other.blockSize_;
+    if (padded > kHeaderSize)
+        file.truncate(padded);
+    return FptFile(std::move(file));
 }
 
 void FptFile::refresh()

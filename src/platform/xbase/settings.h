@@ -11,6 +11,10 @@ struct EngineSettings {
     bool softSeek = false;       // a failed seek stops on the next greater key instead of end of file
     int lockTimeoutSeconds = 1;  // how long a record or file lock is retried
     int memoBlockSize = 64;      // block size of memo files we create
+    // A post returns only once its record, memos and keys are on the disk, so
+    // that a power cut loses nothing saved. Each post then waits for the disk
+    // several times; the program turns it on, tools and bulk runs need not.
+    bool syncPosts = false;
 };
 
 // The settings in force; the program sets them once at start.

@@ -2,6 +2,7 @@
 
 #include "platform/xbase/codepage.h"
 #include "platform/xbase/expression.h"
+#include "platform/xbase/file_swap.h"
 #include "platform/xbase/fpt_file.h"
 #include "platform/xbase/settings.h"
 
@@ -145,9 +146,14 @@ constexpr uint32_t kParallelRecords = 20000;
 Table::~Table()
 {
     try {
-        if (cdx_)
+        if (changeDepth_ > 0) {
+            changeDepth_ = 1;
+            endChange();
+        } else if (cdx_) {
             cdx_->flush();
+        }
     } catch (const XbaseError&) {
+        // The index keeps its in-change mark: the next open rebuilds it.
     }
     unlockRecord();
 }
@@ -176,9 +182,25 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
     std::unique_ptr<Table> t(new Table);
     t->readOnly_ = mode == OpenMode::ReadOnly;
     t->shared_ = mode != OpenMode::Exclusive;
-    File file(path, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite);
-    if (!file.lockFile(mode == OpenMode::Exclusive))
-        throw XbaseError(path, "the table is in use by another program");
+    const std::vector<std::string> companions = {path, companion(path, ".FPT", ".fpt"), companion(path, ".CDX", ".cdx")};
+    File file;
+    for (int attempt = 0;; ++attempt) {
+        file = File(path, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite);
+        if (!file.lockFile(mode == OpenMode::Exclusive))
+            throw XbaseError(path, "the table is in use by another program");
+        if (!FileSwap::pending(path)) {
+            // New files of a pack or rebuild that never got their names.
+            if (mode == OpenMode::Exclusive)
+                FileSwap::recover(path, companions);
+            break;
+        }
+        // A pack had put all its new files beside the table when it stopped:
+        // they are the table now, and only their names are still to change.
+        if (t->readOnly_ || attempt > 0)
+            throw XbaseError(path, "a pack of the table was interrupted; open it for writing to finish it");
+        FileSwap::recover(path, companions);
+        file.close();
+    }
     t->dbf_ = std::make_unique<DbfFile>(std::move(file));
     if (!t->dbf_->writableLayout())
         t->readOnly_ = true;
@@ -196,10 +218,11 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
         t->openIndex(cdx);
 
     // Records the header had not counted yet get their keys now, so the index
-    // stays whole after an interrupted append.
+    // stays whole after an append another program did not finish.
     const int64_t was = t->dbf_->reconciledFrom();
     if (was >= 0 && !t->readOnly_) {
-        if (uint32_t(was) < t->dbf_->recordCount() && t->indexError_.empty()) {
+        if (uint32_t(was) < t->dbf_->recordCount() && t->cdx_) {
+            t->beginChange();
             std::vector<char> rec(t->dbf_->recordLength());
             Source src(*t);
             for (uint32_t r = uint32_t(was) + 1; r <= t->dbf_->recordCount(); ++r) {
@@ -210,23 +233,60 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
                         continue;
                     std::vector<uint8_t> key(size_t(tag->info.keyLength));
                     tag->key->evalKey(src, key.data());
-                    // The crash may have come after the keys were written.
+                    // The other program may have written the keys already.
                     if (!tag->cdx->cursor()->seekExact(key, r))
                         tag->cdx->insert(key, r);
                 }
             }
-            t->cdx_->flush();
+            t->dbf_->setRecordCount(t->dbf_->recordCount());
+            t->endChange();
+        } else {
+            t->dbf_->setRecordCount(t->dbf_->recordCount());
         }
+    } else if (!t->readOnly_ && t->dbf_->file().size() > uint64_t(t->dbf_->headerLength()) +
+                                                             uint64_t(t->dbf_->recordCount()) * t->dbf_->recordLength() + 1) {
+        // Part of a record that a full disk cut short ends the file: it was
+        // never counted, so it goes.
         t->dbf_->setRecordCount(t->dbf_->recordCount());
     }
     t->first();
     return t;
 }
 
+// Why the index may not be trusted; empty when it may.
+std::string Table::staleness(const CdxFile& cdx) const
+{
+    if (cdx.markedInChange())
+        return "the index was being changed when a program stopped";
+    const int64_t now = dbf_->recordCount();
+    const int64_t was = dbf_->reconciledFrom();
+    if (was > now)
+        return "the table holds fewer records than its header counts";
+    // Records appended past the header's count by a program that stopped get
+    // their keys when the table is opened for writing; read-only, they lack them.
+    if (was >= 0 && readOnly_)
+        return "the index lacks the last " + std::to_string(now - was) + " records";
+    const int64_t atRest = cdx.recordCountAtRest();
+    if (atRest >= 0 && atRest != now && atRest != was)
+        return "the index was made for " + std::to_string(atRest) + " records but the table holds " + std::to_string(now);
+    return {};
+}
+
 void Table::openIndex(const std::string& cdxPath)
 {
     try {
-        cdx_ = CdxFile::open(cdxPath, readOnly_);
+        auto cdx = CdxFile::open(cdxPath, readOnly_);
+        const std::string stale = staleness(*cdx);
+        if (!stale.empty()) {
+            staleSpecs_.clear();
+            for (int i = 0; i < cdx->tagCount(); ++i)
+                staleSpecs_.push_back({cdx->tagAt(i)->info().name, cdx->tagAt(i)->info().keyExpr});
+            cdx->abandon();
+            indexStale_ = true;
+            indexError_ = cdxPath + ": " + stale + "; it must be rebuilt";
+            return;
+        }
+        cdx_ = std::move(cdx);
         attachTags();
     } catch (const XbaseError& e) {
         cdx_.reset();
@@ -337,6 +397,19 @@ std::string Table::currentOrderName() const { return order_ ? tags_[size_t(order
 
 std::string Table::indexFileName() const { return cdx_ ? cdx_->path() : std::string(); }
 
+std::string Table::cdxPath() const { return cdx_ ? cdx_->path() : companion(path(), ".CDX", ".cdx"); }
+
+// The tags a rebuild makes: those in use, or those a stale index names.
+std::vector<TagSpec> Table::indexSpecs() const
+{
+    if (indexStale_)
+        return staleSpecs_;
+    std::vector<TagSpec> specs;
+    for (const auto& t : tags_)
+        specs.push_back({t->info.name, t->info.keyExpr});
+    return specs;
+}
+
 int Table::selectOrder(std::string_view name)
 {
     for (size_t i = 0; i < tags_.size(); ++i)
@@ -358,6 +431,8 @@ int Table::selectOrder(int number)
 
 void Table::closeIndexes()
 {
+    if (changeDepth_ > 0)
+        throw XbaseError(path(), "finish the changes under way before closing the index");
     if (cdx_)
         cdx_->flush();
     cursor_.reset();
@@ -376,16 +451,57 @@ int Table::createTag(const std::string& name, const std::string& keyExpr, const 
 void Table::createTags(const std::vector<TagSpec>& specs, const Progress& progress)
 {
     requireWritable();
-    if (state_ != State::Browse)
-        throw XbaseError(path(), "post or cancel the record before building tags");
+    requireRebuildable("building tags");
     for (const TagSpec& s : specs) {
         if (s.name.empty() || s.name.size() > 10)
             throw XbaseError(path(), "tag name '" + s.name + "' must be 1 to 10 characters");
+        compile(s.keyExpr);
     }
-    buildTags(specs, progress, 0, 100);
+    if (!cdx_) {
+        // A first index, or one to be built anew: a new file with the tags a
+        // stale index named and these, which replace those of the same name.
+        std::vector<TagSpec> all;
+        for (const TagSpec& old : indexSpecs()) {
+            if (std::none_of(specs.begin(), specs.end(), [&](const TagSpec& s) { return equalsIgnoreCase(s.name, old.name); }))
+                all.push_back(old);
+        }
+        all.insert(all.end(), specs.begin(), specs.end());
+        replaceIndex(all, progress);
+        return;
+    }
+    // Tags join the index in place, under its in-change mark.
+    beginChange();
+    try {
+        buildTags(*cdx_, specs, progress, 0, 100);
+        endChange();
+    } catch (const XbaseError&) {
+        if (changeDepth_ > 0) {
+            --changeDepth_;
+            indexLost("building a tag failed");
+        }
+        throw;
+    }
+    const std::string current = currentOrderName();
+    attachTags();
+    order_ = 0;
+    cursor_.reset();
+    if (!current.empty())
+        selectOrder(current);
+    replan();
 }
 
-void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progress, int from, int to)
+void Table::requireRebuildable(const char* what) const
+{
+    if (readOnly_)
+        throw XbaseError(path(), "the table is open read-only");
+    if (state_ != State::Browse)
+        throw XbaseError(path(), std::string("post or cancel the record before ") + what);
+    if (changeDepth_ > 0)
+        throw XbaseError(path(), std::string("finish the changes under way before ") + what);
+}
+
+// Keys of every record for the tags, written as trees into the index `into`.
+void Table::buildTags(CdxFile& into, const std::vector<TagSpec>& specs, const Progress& progress, int from, int to)
 {
     struct Build {
         TagSpec spec;
@@ -403,12 +519,6 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
             throw XbaseError(path(), "key of tag " + b.spec.name + " is " + std::to_string(b.key->width()) + " wide; at most 240 is allowed");
         builds.push_back(std::move(b));
     }
-    if (!cdx_) {
-        const std::string cdxPath = companion(path(), ".CDX", ".cdx");
-        cdx_ = CdxFile::create(cdxPath);
-        dbf_->setStructuralIndex(true);
-        indexError_.clear();
-    }
     // Every builder holds its keys until the end of the scan, but only the two
     // sorting at any moment need a scratch copy besides (at most a budget each).
     const size_t sorting = std::min<size_t>(builds.size(), 2);
@@ -419,7 +529,7 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         info.keyExpr = b.spec.keyExpr;
         info.keyLength = b.key->width();
         info.keyType = keyTypeOf(b.key->type());
-        b.builder = cdx_->buildTag(info, budget);
+        b.builder = into.buildTag(info, budget);
         b.buffer.resize(size_t(info.keyLength));
     }
 
@@ -492,45 +602,58 @@ void Table::buildTags(const std::vector<TagSpec>& specs, const Progress& progres
         b.builder->finish();
     if (progress && reported != to)
         progress(to);
-    cdx_->flush();
-    const std::string current = currentOrderName();
-    attachTags();
-    order_ = 0;
+}
+
+// A complete index of the tags over the records in a new file without a
+// name, ready to be put in place of the old one.
+std::unique_ptr<CdxFile> Table::newIndex(const std::vector<TagSpec>& specs, const Progress& progress, int from, int to)
+{
+    auto cdx = CdxFile::create(File::nameless(cdxPath()));
+    buildTags(*cdx, specs, progress, from, to);
+    cdx->endChange(dbf_->recordCount(), false);
+    return cdx;
+}
+
+// Takes an index that has just replaced the old one on the disk.
+void Table::installIndex(std::unique_ptr<CdxFile> cdx)
+{
+    const std::string order = currentOrderName();
     cursor_.reset();
-    if (!current.empty())
-        selectOrder(current);
+    order_ = 0;
+    tags_.clear();
+    cdx_ = std::move(cdx);
+    indexStale_ = false;
+    staleSpecs_.clear();
+    indexError_.clear();
+    attachTags();
+    if (!order.empty())
+        selectOrder(order);
+    if (!dbf_->hasStructuralIndex())
+        dbf_->setStructuralIndex(true);
     replan();
 }
 
 void Table::reindex(const Progress& progress)
 {
-    if (tags_.empty())
+    const std::vector<TagSpec> specs = indexSpecs();
+    if (specs.empty())
         return;
-    requireWritable();
-    // Rebuilt from scratch: a damaged index must not be trusted for its layout.
-    rebuildTags(true, progress, 0, 100);
+    if (shared_)
+        throw XbaseError(path(), "rebuilding the index needs the table open exclusively");
+    replaceIndex(specs, progress);
     first();
 }
 
-// Builds every tag anew from its key expression, in a fresh file or in the
-// emptied index, and keeps the order that was selected.
-void Table::rebuildTags(bool freshFile, const Progress& progress, int from, int to)
+void Table::replaceIndex(const std::vector<TagSpec>& specs, const Progress& progress)
 {
-    std::vector<TagSpec> specs;
-    for (const auto& t : tags_)
-        specs.push_back({t->info.name, t->info.keyExpr});
+    requireRebuildable("rebuilding the index");
     if (specs.empty())
-        return;
-    const std::string order = currentOrderName();
-    if (freshFile)
-        cdx_ = CdxFile::create(cdx_->path());
-    else
-        cdx_->removeAllTags();
-    tags_.clear();
-    cursor_.reset();
-    order_ = 0;
-    buildTags(specs, progress, from, to);
-    selectOrder(order);
+        throw XbaseError(path(), "an index needs at least one tag");
+    auto cdx = newIndex(specs, progress, 0, 100);
+    FileSwap swap(path());
+    swap.add(cdx->file(), cdxPath());
+    swap.commit();
+    installIndex(std::move(cdx));
 }
 
 // ---- record access ---------------------------------------------------------
@@ -1140,6 +1263,86 @@ void Table::refreshShared()
     replan();
 }
 
+// A change of records and keys is framed by the index's in-change mark. The
+// outermost frame (a post, or a bulk change around many) sets the mark before
+// anything is written and, at its end, writes the index, waits for the disk
+// and clears the mark.
+void Table::beginChange()
+{
+    if (changeDepth_++ > 0)
+        return;
+    try {
+        if (cdx_)
+            cdx_->beginChange(engineSettings().syncPosts);
+    } catch (...) {
+        --changeDepth_;
+        throw;
+    }
+}
+
+void Table::endChange()
+{
+    if (changeDepth_ == 0 || --changeDepth_ > 0)
+        return;
+    const bool sync = engineSettings().syncPosts;
+    try {
+        if (sync) {
+            if (memosUnsynced_)
+                fpt_->sync();
+            memosUnsynced_ = false;
+            dbf_->sync();
+        }
+        if (cdx_)
+            cdx_->endChange(dbf_->recordCount(), sync);
+    } catch (const XbaseError& e) {
+        indexLost(e.what());
+        throw;
+    }
+}
+
+// The index could not be brought up to date: it keeps its in-change mark on
+// the disk and is left alone for the rest of the session, as the next open
+// will find it, stale.
+void Table::indexLost(const std::string& why)
+{
+    if (!cdx_)
+        return;
+    const std::string file = cdx_->path();
+    staleSpecs_ = indexSpecs();
+    cdx_->abandon();
+    cursor_.reset();
+    order_ = 0;
+    tags_.clear();
+    cdx_.reset();
+    indexStale_ = true;
+    indexError_ = file + ": the index could not be written (" + why + "); it must be rebuilt";
+    replan();
+}
+
+Table::BulkChange::BulkChange(Table& table) : table_(table)
+{
+    if (table.shared_)
+        return;
+    table.beginChange();
+    active_ = true;
+}
+
+Table::BulkChange::~BulkChange()
+{
+    try {
+        commit();
+    } catch (const XbaseError&) {
+    }
+}
+
+void Table::BulkChange::commit()
+{
+    if (!active_)
+        return;
+    active_ = false;
+    table_.endChange();
+}
+
 void Table::post()
 {
     if (state_ == State::Browse)
@@ -1162,28 +1365,61 @@ void Table::post()
         if (state_ == State::Append)
             recno_ = dbf_->recordCount() + 1;
     }
+    // Memos go to new blocks first: nothing refers to them until the record
+    // does, and the old memo stays whole until then.
     for (auto& [index, text] : pendingMemos_) {
         const Field& f = dbf_->fields()[size_t(index)];
-        const uint32_t old = state_ == State::Edit ? memoBlock(original_.data(), f) : 0;
-        setMemoBlock(buffer_.data(), f, fpt_->write(old, text));
+        setMemoBlock(buffer_.data(), f, fpt_->write(text));
+        memosUnsynced_ = true;
+    }
+    // On the disk too, the memos come before the record that names them.
+    if (memosUnsynced_ && engineSettings().syncPosts && changeDepth_ == 0) {
+        fpt_->sync();
+        memosUnsynced_ = false;
+    }
+
+    const bool appending = state_ == State::Append;
+    const uint32_t countBefore = dbf_->recordCount();
+    beginChange();
+    try {
+        if (appending) {
+            dbf_->appendRecord(buffer_.data());
+            recno_ = dbf_->recordCount();
+        } else {
+            dbf_->writeRecord(recno_, buffer_.data());
+        }
+        updateKeys(appending ? nullptr : original_.data(), buffer_.data(), recno_);
+        endChange();
+    } catch (const XbaseError&) {
+        // The record may be written in part and its keys in part: the index
+        // keeps its mark and is rebuilt.
+        if (changeDepth_ > 0) {
+            --changeDepth_;
+            indexLost("a post failed");
+        }
+        if (appending && dbf_->recordCount() > countBefore) {
+            // The record is in the table: from now on it is edited where it
+            // is, so Save cannot append it twice and Cancel cannot lose it.
+            recno_ = dbf_->recordCount();
+            original_ = buffer_;
+            pendingMemos_.clear();
+            state_ = State::Edit;
+            if (filterBits_) {
+                filterBits_->resize(recno_ / 64 + 1, 0);
+                setBit(*filterBits_, recno_);
+            }
+            try {
+                lockRecord(recno_);
+            } catch (const XbaseError&) {
+            }
+        }
+        throw;
     }
     pendingMemos_.clear();
-    if (state_ == State::Append) {
-        const uint32_t recno = dbf_->appendRecord(buffer_.data());
-        updateKeys(nullptr, buffer_.data(), recno);
-        recno_ = recno;
-        if (filterBits_) {
-            filterBits_->resize(recno / 64 + 1, 0);
-            setBit(*filterBits_, recno);
-        }
-    } else {
-        dbf_->writeRecord(recno_, buffer_.data());
-        updateKeys(original_.data(), buffer_.data(), recno_);
-        if (filterBits_)
-            setBit(*filterBits_, recno_);
+    if (filterBits_) {
+        filterBits_->resize(recno_ / 64 + 1, 0);
+        setBit(*filterBits_, recno_);
     }
-    if (cdx_)
-        cdx_->flush();
     state_ = State::Browse;
     unlockRecord();
     if (order_)
@@ -1235,47 +1471,150 @@ bool Table::deleted() const { return !eof_ && buffer_[0] == '*'; }
 
 void Table::pack(const Progress& progress)
 {
-    requireWritable();
-    if (shared_)
-        throw XbaseError(path(), "packing needs the table open exclusively");
-    if (state_ != State::Browse)
-        throw XbaseError(path(), "post or cancel the record before packing");
-    const uint32_t count = dbf_->recordCount();
-    const uint32_t recLen = dbf_->recordLength();
-    std::vector<char> rec(recLen);
-    uint32_t kept = 0;
+    const std::vector<TagSpec> specs = indexSpecs();
+    const int split = specs.empty() ? 100 : 50;
     int reported = -1;
-    for (uint32_t r = 1; r <= count; ++r) {
-        dbf_->readRecord(r, rec.data());
-        if (rec[0] != '*') {
-            ++kept;
-            if (kept != r)
-                dbf_->writeRecord(kept, rec.data());
-        }
-        const int pct = tags_.empty() ? int(int64_t(100) * r / count) : int(int64_t(50) * r / count);
+    auto report = [&](int pct) {
         if (progress && pct != reported)
             progress(reported = pct);
-    }
-    dbf_->setRecordCount(kept);
-    rebuildTags(false, progress, 50, 100);
-    replan();
-    first();
+    };
+    rewrite(false, specs, [&](int p) { report(p * split / 100); }, [&](int p) { report(split + p * (100 - split) / 100); });
 }
 
-void Table::zap()
+void Table::pack(const std::vector<TagSpec>& tags, const Progress& packing, const Progress& indexing)
 {
-    requireWritable();
+    rewrite(false, tags, packing, indexing);
+}
+
+void Table::zap() { rewrite(true, indexSpecs(), {}, {}); }
+
+// Pack and zap: the records kept (none for zap), their memos and an index of
+// the tags are written to new files beside the table, which then replace the
+// old ones together (FileSwap). Until then the table is untouched; an error
+// leaves it as it was.
+void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Progress& packing, const Progress& indexing)
+{
     if (shared_)
-        throw XbaseError(path(), "zapping needs the table open exclusively");
-    if (state_ != State::Browse)
-        throw XbaseError(path(), "post or cancel the record before zapping");
-    dbf_->setRecordCount(0);
+        throw XbaseError(path(), std::string(keepNone ? "zapping" : "packing") + " needs the table open exclusively");
+    requireRebuildable(keepNone ? "zapping" : "packing");
+    for (const TagSpec& s : specs)
+        compile(s.keyExpr);
+    const std::string dbfPath = path();
+    const std::string fptPath = fpt_ ? fpt_->path() : std::string();
+    const std::string indexPath = cdxPath();
+
+    auto newDbfFile = File::nameless(dbfPath);
+    std::unique_ptr<FptFile> newFpt;
     if (fpt_)
-        fpt_->clear();
-    rebuildTags(false, {}, 0, 100);
-    replan();
-    setEof();
-    bof_ = true;
+        newFpt = std::make_unique<FptFile>(FptFile::createLike(File::nameless(fptPath), *fpt_));
+
+    std::string header = dbf_->headerBytes();
+    newDbfFile.writeAt(0, header.data(), header.size());
+    const uint32_t count = keepNone ? 0 : dbf_->recordCount();
+    const uint32_t recLen = dbf_->recordLength();
+    const uint32_t perBlock = std::max<uint32_t>(1, kScanBlock / recLen);
+    std::vector<char> block(size_t(perBlock) * recLen);
+    std::vector<int> memoFields;
+    for (size_t i = 0; i < dbf_->fields().size(); ++i)
+        if (dbf_->fields()[i].type == 'M')
+            memoFields.push_back(int(i));
+    std::string out;
+    uint64_t at = header.size();
+    uint32_t kept = 0;
+    int reported = -1;
+    if (packing)
+        packing(reported = 0);
+    for (uint32_t r = 1; r <= count;) {
+        const uint32_t got = dbf_->readRecords(r, perBlock, block.data());
+        if (got == 0)
+            throw XbaseError(dbfPath, "cannot read record " + std::to_string(r));
+        for (uint32_t i = 0; i < got; ++i) {
+            char* rec = block.data() + size_t(i) * recLen;
+            if (rec[0] == '*')
+                continue;
+            // Each kept memo is copied to the new memo file, so a memo that
+            // two records shared (after some other program's pack) becomes two.
+            for (int m : memoFields) {
+                const Field& f = dbf_->fields()[size_t(m)];
+                try {
+                    setMemoBlock(rec, f, newFpt->copyFrom(*fpt_, memoBlock(rec, f)));
+                } catch (const XbaseError& e) {
+                    throw XbaseError(dbfPath, std::string(e.what()) + " (record " + std::to_string(r + i) + ")");
+                }
+            }
+            out.append(rec, recLen);
+            ++kept;
+        }
+        if (out.size() >= (1u << 20)) {
+            newDbfFile.writeAt(at, out.data(), out.size());
+            at += out.size();
+            out.clear();
+        }
+        r += got;
+        const int pct = int(int64_t(100) * (r - 1) / count);
+        if (packing && pct != reported)
+            packing(reported = pct);
+    }
+    out += '\x1A';
+    newDbfFile.writeAt(at, out.data(), out.size());
+    if (newFpt)
+        newFpt->finishCopies();
+    // The count goes into the header last; DbfFile dates it when it writes it.
+    for (int i = 0; i < 4; ++i)
+        header[size_t(4 + i)] = char(uint8_t(kept >> (8 * i)));
+    newDbfFile.writeAt(0, header.data(), 32);
+    auto newDbf = std::make_unique<DbfFile>(std::move(newDbfFile));
+    newDbf->writeHeader();
+    if (!newDbf->file().lockFile(true))
+        throw XbaseError(dbfPath, "cannot lock the new table file");
+    if (packing && reported != 100)
+        packing(100);
+
+    // The new index reads the new records: the table looks at the new files
+    // while it is built, and back at the old ones should that fail.
+    std::swap(dbf_, newDbf);
+    std::swap(fpt_, newFpt);
+    std::unique_ptr<CdxFile> newCdx;
+    FileSwap swap(dbfPath);
+    try {
+        if (!specs.empty())
+            newCdx = newIndex(specs, indexing, 0, 100);
+        swap.add(dbf_->file(), dbfPath);
+        if (fpt_)
+            swap.add(fpt_->file(), fptPath);
+        if (newCdx)
+            swap.add(newCdx->file(), indexPath);
+        swap.commit();
+    } catch (const XbaseError&) {
+        if (!swap.committed()) {
+            std::swap(dbf_, newDbf);
+            std::swap(fpt_, newFpt);
+            for (const std::string& f : {dbfPath, fptPath, indexPath})
+                if (!f.empty())
+                    std::remove((f + ".qbnew").c_str());
+            throw;
+        }
+        // The new files are the table already; their names follow on the
+        // next open if they cannot now.
+        try {
+            FileSwap::recover(dbfPath, {});
+        } catch (const XbaseError&) {
+        }
+        if (newCdx)
+            installIndex(std::move(newCdx));
+        setEof();
+        throw;
+    }
+    if (newCdx)
+        installIndex(std::move(newCdx));
+    else
+        replan();
+    if (keepNone) {
+        setEof();
+        bof_ = true;
+    } else {
+        first();
+    }
 }
 
 // ---- fields ----------------------------------------------------------------
@@ -1502,6 +1841,11 @@ std::vector<std::string> Table::check()
         faults.push_back(path() + ": file is " + std::to_string(size) + " bytes, expected " + std::to_string(expected + 1));
     if (!indexError_.empty())
         faults.push_back(indexError_);
+    else if (dbf_->hasStructuralIndex() && tags_.empty())
+        // An index without tags, or none, where the header says there is
+        // one: what a rebuild cut short can leave.
+        faults.push_back(cdxPath() + ": the table has a structural index but " +
+                         (cdx_ ? std::string("the index holds no tags") : std::string("the index file is missing")));
 
     std::vector<char> rec(dbf_->recordLength());
     size_t reported = 0;

@@ -70,10 +70,20 @@ public:
     int currentOrder() const { return order_; }
     std::string currentOrderName() const;
     void closeIndexes();
-    std::string indexFileName() const;              // empty without an index
-    // Why the production index could not be used, when it exists but is unreadable.
+    std::string indexFileName() const;              // empty without an index in use
+    // Why the production index could not be used, when it exists but is
+    // unreadable or stale.
     const std::string& indexError() const { return indexError_; }
+    // The index is there but not to be trusted: it was being written when a
+    // program stopped, or it was made for another number of records. None of
+    // its tags is used (no orders, no counts from it) until reindex or pack
+    // builds it anew from the tags it names.
+    bool indexStale() const { return indexStale_; }
+    // Builds every tag anew into a new index file that then replaces the old
+    // one; a crash meanwhile leaves the old index. Needs the table exclusively.
     void reindex(const Progress& progress = {});
+    // The same with exactly these tags, whatever the old index held.
+    void replaceIndex(const std::vector<TagSpec>& tags, const Progress& progress = {});
 
     // Seeks in the current order: true on the first visible record whose key
     // begins with key (equals it, padded, with exact comparison on); otherwise
@@ -106,11 +116,37 @@ public:
     void post();
     void cancel();
     bool editing() const { return state_ != State::Browse; }
+    // A post that fails after its record reached the table leaves the record
+    // being edited where it is: Save writes it there again (never a second
+    // time at the end), Cancel keeps it as it was written.
     void deleteRecord();           // sets the deleted mark
     void recall();
     bool deleted() const;
+    // Removes deleted-marked records: the kept records, their memos and a new
+    // index go into new files, which replace the old ones only when all are
+    // complete. Needs the table exclusively.
     void pack(const Progress& progress = {});
+    // The same, building an index of these tags; packing reports to packing,
+    // building the tags to indexing (each 0 to 100).
+    void pack(const std::vector<TagSpec>& tags, const Progress& packing, const Progress& indexing);
     void zap();
+
+    // Holds the index's in-change mark over many posts, so that a long run of
+    // changes (an import, a replace over every record) marks the index, waits
+    // for the disk and clears the mark once instead of at every post. A crash
+    // during the run leaves the index marked, to be rebuilt. Scopes nest; the
+    // outermost one commits. In shared mode each post keeps its own mark.
+    class BulkChange {
+    public:
+        explicit BulkChange(Table& table);
+        ~BulkChange();             // commits; an error then leaves the index marked
+        BulkChange(const BulkChange&) = delete;
+        BulkChange& operator=(const BulkChange&) = delete;
+        void commit();             // writes and syncs everything; throws XbaseError
+    private:
+        Table& table_;
+        bool active_ = false;
+    };
 
     // Fields by name; text without trailing blanks.
     std::string text(std::string_view name) const;
@@ -135,7 +171,17 @@ private:
 
     Table() = default;
     void openIndex(const std::string& cdxPath);
+    std::string staleness(const CdxFile& cdx) const;
     void attachTags();
+    std::string cdxPath() const;
+    std::vector<TagSpec> indexSpecs() const;
+    void requireRebuildable(const char* what) const;
+    std::unique_ptr<CdxFile> newIndex(const std::vector<TagSpec>& specs, const Progress& progress, int from, int to);
+    void installIndex(std::unique_ptr<CdxFile> cdx);
+    void rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Progress& packing, const Progress& indexing);
+    void beginChange();
+    void endChange();
+    void indexLost(const std::string& why);
     Expression compile(const std::string& text) const;
     int fieldOrThrow(std::string_view name) const;
     void requireWritable() const;
@@ -149,8 +195,7 @@ private:
     bool walk(bool forward, bool fromEnd);
     bool seekKey(std::span<const uint8_t> prefix);
     void updateKeys(const char* before, const char* after, uint32_t recno);
-    void buildTags(const std::vector<TagSpec>& tags, const Progress& progress, int progressFrom, int progressTo);
-    void rebuildTags(bool freshFile, const Progress& progress, int progressFrom, int progressTo);
+    void buildTags(CdxFile& into, const std::vector<TagSpec>& tags, const Progress& progress, int progressFrom, int progressTo);
     uint32_t memoBlock(const char* buffer, const Field& f) const;
     void setMemoBlock(char* buffer, const Field& f, uint32_t block);
     std::string memoOf(const char* buffer, int fieldIndex) const;
@@ -166,6 +211,10 @@ private:
     std::unique_ptr<CdxFile> cdx_;
     std::vector<std::unique_ptr<Tag>> tags_;
     std::string indexError_;
+    bool indexStale_ = false;
+    std::vector<TagSpec> staleSpecs_;   // the tags a stale index names
+    int changeDepth_ = 0;               // posts and bulk changes under way
+    bool memosUnsynced_ = false;        // memos written since the memo file was last synced
     bool readOnly_ = false;
     bool shared_ = false;
 

@@ -86,6 +86,16 @@ TEST(SingleInstance, FirstInstanceEndingFreesTheKey)
     EXPECT_TRUE(next.claim());
 }
 
+TEST(SingleInstance, AReleasedInstanceLetsTheNextOneStartWhileItStillRuns)
+{
+    const QString key = uniqueKey();
+    SingleInstance first(key);
+    ASSERT_TRUE(first.claim());
+    first.release();
+    SingleInstance next(key);
+    EXPECT_TRUE(next.claim());
+}
+
 TEST(SingleInstance, DifferentKeysDoNotInterfere)
 {
     const QString keyA = uniqueKey();

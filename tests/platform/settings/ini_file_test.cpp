@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+
 namespace qb::test {
 namespace {
 
@@ -32,6 +35,51 @@ TEST(IniFile, WritesOneKeyAndKeepsEverythingElse)
     EXPECT_EQ(readFile(dir.file("QUILLB.INI")),
               "; made on Windows\r\n[Adding]\r\nPlugDate=0\r\nDefaultCountry = Espa\xF1" "a \r\nCarryOrg=1\r\n\r\n"
               "[Other]\r\nKeep=me\r\n[MRU]\r\nItem1=C:\\QUILLB\\DATA\\ADD0001.DBF\r\n\r\n[Misc]\r\nGlobalTagId=4ZZ\r\n");
+}
+
+// File access as another user while it lives, the way a settings file left
+// behind by an administrator meets the user: this thread's file-system
+// identity is nobody's (when it may change it), and the file lets no one read it.
+class UnreadableFile {
+public:
+    explicit UnreadableFile(const std::string& path) : path_(path)
+    {
+        ::chmod(path_.c_str(), 0);
+        previousUid_ = ::setfsuid(65534);
+        previousGid_ = ::setfsgid(65534);
+    }
+    ~UnreadableFile()
+    {
+        ::setfsgid(previousGid_);
+        ::setfsuid(previousUid_);
+        ::chmod(path_.c_str(), 0644);
+    }
+
+private:
+    std::string path_;
+    int previousUid_, previousGid_;
+};
+
+// A settings file that is there but cannot be read is never replaced by one
+// holding only the key being written.
+TEST(IniFile, AFileThatCannotBeReadIsNotReplaced)
+{
+    ScratchDir dir;
+    // Anyone may add files beside it, so only the file itself stands in the way.
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string file = dir.file("QUILLB.ini");
+    const std::string kept = "[Misc]\r\nGlobalTagId=ABC\r\n[MRU]\r\nItem1=/data/add0001.DBF\r\n";
+    writeFile(file, kept);
+    {
+        UnreadableFile unreadable(file);
+        IniFile ini(QString::fromStdString(file));
+        EXPECT_FALSE(ini.readable());
+        EXPECT_FALSE(ini.value("Misc", "GlobalTagId"));
+        EXPECT_FALSE(ini.setValue("Misc", "GlobalTagId", "NEW"));
+        EXPECT_FALSE(Settings(QString::fromStdString(file)).setBoolean("Misc", "GettingStarted", true));
+    }
+    EXPECT_EQ(readFile(file), kept);
+    EXPECT_TRUE(IniFile(QString::fromStdString(dir.file("missing.ini"))).readable());
 }
 
 TEST(Settings, MissingMeansDefaultAndBooleansAreNonZero)

@@ -102,7 +102,9 @@ TEST_F(TableTest, ValuesRoundTripThroughTheFiles)
     EXPECT_TRUE(t->check().empty());
 }
 
-TEST_F(TableTest, MemoRewrittenInPlaceWhenItFits)
+// A changed memo never overwrites the old one: until the record names the new
+// blocks, the old text stays whole on the disk. Packing takes the space back.
+TEST_F(TableTest, ChangedMemosGoToNewBlocksAndPackReclaimsTheOld)
 {
     auto t = makePeople();
     t->go(1);
@@ -110,15 +112,21 @@ TEST_F(TableTest, MemoRewrittenInPlaceWhenItFits)
     t->setMemo("MEMO", std::string(100, 'a'));
     t->post();
     const auto size = std::filesystem::file_size(dir.file("PEOPLE.FPT"));
-    t->edit();
-    t->setMemo("MEMO", std::string(90, 'b'));
-    t->post();
-    EXPECT_EQ(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
-    t->edit();
-    t->setMemo("MEMO", std::string(1000, 'c'));
-    t->post();
+    for (const auto& [text, fill] : {std::pair{std::string(90, 'b'), 'b'}, std::pair{std::string(1000, 'c'), 'c'}}) {
+        t->edit();
+        t->setMemo("MEMO", text);
+        t->post();
+        EXPECT_EQ(t->memo("MEMO"), text);
+        EXPECT_NE(readFile(dir.file("PEOPLE.FPT")).find(std::string(100, 'a')), std::string::npos) << "overwritten by " << fill;
+    }
     EXPECT_GT(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
+    t->pack();
+    t->go(1);
     EXPECT_EQ(t->memo("MEMO"), std::string(1000, 'c'));
+    const std::string packed = readFile(dir.file("PEOPLE.FPT"));
+    EXPECT_EQ(packed.find(std::string(90, 'b')), std::string::npos);
+    EXPECT_EQ(packed.size(), 512u + 1024u);   // the header and the one memo left: 1008 bytes in 16 blocks
+    EXPECT_TRUE(t->check().empty());
 }
 
 TEST_F(TableTest, OrdersFiltersAndSeeks)
@@ -311,25 +319,48 @@ TEST_F(TableTest, CancelDiscardsAppendAndEdit)
     EXPECT_THROW(t->setText("LNAME", "x"), XbaseError);
 }
 
+// Another program appended two records and stopped before it counted them in
+// the header or gave them keys: opening for writing takes them back and
+// inserts their keys into the index it left.
 TEST_F(TableTest, InterruptedAppendIsTakenBackOnOpen)
 {
+    std::string indexBefore;
     {
         auto t = makePeople();
+        t.reset();
+        indexBefore = readFile(dir.file("PEOPLE.CDX"));
+        t = Table::open(dir.file("PEOPLE.DBF"));
+        for (const char* name : {"Young", "Zulu"}) {
+            t->appendBlank();
+            t->setText("LNAME", name);
+            t->setText("STATE", "CA");
+            t->post();
+        }
     }
-    // The header still says 4 records, as after a crash between writing the
-    // records and the header.
     std::string bytes = readFile(dir.file("PEOPLE.DBF"));
-    bytes[4] = 4;
+    bytes[4] = 6;
     writeFile(dir.file("PEOPLE.DBF"), bytes);
+    writeFile(dir.file("PEOPLE.CDX"), indexBefore);
+    {
+        auto t = Table::open(dir.file("PEOPLE.DBF"), OpenMode::ReadOnly);
+        EXPECT_TRUE(t->indexStale()) << "read-only, the index lacks the two records";
+    }
     auto t = Table::open(dir.file("PEOPLE.DBF"));
     EXPECT_TRUE(t->countWasReconciled());
-    EXPECT_EQ(t->recordCount(), 6u);
-    t->go(6);
-    EXPECT_EQ(t->text("FNAME"), "Zed");
+    EXPECT_FALSE(t->indexStale()) << t->indexError();
+    EXPECT_EQ(t->recordCount(), 8u);
+    EXPECT_EQ(t->count("UPPER(STATE)=\"CA\""), 6u);
+    EXPECT_TRUE(t->lastCountUsedIndex());
+    ASSERT_GT(t->selectOrder("LNAME"), 0);
+    EXPECT_TRUE(t->seek("ZULU"));
+    EXPECT_EQ(t->recno(), 8u);
     for (const auto& fault : t->check())
         ADD_FAILURE() << fault;
     t.reset();
-    EXPECT_EQ(readFile(dir.file("PEOPLE.DBF"))[4], 6);
+    EXPECT_EQ(readFile(dir.file("PEOPLE.DBF"))[4], 8);
+    t = Table::open(dir.file("PEOPLE.DBF"));
+    EXPECT_FALSE(t->indexStale());
+    EXPECT_TRUE(t->check().empty());
 }
 
 TEST_F(TableTest, ExclusiveOpenKeepsOthersOutAndSharedEditsLock)
