@@ -3,11 +3,15 @@
 # witnesses the tests start or read, which the program itself never uses.
 #   dbus, python3-dbusmock   a private bus with ModemManager and oFono played
 #                            by dbusmock, for the telephony window
+#   cups-daemon, cups-client a CUPS daemon of the tests' own with a queue whose
+#                            printer keeps each job in a file, for printing on
+#                            a real queue (tests/printing/cups/cups_server.sh)
 #   libreoffice-writer-nogui the other word processor, which writes the RTF our
 #                            reader must take and reads back the RTF we write
 set -euo pipefail
 packages=(
   dbus python3-dbusmock
+  cups-daemon cups-client
   libreoffice-writer-nogui
 )
 missing=()

@@ -9,6 +9,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTemporaryFile>
 
 #include <cstdio>
 #include <unistd.h>
@@ -56,7 +57,6 @@ bool TCanvasReport::checkDevice()
 void TCanvasReport::deviceBeginDocument()
 {
     documentCancelled_ = false;
-    spoolCancelled_ = false;
     finalPdf_.clear();
     partialPdf_.clear();
     printer::PrinterSettings s = settings_;
@@ -71,6 +71,21 @@ void TCanvasReport::deviceBeginDocument()
         // Written beside the target and renamed over it once complete.
         const QFileInfo info(finalPdf_);
         partialPdf_ = info.absoluteDir().filePath(QStringLiteral(".%1.%2.part").arg(info.fileName()).arg(::getpid()));
+        s.pdfPath = partialPdf_;
+    } else {
+        // A queue gets the job only once it is complete: it is drawn into a
+        // PDF of our own first, which a cancel or an error simply deletes.
+        // Qt's own queue output would hand the pages drawn so far to the
+        // printer even when the job is aborted.
+        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("quillbase-job-XXXXXX.pdf")));
+        spool.setAutoRemove(false);
+        if (!spool.open())
+            throw PrintError(QStringLiteral("Cannot print on \"%1\": no room for the job").arg(s.printer.device));
+        partialPdf_ = spool.fileName();
+        s.paper = s.paper ? *s.paper : printer::defaultPaper(s.printer);
+        s.printer = printer::pdfPrinter();
+        s.binKeyword.clear();
+        s.copies = 0;
         s.pdfPath = partialPdf_;
     }
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -106,30 +121,27 @@ void TCanvasReport::deviceDraw(DrawCommand&& command)
         playCommand(painter_, command);
 }
 
-void TCanvasReport::deviceAbort()
-{
-    // A queue's document is withdrawn straight away; a PDF is simply never
-    // moved into place.
-    if (painter_.isActive() && printer_ && !settings_.printer.isPdf && !spoolCancelled_) {
-        spoolCancelled_ = true;
-        printer_->abort();
-    }
-}
-
 void TCanvasReport::deviceEndDocument(bool discard)
 {
     const bool opened = painter_.isActive();
-    if (opened) {
-        if (discard && printer_ && !spoolCancelled_)
-            printer_->abort();
+    if (opened)
         painter_.end();
-    }
     printer_.reset();
     const QString partial = partialPdf_;
     partialPdf_.clear();
     if (partial.isEmpty())
         return;
     if (discard || !opened) {
+        QFile::remove(partial);
+        return;
+    }
+    if (!settings_.printer.isPdf) {
+        try {
+            printer::submitPdf(settings_, partial, Title());
+        } catch (const printer::PrintQueueError& e) {
+            QFile::remove(partial);
+            throw PrintError(e.message);
+        }
         QFile::remove(partial);
         return;
     }

@@ -2,7 +2,9 @@
 // Jobs that draw on the selected printer: TReportPrinter prints what its
 // callbacks produce. The "PDF file" printer writes to pdfFileName(), or asks
 // for a file when none is set; the file appears only when the document is
-// complete (an aborted or failed job leaves an existing file as it was).
+// complete (an aborted or failed job leaves an existing file as it was). A
+// CUPS queue is sent the job as one PDF once it is complete, with the chosen
+// paper, paper source and copies; an aborted or failed job sends nothing.
 
 #include "printing/tbasereport.h"
 
@@ -39,7 +41,6 @@ protected:
     void deviceBeginPage() override;
     void deviceDraw(DrawCommand&& command) override;
     void deviceEndDocument(bool discard) override;
-    void deviceAbort() override;
     bool outputIsPreview() const override { return false; }
 
     QPainter* painter() { return painter_.isActive() ? &painter_ : nullptr; }
@@ -47,9 +48,8 @@ protected:
 private:
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
-    QString finalPdf_, partialPdf_;
+    QString finalPdf_, partialPdf_;   // partialPdf_: the job's own PDF while it is drawn
     bool documentCancelled_ = false;
-    bool spoolCancelled_ = false;
     double ppiX_ = 1200, ppiY_ = 1200;
 };
 

@@ -4,7 +4,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <QFile>
+
 #include <cups/cups.h>
+#include <cups/pwg.h>
 
 #include <memory>
 
@@ -241,6 +244,62 @@ void configure(QPrinter& printer, const PrinterSettings& settings)
         printer.setPageOrientation(*settings.orientation);
     if (settings.copies > 0)
         printer.setCopyCount(settings.copies);
+}
+
+int submitPdf(const PrinterSettings& settings, const QString& pdfPath, const QString& title)
+{
+    const QString queue = settings.printer.device;
+    auto fail = [&](const QString& why) { return PrintQueueError{QStringLiteral("The printer \"%1\" did not take the job: %2").arg(queue, why)}; };
+    QFile pdf(pdfPath);
+    if (!pdf.open(QIODevice::ReadOnly))
+        throw fail(pdf.errorString());
+    DestInfo d(queue);
+    if (!d.valid())
+        throw fail(QString::fromUtf8(cupsLastErrorString()));
+
+    int count = 0;
+    cups_option_t* options = nullptr;
+    const QSizeF mm = (settings.paper ? *settings.paper : defaultPaper(settings.printer)).size(QPageSize::Millimeter);
+    if (const pwg_media_t* media = pwgMediaForSize(int(mm.width() * 100 + 0.5), int(mm.height() * 100 + 0.5)))
+        count = cupsAddOption(CUPS_MEDIA, media->pwg, count, &options);
+    if (!settings.binKeyword.isEmpty())
+        count = cupsAddOption(CUPS_MEDIA_SOURCE, settings.binKeyword.toUtf8().constData(), count, &options);
+    if (settings.copies > 0)
+        count = cupsAddOption(CUPS_COPIES, QByteArray::number(settings.copies).constData(), count, &options);
+    struct Options {
+        int count;
+        cups_option_t* list;
+        ~Options() { cupsFreeOptions(count, list); }
+    } held{count, options};
+
+    int job = 0;
+    const QByteArray name = title.toUtf8();
+    if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, d.dest, d.info, &job, name.constData(), count, options) != IPP_STATUS_OK || job <= 0)
+        throw fail(QString::fromUtf8(cupsLastErrorString()));
+    auto cancel = [&] { cupsCancelDestJob(CUPS_HTTP_DEFAULT, d.dest, job); };
+    if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, d.dest, d.info, job, name.constData(), CUPS_FORMAT_PDF, 0, nullptr, 1) !=
+        HTTP_STATUS_CONTINUE) {
+        const QString why = QString::fromUtf8(cupsLastErrorString());
+        cancel();
+        throw fail(why);
+    }
+    for (;;) {
+        const QByteArray chunk = pdf.read(64 * 1024);
+        if (chunk.isEmpty())
+            break;
+        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.constData(), size_t(chunk.size())) != HTTP_STATUS_CONTINUE) {
+            const QString why = QString::fromUtf8(cupsLastErrorString());
+            cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest, d.info);
+            cancel();
+            throw fail(why);
+        }
+    }
+    if (pdf.error() != QFileDevice::NoError || cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest, d.info) != IPP_STATUS_OK) {
+        const QString why = pdf.error() != QFileDevice::NoError ? pdf.errorString() : QString::fromUtf8(cupsLastErrorString());
+        cancel();
+        throw fail(why);
+    }
+    return job;
 }
 
 } // namespace qb::printer

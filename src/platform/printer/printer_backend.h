@@ -83,4 +83,14 @@ PageGeometry pageGeometry(const PrinterSettings& settings);
 // paper, source, orientation and copies; the origin is the paper's corner.
 void configure(QPrinter& printer, const PrinterSettings& settings);
 
+// Hands a finished PDF to the settings' CUPS queue as one job named title,
+// with the paper, paper source and copies the settings ask for. Returns the
+// job's number; throws PrintQueueError saying why the queue would not take
+// it, having cancelled the job if one was already made.
+int submitPdf(const PrinterSettings& settings, const QString& pdfPath, const QString& title);
+
+struct PrintQueueError {
+    QString message;
+};
+
 } // namespace qb::printer
