@@ -254,8 +254,10 @@ QList<TKGraphicControl*> TKLabelObjectFiler::objectsOf(QWidget* panel)
 
 void TKLabelObjectFiler::writeFile(const QString& fileName, const QByteArray& bytes)
 {
+    // Unbuffered, so that a disk that fills up shows as a short write: a
+    // buffered QSaveFile commits a file cut short without a word.
     QSaveFile file(resolved(fileName));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit())
         throw error(msg::kStreamWriteError);
 }
 

@@ -301,16 +301,23 @@ void TKBasePanel::saveToFile(const QString& fileName)
 
 void TKBasePanel::loadFromFile(const QString& fileName)
 {
+    // Objects are stored at zoom 1.0: they are read at it and then take the
+    // panel's zoom with the panel.
+    const float remembered = zoom_;
+    if (zoom_ != 1.0f)
+        setZoom(1.0f);
     try {
         TKLabelObjectFiler::LoadPanel(owner(), this, fileName);
     } catch (...) {
         keepFrameOnTop();
         hookObjects();
+        setZoom(remembered);
         refreshData();
         throw;
     }
     keepFrameOnTop();
     hookObjects();
+    setZoom(remembered);
     refreshData();
 }
 
@@ -476,6 +483,29 @@ void TKBasePanel::mouseReleaseEvent(QMouseEvent* e)
     panelRelease(e->position().toPoint(), e->button(), e->modifiers());
 }
 
+bool TKBasePanel::clipboardKey(QKeyEvent* e)
+{
+    const int key = e->key();
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    int code = -1;
+    if (ctrl && key == Qt::Key_C)
+        code = Copy;
+    else if (ctrl && key == Qt::Key_V)
+        code = Paste;
+    else if (ctrl && key == Qt::Key_X)
+        code = Cut;
+    else if (!ctrl && key == Qt::Key_Delete)
+        code = Delete;
+    if (code < 0)
+        return false;
+    try {
+        clipboardAction(code);
+    } catch (const LayoutError& err) {
+        showInformation(err.message());
+    }
+    return true;
+}
+
 void TKBasePanel::keyPressEvent(QKeyEvent* e)
 {
     // The frame handles the keys; with the focus on the panel they go to it all the same.
@@ -486,6 +516,9 @@ void TKBasePanel::keyPressEvent(QKeyEvent* e)
         forwardingKey_ = false;
         return;
     }
+    // With nothing selected (right after a cut, say) the clipboard keys are the panel's own.
+    if (!forwardingKey_ && clipboardKey(e))
+        return;
     QWidget::keyPressEvent(e);
 }
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+class QKeyEvent;
 class QMenu;
 
 namespace qb {
@@ -81,7 +82,16 @@ public:
     float zoom() const { return zoom_; }
     void setZoom(float z);
     bool scaling() const { return scaling_; }
-    // Throw LayoutError with the reader's or writer's message.
+    // The panel's own file operations, the one way designers and print
+    // screens store and read a layout, whatever owns the panel.
+    // saveToFile writes the objects at zoom 1.0 whatever the panel's zoom
+    // (their data values cleared first) to a temporary name renamed into
+    // place, and leaves the panel as it was. loadFromFile adds the file's
+    // objects (nothing when it does not exist) hooked to the panel, at the
+    // panel's zoom, showing their data values. Both throw LayoutError with
+    // the writer's or reader's message; after a read error the objects read
+    // before the fault stay on the panel, so a caller must clear it rather
+    // than let it be saved over the file.
     void saveToFile(const QString& fileName);
     void loadFromFile(const QString& fileName);
     void clearObjects();
@@ -91,6 +101,9 @@ public:
     void hookObjects();
     // Throws LayoutError when the clipboard file cannot be written or read.
     void clipboardAction(int code, TKGraphicControl* object = nullptr);
+    // Ctrl+C, Ctrl+V, Ctrl+X and Delete as ClipboardAction; a clipboard file
+    // that cannot be written or read is reported. False for any other key.
+    bool clipboardKey(QKeyEvent* event);
     void selectInRect(const QRect& r, bool shift);
     void notifyChanged();
 

@@ -83,14 +83,17 @@ void TKHandle::remove(TKGraphicControl* object)
         setGeometry(l - 2, t - 2, r - l + 5, b - t + 5);
         update();
     } else {
+        const bool focused = hasFocus();
         setEnabled(false);
         hide();
         locked_ = false;
+        keepKeysOnPanel(focused);
     }
 }
 
 void TKHandle::clear()
 {
+    const bool focused = hasFocus();
     selected_.clear();
     locked_ = false;
     hide();
@@ -98,6 +101,16 @@ void TKHandle::clear()
     setEnabled(false);
     dragging_ = false;
     capturing_ = false;
+    keepKeysOnPanel(focused);
+}
+
+// The frame that goes with the last selected object hands the keyboard to
+// its panel, so that the design keys (Ctrl+V after Ctrl+X) still reach it
+// rather than the next control of the window.
+void TKHandle::keepKeysOnPanel(bool hadFocus)
+{
+    if (hadFocus && panel_ && panel_->isVisible())
+        panel_->setFocus(Qt::OtherFocusReason);
 }
 
 TKGraphicControl* TKHandle::object(int index) const
@@ -378,22 +391,8 @@ bool TKHandle::event(QEvent* e)
 void TKHandle::keyPressEvent(QKeyEvent* e)
 {
     const int key = e->key();
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
-    const auto clipboard = [this](int code) {
-        try {
-            panel_->clipboardAction(code);
-        } catch (const LayoutError& err) {
-            showInformation(err.message());
-        }
-    };
-    if (ctrl && key == Qt::Key_C)
-        return clipboard(TKBasePanel::Copy);
-    if (ctrl && key == Qt::Key_V)
-        return clipboard(TKBasePanel::Paste);
-    if (ctrl && key == Qt::Key_X)
-        return clipboard(TKBasePanel::Cut);
-    if (!ctrl && key == Qt::Key_Delete)
-        return clipboard(TKBasePanel::Delete);
+    if (panel_->clipboardKey(e))
+        return;
     if (!isArrow(key) || count() == 0) {
         QWidget::keyPressEvent(e);
         return;

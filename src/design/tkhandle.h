@@ -82,6 +82,7 @@ private:
     void showPreview(const QRect& frameBounds);
     void passOn(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint globalPos);
     void endDrag();
+    void keepKeysOnPanel(bool hadFocus);
 
     TKBasePanel* panel_;
     QList<QPointer<TKGraphicControl>> selected_;

@@ -1,7 +1,9 @@
 #include "design/tklabelpanel.h"
 
 #include "design/class_registry.h"
+#include "design/tkbaselabel.h"
 #include "design/tkgraphiccontrol.h"
+#include "design/tkmultilinelabel.h"
 
 namespace qb::design {
 
@@ -94,22 +96,38 @@ void TKLabelPanel::createObject(const QRect& dragged)
     default: break;
     }
     addObject(o, r);
+    // A text grows to hold what it shows; an address block takes the height of its lines.
+    const auto growToFit = [o] {
+        if (auto* label = qobject_cast<TKBaseLabel*>(o))
+            label->growToFit();
+    };
     switch (state_) {
     case psImage:
         setPanelState(psPointing);
         o->placedByTool();
         break;
     case psLabel:
+        o->placedByTool();
+        growToFit();
+        break;
     case psSymbolLabel:
     case psMultiLineLabel:
         o->placedByTool();
         break;
+    case psCounterLabel:
+        growToFit();
+        break;
     case psDataLabel:
         o->placedByTool();
         showDataOnAll();
+        growToFit();
+        break;
+    case psAddressLabel:
+        showDataOnAll();
+        if (auto* block = qobject_cast<TKMultiLineBaseLabel*>(o))
+            block->sizeToLines();
         break;
     case psMultiLineDataLabel:
-    case psAddressLabel:
     case psPostNetBarCode:
         showDataOnAll();
         break;

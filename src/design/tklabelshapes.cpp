@@ -29,6 +29,22 @@ void applyPenMode(QPainter& p, QPen& pen, int mode)
     }
 }
 
+// The pen of a shape on paper, where nothing printed can be combined with
+// what is already there: the modes give what the screen shows over a white
+// label (pmBlack, pmWhite, pmNop, and the exclusive-or of pmNot and pmXor),
+// every other mode the pen as it is.
+void paperPenMode(int mode, QColor& colour, Qt::PenStyle& style)
+{
+    switch (mode) {
+    case 0: colour = Qt::black; break;
+    case 1: colour = Qt::white; break;
+    case 2: style = Qt::NoPen; break;
+    case 3:
+    case 14: colour = QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue()); break;
+    default: break;
+    }
+}
+
 // A layout file may hold any number; beyond the whole box the corners are the box.
 int roundPercent(const TKGraphicControl& o) { return qBound(0, o.intValue(QStringLiteral("RoundPerc")), 100); }
 
@@ -100,8 +116,10 @@ void TKLabelShapes::printAt(DesignPrinter& printer, double x, double y)
 {
     const double ppi = kDesignPixelsPerInch;
     const int hundredths = int(std::trunc(qBound(0, intValue(QStringLiteral("Pen.Width")), 32767) / ppi * 100));
-    printer.setPen(colourOf(*this, "Pen.Color"), penStyleOf(intValue(QStringLiteral("Pen.Style"))),
-                   std::max(0, hundredths) / 100.0);
+    QColor colour = colourOf(*this, "Pen.Color");
+    Qt::PenStyle style = penStyleOf(intValue(QStringLiteral("Pen.Style")));
+    paperPenMode(intValue(QStringLiteral("Pen.Mode")), colour, style);
+    printer.setPen(colour, style, std::max(0, hundredths) / 100.0);
     printer.setBrush(colourOf(*this, "Brush.Color"), brushStyleOf(intValue(QStringLiteral("Brush.Style"))));
     const QRectF r = printRect(x, y);
     switch (intValue(QStringLiteral("Shape"))) {

@@ -72,11 +72,16 @@ bool LabelCatalogue::save(LabelLayoutRecord& record, const std::function<bool(co
         record.fileName = *name;
     }
     const QString path = layoutPath(record.fileName);
-    if (!writeLayout(path)) {
-        showInformation(QStringLiteral("Unable to save the label layout to ") + path);
-        return false;
-    }
     record.description = record.description.left(kLayoutDescriptionLength);
+    // The row is filled first, so that a value its columns cannot hold stops
+    // the save before the layout file is touched; it is posted only once the
+    // file was written.
+    const auto refuse = [this](const QString& text) {
+        if (labels_.editing())
+            labels_.cancel();
+        showInformation(text);
+        return false;
+    };
     try {
         if (record.isNew)
             labels_.appendBlank();
@@ -85,12 +90,22 @@ bool LabelCatalogue::save(LabelLayoutRecord& record, const std::function<bool(co
         labels_.setText("DESCRIPT", record.description.toStdString());
         record.stock.writeTo(labels_);
         labels_.setText("BINARY", record.fileName.toStdString());
+    } catch (const std::exception& e) {
+        return refuse(QStringLiteral("Unable to save the label layout:\r\n") + QString::fromStdString(e.what()));
+    }
+    QString problem;
+    bool written = false;
+    try {
+        written = writeLayout(path);
+    } catch (const std::exception& e) {
+        problem = QStringLiteral("\r\n") + QString::fromStdString(e.what());
+    }
+    if (!written)
+        return refuse(QStringLiteral("Unable to save the label layout to ") + path + problem);
+    try {
         labels_.post();
     } catch (const std::exception& e) {
-        if (labels_.editing())
-            labels_.cancel();
-        showInformation(QString::fromStdString(e.what()));
-        return false;
+        return refuse(QString::fromStdString(e.what()));
     }
     record.isNew = false;
     return true;

@@ -46,9 +46,11 @@ public:
     // A file name for a new layout; nullopt after telling the user none is free.
     std::optional<QString> newFileName();
 
-    // writeLayout writes the layout file at the given path first; the row
-    // (appended for a new record) is written only when that succeeded.
-    // False after telling the user why not.
+    // The row (appended for a new record) is filled, then writeLayout writes
+    // the layout file at the given path, then the row is posted. writeLayout
+    // fails by returning false or throwing (its text is shown). A value the
+    // row cannot hold stops the save before the file is written. False after
+    // telling the user why not; the row is then as it was.
     bool save(LabelLayoutRecord& record, const std::function<bool(const QString& path)>& writeLayout);
     // Delete "description"? On Yes the row goes, and its file when present.
     bool remove();

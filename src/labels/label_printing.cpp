@@ -2,7 +2,6 @@
 
 #include "core/address_table.h"
 #include "core/paths.h"
-#include "design/layout_filer.h"
 #include "design/tklabelpanel.h"
 #include "labels/bulk_presort.h"
 #include "labels/label_catalogue.h"
@@ -138,8 +137,9 @@ LabelPrintResult runLabelPrint(AddressTable& addresses, design::TKLabelPanel& pa
         return result;
     }
     try {
-        design::TKLabelObjectFiler::LoadPanel(panel.parentWidget() ? panel.parentWidget() : &panel, &panel, layout);
+        panel.loadFromFile(layout);
     } catch (const std::exception& e) {
+        panel.clearObjects();
         inform(QString::fromStdString(e.what()));
         return result;
     }

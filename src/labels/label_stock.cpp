@@ -216,6 +216,27 @@ std::optional<QString> stockEditorCheck(const LabelStock& s)
         return QStringLiteral("Page Width must be at least .3 inch");
     if (s.sheetDepth < 0.3)
         return QStringLiteral("Page Height must be at least .3 inches");
+    // A label or a margin beyond the paper cannot print.
+    if (s.labelWidth > s.sheetWidth)
+        return QStringLiteral("Label Width must not be more than the Paper Width");
+    if (s.labelHeight > s.sheetDepth)
+        return QStringLiteral("Label Height must not be more than the Paper Height");
+    if (s.leftMargin >= s.sheetWidth)
+        return QStringLiteral("Left Margin must be less than the Paper Width");
+    if (s.topMargin >= s.sheetDepth)
+        return QStringLiteral("Top Margin must be less than the Paper Height");
+    return std::nullopt;
+}
+
+std::optional<QString> stockLengthCheck(const QString& caption, const QString& typed, bool millimetres, double& inches)
+{
+    bool number = false;
+    const double value = typed.trimmed().toDouble(&number);
+    const double stored = millimetres ? millimetresToInches(value) : round3(value);
+    // What LABEL.DBF's numeric 6.3 columns hold, negative lengths aside.
+    if (!number || !std::isfinite(value) || stored < 0 || stored > kStockLengthMax)
+        return caption + QStringLiteral(" must be a number from 0 to 99.999 inches (or 0 to 2540mm)");
+    inches = millimetres ? stored : value;
     return std::nullopt;
 }
 
@@ -234,10 +255,13 @@ const QStringList& artNames()
     return names;
 }
 
-QImage stockPicture(const LabelStock& stock, const QSize& size)
+namespace {
+
+// The paper and every label in its shape, scaled to fit size, centred.
+QImage drawSheet(const LabelStock& stock, const QSize& size, QColor desk, QColor paper, const QBrush& labels)
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor(160, 160, 160));
+    image.fill(desk);
     if (stock.sheetWidth <= 0 || stock.sheetDepth <= 0 || size.isEmpty())
         return image;
     const double scale = std::min((size.width() - 4) / stock.sheetWidth, (size.height() - 4) / stock.sheetDepth);
@@ -245,9 +269,10 @@ QImage stockPicture(const LabelStock& stock, const QSize& size)
     const QPointF at((size.width() - sheet.width()) / 2, (size.height() - sheet.height()) / 2);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRectF(at, sheet), Qt::white);
+    p.fillRect(QRectF(at, sheet), paper);
     p.setPen(QPen(Qt::darkGray, 1));
-    p.setBrush(QColor(235, 240, 250));
+    p.drawRect(QRectF(at, sheet));
+    p.setBrush(labels);
     // A sheet of more labels than the editor allows is not drawn label by label.
     const int across = std::clamp(stock.across, 0, 10), down = std::clamp(stock.down, 0, 30);
     for (int r = 0; r < down; ++r)
@@ -262,6 +287,18 @@ QImage stockPicture(const LabelStock& stock, const QSize& size)
                 p.drawRect(box);
         }
     return image;
+}
+
+} // namespace
+
+QImage stockPicture(const LabelStock& stock, const QSize& size)
+{
+    return drawSheet(stock, size, QColor(160, 160, 160), Qt::white, QColor(235, 240, 250));
+}
+
+QImage stockOutline(const LabelStock& stock, const QSize& size)
+{
+    return drawSheet(stock, size, Qt::white, Qt::white, Qt::NoBrush);
 }
 
 } // namespace qb

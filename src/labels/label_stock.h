@@ -100,8 +100,16 @@ TemplateStart templateStart(const LabelStock& stock, bool startFresh);
 
 // ---- the stock editor's rules ----------------------------------------------------
 
-// The first failing check's message, or nullopt when the stock may be used.
+// The first failing check's message, or nullopt when the stock may be used:
+// the label at least .3 by .5 inch, the pitches at least the label, the paper
+// at least .3 inch each way, the label and the margins within the paper.
 std::optional<QString> stockEditorCheck(const LabelStock& stock);
+// The largest length the stock columns hold (numeric 6.3).
+inline constexpr double kStockLengthMax = 99.999;
+// A length typed in the editor's box captioned caption, in millimetres or
+// inches: its message when it is not a number from 0 to the largest length
+// (as it will be stored), otherwise nullopt with the length in inches.
+std::optional<QString> stockLengthCheck(const QString& caption, const QString& typed, bool millimetres, double& inches);
 // Millimetres typed in the editor as inches, rounded to three decimals.
 double millimetresToInches(double mm);
 
@@ -112,5 +120,7 @@ const QStringList& artNames();
 // A picture of the sheet drawn from its geometry: the paper and every label
 // in its shape, scaled to fit size.
 QImage stockPicture(const LabelStock& stock, const QSize& size);
+// The same sheet as outlines on white, for drawing behind a design.
+QImage stockOutline(const LabelStock& stock, const QSize& size);
 
 } // namespace qb

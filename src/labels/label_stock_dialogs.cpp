@@ -29,6 +29,10 @@ namespace qb {
 
 namespace {
 
+// The stock editor's length boxes, in the order of its lengths.
+const char* const kLengthCaptions[8] = {"Label Width", "Label Height", "Horizontal Pitch", "Vertical Pitch",
+                                        "Left Margin", "Top Margin",   "Paper Width",      "Paper Height"};
+
 QHBoxLayout* buttonRow(QDialog* dialog, QPushButton** ok, int helpContext)
 {
     auto* okButton = new QPushButton(QStringLiteral("Ok"), dialog);
@@ -204,8 +208,6 @@ TLabelEdit::TLabelEdit(const LabelStock& stock, QWidget* parent) : QDialog(paren
     setObjectName(QStringLiteral("TLabelEdit"));
     static const char* const names[8] = {"LabelWidth", "LabelHeight", "HorizontalPitch", "VerticalPitch",
                                          "LeftMargin", "TopMargin",   "PaperWidth",      "PaperHeight"};
-    static const char* const captions[8] = {"Label Width", "Label Height", "Horizontal Pitch", "Vertical Pitch",
-                                            "Left Margin", "Top Margin",   "Paper Width",      "Paper Height"};
     for (size_t i = 0; i < lengths_.size(); ++i) {
         lengths_[i] = new QLineEdit(this);
         lengths_[i]->setObjectName(QLatin1String(names[i]) + QStringLiteral("Edit"));
@@ -237,14 +239,14 @@ TLabelEdit::TLabelEdit(const LabelStock& stock, QWidget* parent) : QDialog(paren
 
     auto* form = new QFormLayout;
     for (size_t i = 0; i < 4; ++i)
-        form->addRow(QLatin1String(captions[i]), lengths_[i]);
+        form->addRow(QLatin1String(kLengthCaptions[i]), lengths_[i]);
     form->addRow(QStringLiteral("# across"), across_);
     form->addRow(QStringLiteral("# down"), down_);
-    form->addRow(QLatin1String(captions[4]), lengths_[4]);
-    form->addRow(QLatin1String(captions[5]), lengths_[5]);
+    form->addRow(QLatin1String(kLengthCaptions[4]), lengths_[4]);
+    form->addRow(QLatin1String(kLengthCaptions[5]), lengths_[5]);
     form->addRow(QStringLiteral("Paper size"), paper_);
-    form->addRow(QLatin1String(captions[6]), lengths_[6]);
-    form->addRow(QLatin1String(captions[7]), lengths_[7]);
+    form->addRow(QLatin1String(kLengthCaptions[6]), lengths_[6]);
+    form->addRow(QLatin1String(kLengthCaptions[7]), lengths_[7]);
     form->addRow(QStringLiteral("Label Shape"), shape_);
     auto* units = new QHBoxLayout;
     units->addWidget(inches_);
@@ -344,8 +346,13 @@ void TLabelEdit::OkButtonClick()
     LabelStock s = stock_;
     std::array<double, 8> v{};
     for (size_t i = 0; i < lengths_.size(); ++i) {
-        const double typed = lengths_[i]->text().trimmed().toDouble();
-        v[i] = shownInMm_ ? millimetresToInches(typed) : typed;
+        if (const std::optional<QString> problem =
+                stockLengthCheck(QLatin1String(kLengthCaptions[i]), lengths_[i]->text(), shownInMm_, v[i])) {
+            showInformation(*problem);
+            lengths_[i]->setFocus();
+            lengths_[i]->selectAll();
+            return;
+        }
     }
     s.labelWidth = v[0];
     s.labelHeight = v[1];

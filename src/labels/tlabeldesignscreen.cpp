@@ -61,22 +61,6 @@ const Tool kTools[] = {
     {"DatabaseMailingAddressTool", "Database Mailing Address tool", "Address", design::psAddressLabel},
 };
 
-// A picture of the product drawn from its shape, for stocks whose own picture
-// the program does not carry.
-QImage artPicture(const LabelStock& stock, const QSize& size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setPen(QPen(Qt::black, 1, Qt::DashLine));
-    const QRectF inner = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(6, 6, -7, -7);
-    if (stock.shape == QLatin1String("EL"))
-        p.drawEllipse(inner);
-    else
-        p.drawRoundedRect(inner, 6, 6);
-    return image;
-}
-
 } // namespace
 
 QSize labelSurfaceSize(const LabelStock& stock)
@@ -211,6 +195,8 @@ TLabelDesignScreen::TLabelDesignScreen(LabelLayoutRecord& record, design::TKLabe
     area_->setObjectName(QStringLiteral("DesignArea"));
     area_->setBackgroundRole(QPalette::Dark);
     area_->setAlignment(Qt::AlignCenter);
+    // The designer opens at 100 percent, whatever zoom the panel was left at.
+    panel_->setZoom(1.0f);
     area_->setWidget(panel_);
     area_->setWidgetResizable(false);
     panel_->show();
@@ -347,7 +333,7 @@ void TLabelDesignScreen::fitSurface()
 void TLabelDesignScreen::drawArt()
 {
     if (showArt_->isChecked() && !record_.stock.art.trimmed().isEmpty())
-        panel_->setPicture(artBackground(artPicture(record_.stock, labelSurfaceSize(record_.stock))));
+        panel_->setPicture(artBackground(stockOutline(record_.stock, labelSurfaceSize(record_.stock))));
     else
         panel_->setPicture(QImage());
 }
@@ -363,11 +349,8 @@ void TLabelDesignScreen::updateCaptions()
 void TLabelDesignScreen::zoomStep(int direction)
 {
     const double next = labelZoomStep(zoom_, direction);
-    if (next == zoom_)
-        return;
-    zoom_ = next;
-    panel_->setZoom(float(zoom_));
-    updateCaptions();
+    if (next != zoom_)
+        setZoom(next);
 }
 
 void TLabelDesignScreen::ToolClick(int state)
@@ -496,6 +479,8 @@ void TLabelDesignScreen::moveRecord(int which)
 
 void TLabelDesignScreen::SaveButtonClick()
 {
+    // What lies outside is judged in the surface's own pixels.
+    setZoom(1.0);
     panel_->deleteObjectsOutside();
     record_.description = description_->text().left(kLayoutDescriptionLength);
     accept();
@@ -522,14 +507,29 @@ void TLabelDesignScreen::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Escape: return QDialog::keyPressEvent(event);
     default: break;
     }
+    // A key the panel leaves alone comes back up through its parents to this
+    // window: it is not sent down again.
+    if (forwardingKey_)
+        return QDialog::keyPressEvent(event);
+    forwardingKey_ = true;
     QCoreApplication::sendEvent(panel_, event);
+    forwardingKey_ = false;
 }
 
 void TLabelDesignScreen::done(int result)
 {
     if (activated_)
         savePlacement(this, QStringLiteral("TLabelDesignScreen"));
+    // The panel goes back to its owner at 100 percent, saved or not.
+    setZoom(1.0);
     QDialog::done(result);
+}
+
+void TLabelDesignScreen::setZoom(double zoom)
+{
+    zoom_ = zoom;
+    panel_->setZoom(float(zoom_));
+    updateCaptions();
 }
 
 } // namespace qb

@@ -67,6 +67,8 @@ public:
     // event loop does).
     bool ready() const { return ready_; }
     void zoomStep(int direction);
+    // The panel and the zoom caption at zoom (0.5 to 1.5).
+    void setZoom(double zoom);
     // Applies a new stock (the Layout menu's outcome).
     void applyStock(const LabelStock& stock, bool manual);
 
@@ -106,6 +108,7 @@ private:
     bool activated_ = false;
     bool tracking_ = false;
     bool ready_ = false;
+    bool forwardingKey_ = false;
 };
 
 } // namespace qb

@@ -5,7 +5,6 @@
 #include "core/address_table.h"
 #include "core/messages.h"
 #include "core/paths.h"
-#include "design/layout_filer.h"
 #include "design/tklabelpanel.h"
 #include "labels/tlabeldesignscreen.h"
 #include "labels/tselectspecificlabels.h"
@@ -29,6 +28,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <stdexcept>
 
 namespace qb {
 
@@ -149,13 +150,11 @@ TLabelSetupScreen::TLabelSetupScreen(xbase::Table& labels, AddressTable& address
     layout->addLayout(buttons);
 
     // The panel a layout is loaded into for printing and cloning never shows;
-    // the designer's own is shown by the designer.
+    // the designer's panel is made for each Modify or New (see modify).
     hiddenOwner_ = new QWidget(this);
     hiddenOwner_->hide();
     hiddenPanel_ = new design::TKLabelPanel(hiddenOwner_);
     hiddenPanel_->setDataset(&addresses_);
-    designPanel_ = new design::TKLabelPanel(hiddenOwner_);
-    designPanel_->setDataset(&addresses_);
 
     connect(grid_, &QTableView::doubleClicked, this, &TLabelSetupScreen::ModifyButtonClick);
     reloadList();
@@ -165,10 +164,14 @@ TLabelSetupScreen::TLabelSetupScreen(xbase::Table& labels, AddressTable& address
         QStringList printers;
         for (int i = 0; i < printer_->count(); ++i)
             printers << printer_->itemText(i);
-        TSelectSpecificLabels dialog(stock, mask, printers, printer_->currentIndex(), presort, this);
+        const int before = printer_->currentIndex();
+        TSelectSpecificLabels dialog(stock, mask, printers, before, presort, this);
         connect(&dialog, &TSelectSpecificLabels::printerChosen, this, &TLabelSetupScreen::PrinterChange);
-        if (dialog.exec() != QDialog::Accepted)
+        if (dialog.exec() != QDialog::Accepted) {
+            // Cancel changes nothing, the printer chosen meanwhile included.
+            PrinterChange(before);
             return false;
+        }
         mask = dialog.mask();
         copies = dialog.copies();
         return true;
@@ -286,39 +289,37 @@ void TLabelSetupScreen::modify(bool isNew)
     } else {
         record = catalogue_.read();
     }
-    designPanel_->clearObjects();
-    const QString existing = record.fileName.trimmed().isEmpty() ? QString() : resolvePath(catalogue_.layoutPath(record.fileName.trimmed()));
-    bool ok = true;
+    // The designer's panel lives for this one session, and the design
+    // clipboard with it: a copy is not offered to the next designer.
+    const std::unique_ptr<design::TKLabelPanel> panel = std::make_unique<design::TKLabelPanel>(hiddenOwner_);
+    panel->setDataset(&addresses_);
+    const QString existing =
+        record.fileName.trimmed().isEmpty() ? QString() : resolvePath(catalogue_.layoutPath(record.fileName.trimmed()));
     if (!isNew && !existing.isEmpty() && QFileInfo::exists(existing)) {
         try {
-            design::TKLabelObjectFiler::LoadPanel(hiddenOwner_, designPanel_, existing);
+            panel->loadFromFile(existing);
         } catch (const std::exception& e) {
+            // Half a layout is never shown, so it can never be saved over the whole one.
             QApplication::restoreOverrideCursor();
-            showInformation(QString::fromStdString(e.what()));
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            showInformation(QStringLiteral("Unable to read the label layout ") + existing + QStringLiteral("\r\n") +
+                            QString::fromStdString(e.what()));
+            return;
         }
     } else {
         const std::optional<QString> name = catalogue_.newFileName();
-        ok = name.has_value();
-        if (ok)
-            record.fileName = *name;
+        if (!name) {
+            QApplication::restoreOverrideCursor();
+            return;
+        }
+        record.fileName = *name;
     }
-    designPanel_->refreshData();
+    panel->refreshData();
     QApplication::restoreOverrideCursor();
-    if (!ok)
-        return;
-    if (runDesigner && runDesigner(record, designPanel_)) {
-        catalogue_.save(record, [this](const QString& path) {
-            try {
-                designPanel_->prepareForSave();
-                design::TKLabelObjectFiler::SavePanel(designPanel_, path);
-                return true;
-            } catch (const std::exception&) {
-                return false;
-            }
+    if (runDesigner && runDesigner(record, panel.get()))
+        catalogue_.save(record, [&panel](const QString& path) {
+            panel->saveToFile(path);
+            return true;
         });
-    }
-    designPanel_->clearObjects();
     reloadList(record.fileName);
 }
 
@@ -331,16 +332,22 @@ void TLabelSetupScreen::DeleteButtonClick()
 void TLabelSetupScreen::CloneButtonClick()
 {
     const bool cloned = catalogue_.clone([this](const QString& from, const QString& to) {
+        hiddenPanel_->clearObjects();
         try {
+            try {
+                hiddenPanel_->loadFromFile(from);
+            } catch (const std::exception& e) {
+                throw std::runtime_error(QStringLiteral("Unable to read the label layout %1\r\n%2")
+                                             .arg(from, QString::fromStdString(e.what()))
+                                             .toStdString());
+            }
+            hiddenPanel_->saveToFile(to);
+        } catch (...) {
             hiddenPanel_->clearObjects();
-            design::TKLabelObjectFiler::LoadPanel(hiddenOwner_, hiddenPanel_, from);
-            design::TKLabelObjectFiler::SavePanel(hiddenPanel_, to);
-            hiddenPanel_->clearObjects();
-            return true;
-        } catch (const std::exception&) {
-            hiddenPanel_->clearObjects();
-            return false;
+            throw;
         }
+        hiddenPanel_->clearObjects();
+        return true;
     });
     if (cloned)
         reloadList(catalogue_.read().fileName);

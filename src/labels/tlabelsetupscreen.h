@@ -98,7 +98,6 @@ private:
     QPushButton* preview_;
     QWidget* hiddenOwner_;
     design::TKLabelPanel* hiddenPanel_;
-    design::TKLabelPanel* designPanel_;
     std::unique_ptr<TReportPrinter> printerJob_;
     std::unique_ptr<TReportFiler> previewJob_;
     PositionMask mask_;

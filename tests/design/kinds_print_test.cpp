@@ -310,6 +310,39 @@ TEST_F(KindsPrint, ShapesAndLinesFillTheirBoxes)
     EXPECT_NEAR(down[0].to, 2.5, kTolerance);
 }
 
+// A shape's pen mode prints as the screen shows it over a white label; a
+// line's mode never reaches paper.
+TEST_F(KindsPrint, ShapesPrintWithTheirPenMode)
+{
+    const struct {
+        int mode;
+        bool outlined;
+        bool redOutline;
+    } cases[] = {{4, true, true},     // pmCopy: the pen's red
+                 {0, true, false},    // pmBlack
+                 {2, false, false},   // pmNop: no outline
+                 {1, false, false},   // pmWhite: white on white
+                 {14, true, false}};  // pmXor: red over white shows as its inverse
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        auto* rect = add<TKLabelShapes>("TKLabelShapes", QRect(96 + 120 * i, 96, 96, 48));
+        rect->setValue("Transparent", true);
+        rect->setValue("Pen.Width", 4);
+        rect->setValue("Pen.Color", QVariant::fromValue(0x0000FFu));   // clRed
+        rect->setValue("Pen.Mode", cases[i].mode);
+    }
+    auto* line = add<TKLineShape>("TKLineShape", QRect(96, 288, 192, 10));
+    line->setValue("Pen.Width", 4);
+    line->setValue("Pen.Mode", 2);
+    const QImage page = renderPdf(printPanel(0.5, 0.5), 1, kDpi);
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const QRgb edge = page.pixel(int((1.5 + 1.25 * i) * kDpi), int(1.75 * kDpi));
+        EXPECT_EQ(qGray(edge) < 224, cases[i].outlined) << cases[i].mode;
+        EXPECT_EQ(red(edge), cases[i].redOutline) << cases[i].mode;
+    }
+    EXPECT_GT(qBlue(page.pixel(int((1.5 + 1.25 * 4) * kDpi), int(1.75 * kDpi))), 200) << "the inverse of red is cyan";
+    EXPECT_TRUE(dark(page.pixel(int(2.0 * kDpi), int((0.5 + (288 + 2) / 96.0) * kDpi))));
+}
+
 TEST_F(KindsPrint, PicturesFillTheirBoxMirroredAndMetafilesStayVectors)
 {
     QImage half(10, 10, QImage::Format_RGB32);

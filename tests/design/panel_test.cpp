@@ -214,6 +214,30 @@ TEST_F(Panel, PasteIsDisabledOnceTheCopyingDesignerClosed)
     EXPECT_FALSE(menuEntry(menu, "Paste")->isEnabled());
 }
 
+TEST_F(Panel, ClipboardKeysWorkWithNothingSelected)
+{
+    TKGraphicControl* a = place("TKPLabel", QRect(10, 10, 30, 20));
+    frame()->add(a);
+    QTest::keyClick(panel, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(panel->designObjects().isEmpty());
+    ASSERT_FALSE(frame()->isVisible());
+    QTest::keyClick(panel, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(panel->designObjects().size(), 1);
+    EXPECT_EQ(panel->designObjects()[0]->bounds(), QRect(25, 25, 30, 20));
+    // Copy and delete with nothing selected change nothing.
+    const QByteArray clip = [&] {
+        QFile f(panel->clipboardFile());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QTest::keyClick(panel, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(panel, Qt::Key_Delete);
+    EXPECT_EQ(panel->designObjects().size(), 1);
+    QFile f(panel->clipboardFile());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), clip);
+}
+
 TEST_F(Panel, CutAndDeleteRemoveTheSelectionOrTheObjectAlone)
 {
     TKGraphicControl* a = place("TKPLabel", QRect(10, 10, 30, 20));
@@ -244,6 +268,14 @@ TEST_F(Panel, SavingAtZoomOneAndAHalfWritesZoomOneSizes)
     other.loadFromFile(file("z.L"));
     ASSERT_EQ(other.designObjects().size(), 1);
     EXPECT_EQ(other.designObjects()[0]->bounds(), QRect(10, 20, 40, 30));
+    // Read into a zoomed panel the objects take its zoom, as drawn objects do.
+    other.clearObjects();
+    other.setZoom(0.5f);
+    other.loadFromFile(file("z.L"));
+    ASSERT_EQ(other.designObjects().size(), 1);
+    EXPECT_EQ(other.zoom(), 0.5f);
+    EXPECT_EQ(other.designObjects()[0]->bounds(), QRect(5, 10, 20, 15));
+    EXPECT_EQ(other.designObjects()[0]->zoom(), 0.5f);
 }
 
 TEST_F(Panel, ZoomRoundsHalfToEvenAndIsNotExactlyReversible)

@@ -83,6 +83,23 @@ TEST_F(Catalogue, SaveWritesTheFileThenTheRow)
     EXPECT_FALSE(catalogue->save(failing, [](const QString&) { return false; }));
     EXPECT_EQ(labels->recordCount(), 1u);
     EXPECT_TRUE(log.texts().last().startsWith("Unable to save the label layout to "));
+
+    // A stock the row's columns cannot hold stops the save before the file is
+    // touched; the row and its file stay as they were.
+    labels->first();
+    LabelLayoutRecord wide = catalogue->read();
+    wide.stock.labelWidth = 150;
+    bool written = false;
+    EXPECT_FALSE(catalogue->save(wide, [&](const QString& path) {
+        written = true;
+        touch(path, "wide");
+        return true;
+    }));
+    EXPECT_FALSE(written);
+    EXPECT_EQ(contents(sysdata("BIN00001.L")), "layout");
+    labels->first();
+    EXPECT_EQ(catalogue->read().stock, LabelStock::newLayout());
+    EXPECT_TRUE(log.texts().last().startsWith("Unable to save the label layout:")) << log.texts().last().toStdString();
 }
 
 TEST_F(Catalogue, CloneCopiesUnderANewNameAndDeleteRemovesBoth)

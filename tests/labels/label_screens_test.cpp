@@ -2,11 +2,13 @@
 
 #include "labels/tlabeldesignscreen.h"
 #include "labels/tlabelsetupscreen.h"
+#include "labels/tselectspecificlabels.h"
 
 #include "core/address_fixture.h"
 #include "core/system_tables.h"
 #include "design/class_registry.h"
 #include "design/tkgraphiccontrol.h"
+#include "design/tkhandle.h"
 #include "design/tklabelpanel.h"
 #include "platform/xbase/table.h"
 #include "printing/preview_support.h"
@@ -16,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,6 +81,53 @@ private:
     QTimer timer_;
 };
 
+// Answers the windows of a run: the status window's "Ok" once its job has
+// ended, and whatever onPreview does with the preview before it closes.
+class RunAnswerer {
+public:
+    explicit RunAnswerer(std::function<void(TPreviewForm&)> onPreview) : onPreview_(std::move(onPreview))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* status = qobject_cast<TPrintStatusWindow*>(w); status && status->loop().ended())
+                status->button()->click();
+            if (auto* preview = qobject_cast<TPreviewForm*>(w)) {
+                timer_.stop();
+                ++previews;
+                onPreview_(*preview);
+                preview->accept();
+                timer_.start();
+            }
+        });
+        timer_.start(20);
+    }
+    int previews = 0;
+
+private:
+    std::function<void(TPreviewForm&)> onPreview_;
+    QTimer timer_;
+};
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The box of the dark pixels in the first label's cell of the first page,
+// in pixels at 96 to the inch.
+QRect firstLabelInk(const QString& pdf)
+{
+    const QImage page = test::renderPdf(pdf, 1, 96);
+    const LabelStock stock;
+    QRect box;
+    for (int y = int(stock.topMargin * 96); y < int((stock.topMargin + stock.verticalPitch) * 96); ++y)
+        for (int x = int(stock.leftMargin * 96); x < int((stock.leftMargin + stock.horizontalPitch) * 96); ++x)
+            if (qGray(page.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 class LabelScreens : public ::testing::Test {
 protected:
     void SetUp() override
@@ -95,6 +145,99 @@ protected:
         ASSERT_TRUE(labels);
         screen = std::make_unique<TLabelSetupScreen>(*labels, addresses, false);
         screen->show();
+    }
+
+    static design::TKGraphicControl* put(design::TKLabelPanel* panel, const char* className, QRect r)
+    {
+        const design::DesignClass* cls = design::findDesignClass(QLatin1String(className));
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        panel->addObject(o, r);
+        return o;
+    }
+
+    // A frame round the label, a line and a text. Zooming rounds every step
+    // (it is not exactly reversible); bounds in tens come back whole from 50
+    // and 150 percent, and a text's box also follows its font's line height.
+    static void framedLabel(design::TKLabelPanel* panel)
+    {
+        frameAndLine(panel);
+        design::TKGraphicControl* text = put(panel, "TKPLabel", QRect(20, 30, 120, 30));
+        text->setValue("Caption", "MEMBER");
+        text->setValue("Font.Name", "Arial");
+        text->setValue("Font.Height", -16);
+    }
+    static void frameAndLine(design::TKLabelPanel* panel)
+    {
+        design::TKGraphicControl* frame = put(panel, "TKLabelShapes", kFrame);
+        frame->setValue("Pen.Width", 2);
+        frame->setValue("Transparent", true);
+        design::TKGraphicControl* line = put(panel, "TKLineShape", kLine);
+        line->setValue("LineStyle", 1);
+        line->setValue("Pen.Width", 2);
+    }
+    static constexpr QRect kFrame{10, 10, 230, 80};
+    static constexpr QRect kLine{160, 10, 10, 80};
+
+    // A new layout made in the designer, what build places instead of the
+    // address block a new label starts with, saved at 100 percent; its file.
+    QString newLayout(const std::function<void(design::TKLabelPanel*)>& build)
+    {
+        whenDesignerShown([&](TLabelDesignScreen* designer) {
+            designer->panel()->clearObjects();
+            build(designer->panel());
+            designer->findChild<QPushButton*>("SaveButton")->click();
+        });
+        screen->findChild<QPushButton*>("NewButton")->click();
+        return program.folder() + "sysdata/" + QString::fromStdString(labels->text("BINARY")).trimmed();
+    }
+
+    // Opens the highlighted layout in the designer, runs act and saves.
+    void modifyAndSave(const std::function<void(TLabelDesignScreen*)>& act = {})
+    {
+        whenDesignerShown([&](TLabelDesignScreen* designer) {
+            if (act)
+                act(designer);
+            QTest::keyClicks(designer->findChild<QLineEdit*>("LabelSetupDescription"), "z");
+            ASSERT_TRUE(designer->saveVisible());
+            designer->findChild<QPushButton*>("SaveButton")->click();
+        });
+        screen->findChild<QPushButton*>("ModifyButton")->click();
+    }
+
+    // The highlighted layout printed through the screen into a PDF, every
+    // position of the sheet.
+    void printTo(const QString& pdf)
+    {
+        screen->askPositions = [](const LabelStock&, PositionMask&, int&, bool) { return true; };
+        screen->printerJob().SelectPrinterByName("PDF file");
+        screen->printerJob().setPdfFileName(pdf);
+        RunAnswerer answer([](TPreviewForm&) {});
+        screen->findChild<QPushButton*>("PrintNow")->click();
+    }
+
+    // The designer's objects of a class, in child order.
+    static QList<design::TKGraphicControl*> objectsOf(TLabelDesignScreen* designer, const char* className)
+    {
+        QList<design::TKGraphicControl*> out;
+        for (design::TKGraphicControl* o : designer->panel()->designObjects())
+            if (o->designClassName() == QLatin1String(className))
+                out << o;
+        return out;
+    }
+
+    // Presses on an object, which selects it, and drags the selection frame
+    // that then covers it by delta; the drag begins at the first move.
+    static void dragObject(design::TKLabelPanel* panel, design::TKGraphicControl* object, QPoint delta)
+    {
+        const QPoint at = object->rect().center();
+        QTest::mousePress(object, Qt::LeftButton, {}, at);
+        QTest::qWait(200);
+        QWidget* frame = panel->handle();
+        const QPoint start = object->mapTo(panel, at) - frame->pos() + QPoint(1, 1);
+        QTest::mouseMove(frame, start);
+        QTest::mouseMove(frame, start + delta);
+        QTest::mouseRelease(frame, Qt::LeftButton, {}, start + delta);
     }
 
     // Drags a rectangle on the panel with the current tool.
@@ -142,11 +285,9 @@ TEST_F(LabelScreens, DesignPlaceEveryToolSaveReopenCloneDelete)
         EXPECT_EQ(log.texts().last(), kPostnetTooNarrow);
         // Move the first object with the mouse.
         design::TKGraphicControl* first = panel->designObjects().first();
-        const QPoint grab = first->geometry().center();
-        QTest::mousePress(panel, Qt::LeftButton, {}, grab);
-        QTest::qWait(200);
-        QTest::mouseMove(panel, grab + QPoint(8, 4));
-        QTest::mouseRelease(panel, Qt::LeftButton, {}, grab + QPoint(8, 4));
+        const QRect from = first->bounds();
+        dragObject(panel, first, QPoint(8, 4));
+        EXPECT_EQ(first->bounds(), from.translated(8, 4));
         designer->findChild<QLineEdit*>("LabelSetupDescription")->setText("Club labels " + QString(50, 'x'));
         ASSERT_TRUE(designer->saveVisible());
         designer->findChild<QPushButton*>("SaveButton")->click();
@@ -211,47 +352,35 @@ TEST_F(LabelScreens, ZoomAndStockChanges)
     design::TKGraphicControl* far = text->create(*text->table);
     far->loaded();
     panel->addObject(far, QRect(300, 10, 40, 20));
-    if (const design::DesignClass* bar = design::findDesignClass("TKPostNetBarCode")) {
-        design::TKGraphicControl* code = bar->create(*bar->table);
-        code->loaded();
-        panel->addObject(code, QRect(10, 40, 280, 20));
-    }
+    const design::DesignClass* bar = design::findDesignClass("TKPostNetBarCode");
+    ASSERT_TRUE(bar);
+    design::TKGraphicControl* code = bar->create(*bar->table);
+    code->loaded();
+    panel->addObject(code, QRect(10, 40, 280, 20));
     designer.applyStock(LabelStock::newLayout(), false);
     EXPECT_EQ(far->left(), 232);
-    for (design::TKGraphicControl* o : panel->designObjects())
-        EXPECT_NE(o->designClassName(), "TKPostNetBarCode");
-    if (design::findDesignClass("TKPostNetBarCode")) {
-        EXPECT_EQ(log.texts().last(), kPostnetRemoved);
-    }
+    ASSERT_EQ(panel->designObjects().size(), 1);
+    EXPECT_EQ(panel->designObjects()[0], far);
+    EXPECT_EQ(log.texts().last(), kPostnetRemoved);
     EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout:  Avery 5160  Address");
+
+    // "Show art" draws each stock's own sheet behind the design, in light grey on white.
+    LabelStock thirty = LabelStock::newLayout();
+    thirty.art = "AV5160.BMP";
+    designer.applyStock(thirty, false);
+    ASSERT_TRUE(designer.findChild<QToolButton*>("ShowArtButton")->isChecked());
+    const QImage sheetOfThirty = panel->picture();
+    EXPECT_EQ(sheetOfThirty, artBackground(stockOutline(thirty, QSize(252, 96))));
+    LabelStock ten = thirty;
+    ten.across = 2;
+    ten.down = 5;
+    ten.verticalPitch = 2.0;
+    ten.art = "AV5163.BMP";
+    designer.applyStock(ten, false);
+    EXPECT_NE(panel->picture(), sheetOfThirty);
+    designer.applyStock(ten, true);   // typed values: no art
+    EXPECT_TRUE(panel->picture().isNull());
 }
-
-// Answers the windows of a run: the status window's "Ok" once its job has
-// ended, and whatever onPreview does with the preview before it closes.
-class RunAnswerer {
-public:
-    explicit RunAnswerer(std::function<void(TPreviewForm&)> onPreview) : onPreview_(std::move(onPreview))
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (auto* status = qobject_cast<TPrintStatusWindow*>(w); status && status->loop().ended())
-                status->button()->click();
-            if (auto* preview = qobject_cast<TPreviewForm*>(w)) {
-                timer_.stop();
-                ++previews;
-                onPreview_(*preview);
-                preview->accept();
-                timer_.start();
-            }
-        });
-        timer_.start(20);
-    }
-    int previews = 0;
-
-private:
-    std::function<void(TPreviewForm&)> onPreview_;
-    QTimer timer_;
-};
 
 TEST_F(LabelScreens, PreviewShowsWhatPrints)
 {
@@ -275,15 +404,9 @@ TEST_F(LabelScreens, PreviewShowsWhatPrints)
     });
     screen->findChild<QPushButton*>("NewButton")->click();
     ASSERT_EQ(labels->recordCount(), 1u);
-    screen->askPositions = [](const LabelStock&, PositionMask&, int&, bool) { return true; };
 
     const QString pdf = program.folder() + "labels.pdf";
-    screen->printerJob().SelectPrinterByName("PDF file");
-    screen->printerJob().setPdfFileName(pdf);
-    {
-        RunAnswerer answer([](TPreviewForm&) {});
-        screen->findChild<QPushButton*>("PrintNow")->click();
-    }
+    printTo(pdf);
     ASSERT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
     ASSERT_EQ(test::readPdf(pdf).pages, 1);
 
@@ -294,6 +417,292 @@ TEST_F(LabelScreens, PreviewShowsWhatPrints)
     screen->findChild<QPushButton*>("Previewbutton")->click();
     EXPECT_EQ(answer.previews, 1);
     EXPECT_EQ(screen->lastRun().stats.labels, 3u);
+}
+
+// Saved at 150 or 50 percent, a layout is stored as at 100 percent: the same
+// bytes, reopened at 100 percent with the same bounds, printed the same size.
+TEST_F(LabelScreens, SavingWhileZoomedStoresTheHundredPercentLayout)
+{
+    // Saved once more at 100 percent the objects carry the names they are read with.
+    const QString file = newLayout(frameAndLine);
+    modifyAndSave();
+    const QByteArray hundred = bytesOf(file);
+    ASSERT_FALSE(hundred.isEmpty());
+    printTo(program.folder() + "hundred.pdf");
+    const QRect ink = firstLabelInk(program.folder() + "hundred.pdf");
+    EXPECT_NEAR(ink.width(), kFrame.width(), 3);
+    EXPECT_NEAR(ink.height(), kFrame.height(), 3);
+
+    for (const auto& [button, percent, zoom] :
+         {std::tuple{"ZoomInButton", "150%", 1.5}, std::tuple{"ZoomOutButton", "50%", 0.5}}) {
+        modifyAndSave([&](TLabelDesignScreen* designer) {
+            for (int i = 0; i < 5; ++i)
+                designer->findChild<QToolButton*>(button)->click();
+            EXPECT_EQ(designer->findChild<QToolButton*>("ZoomButton")->text(), percent);
+            EXPECT_EQ(objectsOf(designer, "TKLabelShapes")[0]->bounds(),
+                      QRect(kFrame.topLeft() * zoom, kFrame.size() * zoom));
+        });
+        EXPECT_EQ(bytesOf(file), hundred) << percent;
+
+        whenDesignerShown([&](TLabelDesignScreen* designer) {
+            EXPECT_EQ(designer->findChild<QToolButton*>("ZoomButton")->text(), "100%");
+            EXPECT_EQ(designer->panel()->size(), QSize(252, 96));
+            EXPECT_EQ(objectsOf(designer, "TKLabelShapes")[0]->bounds(), kFrame) << percent;
+            EXPECT_EQ(objectsOf(designer, "TKLineShape")[0]->bounds(), kLine) << percent;
+            designer->reject();
+        });
+        screen->findChild<QPushButton*>("ModifyButton")->click();
+        const QString pdf = program.folder() + QString("zoomed%1.pdf").arg(percent).remove('%');
+        printTo(pdf);
+        EXPECT_EQ(firstLabelInk(pdf), ink) << percent;
+    }
+}
+
+TEST_F(LabelScreens, CancelWhileZoomedThenModifyAndSave)
+{
+    const QString file = newLayout(frameAndLine);
+    modifyAndSave();
+    const QByteArray hundred = bytesOf(file);
+    whenDesignerShown([&](TLabelDesignScreen* designer) {
+        for (int i = 0; i < 5; ++i)
+            designer->zoomStep(+1);
+        EXPECT_EQ(objectsOf(designer, "TKLabelShapes")[0]->bounds(), QRect(15, 15, 345, 120));
+        designer->findChild<QPushButton*>("CancelButton")->click();
+    });
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    EXPECT_EQ(bytesOf(file), hundred);
+
+    modifyAndSave([&](TLabelDesignScreen* designer) {
+        EXPECT_EQ(designer->zoom(), 1.0);
+        EXPECT_EQ(designer->findChild<QToolButton*>("ZoomButton")->text(), "100%");
+        EXPECT_EQ(designer->panel()->zoom(), 1.0f);
+        EXPECT_EQ(designer->panel()->size(), QSize(252, 96));
+        EXPECT_EQ(objectsOf(designer, "TKLabelShapes")[0]->bounds(), kFrame);
+    });
+    EXPECT_EQ(bytesOf(file), hundred);
+}
+
+// A layout file that fails to read is never opened in the designer, copied
+// or printed, and stays byte for byte as it is.
+TEST_F(LabelScreens, ADamagedLayoutIsNeitherOpenedNorOverwritten)
+{
+    const QString file = newLayout(framedLabel);
+    QByteArray damaged = bytesOf(file);
+    damaged.chop(12);
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(damaged);
+    }
+    bool opened = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (TLabelDesignScreen* designer = openDesigner()) {
+            opened = true;
+            designer->reject();
+        }
+    });
+    poll.start(10);
+    log.messages.clear();
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(log.texts().size(), 1);
+    EXPECT_TRUE(log.texts()[0].startsWith("Unable to read the label layout " + file)) << log.texts()[0].toStdString();
+    EXPECT_EQ(bytesOf(file), damaged);
+
+    screen->findChild<QPushButton*>("CloneButton")->click();
+    EXPECT_TRUE(log.texts().last().contains("Unable to read the label layout")) << log.texts().last().toStdString();
+    EXPECT_EQ(labels->recordCount(), 1u);
+    EXPECT_FALSE(QFile::exists(program.folder() + "sysdata/BIN00002.L"));
+
+    const QString pdf = program.folder() + "damaged.pdf";
+    printTo(pdf);
+    EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::NotRun);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(bytesOf(file), damaged);
+}
+
+// Ctrl+X then Ctrl+V where the keys go, with nothing left selected between;
+// the design clipboard goes with the designer that made it.
+TEST_F(LabelScreens, CutAndPasteWithTheKeysAndTheClipboardGoesWithTheDesigner)
+{
+    newLayout(framedLabel);
+    const QString clipboard = program.folder() + "Clipbrd.tmp";
+    whenDesignerShown([&](TLabelDesignScreen* designer) {
+        designer->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(designer));
+        design::TKLabelPanel* panel = designer->panel();
+        design::TKGraphicControl* member = objectsOf(designer, "TKPLabel")[0];
+        const QRect text = member->bounds();
+        // A click: the frame that now covers the object takes the release.
+        QTest::mousePress(member, Qt::LeftButton, {}, member->rect().center());
+        QTest::mouseRelease(panel->handle(), Qt::LeftButton, {}, member->rect().center() + QPoint(2, 2));
+        ASSERT_EQ(panel->handle()->count(), 1);
+        // Ctrl is pressed first, a key the frame, the panel and the window pass up.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+        EXPECT_TRUE(objectsOf(designer, "TKPLabel").isEmpty());
+        EXPECT_TRUE(QFile::exists(clipboard));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        const QList<design::TKGraphicControl*> pasted = objectsOf(designer, "TKPLabel");
+        ASSERT_EQ(pasted.size(), 1);
+        EXPECT_EQ(pasted[0]->bounds(), text.translated(15, 15));
+        EXPECT_EQ(pasted[0]->stringValue("Caption"), "MEMBER");
+        designer->reject();
+    });
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    EXPECT_FALSE(QFile::exists(clipboard));
+}
+
+// The counter, field and address tools fit their objects to what they show.
+TEST_F(LabelScreens, TextToolsFitWhatTheyShow)
+{
+    whenDesignerShown([&](TLabelDesignScreen* designer) {
+        DialogAnswerer answer({designer, screen.get()});
+        design::TKLabelPanel* panel = designer->panel();
+        panel->clearObjects();
+        panel->setFont(QFont("Arial", 16));
+        for (const char* tool : {"CounterTool", "DatabaseFieldTool", "DatabaseMailingAddressTool"}) {
+            designer->tool(tool)->click();
+            drag(panel, QPoint(10, 10), QPoint(14, 14));   // widened to 50 x 15 before it fits
+        }
+        const QList<design::TKGraphicControl*> objects = panel->designObjects();
+        ASSERT_EQ(objects.size(), 3);
+        const QFontMetrics fm(panel->font());
+        // The counter's "1000" and the first field offered: wider than 50 and a line of the font high.
+        ASSERT_GT(fm.height(), 15);
+        for (design::TKGraphicControl* o : {objects[0], objects[1]}) {
+            EXPECT_GT(o->objectWidth(), 50) << o->designClassName().toStdString();
+            EXPECT_GE(o->objectHeight(), fm.height()) << o->designClassName().toStdString();
+        }
+        // The address block of this record: "Pat Name" and the zip line.
+        EXPECT_EQ(objects[2]->objectHeight(), 2 * fm.boundingRect("XXX").height());
+        designer->reject();
+    });
+    screen->findChild<QPushButton*>("NewButton")->click();
+}
+
+// The runs of the print screen, each printed into a PDF: which records, from
+// where, and the table as it was afterwards.
+class LabelRuns : public LabelScreens {
+protected:
+    void SetUp() override
+    {
+        LabelScreens::SetUp();
+        // Records 4 to 6 in Dayton, 7 deleted; the three of the fixture are "Name".
+        for (const char* name : {"R04", "R05", "R06", "R07"})
+            test::addRow(addresses.table(), {{"LNAME", name}, {"ZIP", "45401"}, {"ISDEL", name == std::string("R07") ? "T" : "F"}});
+        xbase::Table& t = addresses.table();
+        t.selectOrder("LNAME");
+        t.setFilter("ZIP=\"45\" .and. !ISDEL");   // the main window's filter
+        screen = std::make_unique<TLabelSetupScreen>(*labels, addresses, true);
+        screen->show();
+        newLayout([](design::TKLabelPanel* panel) {
+            design::TKGraphicControl* name = put(panel, "TKPDLabel", QRect(10, 10, 150, 30));
+            name->setValue("DataFieldName", "LNAME");
+            name->setValue("DataFieldDescript", "Last Name");
+            name->setValue("Font.Name", "Arial");
+            name->setValue("Font.Height", -13);
+        });
+    }
+
+    // The last names printed, in order; the table must come back as it was.
+    QStringList run(uint32_t current)
+    {
+        xbase::Table& t = addresses.table();
+        t.go(current);
+        const QString pdf = program.folder() + QString("run%1.pdf").arg(++runs);
+        printTo(pdf);
+        EXPECT_EQ(t.recno(), current);
+        EXPECT_EQ(t.filter(), "ZIP=\"45\" .and. !ISDEL");
+        EXPECT_EQ(t.currentOrderName(), "LNAME");
+        QStringList names;
+        for (const test::PdfWord& w : test::readPdf(pdf).words)
+            names << w.text;
+        return names;
+    }
+    void choose(const char* name, bool on = true)
+    {
+        auto* b = screen->findChild<QAbstractButton*>(name);
+        if (b->isChecked() != on)
+            b->click();
+    }
+
+    int runs = 0;
+};
+
+TEST_F(LabelRuns, StartFromTheCurrentRecordInsideAndOutsideTheSelection)
+{
+    choose("rbQFilter");
+    choose("StartCurrentCheck");
+    log.messages.clear();
+    EXPECT_EQ(run(5), QStringList({"R05", "R06"}));
+    EXPECT_TRUE(log.messages.empty());
+    // Record 1 is not in Dayton: the run says so and starts at the first.
+    EXPECT_EQ(run(1), QStringList({"R04", "R05", "R06"}));
+    EXPECT_EQ(log.texts(), QStringList{kOutOfRange});
+}
+
+TEST_F(LabelRuns, AllRecordsAreEveryRecordNotDeleted)
+{
+    choose("rbQAll");
+    EXPECT_EQ(run(4), QStringList({"Name", "Name", "Name", "R04", "R05", "R06"}));
+    choose("rbOnlyThis");
+    EXPECT_EQ(run(6), QStringList({"R06"}));
+}
+
+TEST_F(LabelRuns, ACancelledPresortPrintsNothing)
+{
+    choose("rbQFilter");
+    choose("PresortCheck");
+    // Cancel, and Yes to its question, as soon as the presort runs.
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (QWidget* w = QApplication::activeModalWidget(); w && w->objectName() == "TSortBulkMail")
+            w->findChild<QPushButton*>("CancelButton")->click();
+    });
+    cancel.start(0);
+    xbase::Table& t = addresses.table();
+    t.go(5);
+    const QString pdf = program.folder() + "presort.pdf";
+    printTo(pdf);
+    cancel.stop();
+    EXPECT_TRUE(log.texts().contains("Cancel PRESORT?"));
+    EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::NotRun);
+    EXPECT_FALSE(screen->presorted());
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(t.recno(), 5u);
+    EXPECT_EQ(t.filter(), "ZIP=\"45\" .and. !ISDEL");
+    EXPECT_EQ(t.currentOrderName(), "LNAME");
+}
+
+// Cancel in the position dialog changes nothing, the printer chosen in it
+// included. This machine may have no printer but the PDF one: a second entry
+// in the screen's list stands for one.
+TEST_F(LabelRuns, CancellingThePositionsKeepsThePrinter)
+{
+    auto* printers = screen->findChild<QComboBox*>("PrinterCombo");
+    printers->addItem("Second printer");
+    const int before = printers->currentIndex();
+    const int selected = screen->printerJob().SelectedPrinter();
+    bool shown = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<TSelectSpecificLabels*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shown = true;
+        auto* list = dialog->findChild<QComboBox*>("PrinterCombo");
+        list->setCurrentIndex(1);
+        emit list->activated(1);
+        EXPECT_EQ(printers->currentIndex(), 1);   // chosen there, it is the screen's
+        dialog->reject();
+    });
+    answer.start(10);
+    screen->findChild<QPushButton*>("PrintNow")->click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(printers->currentIndex(), before);
+    EXPECT_EQ(screen->printerJob().SelectedPrinter(), selected);
+    EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::NotRun);
 }
 
 } // namespace

@@ -125,13 +125,44 @@ TEST_F(StockDialogs, StockEditorKeepsThePaperCodeAndRefusesBadValues)
     EXPECT_EQ(keep.stock().paperSize, "A5");
     EXPECT_EQ(keep.stock().sheetWidth, 6.0);
 
-    TLabelEdit refuse(a5);
-    refuse.show();
-    refuse.lengthBox("LabelHeight")->setText("0.2");
-    refuse.findChild<QPushButton*>("OkButton")->click();
-    EXPECT_EQ(log.texts(), QStringList{"Label Height must be at least .3 inches (or 7mm)"});
-    EXPECT_TRUE(refuse.isVisible());
-    EXPECT_EQ(refuse.stock(), a5);
+    // Each refused with its message, the dialog left open and the stock as it was.
+    const QString range = " must be a number from 0 to 99.999 inches (or 0 to 2540mm)";
+    const struct {
+        bool mm;
+        std::vector<std::pair<const char*, const char*>> boxes;
+        QString message;
+    } cases[] = {
+        {false, {{"LabelHeight", "0.2"}}, "Label Height must be at least .3 inches (or 7mm)"},
+        {false, {{"LabelWidth", "abc"}}, "Label Width" + range},
+        {false, {{"LabelWidth", "150"}}, "Label Width" + range},   // millimetres typed in inch mode
+        {false, {{"LeftMargin", "-12"}}, "Left Margin" + range},
+        {false, {{"TopMargin", ""}}, "Top Margin" + range},
+        {false, {{"PaperHeight", "1e9"}}, "Paper Height" + range},
+        {false, {{"VerticalPitch", "100"}}, "Vertical Pitch" + range},
+        {true, {{"PaperWidth", "2541"}}, "Paper Width" + range},
+        {false, {{"LabelWidth", "9"}, {"HorizontalPitch", "9"}}, "Label Width must not be more than the Paper Width"},
+        {false, {{"LabelHeight", "12"}, {"VerticalPitch", "12"}}, "Label Height must not be more than the Paper Height"},
+        {false, {{"LeftMargin", "8.5"}}, "Left Margin must be less than the Paper Width"},
+        {true, {{"TopMargin", "280"}}, "Top Margin must be less than the Paper Height"},
+    };
+    for (const auto& c : cases) {
+        log.messages.clear();
+        TLabelEdit refuse(a5);
+        refuse.show();
+        refuse.findChild<QRadioButton*>(c.mm ? "MillimetersRadio" : "InchesRadio")->setChecked(true);
+        for (const auto& [box, text] : c.boxes)
+            refuse.lengthBox(box)->setText(text);
+        refuse.findChild<QPushButton*>("OkButton")->click();
+        EXPECT_EQ(log.texts(), QStringList{c.message}) << c.boxes[0].first << " " << c.boxes[0].second;
+        EXPECT_TRUE(refuse.isVisible()) << c.boxes[0].first;
+        EXPECT_EQ(refuse.stock(), a5) << c.boxes[0].first;
+    }
+    // The largest length the columns hold passes, in either unit.
+    double inches = 0;
+    EXPECT_EQ(stockLengthCheck("Paper Width", "99.999", false, inches), std::nullopt);
+    EXPECT_EQ(inches, 99.999);
+    EXPECT_EQ(stockLengthCheck("Paper Width", "2539.97", true, inches), std::nullopt);
+    EXPECT_EQ(inches, 99.999);
 }
 
 TEST(ChooseLabelLayout, Choices)

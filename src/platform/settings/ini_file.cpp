@@ -117,10 +117,16 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
             lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
         }
     }
+    // Unbuffered, so that a disk that fills up shows as a short write: a
+    // buffered QSaveFile commits a file cut short without a word.
     QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    out.write(toCp1252(lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n")));
+    const QByteArray bytes = toCp1252(lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n"));
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
     return out.commit();
 }
 

@@ -1,5 +1,7 @@
 #include "platform/settings/ini_file.h"
 #include "core/settings.h"
+#include "core/text_file.h"
+#include "disk_full.h"
 #include "test_support.h"
 
 #include <QFile>
@@ -35,6 +37,26 @@ TEST(IniFile, WritesOneKeyAndKeepsEverythingElse)
     EXPECT_EQ(readFile(dir.file("QUILLB.INI")),
               "; made on Windows\r\n[Adding]\r\nPlugDate=0\r\nDefaultCountry = Espa\xF1" "a \r\nCarryOrg=1\r\n\r\n"
               "[Other]\r\nKeep=me\r\n[MRU]\r\nItem1=C:\\QUILLB\\DATA\\ADD0001.DBF\r\n\r\n[Misc]\r\nGlobalTagId=4ZZ\r\n");
+}
+
+// A disk that fills up while the settings or a text file are written: the
+// write says it failed and the old file stays whole.
+TEST(IniFile, AFullDiskLeavesTheOldFileAndSaysSo)
+{
+    ScratchDir dir;
+    const std::string old = "[Adding]\r\nPlugDate=1\r\n" + std::string(40, ';') + "\r\n";
+    for (const char* name : {"QUILLB.ini", "FIELDS.LST"}) {
+        writeFile(dir.file(name), old);
+        const QString path = QString::fromStdString(dir.file(name));
+        bool written = true;
+        {
+            DiskFull full(20);
+            written = QString::fromLatin1(name) == "QUILLB.ini" ? IniFile(path).setValue("Adding", "CarryOrg", "1")
+                                                                 : writeLines1252(path, {"LNAME", "FNAME", "CITY", "STATE", "ZIP"});
+        }
+        EXPECT_FALSE(written) << name;
+        EXPECT_EQ(readFile(dir.file(name)), old) << name;
+    }
 }
 
 // File access as another user while it lives, the way a settings file left
