@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 300),
-# FUZZ_JOBS at a time (default 2); without TARGETs all of them: dbf fpt dbt cdx expr write csv layout image. Seeds are the small files in fuzz/seeds and the regression inputs;
+# FUZZ_JOBS at a time (default 2); without TARGETs all of them: dbf fpt dbt cdx expr write csv layout image rtf. Seeds are the small files in fuzz/seeds and the regression inputs;
 # a crash leaves its input in fuzz/crashes/TARGET/.
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(dbf fpt dbt cdx expr write csv layout image)
+((${#targets[@]})) || targets=(dbf fpt dbt cdx expr write csv layout image rtf)
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQB_BUILD_FUZZ=ON -DQB_BUILD_TESTS=OFF -DQB_BUILD_BENCH=OFF >/dev/null
@@ -29,7 +29,7 @@ run() {
   local target=$1
   seed "$target"
   echo "fuzzing $target for ${seconds}s"
-  if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len=65536 -artifact_prefix="fuzz/crashes/$target/" "fuzz/corpus-work/$target" \
       >"fuzz/corpus-work/$target.log" 2>&1; then
     echo "fuzz_$target FAILED: see fuzz/corpus-work/$target.log and fuzz/crashes/$target/"

@@ -7,11 +7,14 @@
 #                            printer keeps each job in a file, for printing on
 #                            a real queue (tests/printing/cups/cups_server.sh)
 #   libreoffice-calc-nogui   writes the CSV files the import reads back
+#   libreoffice-writer-nogui the other word processor, which writes the RTF our
+#                            reader must take and reads back the RTF we write
 set -euo pipefail
 packages=(
   dbus python3-dbusmock
   cups-daemon cups-client
   libreoffice-calc-nogui
+  libreoffice-writer-nogui
 )
 missing=()
 for p in "${packages[@]}"; do

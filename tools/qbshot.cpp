@@ -35,6 +35,12 @@
 #include "labels/tlabeldesignscreen.h"
 #include "labels/tlabelsetupscreen.h"
 #include "labels/tselectspecificlabels.h"
+#include "letters/tletterdesign.h"
+#include "letters/tparagraphpropdlg.h"
+#include "letters/tqbletters.h"
+#include "letters/trtfpreviewform.h"
+#include "letters/twppageprop.h"
+#include "platform/richtext/rich_text.h"
 #include "platform/xbase/table.h"
 
 #include <QApplication>
@@ -59,6 +65,17 @@ struct Scratch {
     std::unique_ptr<qb::xbase::Table> labels;
     qb::LabelLayoutRecord record;
     QWidget panelHome;
+    std::unique_ptr<qb::xbase::Table> letters;
+    qb::richtext::RichText letter;
+
+    // A short letter with merge fields.
+    const qb::richtext::RichText& sampleLetter()
+    {
+        letter.setRtf(QStringLiteral("{\\rtf1{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 \\qr [Long Date]\\par\\ql "
+                                     "[Name and Address]\\par Dear [First],\\par\\sb120 Thank you for your letter of "
+                                     "last week. {\\b The meeting} is on {\\i Saturday}.\\par}"));
+        return letter;
+    }
     std::unique_ptr<qb::Settings> settings;
 
     Scratch()
@@ -178,6 +195,24 @@ const Shot kShots[] = {
          auto* panel = new qb::design::TKLabelPanel(&scratch.panelHome);
          panel->setDataset(&scratch.addresses());
          return std::make_unique<qb::TLabelDesignScreen>(scratch.record, panel, scratch.addresses());
+     }},
+    {"TQBLetters", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         scratch.addresses();
+         scratch.letters = qb::openSystemTable(qb::SystemTable::Letter, qb::xbase::OpenMode::Exclusive);
+         return std::make_unique<qb::TQBLetters>(*scratch.letters, scratch.addresses(), true);
+     }},
+    {"TLetterDesign", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TLetterDesign>(QStringLiteral("Spring letter"), &scratch.sampleLetter(),
+                                                    &scratch.addresses());
+     }},
+    {"TWPPageProp", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TWPPageProp>(qb::richtext::PageLayout());
+     }},
+    {"TParagraphPropDlg", [](Scratch&) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TParagraphPropDlg>(qb::ParagraphValues{1080, 720, 0, 120, 0, 0});
+     }},
+    {"TRTFPreviewForm", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
+         return std::make_unique<qb::TRTFPreviewForm>(scratch.sampleLetter(), scratch.addresses());
      }},
     {"TQBDialer", [](Scratch& scratch) -> std::unique_ptr<QWidget> {
          scratch.settings = std::make_unique<qb::Settings>(qb::Settings::program());

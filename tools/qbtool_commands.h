@@ -2,17 +2,43 @@
 // The qbtool commands that draw or print, which need Qt. Each returns -1 when
 // the command is not one of its own, else the exit status.
 
+#include <QString>
+#include <QStringList>
+
 #include <memory>
 #include <string>
 
 class QApplication;
 
+namespace qb {
+class AddressTable;
+}
+
 int printCommand(const std::string& command, int argc, char** argv);  // qbtool_print.cpp
 int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
 int labelsCommand(const std::string& command, int argc, char** argv); // qbtool_labels.cpp
 int transferCommand(const std::string& command, int argc, char** argv); // qbtool_transfer.cpp
+int lettersCommand(const std::string& command, int argc, char** argv); // qbtool_letters.cpp
 int dialCommand(const std::string& command, int argc, char** argv);   // qbtool_dial.cpp
 
 // Fonts, pictures and the PDF writer need an application object; without a
 // display the offscreen platform serves. Null when one exists already.
 std::unique_ptr<QApplication> ensureApplication(int& argc, char** argv); // qbtool_print.cpp
+
+// The commands that print stored designs for the records of a database
+// (qbtool_designs.cpp): DATABASE NAME OUT.pdf [--program DIR] [--filter EXPR]
+// [--copies N] [--presort].
+struct DesignPrintArgs {
+    QStringList positional;
+    QString program, filter;
+    int copies = 1;
+    bool presort = false;
+};
+DesignPrintArgs parseDesignPrintArgs(int argc, char** argv);
+// "qbtool: " and message on stderr; the exit status 1.
+int qbtoolFail(const QString& message);
+// The program folder: program, or the folder qbtool lives in.
+void useProgramFolder(const QString& program);
+// The records of filter that are not deleted, in last-name order, from the
+// first; false after saying why not.
+bool selectRecords(qb::AddressTable& addresses, const QString& filter);

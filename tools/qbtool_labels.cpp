@@ -31,50 +31,28 @@ const char* kLabelsUsage =
     "  LAYOUT is a label layout's description or its file name (BIN00001.L) in LABEL.DBF\n"
     "  of the program folder (DIR, or the folder qbtool lives in).\n";
 
-int fail(const QString& message)
-{
-    std::cerr << "qbtool: " << message.toStdString() << "\n";
-    return 1;
-}
-
 } // namespace
 
 int labelsCommand(const std::string& command, int argc, char** argv)
 {
     if (command != "labels")
         return -1;
-    QStringList positional;
-    QString program, filter;
-    bool presort = false;
-    int copies = 1;
-    for (int i = 2; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a == QLatin1String("--program") && i + 1 < argc)
-            program = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--filter") && i + 1 < argc)
-            filter = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--copies") && i + 1 < argc)
-            copies = std::atoi(argv[++i]);
-        else if (a == QLatin1String("--presort"))
-            presort = true;
-        else
-            positional << a;
-    }
+    const DesignPrintArgs args = parseDesignPrintArgs(argc, argv);
+    const QStringList& positional = args.positional;
     if (positional.size() != 3) {
         std::cerr << kLabelsUsage;
         return 1;
     }
     auto app = ensureApplication(argc, argv);
-    qb::ProgramFolder::setPath(program.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                                 : QDir(program).absolutePath() + QLatin1Char('/'));
+    useProgramFolder(args.program);
     qb::design::registerAllClasses();
 
     qb::AddressTable addresses;
     if (!addresses.open(positional[0], qb::AddressTable::Messages::Quiet))
-        return fail(QStringLiteral("cannot open the address database ") + positional[0]);
+        return qbtoolFail(QStringLiteral("cannot open the address database ") + positional[0]);
     std::unique_ptr<qb::xbase::Table> labels = qb::openSystemTable(qb::SystemTable::Label, qb::xbase::OpenMode::ReadOnly);
     if (!labels)
-        return fail(QStringLiteral("cannot open LABEL.DBF in ") + qb::ProgramFolder::path() + QStringLiteral("sysdata"));
+        return qbtoolFail(QStringLiteral("cannot open LABEL.DBF in ") + qb::ProgramFolder::path() + QStringLiteral("sysdata"));
     qb::LabelCatalogue catalogue(*labels);
     bool found = false;
     for (bool more = labels->first(); more; more = labels->next()) {
@@ -85,16 +63,11 @@ int labelsCommand(const std::string& command, int argc, char** argv)
             break;
     }
     if (!found)
-        return fail(QStringLiteral("no label layout ") + positional[1] + QStringLiteral(" in LABEL.DBF"));
+        return qbtoolFail(QStringLiteral("no label layout ") + positional[1] + QStringLiteral(" in LABEL.DBF"));
     const qb::LabelLayoutRecord layout = catalogue.read();
 
-    try {
-        addresses.table().setFilter(filter.isEmpty() ? std::string("!ISDEL")
-                                                     : "(" + filter.toStdString() + ") .and. !ISDEL");
-    } catch (const std::exception& e) {
-        return fail(QString::fromStdString(e.what()));
-    }
-    addresses.table().selectOrder("LNAME");
+    if (!selectRecords(addresses, args.filter))
+        return 1;
     addresses.setExtraFieldsEnabled(true);
 
     QWidget owner;
@@ -107,8 +80,8 @@ int labelsCommand(const std::string& command, int argc, char** argv)
     job.setTitle(QStringLiteral("Quillbase"));
 
     qb::LabelPrintRequest request;
-    request.copies = copies;
-    request.presort = presort;
+    request.copies = args.copies;
+    request.presort = args.presort;
     request.stock = layout.stock;
     request.layoutPath = catalogue.layoutPath(layout.fileName.trimmed());
     request.presortPath = qb::ProgramFolder::path() + QStringLiteral("PRESORT.PSL");
@@ -124,7 +97,7 @@ int labelsCommand(const std::string& command, int argc, char** argv)
     bool presorted = false;
     const qb::LabelPrintResult result = qb::runLabelPrint(addresses, panel, job, request, presorted, hooks);
     if (result.outcome != qb::PrintOutcome::Completed)
-        return fail(job.LastError().isEmpty() ? QStringLiteral("nothing was printed") : job.LastError());
+        return qbtoolFail(job.LastError().isEmpty() ? QStringLiteral("nothing was printed") : job.LastError());
     std::cout << result.stats.labels << " labels, " << result.stats.headers << " presort headers, "
               << result.stats.pages << " pages\n";
     return 0;

@@ -1,5 +1,6 @@
 #include "core/address_table.h"
 
+#include "core/blanks.h"
 #include "core/index_maintenance.h"
 #include "core/messages.h"
 #include "core/paths.h"
@@ -64,22 +65,6 @@ const std::vector<xbase::TagSpec>& addressTags()
 
 namespace {
 
-QString leftTrimmed(const QString& s)
-{
-    qsizetype i = 0;
-    while (i < s.size() && s[i] == QLatin1Char(' '))
-        ++i;
-    return s.mid(i);
-}
-
-QString rightTrimmed(const QString& s)
-{
-    qsizetype n = s.size();
-    while (n > 0 && s[n - 1] == QLatin1Char(' '))
-        --n;
-    return s.left(n);
-}
-
 bool allDigits(const QString& s)
 {
     if (s.isEmpty())
@@ -104,18 +89,18 @@ QString separatorOf(const QString& pattern)
 
 QString fullNameOf(const QString& fname, const QString& middle, const QString& lname)
 {
-    return (rightTrimmed(fname + QLatin1Char(' ') + middle) + QLatin1Char(' ') + lname).left(kNameSize);
+    return (rtrimBlanks(fname + QLatin1Char(' ') + middle) + QLatin1Char(' ') + lname).left(kNameSize);
 }
 
 QString fullNameWithPrefixOf(const QString& prefix, const QString& fname, const QString& middle, const QString& lname)
 {
     const QString given = prefix + QLatin1Char(' ') + fname + QLatin1Char(' ') + middle;
-    return (leftTrimmed(rightTrimmed(given)) + QLatin1Char(' ') + lname).left(kNameSize);
+    return (ltrimBlanks(rtrimBlanks(given)) + QLatin1Char(' ') + lname).left(kNameSize);
 }
 
 QString cityStateZipOf(const QString& city, const QString& state, const QString& zip)
 {
-    return (leftTrimmed(city + QLatin1Char(' ')) + leftTrimmed(state + QLatin1Char(' ')) + zip).left(kNameSize);
+    return (ltrimBlanks(city + QLatin1Char(' ')) + ltrimBlanks(state + QLatin1Char(' ')) + zip).left(kNameSize);
 }
 
 QString displayDatePattern(const QString& shortDatePattern)

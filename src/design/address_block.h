@@ -3,6 +3,8 @@
 // how city, state, zip and country share lines, and when a line is left out.
 // Plain functions, so the rules can be checked without a table or a panel.
 
+#include "core/blanks.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -34,10 +36,9 @@ using FieldReader = std::function<std::optional<QString>(const char* name)>;
 // lacks ends the composition quietly with the lines made so far.
 QStringList composeAddress(const AddressOptions& options, const FieldReader& field);
 
-// Blanks only count as white space here, as in the stored fields.
-QString ltrimBlanks(const QString& s);
-QString rtrimBlanks(const QString& s);
-QString trimBlanks(const QString& s);
+using qb::ltrimBlanks;
+using qb::rtrimBlanks;
+using qb::trimBlanks;
 // Upper case of the letters a to z only; accented letters keep their case.
 QString asciiUpper(const QString& s);
 

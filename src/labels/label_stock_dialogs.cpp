@@ -1,6 +1,6 @@
 #include "labels/label_stock_dialogs.h"
 
-#include "labels/description_list_model.h"
+#include "core/description_list_model.h"
 
 #include "core/messages.h"
 #include "platform/help/help_viewer.h"
@@ -13,7 +13,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,14 +109,7 @@ TSelectLabel::TSelectLabel(xbase::Table& catalogue, const LabelStock& stock, boo
     productType_->addItems(kProductTypes);
     european_ = new QCheckBox(QStringLiteral("European paper sizes only (A4, A5)"), this);
     european_->setObjectName(QStringLiteral("EuropeanPaper"));
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("LabelGrid"));
-    grid_->setModel(model_.get());
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->hide();
+    grid_ = newCatalogueGrid(model_.get(), "LabelGrid", this);
     details_ = new QLabel(this);
     details_->setObjectName(QStringLiteral("DetailsLabel"));
     details_->setWordWrap(true);

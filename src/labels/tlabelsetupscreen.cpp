@@ -1,6 +1,6 @@
 #include "labels/tlabelsetupscreen.h"
 
-#include "labels/description_list_model.h"
+#include "core/description_list_model.h"
 
 #include "core/address_table.h"
 #include "core/messages.h"
@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,14 +60,7 @@ TLabelSetupScreen::TLabelSetupScreen(xbase::Table& labels, AddressTable& address
     setUpLabelJob(*printerJob_, "LabelReportPrinter");
     setUpLabelJob(*previewJob_, "LabelReportFiler");
 
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("LabelSetupGrid"));
-    grid_->setModel(model_.get());
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->hide();
+    grid_ = newCatalogueGrid(model_.get(), "LabelSetupGrid", this);
     info_ = new QLabel(this);
     info_->setObjectName(QStringLiteral("InfoPanel"));
     info_->setTextFormat(Qt::PlainText);
@@ -236,20 +228,8 @@ void TLabelSetupScreen::reloadList(const QString& selectFile)
 {
     const uint32_t current = labels_.eof() ? 0 : labels_.recno();
     model_->reload();
-    int row = selectFile.isEmpty() ? -1 : model_->rowOf(selectFile, Qt::CaseInsensitive);
-    if (row < 0)
-        for (int r = 0; r < model_->rowCount(); ++r)
-            if (model_->recnoAt(r) == current)
-                row = r;
-    if (row < 0 && model_->rowCount() > 0)
-        row = 0;
-    if (row >= 0) {
-        grid_->selectRow(row);
-        grid_->setCurrentIndex(model_->index(row, 0));
-        labels_.go(model_->recnoAt(row));
-    } else {
-        labels_.first();
-    }
+    const int row = selectFile.isEmpty() ? -1 : model_->rowOf(selectFile, Qt::CaseInsensitive);
+    selectCatalogueRow(grid_, *model_, labels_, row, current);
     RowChange();
 }
 

@@ -4,6 +4,7 @@
 #include "dialer/dialer_commands.h"
 #include "labels/label_commands.h"
 #include "transfer/transfer_commands.h"
+#include "letters/letter_commands.h"
 
 namespace qb {
 
@@ -12,6 +13,7 @@ void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
     registerTransferCommands(registry);
+    registerLetterCommands(registry);
     registerDialerCommands(registry);
 }
 

@@ -5,6 +5,7 @@
 #include "core/address_fixture.h"
 #include "core/settings.h"
 #include "labels/tlabelsetupscreen.h"
+#include "letters/tqbletters.h"
 #include "mainwindow/command_list.h"
 #include "window_test_support.h"
 
@@ -58,6 +59,7 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
         bool check;
     } expects[] = {
         {"mnuPrintLabels", "LabelsButton", print, "detach clearRefresh record filter printer", "", false},
+        {"mnuPrintLetters", "LettersButton", print, "detach clearRefresh printer", "", false},
         {"mnuSetFilter", "FilterButton", browsing, "", "", false},
         {"mnuClearFilter", "ClearFilterButton", NeedNotEditing, "", "", false},
         {"mnuSaveFilter", "", NeedNothing, "", "", false},
@@ -313,6 +315,29 @@ TEST_F(CommandRunnerTest, PrintLabelsPutsRecordMemoAndFilterBack)
     EXPECT_EQ(table().text("LNAME"), "Carter");
     EXPECT_EQ(shownName(), "Carter");
     EXPECT_EQ(window->memoEditor()->toPlainText(), "carter memo");
+}
+
+// Print Letters opens the letters screen over LETTER.DBF, made when missing;
+// the letters it previews move the window to their record.
+TEST_F(CommandRunnerTest, PrintLettersOpensTheLettersScreen)
+{
+    seed({{{"LNAME", "Adams"}}, {{"LNAME", "Carter"}}});
+    window = std::make_unique<TAddressMain>();
+    window->show();
+    ASSERT_FALSE(QFile::exists(program.folder() + "sysdata/LETTER.DBF"));
+    bool opened = false;
+    test::whenShown<TQBLetters>([&](TQBLetters* screen) {
+        opened = true;
+        EXPECT_TRUE(QFile::exists(program.folder() + "sysdata/LETTER.DBF"));
+        EXPECT_FALSE(screen->findChild<QWidget*>("rbQFilter")->isEnabled());
+        EXPECT_FALSE(screen->findChild<QPushButton*>("PrintButton")->isEnabled());
+        table().last();   // as the preview's record buttons leave it
+        screen->accept();
+    });
+    window->findChild<QAction*>("mnuPrintLetters")->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(log.messages.empty());
+    EXPECT_EQ(shownName(), "Carter");
 }
 
 } // namespace

@@ -38,13 +38,13 @@ B* child(QWidget* w, const char* name)
     return found;
 }
 
-// Points record recno's MEMO at a block far beyond the end of the memo file.
-inline void pointMemoOutsideItsFile(const QString& dbfPath, uint32_t recno)
+// Points record recno's memo field at a block far beyond the end of the memo file.
+inline void pointMemoOutsideItsFile(const QString& dbfPath, uint32_t recno, const char* field = "MEMO")
 {
     uint32_t offset = 0;
     {
         auto t = xbase::Table::open(dbfPath.toStdString());
-        offset = t->field(t->fieldIndex("MEMO")).offset;
+        offset = t->field(t->fieldIndex(field)).offset;
     }
     QFile f(dbfPath);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));

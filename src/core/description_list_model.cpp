@@ -1,6 +1,9 @@
-#include "labels/description_list_model.h"
+#include "core/description_list_model.h"
 
 #include "platform/xbase/table.h"
+
+#include <QHeaderView>
+#include <QTableView>
 
 namespace qb {
 
@@ -27,7 +30,7 @@ QVariant DescriptionListModel::data(const QModelIndex& index, int role) const
 QVariant DescriptionListModel::headerData(int section, Qt::Orientation o, int role) const
 {
     if (o == Qt::Horizontal && role == Qt::DisplayRole && section == 0)
-        return QStringLiteral("Description");
+        return title_;
     return QAbstractTableModel::headerData(section, o, role);
 }
 
@@ -42,6 +45,38 @@ int DescriptionListModel::rowOf(const QString& key, Qt::CaseSensitivity cs) cons
         if (rows_[i].key.compare(key, cs) == 0)
             return int(i);
     return -1;
+}
+
+QTableView* newCatalogueGrid(DescriptionListModel* model, const char* objectName, QWidget* parent)
+{
+    auto* grid = new QTableView(parent);
+    grid->setObjectName(QLatin1String(objectName));
+    grid->setModel(model);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->verticalHeader()->hide();
+    return grid;
+}
+
+int selectCatalogueRow(QTableView* grid, const DescriptionListModel& model, xbase::Table& table, int row,
+                       uint32_t recno)
+{
+    if (row < 0)
+        for (int r = 0; r < model.rowCount(); ++r)
+            if (model.recnoAt(r) == recno)
+                row = r;
+    if (row < 0 && model.rowCount() > 0)
+        row = 0;
+    if (row < 0) {
+        table.first();
+        return -1;
+    }
+    grid->selectRow(row);
+    grid->setCurrentIndex(model.index(row, 0));
+    table.go(model.recnoAt(row));
+    return row;
 }
 
 } // namespace qb

@@ -1,6 +1,7 @@
 #pragma once
-// The rows of a design catalogue (LABEL.DBF, LBLTPL.DBF) that pass its query,
-// in its order, as a one-column list titled "Description". Only record
+// The rows of a design catalogue (LABEL.DBF, LBLTPL.DBF, LETTER.DBF) that pass
+// its query, in its order, as a one-column list titled "Description" (or as
+// the caller names it). Only record
 // numbers, descriptions and one key field are held: catalogues have a few
 // hundred rows.
 
@@ -8,6 +9,9 @@
 #include <QString>
 
 #include <vector>
+
+class QTableView;
+class QWidget;
 
 namespace qb {
 
@@ -18,7 +22,10 @@ class Table;
 class DescriptionListModel : public QAbstractTableModel {
 public:
     // keyField: the column rowOf looks in ("DESCRIPT", "BINARY").
-    DescriptionListModel(xbase::Table& table, const char* keyField) : table_(table), keyField_(keyField) {}
+    DescriptionListModel(xbase::Table& table, const char* keyField, QString title = QStringLiteral("Description"))
+        : table_(table), keyField_(keyField), title_(std::move(title))
+    {
+    }
 
     // Walks the table's view again; the table ends past its last row.
     void reload();
@@ -38,7 +45,18 @@ private:
     };
     xbase::Table& table_;
     const char* keyField_;
+    QString title_;
     std::vector<Row> rows_;
 };
+
+// A read-only grid of whole rows over model, one selected at a time, as every
+// catalogue list is shown.
+QTableView* newCatalogueGrid(DescriptionListModel* model, const char* objectName, QWidget* parent);
+
+// Makes row the grid's current row, or else the row of record recno, or else
+// the first row, and moves table to its record; without rows the table goes
+// to its first record. The row chosen, -1 for none.
+int selectCatalogueRow(QTableView* grid, const DescriptionListModel& model, xbase::Table& table, int row,
+                       uint32_t recno);
 
 } // namespace qb

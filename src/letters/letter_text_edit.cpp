@@ -1,0 +1,118 @@
+#include "letters/letter_text_edit.h"
+
+#include "platform/richtext/text_units.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTextBlock>
+
+namespace qb {
+
+LetterTextEdit::LetterTextEdit(QWidget* parent) : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    applyWrap();
+}
+
+void LetterTextEdit::setPage(const richtext::PageLayout& page)
+{
+    page_ = page;
+    applyWrap();
+}
+
+void LetterTextEdit::setWindowWrap(bool on)
+{
+    windowWrap_ = on;
+    applyWrap();
+}
+
+void LetterTextEdit::applyWrap()
+{
+    if (windowWrap_) {
+        setLineWrapMode(QTextEdit::WidgetWidth);
+    } else {
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
+        setLineWrapColumnOrWidth(int(richtext::twipsToUnits(page_.contentWidth())));
+    }
+    viewport()->update();
+}
+
+void LetterTextEdit::paintEvent(QPaintEvent* event)
+{
+    QTextEdit::paintEvent(event);
+    QPainter p(viewport());
+    p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+    const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    const int dx = horizontalScrollBar()->value();
+    const int dy = verticalScrollBar()->value();
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        if (!(b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+            continue;
+        const QRectF r = layout->blockBoundingRect(b);
+        const int y = int(r.top()) - dy;
+        p.drawLine(QPoint(int(r.left()) - dx, y), QPoint(int(r.right()) - dx, y));
+    }
+}
+
+LetterRuler::LetterRuler(LetterTextEdit* text, QWidget* parent) : QWidget(parent), text_(text)
+{
+    setObjectName(QStringLiteral("Ruler"));
+    connect(text, &QTextEdit::cursorPositionChanged, this, &LetterRuler::refresh);
+    connect(text->horizontalScrollBar(), &QScrollBar::valueChanged, this, &LetterRuler::refresh);
+}
+
+QSize LetterRuler::sizeHint() const { return {400, fontMetrics().height() + 10}; }
+
+void LetterRuler::setPage(const richtext::PageLayout& page)
+{
+    page_ = page;
+    update();
+}
+
+void LetterRuler::refresh() { update(); }
+
+void LetterRuler::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    const double inch = richtext::twipsToUnits(richtext::kTwipsPerInch);
+    const auto px = [&](int twips) { return richtext::twipsToUnits(twips); };
+    // The page's left edge, so that the left margin meets the text's edge.
+    const int textLeft =
+        mapFromGlobal(text_->viewport()->mapToGlobal(QPoint(0, 0))).x() - text_->horizontalScrollBar()->value();
+    const double origin = textLeft - px(page_.left);
+    const int h = height();
+
+    p.fillRect(QRectF(origin, 2, px(page_.width), h - 4), QColor(200, 200, 200));
+    p.fillRect(QRectF(origin + px(page_.left), 2, px(page_.contentWidth()), h - 4), Qt::white);
+    p.setPen(Qt::black);
+    for (int eighth = 0; eighth <= page_.width * 8 / richtext::kTwipsPerInch; ++eighth) {
+        const double x = origin + eighth * inch / 8;
+        if (eighth % 8 == 0) {
+            p.drawText(QRectF(x - 20, 0, 40, h), Qt::AlignCenter, QString::number(eighth / 8));
+            continue;
+        }
+        const int tick = eighth % 4 == 0 ? h / 3 : eighth % 2 == 0 ? h / 4 : h / 6;
+        p.drawLine(QPointF(x, h - 3), QPointF(x, h - 3 - tick));
+    }
+
+    const QTextBlockFormat f = text_->textCursor().blockFormat();
+    const double left = origin + px(page_.left) + f.leftMargin();
+    const double first = left + f.textIndent();
+    const double right = origin + px(page_.left) + px(page_.contentWidth()) - f.rightMargin();
+    const auto triangle = [&p](double x, double tipY, double baseY) {
+        QPainterPath path;
+        path.moveTo(x, tipY);
+        path.lineTo(x - 4, baseY);
+        path.lineTo(x + 4, baseY);
+        path.closeSubpath();
+        p.fillPath(path, Qt::darkGray);
+    };
+    triangle(first, 7, 1);
+    triangle(left, h - 7, h - 1);
+    triangle(right, h - 7, h - 1);
+}
+
+} // namespace qb

@@ -1,0 +1,37 @@
+#pragma once
+// Reads RTF into a QTextDocument and a page layout: the part of RTF that
+// letters use, from whichever word processor wrote it. See rtf_reader.cpp for
+// what is read and what is passed over.
+
+#include "platform/richtext/page_layout.h"
+
+#include <QString>
+#include <QStringView>
+
+class QTextDocument;
+
+namespace qb::richtext {
+
+struct RtfReadResult {
+    bool wasRtf = true;     // false: the text did not begin with "{\rtf" and was read as plain text
+    bool complete = true;   // false: the reader stopped before the end of the text
+    // One sentence for the user about what went wrong; empty when the text read cleanly.
+    QString problem;
+};
+
+// Limits that keep a damaged or hostile text from costing more than it is worth.
+inline constexpr int kMaxGroupDepth = 100;
+inline constexpr int kMaxFonts = 4096;
+inline constexpr int kMaxColours = 4096;
+inline constexpr int kMaxTabStops = 64;
+
+// Replaces document's text with what rtf holds and sets page from it (the
+// defaults of PageLayout where it says nothing). Characters outside 7-bit
+// ASCII that stand in the text as they are (not escaped) are taken as given.
+RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page);
+
+// The bytes of an RTF file: RTF is 7-bit text, and whatever unescaped 8-bit
+// bytes a careless writer left in it are taken as Windows-1252.
+QString rtfFromBytes(const QByteArray& bytes);
+
+} // namespace qb::richtext

@@ -1,0 +1,59 @@
+// What qbtool's commands that print stored designs for the records of a
+// database share: their arguments, the program folder, the records chosen.
+
+#include "qbtool_commands.h"
+
+#include "core/address_table.h"
+#include "core/paths.h"
+#include "platform/xbase/table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdlib>
+#include <iostream>
+
+DesignPrintArgs parseDesignPrintArgs(int argc, char** argv)
+{
+    DesignPrintArgs a;
+    for (int i = 2; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--program") && i + 1 < argc)
+            a.program = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QLatin1String("--filter") && i + 1 < argc)
+            a.filter = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QLatin1String("--copies") && i + 1 < argc)
+            a.copies = std::atoi(argv[++i]);
+        else if (arg == QLatin1String("--presort"))
+            a.presort = true;
+        else
+            a.positional << arg;
+    }
+    return a;
+}
+
+int qbtoolFail(const QString& message)
+{
+    std::cerr << "qbtool: " << QString(message).remove(QLatin1Char('\r')).toStdString() << "\n";
+    return 1;
+}
+
+void useProgramFolder(const QString& program)
+{
+    qb::ProgramFolder::setPath(program.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                                 : QDir(program).absolutePath() + QLatin1Char('/'));
+}
+
+bool selectRecords(qb::AddressTable& addresses, const QString& filter)
+{
+    try {
+        addresses.table().setFilter(filter.isEmpty() ? std::string("!ISDEL")
+                                                     : "(" + filter.toStdString() + ") .and. !ISDEL");
+    } catch (const std::exception& e) {
+        qbtoolFail(QString::fromStdString(e.what()));
+        return false;
+    }
+    addresses.table().selectOrder("LNAME");
+    addresses.table().first();
+    return true;
+}
