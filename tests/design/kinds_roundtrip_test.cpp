@@ -96,3 +96,35 @@ TEST_F(KindsRoundTrip, DefaultsAreLeftOutOfTheFile)
             EXPECT_FALSE(bytes.contains(QByteArray(1, char(qstrlen(path))) + path)) << name << " wrote " << path;
     }
 }
+
+// A panel holding one object of every kind, each with values other than its
+// defaults, is written exactly as tests/data/design/all_kinds_written.L: a new
+// kind or a change to the writer must leave the files of the kinds users
+// already have as they were. (QB_UPDATE_GOLDEN=1 writes the file afresh, for
+// a deliberate change of the format.)
+TEST_F(KindsRoundTrip, LayoutsOfTheExistingKindsAreWrittenByteForByteAsBefore)
+{
+    registerReportPanelClasses();
+    registerEnvelopePanelClasses();
+    panel->clearObjects();
+    int y = 0;
+    for (const Kind& k : kinds()) {
+        TKGraphicControl* o = place(k.className, QRect(4, y, 40, 20));
+        y += 24;
+        for (const auto& [path, v] : k.changes)
+            o->setValue(path, v);
+    }
+    TKLabelObjectFiler::SavePanel(panel, file("all.L"));
+    QFile written(file("all.L"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    const QString golden = QStringLiteral(QB_SOURCE_DIR "/tests/data/design/all_kinds_written.L");
+    if (qEnvironmentVariableIsSet("QB_UPDATE_GOLDEN")) {
+        QFile out(golden);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    QFile expected(golden);
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << golden.toStdString();
+    EXPECT_EQ(bytes.toHex().toStdString(), expected.readAll().toHex().toStdString());
+}
