@@ -43,13 +43,14 @@ QStringList registeredClassNames()
 QStringList labelPanelClassNames()
 {
     return {"TKLineShape", "TKPostNetBarCode", "TKImage", "TKLabelShapes", "TKPLabel", "TKPDLabel",
-            "TKCounterLabel", "TKSymbolLabel", "TKMultiLineLabel", "TKDMultiLineLabel", "TKDMultiLineAddressLabel"};
+            "TKCounterLabel", "TKSymbolLabel", "TKMultiLineLabel", "TKDMultiLineLabel", "TKDMultiLineAddressLabel",
+            "TKIntelligentMailBarCode"};
 }
 
 QStringList envelopePanelClassNames()
 {
     return {"TKLineShape", "TKPostNetBarCode", "TKFIMBarCode", "TKImage", "TKLabelShapes", "TKPLabel",
-            "TKPDLabel", "TKMultiLineLabel", "TKDMultiLineAddressLabel"};
+            "TKPDLabel", "TKMultiLineLabel", "TKDMultiLineAddressLabel", "TKIntelligentMailBarCode"};
 }
 
 QStringList reportPanelClassNames()

@@ -33,6 +33,7 @@ DesignFactory kindFactory(const QString& className)
         {QStringLiteral("TKDMultiLineAddressLabel"), make<TKDMultiLineAddressLabel>()},
         {QStringLiteral("TKPostNetBarCode"), make<TKPostNetBarCode>()},
         {QStringLiteral("TKFIMBarCode"), make<TKFIMBarCode>()},
+        {QStringLiteral("TKIntelligentMailBarCode"), make<TKIntelligentMailBarCode>()},
         {QStringLiteral("TKImage"), make<TKImage>()},
         {QStringLiteral("TKLabelShapes"), make<TKLabelShapes>()},
         {QStringLiteral("Trpshapes"), make<TKLabelShapes>()},

@@ -217,6 +217,17 @@ std::map<QString, ClassTable> buildTables()
         all.push_back(std::move(t));
     }
     {
+        // The box takes the barcode's size, 2.93 by 0.145 inches at 96 pixels
+        // per inch. Strings start empty so that what is not written reads back
+        // the same; the tool fills in its starting values.
+        ClassTable t{QStringLiteral("TKIntelligentMailBarCode"), commonProperties(282, 15)};
+        append(t.properties, {string("BarcodeIdentifier"), string("ServiceType"), string("MailerIdentifier"),
+                              string("SerialStart"), string("SerialField"), string("ZipCodeField"),
+                              string("AddressField"),
+                              enumeration("BarCodeType", enums::PostNetBarCodeType, 2, std::nullopt)});
+        all.push_back(std::move(t));
+    }
+    {
         ClassTable t{QStringLiteral("TKFIMBarCode"), commonProperties(60, 54)};
         t.properties.push_back(enumeration("FIMType", enums::FIMBarCodeType, 0, std::nullopt));
         all.push_back(std::move(t));

@@ -72,7 +72,8 @@ struct ClassTable {
 // Tables of every class a panel can hold, by class name (exact spelling):
 // TKPLabel, TKPDLabel, TKCounterLabel, TKSymbolLabel, TKDateTimeLabel,
 // TKPageNumberLabel, TKMultiLineLabel, TKDMultiLineLabel,
-// TKDMultiLineAddressLabel, TKPostNetBarCode, TKFIMBarCode, TKImage,
+// TKDMultiLineAddressLabel, TKPostNetBarCode, TKIntelligentMailBarCode,
+// TKFIMBarCode, TKImage,
 // TKLabelShapes, Trpshapes, TKLineShape. Null for another name.
 const ClassTable* builtinClassTable(const QString& className);
 QStringList builtinClassNames();

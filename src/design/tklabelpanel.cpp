@@ -33,6 +33,7 @@ QString TKLabelPanel::toolClass(TLPanelState state)
     case psLine: return QStringLiteral("TKLineShape");
     case psImage: return QStringLiteral("TKImage");
     case psPostNetBarCode: return QStringLiteral("TKPostNetBarCode");
+    case psIntelligentMailBarCode: return QStringLiteral("TKIntelligentMailBarCode");
     }
     return {};
 }
@@ -93,6 +94,13 @@ void TKLabelPanel::createObject(const QRect& dragged)
         o->setValue(QStringLiteral("ZipCodeField"), QStringLiteral("ZIP"));
         o->setValue(QStringLiteral("AddressField"), QStringLiteral("STREET"));
         break;
+    case psIntelligentMailBarCode:
+        o->setValue(QStringLiteral("BarcodeIdentifier"), QStringLiteral("00"));
+        o->setValue(QStringLiteral("ServiceType"), QStringLiteral("040"));
+        o->setValue(QStringLiteral("SerialStart"), QStringLiteral("1"));
+        o->setValue(QStringLiteral("ZipCodeField"), QStringLiteral("ZIP"));
+        o->setValue(QStringLiteral("AddressField"), QStringLiteral("STREET"));
+        break;
     default: break;
     }
     addObject(o, r);
@@ -130,6 +138,12 @@ void TKLabelPanel::createObject(const QRect& dragged)
     case psMultiLineDataLabel:
     case psPostNetBarCode:
         showDataOnAll();
+        break;
+    case psIntelligentMailBarCode:
+        // The mailer's own identifiers have no sensible default: ask for them.
+        showDataOnAll();
+        setPanelState(psPointing);
+        o->placedByTool();
         break;
     default: break;
     }

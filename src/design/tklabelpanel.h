@@ -20,6 +20,7 @@ enum TLPanelState {
     psLine,
     psImage,
     psPostNetBarCode,
+    psIntelligentMailBarCode,
 };
 
 class TKLabelPanel : public TKDataPanel {

@@ -2,6 +2,7 @@
 
 #include "design/design_printer.h"
 #include "design/tkbasepanel.h"
+#include "design/tintelligentmaildialog.h"
 
 #include <QMenu>
 #include <QPainter>
@@ -71,6 +72,105 @@ void TKPostNetBarCode::paintObject(QPainter& painter)
     if (w != objectWidth() || h != objectHeight())
         setBounds(left(), top(), w, h);
     painter.drawImage(QRect(0, 0, w, h), screenPicture());
+}
+
+// ---- TKIntelligentMailBarCode -------------------------------------------------------
+
+TKIntelligentMailBarCode::TKIntelligentMailBarCode(const ClassTable& table, QWidget* parent)
+    : TKGraphicControl(table, parent)
+{
+}
+
+imb::Fields TKIntelligentMailBarCode::fields() const
+{
+    imb::Fields f;
+    f.barcodeId = stringValue(QStringLiteral("BarcodeIdentifier")).trimmed();
+    f.serviceType = stringValue(QStringLiteral("ServiceType")).trimmed();
+    f.mailerId = stringValue(QStringLiteral("MailerIdentifier")).trimmed();
+    const int serialDigits = f.mailerId.size() == 9 ? 6 : 9;
+    if (stringValue(QStringLiteral("SerialField")).trimmed().isEmpty()) {
+        f.serial = imb::serialNumber(stringValue(QStringLiteral("SerialStart")).trimmed(), printed_, serialDigits);
+    } else {
+        // A shorter number in the record is the same number with leading zeros.
+        const QString s = serial_.trimmed();
+        f.serial = s.size() < serialDigits ? s.rightJustified(serialDigits, QLatin1Char('0')) : s;
+    }
+    PostNetBarCode zip;
+    zip.type = PostNetBarCodeType(qBound(0, intValue(QStringLiteral("BarCodeType")), 2));
+    zip.zip = zip_;
+    zip.address = address_;
+    f.routing = zip.digits();
+    return f;
+}
+
+void TKIntelligentMailBarCode::showData()
+{
+    const auto* p = qobject_cast<TKDataPanel*>(parentWidget());
+    if (!p)
+        return;
+    address_ = p->valueByName(stringValue(QStringLiteral("AddressField")));
+    zip_ = p->valueByName(stringValue(QStringLiteral("ZipCodeField")));
+    const QString serialField = stringValue(QStringLiteral("SerialField")).trimmed();
+    serial_ = serialField.isEmpty() ? QString() : p->valueByName(serialField);
+    if (!p->printing())
+        update();
+}
+
+void TKIntelligentMailBarCode::printAt(DesignPrinter& printer, double x, double y)
+{
+    // Fields the barcode cannot carry print nothing rather than a wrong code.
+    const QList<imb::BarState> bars = imb::encode(fields());
+    if (bars.isEmpty())
+        return;
+    printer.setBrush(Qt::black, Qt::SolidPattern);
+    printer.setPen(Qt::black, Qt::SolidLine, 0);
+    for (const QRectF& r : imb::barRects(bars, printRect(x, y).topLeft()))
+        printer.drawRectangle(r.left(), r.top(), r.right(), r.bottom());
+}
+
+void TKIntelligentMailBarCode::paintObject(QPainter& painter)
+{
+    // The box always takes the barcode's size, so the user cannot resize it.
+    const double scale = kDesignPixelsPerInch * double(zoom());
+    const int w = roundHalfEven(imb::kBarcodeWidth * scale) + 1;
+    const int h = roundHalfEven(imb::kFullBarHeight * scale) + 1;
+    if (w != objectWidth() || h != objectHeight())
+        setBounds(left(), top(), w, h);
+    painter.fillRect(QRect(0, 0, w, h), Qt::white);
+    const QString why = problem();
+    setToolTip(why);
+    if (!why.isEmpty()) {
+        // What keeps it from printing, where the barcode would be.
+        QFont f = painter.font();
+        f.setPixelSize(qMax(6, h - 4));
+        painter.setFont(f);
+        painter.setPen(Qt::red);
+        painter.drawRect(QRect(0, 0, w - 1, h - 1));
+        painter.drawText(QRect(2, 0, w - 4, h), Qt::AlignVCenter | Qt::AlignLeft, why);
+        return;
+    }
+    for (const QRectF& r : imb::barRects(imb::encode(fields()), {0, 0}))
+        painter.fillRect(QRectF(r.left() * scale, r.top() * scale, qMax(1.0, r.width() * scale), r.height() * scale),
+                         Qt::black);
+}
+
+bool TKIntelligentMailBarCode::editSettings()
+{
+    TIntelligentMailDialog dialog(*this, window());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    notifyChanged();
+    dialog.apply(*this);
+    showData();
+    update();
+    return true;
+}
+
+void TKIntelligentMailBarCode::addKindMenuEntries(QMenu* menu)
+{
+    menu->addSeparator();
+    connect(menu->addAction(QStringLiteral("Barcode Properties...")), &QAction::triggered, this,
+            [this] { editSettings(); });
 }
 
 // ---- TKFIMBarCode -------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "core/preferences.h"
 #include "core/settings.h"
 #include "core/system_tables.h"
+#include "design/intelligent_mail.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tklabelpanel.h"
 #include "labels/label_stock_dialogs.h"
@@ -56,6 +57,7 @@ const Tool kTools[] = {
     {"LineTool", "Line Tool", "Line", design::psLine},
     {"ClipArtTool", "Clip Art Tool", "Clip art", design::psImage},
     {"PostnetBarcodeTool", "Postnet Barcode tool", "Postnet", design::psPostNetBarCode},
+    {"IntelligentMailBarcodeTool", "Intelligent Mail Barcode tool", "IMb", design::psIntelligentMailBarCode},
     {"DatabaseFieldTool", "Database Field tool", "Field", design::psDataLabel},
     {"DatabaseMemoFieldTool", "Database Memo Field tool", "Memo field", design::psMultiLineDataLabel},
     {"DatabaseMailingAddressTool", "Database Mailing Address tool", "Address", design::psAddressLabel},
@@ -362,6 +364,12 @@ void TLabelDesignScreen::ToolClick(int state)
         panel_->setPanelState(design::psPointing);
         return;
     }
+    if (s == design::psIntelligentMailBarCode && record_.stock.labelWidth < imb::kMinimumLabelWidth) {
+        showInformation(QString::fromLatin1(imb::kLabelTooNarrowWarning));
+        tool("SelectionTool")->setChecked(true);
+        panel_->setPanelState(design::psPointing);
+        return;
+    }
     panel_->setPanelState(s);
 }
 
@@ -424,6 +432,15 @@ void TLabelDesignScreen::applyStock(const LabelStock& stock, bool manual)
         for (design::TKGraphicControl* o : panel_->designObjects())
             if (o->designClassName() == QLatin1String("TKPostNetBarCode")) {
                 showInformation(kPostnetRemoved);
+                panel_->clearSelection();
+                delete o;
+                break;
+            }
+    }
+    if (record_.stock.labelWidth < imb::kMinimumLabelWidth) {
+        for (design::TKGraphicControl* o : panel_->designObjects())
+            if (o->designClassName() == QLatin1String("TKIntelligentMailBarCode")) {
+                showInformation(QStringLiteral("Warning: ") + QString::fromLatin1(imb::kLabelTooNarrowWarning));
                 panel_->clearSelection();
                 delete o;
                 break;

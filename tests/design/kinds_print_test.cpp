@@ -255,6 +255,52 @@ TEST_F(KindsPrint, PostnetBarsStandOnTheirPitchAndFallBackToAValidLength)
     }
 }
 
+// The postal service's example 01234567094987654321 with routing code
+// 01234567891, printed: 65 bars at 22 to the inch, each 0.02 wide and as
+// tall as its state, the trackers' middle common to all; the serial counts
+// up with each piece printed.
+TEST_F(KindsPrint, IntelligentMailBarsStandOnTheirPitchWithTheirFourHeights)
+{
+    auto* bar = add<TKIntelligentMailBarCode>("TKIntelligentMailBarCode", QRect(0, 0, 282, 15));
+    for (const auto& [path, v] : {std::pair{"BarcodeIdentifier", "01"}, {"ServiceType", "234"},
+                                  {"MailerIdentifier", "567094"}, {"SerialStart", "987654321"}, {"BarCodeType", "2"}})
+        bar->setValue(path, QString::fromLatin1(v));
+    bar->setRecordTexts("01234-5678", "91 MAIN ST");
+    EXPECT_EQ(bar->problem(), QString());
+    const QList<qb::imb::BarState> states = qb::imb::encode(bar->fields());
+    ASSERT_EQ(states, qb::imb::encode(QStringLiteral("01234567094987654321"), QStringLiteral("01234567891")));
+
+    const QImage page = renderPdf(printPanel(1.0, 1.0, 1, false), 1, kDpi);
+    const double middle = 1.0 + qb::imb::kFullBarHeight / 2;
+    const auto bars = runsInRow(page, middle, 0.9, 4.5);
+    ASSERT_EQ(bars.size(), 65u);
+    const double heights[] = {0.048, 0.0965, 0.0965, 0.145};   // tracker, ascender, descender, full
+    for (size_t i = 0; i < bars.size(); ++i) {
+        EXPECT_NEAR(bars[i].from, 1.0 + double(i) / 22, kTolerance) << "bar " << i;
+        EXPECT_NEAR(bars[i].to - bars[i].from, 0.020, kTolerance) << "bar " << i;
+        const auto column = runsInColumn(page, (bars[i].from + bars[i].to) / 2, 0.9, 1.3);
+        ASSERT_EQ(column.size(), 1u) << "bar " << i;
+        EXPECT_NEAR(column[0].to - column[0].from, heights[int(states[int(i)])], kTolerance) << "bar " << i;
+        EXPECT_NEAR((column[0].from + column[0].to) / 2 - middle,
+                    states[int(i)] == qb::imb::BarState::Ascender   ? -(0.0965 - 0.048) / 2
+                    : states[int(i)] == qb::imb::BarState::Descender ? (0.0965 - 0.048) / 2
+                                                                     : 0.0,
+                    kTolerance)
+            << "bar " << i;
+    }
+
+    // Each piece printed takes the next serial number; fields it cannot
+    // carry print nothing.
+    bar->advanceCounter();
+    EXPECT_EQ(bar->fields().serial, QStringLiteral("987654322"));
+    bar->resetCounter();
+    EXPECT_EQ(bar->fields().serial, QStringLiteral("987654321"));
+    bar->setValue("MailerIdentifier", QStringLiteral("5670941"));
+    EXPECT_FALSE(bar->problem().isEmpty());
+    const QImage none = renderPdf(printPanel(1.0, 1.0, 1, false), 1, kDpi);
+    EXPECT_TRUE(runsInRow(none, middle, 0.9, 4.5).empty());
+}
+
 TEST_F(KindsPrint, FimBarsStandInTheirSlots)
 {
     auto* fim = add<TKFIMBarCode>("TKFIMBarCode", QRect(0, 0, 60, 60));

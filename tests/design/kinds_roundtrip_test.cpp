@@ -9,6 +9,8 @@
 
 #include <QFile>
 
+#include <string_view>
+
 using namespace qb::design;
 using namespace qb::design::test;
 
@@ -33,6 +35,9 @@ const std::vector<Kind>& kinds()
         {"TKDMultiLineAddressLabel", {{"UsePhone", true}, {"ZipOptions", 2}, {"UpperCase", true}, {"UseTitle", false}}},
         {"TKPostNetBarCode", {{"ZipCodeField", "ZIP"}, {"AddressField", "STREET"}, {"BarCodeType", 0}}},
         {"TKFIMBarCode", {{"FIMType", 2}}},
+        {"TKIntelligentMailBarCode", {{"BarcodeIdentifier", "00"}, {"ServiceType", "040"}, {"MailerIdentifier", "123456"},
+                                      {"SerialStart", "41"}, {"SerialField", "CODES"}, {"ZipCodeField", "ZIP"},
+                                      {"AddressField", "STREET"}, {"BarCodeType", 1}}},
         {"TKImage", {{"BorderStyle", 1}, {"Flip", true}, {"Reverse", true}}},
         {"TKLabelShapes", {{"Shape", 2}, {"RoundPerc", 40}, {"Pen.Width", 3}, {"Brush.Color", QVariant::fromValue(0x00FF00u)}}},
         {"Trpshapes", {{"Shape", 4}, {"Transparent", true}, {"Pen.Style", 2}}},
@@ -109,6 +114,8 @@ TEST_F(KindsRoundTrip, LayoutsOfTheExistingKindsAreWrittenByteForByteAsBefore)
     panel->clearObjects();
     int y = 0;
     for (const Kind& k : kinds()) {
+        if (k.className == std::string_view("TKIntelligentMailBarCode"))
+            continue;   // newer than the file
         TKGraphicControl* o = place(k.className, QRect(4, y, 40, 20));
         y += 24;
         for (const auto& [path, v] : k.changes)

@@ -4,6 +4,7 @@
 
 #include "core/address_fixture.h"
 #include "design/class_registry.h"
+#include "design/intelligent_mail.h"
 #include "design/layout_filer.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tklabelpanel.h"
@@ -330,6 +331,74 @@ TEST_F(LabelPrinting, QbtoolPrintsAStoredLayoutForAFilter)
     ASSERT_TRUE(qbtool.waitForFinished(60000));
     EXPECT_EQ(qbtool.exitCode(), 1);
     EXPECT_TRUE(qbtool.readAllStandardError().contains("no label layout No such layout"));
+}
+
+// qbtool labels prints the Intelligent Mail barcode like any other object,
+// one serial number after the other: the bars read back from the PDF are the
+// codes of serials 1 and 2 with each record's zip.
+TEST_F(LabelPrinting, QbtoolPrintsTheIntelligentMailBarcodeCountingItsSerial)
+{
+    addNamed(1, "45401");
+    addNamed(1, "12345");
+    table.close();
+    {
+        design::TKLabelPanel designPanel(&owner);
+        const design::DesignClass* cls = design::findDesignClass("TKIntelligentMailBarCode");
+        ASSERT_TRUE(cls);
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        designPanel.addObject(o, QRect(0, 0, 282, 15));
+        for (const auto& [path, v] : {std::pair{"BarcodeIdentifier", "00"}, {"ServiceType", "040"},
+                                      {"MailerIdentifier", "123456"}, {"SerialStart", "1"}, {"ZipCodeField", "ZIP"},
+                                      {"AddressField", "STREET"}})
+            o->setValue(path, QString::fromLatin1(v));
+        o->setValue("BarCodeType", 0);
+        const QString layout = program.folder() + "sysdata/BIN00003.L";
+        design::TKLabelObjectFiler::SavePanel(&designPanel, layout);
+        std::unique_ptr<xbase::Table> labels = openSystemTable(SystemTable::Label, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(labels);
+        LabelCatalogue catalogue(*labels);
+        LabelLayoutRecord record;
+        record.description = "Barcodes";
+        record.isNew = true;
+        record.stock.across = 1;
+        record.stock.labelWidth = 4.0;
+        record.stock.horizontalPitch = 4.0;
+        record.stock.leftMargin = 0.5;
+        record.stock.verticalPitch = 1.0;
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { return QFile::copy(layout, path); }));
+    }
+    const QString pdf = program.folder() + "imb.pdf";
+    QProcess qbtool;
+    qbtool.start(QB_QBTOOL, {"labels", program.data("add0001.DBF"), "Barcodes", pdf, "--program", program.folder()});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 0) << qbtool.readAllStandardError().toStdString();
+    EXPECT_EQ(qbtool.readAllStandardOutput(), "2 labels, 0 presort headers, 1 pages\n");
+
+    constexpr int dpi = 300;
+    const QImage page = test::renderPdf(pdf, 1, dpi);
+    const auto darkAt = [&](double x, double y) {
+        const QRgb c = page.pixel(int(x * dpi), int(y * dpi));
+        return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
+    };
+    const char* zips[] = {"45401", "12345"};
+    for (int label = 0; label < 2; ++label) {
+        const double top = 0.5 + label * 1.0;
+        const QList<imb::BarState> expected = imb::encode(
+            QStringLiteral("00040123456%1").arg(label + 1, 9, 10, QLatin1Char('0')), QString::fromLatin1(zips[label]));
+        ASSERT_EQ(expected.size(), 65);
+        QList<imb::BarState> read;
+        for (int bar = 0; bar < 65; ++bar) {
+            const double x = 0.5 + bar / 22.0 + 0.01;
+            EXPECT_TRUE(darkAt(x, top + imb::kFullBarHeight / 2)) << "label " << label << " bar " << bar;
+            const bool up = darkAt(x, top + 0.01), down = darkAt(x, top + imb::kFullBarHeight - 0.01);
+            read << (up && down ? imb::BarState::Full
+                     : up       ? imb::BarState::Ascender
+                     : down     ? imb::BarState::Descender
+                                : imb::BarState::Tracker);
+        }
+        EXPECT_EQ(read, expected) << "label " << label;
+    }
 }
 
 } // namespace

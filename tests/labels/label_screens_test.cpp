@@ -7,9 +7,11 @@
 #include "core/address_fixture.h"
 #include "core/system_tables.h"
 #include "design/class_registry.h"
+#include "design/tintelligentmaildialog.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tkhandle.h"
 #include "design/tklabelpanel.h"
+#include "design/tkpostnetbarcode.h"
 #include "platform/xbase/table.h"
 #include "printing/preview_support.h"
 #include "printing/print_status.h"
@@ -24,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -324,6 +327,77 @@ TEST_F(LabelScreens, DesignPlaceEveryToolSaveReopenCloneDelete)
 
     screen->findChild<QPushButton*>("DeleteButton")->click();
     EXPECT_EQ(screen->grid()->model()->rowCount(), 1);
+}
+
+// The Intelligent Mail tool asks for the mailer's identifiers as it places
+// its barcode, refusing what the barcode cannot carry; the barcode is saved
+// and read back with them; a label too narrow for it refuses the tool and, when
+// the stock shrinks, loses the barcode with a warning.
+TEST_F(LabelScreens, IntelligentMailToolAsksForTheMailerAndNeedsItsWidth)
+{
+    LabelLayoutRecord record;
+    record.stock.labelWidth = 4.0;
+    record.description = "Wide";
+    QWidget home;
+    auto* panel = new design::TKLabelPanel(&home);
+    TLabelDesignScreen designer(record, panel, addresses);
+    designer.show();
+    QTRY_VERIFY(designer.ready());
+    while (designer.zoom() > 1.0)
+        designer.zoomStep(-1);
+    panel->clearObjects();
+
+    int asked = 0;
+    QTimer fill;
+    QObject::connect(&fill, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<design::TIntelligentMailDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        ++asked;
+        // First with the 7-digit mailer a slip gives, then as it should be.
+        d->findChild<QLineEdit*>("MailerIdentifier")->setText(asked == 1 ? "5670941" : "567094");
+        d->findChild<QLineEdit*>("BarcodeIdentifier")->setText("01");
+        d->findChild<QLineEdit*>("ServiceType")->setText("234");
+        d->findChild<QLineEdit*>("SerialStart")->setText("987654321");
+        d->findChild<QComboBox*>("BarCodeType")->setCurrentIndex(2);
+        d->accept();
+    });
+    fill.start(20);
+    designer.tool("IntelligentMailBarcodeTool")->click();
+    drag(panel, QPoint(10, 40), QPoint(60, 60));
+    fill.stop();
+    EXPECT_EQ(asked, 2);
+    ASSERT_FALSE(log.texts().isEmpty());
+    EXPECT_EQ(log.texts().first(), QStringLiteral("The mailer identifier must be 6 or 9 digits."));
+    EXPECT_TRUE(designer.tool("SelectionTool")->isChecked());
+    ASSERT_EQ(panel->designObjects().size(), 1);
+    auto* bar = qobject_cast<design::TKIntelligentMailBarCode*>(panel->designObjects()[0]);
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->stringValue("MailerIdentifier"), "567094");
+    EXPECT_EQ(bar->stringValue("ZipCodeField"), "ZIP");
+    EXPECT_EQ(bar->intValue("BarCodeType"), 2);
+    bar->setRecordTexts("01234-5678", "91 MAIN ST");
+    EXPECT_EQ(qb::imb::encode(bar->fields()),
+              qb::imb::encode(QStringLiteral("01234567094987654321"), QStringLiteral("01234567891")));
+    // The box is as wide as the 65 bars.
+    QTRY_COMPARE(bar->objectWidth(), 282);
+
+    // Saved and read back through the panel's own file operations.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("IMB.L");
+    panel->saveToFile(file);
+    panel->clearObjects();
+    panel->loadFromFile(file);
+    ASSERT_EQ(panel->designObjects().size(), 1);
+    EXPECT_EQ(panel->designObjects()[0]->stringValue("SerialStart"), "987654321");
+
+    // 2.625 inches cannot hold it.
+    designer.applyStock(LabelStock::newLayout(), false);
+    EXPECT_TRUE(panel->designObjects().isEmpty());
+    EXPECT_EQ(log.texts().last(), "Warning: " + QString::fromLatin1(qb::imb::kLabelTooNarrowWarning));
+    designer.tool("IntelligentMailBarcodeTool")->click();
+    EXPECT_EQ(log.texts().last(), QString::fromLatin1(qb::imb::kLabelTooNarrowWarning));
+    EXPECT_TRUE(designer.tool("SelectionTool")->isChecked());
 }
 
 TEST_F(LabelScreens, ZoomAndStockChanges)
