@@ -36,6 +36,8 @@ const char* kUsage =
     "                                append a text file's or a table's records, print the count\n"
     "  export DATABASE OUT.(csv|dbf) [--filter EXPR] [--tag T]\n"
     "                                copy the records out to text or a new table, print the count\n"
+    "  envelopes DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--feed O,F,P[,cw]] [--paper NAME]\n"
+    "                                print a stored envelope layout, one envelope a page, into a PDF\n"
     "  letters DATABASE TEMPLATE OUT.pdf [--program DIR] [--filter EXPR] [--copies N]\n"
     "                                merge a stored letter template with the records into a PDF\n"
     "  dial PORT NUMBER [--init S] [--pulse]\n"
@@ -236,7 +238,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, lettersCommand, dialCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, lettersCommand, envelopesCommand, dialCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

@@ -19,6 +19,7 @@ int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_
 int labelsCommand(const std::string& command, int argc, char** argv); // qbtool_labels.cpp
 int transferCommand(const std::string& command, int argc, char** argv); // qbtool_transfer.cpp
 int lettersCommand(const std::string& command, int argc, char** argv); // qbtool_letters.cpp
+int envelopesCommand(const std::string& command, int argc, char** argv); // qbtool_envelopes.cpp
 int dialCommand(const std::string& command, int argc, char** argv);   // qbtool_dial.cpp
 
 // Fonts, pictures and the PDF writer need an application object; without a
@@ -27,10 +28,10 @@ std::unique_ptr<QApplication> ensureApplication(int& argc, char** argv); // qbto
 
 // The commands that print stored designs for the records of a database
 // (qbtool_designs.cpp): DATABASE NAME OUT.pdf [--program DIR] [--filter EXPR]
-// [--copies N] [--presort].
+// [--copies N] [--presort] [--feed F] [--paper NAME].
 struct DesignPrintArgs {
     QStringList positional;
-    QString program, filter;
+    QString program, filter, feed, paper;
     int copies = 1;
     bool presort = false;
 };

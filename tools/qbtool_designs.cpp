@@ -26,6 +26,10 @@ DesignPrintArgs parseDesignPrintArgs(int argc, char** argv)
             a.copies = std::atoi(argv[++i]);
         else if (arg == QLatin1String("--presort"))
             a.presort = true;
+        else if (arg == QLatin1String("--feed") && i + 1 < argc)
+            a.feed = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QLatin1String("--paper") && i + 1 < argc)
+            a.paper = QString::fromLocal8Bit(argv[++i]);
         else
             a.positional << arg;
     }

@@ -34,6 +34,7 @@ QString TKLabelPanel::toolClass(TLPanelState state)
     case psImage: return QStringLiteral("TKImage");
     case psPostNetBarCode: return QStringLiteral("TKPostNetBarCode");
     case psIntelligentMailBarCode: return QStringLiteral("TKIntelligentMailBarCode");
+    case psFIMBarCode: return QStringLiteral("TKFIMBarCode");
     }
     return {};
 }
@@ -138,6 +139,9 @@ void TKLabelPanel::createObject(const QRect& dragged)
     case psMultiLineDataLabel:
     case psPostNetBarCode:
         showDataOnAll();
+        break;
+    case psFIMBarCode:
+        setPanelState(psPointing);
         break;
     case psIntelligentMailBarCode:
         // The mailer's own identifiers have no sensible default: ask for them.

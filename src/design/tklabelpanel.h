@@ -21,6 +21,7 @@ enum TLPanelState {
     psImage,
     psPostNetBarCode,
     psIntelligentMailBarCode,
+    psFIMBarCode,
 };
 
 class TKLabelPanel : public TKDataPanel {

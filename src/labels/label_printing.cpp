@@ -2,6 +2,7 @@
 
 #include "core/address_table.h"
 #include "core/paths.h"
+#include "core/print_records.h"
 #include "design/tklabelpanel.h"
 #include "labels/bulk_presort.h"
 #include "labels/label_catalogue.h"
@@ -20,39 +21,6 @@ namespace qb {
 namespace {
 
 double round2(double v) { return std::round(v * 100.0) / 100.0; }
-
-// Puts the address table's query, order and record back, and the engine's
-// comparison setting, however the run ends.
-class TableRestore {
-public:
-    explicit TableRestore(xbase::Table& t)
-        : t_(t), filter_(t.filter()), order_(t.currentOrder()), recno_(t.eof() ? 0 : t.recno()),
-          exact_(xbase::engineSettings().exact)
-    {
-    }
-    ~TableRestore()
-    {
-        try {
-            xbase::engineSettings().exact = exact_;
-            if (t_.editing())
-                t_.cancel();
-            t_.setFilter(filter_);
-            t_.selectOrder(order_);
-            if (recno_ == 0 || !t_.go(recno_))
-                t_.first();
-        } catch (const std::exception&) {
-        }
-    }
-    uint32_t recno() const { return recno_; }
-    const std::string& filter() const { return filter_; }
-
-private:
-    xbase::Table& t_;
-    std::string filter_;
-    int order_;
-    uint32_t recno_;
-    bool exact_;
-};
 
 class JobSink : public LabelSink {
 public:
@@ -147,21 +115,11 @@ LabelPrintResult runLabelPrint(AddressTable& addresses, design::TKLabelPanel& pa
     // 2-4. The records and where they start.
     TableRestore restore(table);
     try {
-        if (request.records == LabelPrintRequest::Records::All)
-            table.setFilter("NOT ISDEL");
-        else if (request.records == LabelPrintRequest::Records::OnlyCurrent)
-            table.setFilter("Recno()=" + std::to_string(restore.recno()));
-        if (request.startFromCurrent) {
-            const std::string query = table.filter().empty() ? std::string(".T.") : "(" + table.filter() + ")";
-            if (restore.recno() > 0 && table.count(query + ".and. RECNO()=" + std::to_string(restore.recno())) > 0) {
-                table.go(restore.recno());
-            } else {
-                inform(kOutOfRange);
-                table.first();
-            }
-        } else {
-            table.first();
-        }
+        const PrintRecords records = request.records == LabelPrintRequest::Records::All ? PrintRecords::All
+                                     : request.records == LabelPrintRequest::Records::OnlyCurrent
+                                         ? PrintRecords::OnlyCurrent
+                                         : PrintRecords::Filter;
+        selectPrintRecords(table, restore, records, request.startFromCurrent, inform);
     } catch (const std::exception& e) {
         inform(QString::fromStdString(e.what()));
         return result;

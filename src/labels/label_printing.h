@@ -6,6 +6,7 @@
 // windows it needs come in through hooks, so scripts and tests can run it
 // without any.
 
+#include "core/print_records.h"
 #include "labels/label_print_loop.h"
 #include "labels/label_stock.h"
 #include "printing/print_status.h"
@@ -55,7 +56,6 @@ PrintStatusTexts labelStatusTexts();
 inline const QString kPresortOrderNote =
     QStringLiteral("Labels will print/preview in the following order:\r\n  1. 5-Digit presort\r\n  2. 3-Digit "
                    "presort\r\n  3. ADC presort");
-inline const QString kOutOfRange = QStringLiteral("Current record is out of range. Starting with first record");
 
 // The question when the printer does not confirm the paper; w and h in
 // portrait terms.

@@ -76,7 +76,8 @@ bool PrintStatusLoop::buttonPressed(const std::function<bool(const QString&)>& c
             cancelledEarly_ = true;
         return false;
     }
-    if (confirm && confirm(texts_.cancelQuestion)) {
+    // A run without a cancel question stops at once.
+    if (texts_.cancelQuestion.isEmpty() || (confirm && confirm(texts_.cancelQuestion))) {
         job_.AbortJob();
         if (!running_)
             cancelledEarly_ = true;

@@ -1,0 +1,242 @@
+// Envelope runs printed to PDF and read back: the address lands where the
+// feed puts the envelope on the page, one envelope a page, only the current
+// record when asked, the printable area in previews only; qbtool envelopes.
+
+#include "envelopes/envelope_catalogue.h"
+#include "envelopes/envelope_printing.h"
+#include "envelopes/tenvelopepanel.h"
+
+#include "core/address_fixture.h"
+#include "message_log.h"
+#include "core/address_table.h"
+#include "core/field_lengths.h"
+#include "core/system_tables.h"
+#include "design/class_registry.h"
+#include "design/layout_filer.h"
+#include "design/tkgraphiccontrol.h"
+#include "platform/xbase/table.h"
+#include "printing/pdf_support.h"
+#include "printing/tcanvasreport.h"
+#include "printing/treportfiler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+constexpr double kTolerance = 0.01;
+
+class EnvelopePrinting : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(program.folder() + "sysdata");
+        const QString path = program.data("add0001.DBF");
+        ASSERT_TRUE(createAddressTable(path, FieldLengths::settingsDefaults()));
+        ASSERT_TRUE(table.open(path));
+        for (const char* name : {"Adams", "Brown", "Clark"})
+            test::addRow(table.table(), {{"LNAME", name}, {"FNAME", "Ann"}, {"STREET", "1 Main St"},
+                                         {"CITY", "Dayton"}, {"STATE", "OH"}, {"ZIP", "45401"}});
+        table.table().setFilter("!ISDEL");
+        table.table().selectOrder("LNAME");
+        table.table().first();
+        panel = new TEnvelopePanel(&owner);
+        panel->setDataset(&table);
+        layout = storeLayout();
+    }
+
+    // A #10 layout of one text, "MARK", with its box at 4 by 1.5 inches.
+    QString storeLayout()
+    {
+        TEnvelopePanel design(&owner);
+        const design::DesignClass* cls = design::findDesignClass("TKPLabel");
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        design.addObject(o, QRect(4 * 96, 96 + 48, 150, 30));
+        o->setValue("Caption", "MARK");
+        o->setValue("Font.Name", "Arial");
+        o->setValue("Font.Height", -16);
+        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
+        EXPECT_TRUE(rows);
+        EnvelopeCatalogue catalogue(*rows);
+        EnvelopeLayoutRecord record;
+        record.description = "Club envelopes";
+        record.isNew = true;
+        EXPECT_TRUE(catalogue.save(record, [&](const QString& path) {
+            design.saveToFile(path);
+            return true;
+        }));
+        return catalogue.layoutPath(record.fileName);
+    }
+
+    EnvelopePrintResult print(const QString& pdf, EnvelopePrintRequest request)
+    {
+        TReportPrinter job;
+        test::setUpPdfJob(job, pdf);
+        job.setUnits(Units::unInch);
+        request.layoutPath = layout;
+        EnvelopePrintHooks hooks;
+        hooks.inform = [this](const QString& t) { informed << t; };
+        return runEnvelopePrint(table, *panel, job, request, hooks);
+    }
+
+    test::ProgramDir program;
+    test::MessageLog log;
+    AddressTable table;
+    QWidget owner;
+    TEnvelopePanel* panel = nullptr;
+    QString layout;
+    QStringList informed;
+};
+
+// On the envelope's own paper the page is the envelope; on Letter the
+// feed places it: the text's corner moves by exactly the placement.
+TEST_F(EnvelopePrinting, TheAddressLandsWhereTheFeedPutsTheEnvelope)
+{
+    EnvelopePrintRequest own;
+    own.records = PrintRecords::OnlyCurrent;
+    const QString base = program.folder() + "own.pdf";
+    ASSERT_EQ(print(base, own).envelopes, 1);
+    const test::PdfText ownText = test::readPdf(base);
+    ASSERT_EQ(ownText.pages, 1);
+    const test::PdfWord* mark = ownText.find("MARK");
+    ASSERT_TRUE(mark);
+    EXPECT_NEAR(mark->left, 4.0, 0.1);   // the text's own inset aside
+    EXPECT_TRUE(test::run("pdfinfo", {base}).contains(QRegularExpression("Page size: +684 x 297")))
+        << test::run("pdfinfo", {base}).toStdString();
+
+    int checked = 0;
+    for (int orientation : {kPortrait, kLandscape})
+        for (int facing : {kFaceUp, kFaceDown})
+            for (int position : {kLeft, kRight, kCentre})
+                for (bool cw : {false, true}) {
+                    EnvelopePrintRequest r = own;
+                    r.paperName = "Letter";
+                    r.feed = {orientation, facing, position, cw};
+                    const QString pdf = program.folder() + QString("feed%1.pdf").arg(checked);
+                    const EnvelopePrintResult result = print(pdf, r);
+                    ASSERT_EQ(result.outcome, PrintOutcome::Completed);
+                    const QPointF at = orientation == kPortrait ? envelopePlacement(r.feed, 8.5, 11, 9.5, 4.125)
+                                                                : envelopePlacement(r.feed, 11, 8.5, 9.5, 4.125);
+                    EXPECT_EQ(result.placement, at);
+                    const test::PdfText text = test::readPdf(pdf);
+                    const test::PdfWord* w = text.find("MARK");
+                    ASSERT_TRUE(w);
+                    SCOPED_TRACE(feedText(r.feed).replace("\r\n", "; ").toStdString());
+                    EXPECT_NEAR(w->left, mark->left + at.x(), kTolerance);
+                    EXPECT_NEAR(w->top, mark->top + at.y(), kTolerance);
+                    ++checked;
+                }
+    EXPECT_EQ(checked, 24);
+}
+
+TEST_F(EnvelopePrinting, OneEnvelopeAPageOnlyTheCurrentOneWhenAsked)
+{
+    table.table().next();   // Brown
+    EnvelopePrintRequest current;
+    current.records = PrintRecords::OnlyCurrent;
+    const QString one = program.folder() + "one.pdf";
+    EXPECT_EQ(print(one, current).envelopes, 1);
+    EXPECT_EQ(test::readPdf(one).pages, 1);
+    EXPECT_EQ(QString::fromStdString(table.table().text("LNAME")).trimmed(), "Brown");
+
+    EnvelopePrintRequest all;
+    all.records = PrintRecords::All;
+    const QString three = program.folder() + "all.pdf";
+    EXPECT_EQ(print(three, all).envelopes, 3);
+    EXPECT_EQ(test::readPdf(three).pages, 3);
+    EXPECT_EQ(QString::fromStdString(table.table().text("LNAME")).trimmed(), "Brown");
+    EXPECT_EQ(table.table().filter(), "!ISDEL");
+}
+
+// The printable area is drawn on preview pages in red, never on paper.
+TEST_F(EnvelopePrinting, PreviewPagesShowThePrintableAreaPrintedPagesDoNot)
+{
+    const auto redPixels = [](const QImage& page) {
+        int n = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb c = page.pixel(x, y);
+                n += qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80;
+            }
+        return n;
+    };
+    EnvelopePrintRequest r;
+    r.records = PrintRecords::All;
+    const QString printed = program.folder() + "printed.pdf";
+    ASSERT_EQ(print(printed, r).envelopes, 3);
+    EXPECT_EQ(redPixels(test::renderPdf(printed, 1, 72)), 0);
+
+    // The preview's recorded pages, played into a PDF as the preview shows them.
+    TReportFiler filer;
+    TPageStream stream;
+    filer.setStream(&stream);
+    filer.setUnits(Units::unInch);
+    EnvelopePrintRequest p = r;
+    p.mode = PrintRunMode::Preview;
+    p.layoutPath = layout;
+    EnvelopePrintHooks hooks;
+    const EnvelopePrintResult result = runEnvelopePrint(table, *panel, filer, p, hooks);
+    ASSERT_EQ(result.envelopes, 3);
+    ASSERT_EQ(stream.pageCount(), 3);
+    for (int page = 0; page < 3; ++page) {
+        const QSizeF paper = stream.page(page).paperInches;
+        QImage image(QSize(int(paper.width() * 72), int(paper.height() * 72)), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        stream.play(painter, page, 72.0 / TPageStream::kResolution);
+        painter.end();
+        EXPECT_GT(redPixels(image), 0) << "page " << page;
+    }
+}
+
+TEST_F(EnvelopePrinting, AMissingOrDamagedLayoutPrintsNothing)
+{
+    QFile::remove(layout);
+    EnvelopePrintRequest r;
+    const QString pdf = program.folder() + "none.pdf";
+    EXPECT_EQ(print(pdf, r).outcome, PrintOutcome::NotRun);
+    EXPECT_EQ(informed, QStringList{kEnvelopeFileRemoved});
+    QFile bad(layout);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("TPF0 not a layout");
+    bad.close();
+    informed.clear();
+    EXPECT_EQ(print(pdf, r).outcome, PrintOutcome::NotRun);
+    ASSERT_EQ(informed.size(), 1);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(EnvelopePrinting, QbtoolPrintsAStoredLayoutForAFilter)
+{
+    table.close();
+    const QString pdf = program.folder() + "tool.pdf";
+    QProcess qbtool;
+    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "club envelopes", pdf, "--program",
+                             program.folder(), "--filter", "LNAME<>\"Brown\"", "--paper", "Letter", "--feed",
+                             "landscape,up,center"});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 0) << qbtool.readAllStandardError().toStdString();
+    EXPECT_EQ(qbtool.readAllStandardOutput(), "2 envelopes, 2 pages\n");
+    const test::PdfText text = test::readPdf(pdf);
+    const test::PdfWord* w = text.find("MARK");
+    ASSERT_TRUE(w);
+    EXPECT_NEAR(w->top, 2.1875 + 1.5, 0.1);
+
+    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "No such layout", pdf, "--program",
+                             program.folder()});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 1);
+    EXPECT_TRUE(qbtool.readAllStandardError().contains("no envelope layout No such layout"));
+    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "club envelopes", pdf, "--program",
+                             program.folder(), "--feed", "sideways,up,center"});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 1);
+}
+
+} // namespace
+} // namespace qb
