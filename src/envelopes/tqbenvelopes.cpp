@@ -8,6 +8,7 @@
 #include "core/record_steps.h"
 #include "core/settings.h"
 #include "envelopes/envelope_dialogs.h"
+#include "envelopes/envelope_printer.h"
 #include "envelopes/tenvelopedesignscreen.h"
 #include "envelopes/tenvelopepanel.h"
 #include "platform/help/help_viewer.h"
@@ -233,38 +234,17 @@ void TQBEnvelopes::loadPrinterSettings()
 {
     const Settings settings = Settings::program();
     feed_ = EnvelopeFeedPreferences::read(settings);
-    const EnvelopePrinterPreferences p = EnvelopePrinterPreferences::read(settings);
     // A saved printer, source or paper no longer there leaves the current one.
-    if (p.printer) {
-        const QString wanted = p.printer->section(QStringLiteral(" ON "), 0, 0, QString::SectionCaseInsensitiveSeps);
-        const QStringList names = printerJob_->PrinterNames();
-        for (int i = 0; i < names.size(); ++i)
-            if (!wanted.isEmpty() && names[i].contains(wanted, Qt::CaseInsensitive)) {
-                printerJob_->SelectPrinter(i);
-                previewJob_->SelectPrinter(i);
-                break;
-            }
-    }
-    for (TBaseReport* job : {static_cast<TBaseReport*>(printerJob_.get()), static_cast<TBaseReport*>(previewJob_.get())}) {
-        if (p.bin)
-            job->SelectBinByName(*p.bin);
-        if (p.paper)
-            job->SelectPaperByName(*p.paper);
-        if (p.orientation)
-            job->setOrientation(*p.orientation != 0 ? Orientation::poLandScape : Orientation::poPortrait);
-    }
+    const EnvelopePrinterPreferences p = EnvelopePrinterPreferences::read(settings);
+    applyEnvelopePrinter(*printerJob_, p);
+    applyEnvelopePrinter(*previewJob_, p);
 }
 
 void TQBEnvelopes::savePrinterSettings()
 {
     Settings settings = Settings::program();
     feed_.write(settings);
-    EnvelopePrinterPreferences p;
-    p.printer = printerJob_->PrinterNames().value(printerJob_->SelectedPrinter());
-    p.bin = printerJob_->BinName();
-    p.paper = printerJob_->PaperName();
-    p.orientation = printerJob_->orientation() == Orientation::poLandScape ? 1 : 0;
-    p.write(settings);
+    envelopePrinterOf(*printerJob_).write(settings);
 }
 
 void TQBEnvelopes::reloadList(const QString& selectFile)

@@ -12,6 +12,7 @@
 #include "core/field_lengths.h"
 #include "core/system_tables.h"
 #include "design/class_registry.h"
+#include "design/intelligent_mail.h"
 #include "design/layout_filer.h"
 #include "design/tkgraphiccontrol.h"
 #include "platform/xbase/table.h"
@@ -236,6 +237,66 @@ TEST_F(EnvelopePrinting, QbtoolPrintsAStoredLayoutForAFilter)
                              program.folder(), "--feed", "sideways,up,center"});
     ASSERT_TRUE(qbtool.waitForFinished(60000));
     EXPECT_EQ(qbtool.exitCode(), 1);
+}
+
+// The Intelligent Mail barcode on an envelope, through qbtool envelopes: the
+// serial counts one per envelope, and the bars read back from each page are
+// the code of its serial with the record's zip.
+TEST_F(EnvelopePrinting, QbtoolPrintsTheIntelligentMailBarcodeCountingItsSerial)
+{
+    {
+        TEnvelopePanel design(&owner);
+        const design::DesignClass* cls = design::findDesignClass("TKIntelligentMailBarCode");
+        ASSERT_TRUE(cls);
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        design.addObject(o, QRect(2 * 96, 3 * 96, 282, 15));
+        for (const auto& [path, v] : {std::pair{"BarcodeIdentifier", "00"}, {"ServiceType", "040"},
+                                      {"MailerIdentifier", "123456"}, {"SerialStart", "1"}, {"ZipCodeField", "ZIP"},
+                                      {"AddressField", "STREET"}})
+            o->setValue(path, QString::fromLatin1(v));
+        o->setValue("BarCodeType", 0);
+        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(rows);
+        EnvelopeCatalogue catalogue(*rows);
+        EnvelopeLayoutRecord record;
+        record.description = "Barcodes";
+        record.isNew = true;
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) {
+            design.saveToFile(path);
+            return true;
+        }));
+    }
+    table.close();
+    const QString pdf = program.folder() + "imb.pdf";
+    QProcess qbtool;
+    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "Barcodes", pdf, "--program",
+                                        program.folder()});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 0) << qbtool.readAllStandardError().toStdString();
+    EXPECT_EQ(qbtool.readAllStandardOutput(), "3 envelopes, 3 pages\n");
+
+    constexpr int dpi = 300;
+    for (int page = 1; page <= 3; page += 2) {
+        const QImage image = test::renderPdf(pdf, page, dpi);
+        const auto darkAt = [&](double x, double y) {
+            const QRgb c = image.pixel(int(x * dpi), int(y * dpi));
+            return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
+        };
+        const QList<imb::BarState> expected =
+            imb::encode(QStringLiteral("00040123456%1").arg(page, 9, 10, QLatin1Char('0')), QStringLiteral("45401"));
+        ASSERT_EQ(expected.size(), 65);
+        QList<imb::BarState> read;
+        for (int bar = 0; bar < 65; ++bar) {
+            const double x = 2.0 + bar / 22.0 + 0.01, top = 3.0;
+            const bool up = darkAt(x, top + 0.01), down = darkAt(x, top + imb::kFullBarHeight - 0.01);
+            read << (up && down ? imb::BarState::Full
+                     : up       ? imb::BarState::Ascender
+                     : down     ? imb::BarState::Descender
+                                : imb::BarState::Tracker);
+        }
+        EXPECT_EQ(read, expected) << "page " << page;
+    }
 }
 
 } // namespace

@@ -311,5 +311,69 @@ TEST_F(EnvelopeWindows, PrintTheCurrentRecordThroughTheScreen)
     EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::NotRun);
 }
 
+// A row whose file is missing opens empty under a new file name; a layout that
+// cannot be read is not opened and stays as it was; a size code the table does
+// not know opens with a message and a size the user can correct.
+TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
+{
+    screen->chooseSize = [](int) -> std::optional<int> { return 20; };
+    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
+        design::TKGraphicControl* o = design::findDesignClass("TKPLabel")->create(*design::findDesignClass("TKPLabel")->table);
+        o->loaded();
+        panel->addObject(o, QRect(10, 10, 80, 20));
+        return true;
+    };
+    screen->findChild<QPushButton*>("NewButton")->click();
+    const QString file = program.folder() + "sysdata/BIN00001.E";
+    ASSERT_TRUE(QFile::exists(file));
+
+    QFile::remove(file);
+    EnvelopeLayoutRecord opened;
+    int objects = -1;
+    screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
+        opened = record;
+        objects = int(panel->designObjects().size());
+        return false;
+    };
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    EXPECT_EQ(objects, 0);
+    EXPECT_EQ(opened.fileName, "BIN00002.E");   // BIN00001.E is still the row's
+
+    QFile bad(file);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("TPF0 not a layout");
+    bad.close();
+    objects = -1;
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    EXPECT_EQ(objects, -1);
+    EXPECT_TRUE(log.texts().last().startsWith("Unable to read the envelope layout"));
+    QFile again(file);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), "TPF0 not a layout");
+    again.close();
+
+    envelopes->first();
+    envelopes->edit();
+    envelopes->setNumber("NUMBER", 24);
+    envelopes->post();
+    QFile::remove(file);
+    screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
+        TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
+        designer.show();
+        for (int i = 0; i < 500 && !designer.ready(); ++i)
+            QTest::qWait(10);
+        EXPECT_TRUE(designer.ready());
+        EXPECT_EQ(log.texts().last(), unknownEnvelopeSizeMessage(24));
+        EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout: Unknown");
+        designer.applySize(19);
+        EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout: ENVELOPE #9 3 7/8 X 8 7/8 INCHES");
+        designer.findChild<QPushButton*>("SaveButton")->click();
+        return designer.result() == QDialog::Accepted;
+    };
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    envelopes->first();
+    EXPECT_EQ(envelopes->number("NUMBER"), 19);
+}
+
 } // namespace
 } // namespace qb
