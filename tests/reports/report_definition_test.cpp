@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QDir>
 #include <QProcess>
 
 namespace qb {
@@ -280,6 +281,30 @@ TEST_F(ReportFiles, EachBandTakesOnlyItsObjects)
     const qsizetype before = footer->designObjects().size();
     footer->createObject(QRect(0, 0, 60, 20));
     EXPECT_EQ(footer->designObjects().size(), before);
+}
+
+TEST_F(ReportFiles, FuzzSeedsAndRegressionsReadOrFailCleanly)
+{
+    QStringList files;
+    for (const char* dir : {QB_SOURCE_DIR "/fuzz/seeds/report", QB_SOURCE_DIR "/fuzz/regressions/report"})
+        for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files))
+            files << f.absoluteFilePath();
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        ReportLayout layout;
+        try {
+            loadReportFile(&owner, bands(), layout, file);
+            const QString out = program.folder() + "out.R";
+            saveReportFile(bands(), layout, out);
+            ReportLayout back;
+            loadReportFile(&owner, bands(), back, out);
+            EXPECT_EQ(back, layout);
+        } catch (const design::LayoutError&) {
+            for (TReportPanel* p : bands())
+                EXPECT_TRUE(p->designObjects().isEmpty());
+        }
+    }
 }
 
 } // namespace

@@ -6,8 +6,11 @@
 
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
+#include "core/system_tables.h"
+#include "reports/report_catalogue.h"
 #include "reports/report_printing.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -374,6 +377,50 @@ TEST_F(ReportPrinting, RecordPrintoutListsEveryField)
     const test::PdfText empty = test::readPdf(pdf("bare.pdf"));
     EXPECT_EQ(empty.pages, 1);
     EXPECT_EQ(empty.words.size(), 4u);   // "Page", "1" and the time
+}
+
+TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
+{
+    addNamed(50);
+    test::addRow(table.table(), {{"LNAME", "Gone"}, {"ISDEL", "T"}});
+    const ReportLayout layout = threeBands();
+    {
+        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Report, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(rows);
+        ReportCatalogue catalogue(*rows);
+        ReportRecord record;
+        record.isNew = true;
+        record.description = "Roster";
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { saveReportFile(bands(), layout, path); }));
+    }
+    table.close();
+    const auto qbtool = [this](const QStringList& args) {
+        QProcess p;
+        p.start(QB_QBTOOL, QStringList{"report", program.data("add0001.DBF")} + args +
+                               QStringList{"--program", program.folder()});
+        p.waitForFinished(120000);
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
+    };
+    const auto [status, out] = qbtool({"roster", pdf("tool.pdf")});
+    EXPECT_EQ(status, 0) << out.toStdString();
+    EXPECT_EQ(out, "50 records, 2 pages\n");
+    EXPECT_TRUE(test::readPdf(pdf("tool.pdf")).find("N0050", 2));
+
+    const auto [listStatus, listOut] = qbtool({pdf("list.pdf"), "--builtin", "2", "--title", "Phones", "--filter", "LNAME<'N0011'"});
+    EXPECT_EQ(listStatus, 0) << listOut.toStdString();
+    EXPECT_EQ(listOut, "10 records, 1 pages\n");
+    EXPECT_TRUE(test::readPdf(pdf("list.pdf")).find("Phones", 1));
+
+    // A damaged report file stops with the reader's message.
+    QFile f(ReportCatalogue::reportPath("BIN00001.R"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\x01TPF0\x08TKPLabel\x01" "A\x04Left\x02");
+    f.close();
+    const auto [badStatus, badOut] = qbtool({"BIN00001.R", pdf("bad.pdf")});
+    EXPECT_EQ(badStatus, 1);
+    EXPECT_TRUE(badOut.contains("Stream read error")) << badOut.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf("bad.pdf")));
+    EXPECT_NE(qbtool({pdf("x.pdf"), "--builtin", "5"}).first, 0);
 }
 
 } // namespace
