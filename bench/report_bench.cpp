@@ -87,6 +87,7 @@ int main(int argc, char** argv)
         addresses.table().first();
     };
     bool ok = true;
+    std::printf("%d records generated and open: peak memory %ld MB\n", count, peakMegabytes());
 
     {
         ready();

@@ -399,7 +399,8 @@ TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
         p.start(QB_QBTOOL, QStringList{"report", program.data("add0001.DBF")} + args +
                                QStringList{"--program", program.folder()});
         p.waitForFinished(120000);
-        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        return std::pair{p.exitCode(), p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()) : err};
     };
     const auto [status, out] = qbtool({"roster", pdf("tool.pdf")});
     EXPECT_EQ(status, 0) << out.toStdString();
