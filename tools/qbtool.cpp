@@ -40,6 +40,9 @@ const char* kUsage =
     "                                print a stored envelope layout, one envelope a page, into a PDF\n"
     "  letters DATABASE TEMPLATE OUT.pdf [--program DIR] [--filter EXPR] [--copies N]\n"
     "                                merge a stored letter template with the records into a PDF\n"
+    "  report DATABASE REPORT OUT.pdf [--program DIR] [--filter EXPR]\n"
+    "  report DATABASE OUT.pdf --builtin N [--title T] [--memo] [--codes] [--filter EXPR]\n"
+    "                                print a stored report or built-in list N into a PDF\n"
     "  dial PORT NUMBER [--init S] [--pulse]\n"
     "                                send a direct dial's modem commands to PORT (COM1-COM4 or a device)\n"
     "  telephony                     the telephony line voice calls would use, or why there is none\n"
@@ -238,7 +241,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, lettersCommand, envelopesCommand, dialCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, lettersCommand, envelopesCommand, dialCommand, reportCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

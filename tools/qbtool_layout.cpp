@@ -148,12 +148,16 @@ int roundtrip(const QString& in, const QString& out)
             while (!r.endOfList())
                 extra.push_back(r.readValue());
         }, in);
+        // As the designers save: data objects without the values they showed.
+        for (TKDataPanel* p : panels)
+            p->prepareForSave();
         TKLabelObjectFiler::SaveBands({panels[0], panels[1], panels[2]}, [&](LayoutWriter& w) {
             for (const LayoutValue& v : extra)
                 w.writeValue(v);
         }, out);
     } else {
         TKLabelObjectFiler::LoadPanel(&owner, panels[0], in);
+        panels[0]->prepareForSave();
         TKLabelObjectFiler::SavePanel(panels[0], out);
     }
     int objects = 0;

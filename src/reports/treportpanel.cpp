@@ -1,0 +1,148 @@
+#include "reports/treportpanel.h"
+
+#include "core/messages.h"
+#include "design/class_registry.h"
+#include "design/tkbaselabel.h"
+#include "design/tkgraphiccontrol.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+namespace qb {
+
+using design::TKGraphicControl;
+
+TReportPanel::TReportPanel(TRPanelKind kind, QWidget* parent) : TKDataPanel(parent), kind_(kind)
+{
+    design::registerReportPanelClasses();
+}
+
+void TReportPanel::setPanelState(TRPanelState state)
+{
+    state_ = state;
+    setPointing(state == psPointing);
+    setCursor(idleCursor());
+}
+
+QString TReportPanel::toolClass(TRPanelState state)
+{
+    switch (state) {
+    case psPointing: return {};
+    case psLabel: return QStringLiteral("TKPLabel");
+    case psDataLabel: return QStringLiteral("TKPDLabel");
+    case psMultiLineDataLabel: return QStringLiteral("TKDMultiLineLabel");
+    case psLine: return QStringLiteral("TKLineShape");
+    case psImage: return QStringLiteral("TKImage");
+    case psDateTime: return QStringLiteral("TKDateTimeLabel");
+    case psPageNumber: return QStringLiteral("TKPageNumberLabel");
+    case psSymbolLabel: return QStringLiteral("TKSymbolLabel");
+    case psRectangle:
+    case psEllipse:
+    case psRoundRectangle: return QStringLiteral("Trpshapes");
+    }
+    return {};
+}
+
+bool TReportPanel::toolAllowed(TRPanelState state, TRPanelKind kind)
+{
+    switch (state) {
+    case psDataLabel: return kind == rpkDetail;
+    case psImage: return kind == rpkHeader;
+    case psDateTime:
+    case psPageNumber: return kind == rpkHeader || kind == rpkFooter;
+    default: return kind != rpkMemo;
+    }
+}
+
+QString TReportPanel::bandMessage(const QString& cls, TRPanelKind kind)
+{
+    if (cls == QLatin1String("TKDMultiLineLabel") && kind != rpkMemo)
+        return QStringLiteral("This object may only be used in the memo band");
+    if (cls == QLatin1String("TKPDLabel") && kind != rpkDetail)
+        return QStringLiteral("This object may only be used in the detail band");
+    if ((cls == QLatin1String("TKDateTimeLabel") || cls == QLatin1String("TKPageNumberLabel")) && kind != rpkHeader &&
+        kind != rpkFooter)
+        return QStringLiteral("This object may only be used in the header or footer bands");
+    if (cls == QLatin1String("TKImage") && kind != rpkHeader)
+        return QStringLiteral("This object may only be used in the header band");
+    return {};
+}
+
+void TReportPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (state_ != psPointing && !accepts_ && event->button() == Qt::LeftButton) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    TKDataPanel::mousePressEvent(event);
+}
+
+void TReportPanel::objectMouseDown(TKGraphicControl* object, Qt::MouseButton button, Qt::KeyboardModifiers mods,
+                                   QPoint panelPos, QPoint globalPos)
+{
+    TKDataPanel::objectMouseDown(object, button, mods, panelPos, globalPos);
+    if (ControlMouseDownEvent)
+        ControlMouseDownEvent(object);
+}
+
+void TReportPanel::createObject(const QRect& dragged)
+{
+    const QString clsName = toolClass(state_);
+    const design::DesignClass* cls = design::findDesignClass(clsName);
+    if (!cls)
+        return;
+    const QString problem = bandMessage(clsName, kind_);
+    if (!problem.isEmpty() || !accepts_) {
+        QApplication::beep();
+        if (!problem.isEmpty()) {
+            if (refuse)
+                refuse(problem);
+            else
+                showInformation(problem);
+        }
+        return;
+    }
+    QRect r = dragged;
+    if (r.width() < 25)
+        r.setWidth(50);
+    if (r.height() < 15)
+        r.setHeight(15);
+    TKGraphicControl* o = cls->create(*cls->table);
+    o->loaded();
+    const auto panelFont = [&] { o->setObjectFont(font(), Qt::black); };
+    switch (state_) {
+    case psLabel:
+        o->setValue(QStringLiteral("Caption"), QStringLiteral("<text>"));
+        panelFont();
+        break;
+    case psDataLabel:
+        o->setValue(QStringLiteral("DataFieldName"), QStringLiteral("<field>"));
+        panelFont();
+        break;
+    case psMultiLineDataLabel:
+        o->setValue(QStringLiteral("DataFieldName"), QStringLiteral("Memo"));
+        o->setValue(QStringLiteral("DataFieldDescript"), QStringLiteral("MEMO"));
+        break;
+    case psRectangle: o->setValue(QStringLiteral("Shape"), 0); break;
+    case psEllipse: o->setValue(QStringLiteral("Shape"), 4); break;
+    case psRoundRectangle: o->setValue(QStringLiteral("Shape"), 2); break;
+    case psLine: o->setValue(QStringLiteral("LineStyle"), 0); break;
+    default: break;
+    }
+    addObject(o, r);
+    switch (state_) {
+    case psLabel:
+    case psSymbolLabel:
+    case psDataLabel:
+    case psImage:
+        o->placedByTool();
+        break;
+    default: break;
+    }
+    if (state_ == psDataLabel)
+        for (TKGraphicControl* each : designObjects())
+            each->showData();
+}
+
+} // namespace qb

@@ -1,0 +1,428 @@
+// Report runs printed to PDF and read back with pdftotext: a designed report's
+// bands over a thousand records, a memo flowing across a page break, one
+// record a page, a damaged memo; the four built-in lists; the record printout.
+
+#include "report_fixture.h"
+
+#include "printing/pdf_support.h"
+#include "printing/tcanvasreport.h"
+#include "core/system_tables.h"
+#include "reports/report_catalogue.h"
+#include "reports/report_printing.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace qb {
+namespace {
+
+constexpr double kTolerance = 0.01;
+
+class ReportPrinting : public test::ReportFixture {
+protected:
+    void SetUp() override
+    {
+        test::ReportFixture::SetUp();
+        setReportClockForTesting([] { return QDateTime(QDate(2026, 3, 4), QTime(14, 5, 6)); });
+    }
+    void TearDown() override { setReportClockForTesting({}); }
+
+    QString pdf(const char* name) const { return dir.filePath(name); }
+
+    void addNamed(int n)
+    {
+        for (int i = 1; i <= n; ++i)
+            test::addRow(table.table(), {{"LNAME", QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0')).toStdString()}});
+    }
+
+    // Header 0.5 in, detail 0.25 in, footer 0.5 in, Letter with half-inch margins.
+    ReportLayout threeBands()
+    {
+        text(header, "HEADMARK", QRect(0, 10, 200, 20));
+        field(detail, "LNAME", "Last Name", QRect(0, 0, 150, 20));
+        text(footer, "FOOTMARK", QRect(0, 10, 200, 20));
+        ReportLayout l;
+        l.headerHeight = 48;
+        l.detailHeight = 24;
+        l.footerHeight = 48;
+        l.useFooter = true;
+        return l;
+    }
+
+    ReportRunResult printUser(const QString& path, const ReportLayout& layout, UserReportRequest request = {})
+    {
+        ready();
+        TReportPrinter job;
+        test::setUpPdfJob(job, path);
+        ReportRunHooks hooks;
+        hooks.inform = [this](const QString& t) { informed << t; };
+        return runUserReport(table, bands(), layout, job, request, hooks);
+    }
+
+    ReportRunResult printBuiltIn(const QString& path, BuiltInReportRequest request)
+    {
+        ready();
+        TReportPrinter job;
+        test::setUpPdfJob(job, path);
+        return runBuiltInReport(table, job, request, {});
+    }
+
+    QTemporaryDir dir;
+    QStringList informed;
+};
+
+TEST_F(ReportPrinting, ThreeBandsOverAThousandRecords)
+{
+    addNamed(1000);
+    const ReportRunResult r = printUser(pdf("roster.pdf"), threeBands());
+    EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+    EXPECT_EQ(r.records, 1000);
+    // The area between header and footer is 11 - 1 - 1 = 9 inches: 36 details a page.
+    const int pages = int(std::ceil(1000 / 36.0));
+    EXPECT_EQ(r.pages, pages);
+    const test::PdfText text = test::readPdf(pdf("roster.pdf"));
+    ASSERT_EQ(text.pages, pages);
+
+    const test::PdfWord* head1 = text.find("HEADMARK", 1);
+    const test::PdfWord* foot1 = text.find("FOOTMARK", 1);
+    ASSERT_TRUE(head1 && foot1);
+    // The header band starts at the top margin, the footer band 0.5 in above the bottom one.
+    EXPECT_GT(head1->top, 0.5 + 10 / 96.0 - 0.05);
+    EXPECT_LT(head1->bottom, 1.0);
+    EXPECT_GT(foot1->top, 10.0);
+    EXPECT_LT(foot1->bottom, 10.5);
+    int record = 0;
+    double lastTop = 0;
+    for (int page = 1; page <= pages; ++page) {
+        const test::PdfWord* h = text.find("HEADMARK", page);
+        const test::PdfWord* f = text.find("FOOTMARK", page);
+        ASSERT_TRUE(h && f) << page;
+        EXPECT_NEAR(h->top, head1->top, kTolerance) << page;
+        EXPECT_NEAR(h->left, head1->left, kTolerance) << page;
+        EXPECT_NEAR(f->top, foot1->top, kTolerance) << page;
+        int onPage = 0;
+        for (const test::PdfWord& w : text.words) {
+            if (w.page != page || !w.text.startsWith('N'))
+                continue;
+            ++record;
+            ++onPage;
+            ASSERT_EQ(w.text, QStringLiteral("N%1").arg(record, 4, 10, QLatin1Char('0')));
+            if (onPage == 1)
+                EXPECT_NEAR(w.top - h->top, 0.5 - 10 / 96.0, kTolerance) << page;   // the first detail right under the header
+            else
+                EXPECT_NEAR(w.top - lastTop, 0.25, kTolerance) << w.text.toStdString();
+            lastTop = w.top;
+        }
+        EXPECT_EQ(onPage, page < pages ? 36 : 1000 - 36 * (pages - 1));
+    }
+    EXPECT_EQ(record, 1000);
+}
+
+TEST_F(ReportPrinting, LongMemoFlowsOntoTheNextPageWithoutLosingALine)
+{
+    QString memo;
+    for (int i = 1; memo.size() < 3000; ++i)
+        memo += QStringLiteral("w%1 ").arg(i, 4, 10, QLatin1Char('0'));
+    ASSERT_GE(memo.size(), 3000);
+    test::addRow(table.table(), {{"LNAME", "Adams"}, {"MEMO", memo.toStdString()}});
+    test::addRow(table.table(), {{"LNAME", "Baker"}});
+    ReportLayout layout = threeBands();
+    layout.useMemo = true;
+    layout.memoFont.size = 24;   // big enough for 3,000 characters to need two pages
+    layout.frames[kMemoBand].left = layout.frames[kMemoBand].bottom = true;
+    const ReportRunResult r = printUser(pdf("memo.pdf"), layout);
+    EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+    const test::PdfText text = test::readPdf(pdf("memo.pdf"));
+    ASSERT_GE(text.pages, 2);
+    QStringList words;
+    for (const test::PdfWord& w : text.words)
+        if (w.text.startsWith('w'))
+            words << w.text;
+    const QStringList expected = memo.split(' ', Qt::SkipEmptyParts);
+    EXPECT_EQ(words, expected);
+    // Every page has header and footer, the memo's lines stay inside the area between them.
+    for (int page = 1; page <= text.pages; ++page) {
+        ASSERT_TRUE(text.find("HEADMARK", page) && text.find("FOOTMARK", page)) << page;
+        for (const test::PdfWord& w : text.words)
+            if (w.page == page && w.text.startsWith('w')) {
+                EXPECT_GT(w.top, 1.0 - kTolerance);
+                EXPECT_LT(w.bottom, 10.0 + kTolerance);
+            }
+    }
+    // The next record follows the memo's end on the last page.
+    EXPECT_TRUE(text.find("Baker", text.pages));
+}
+
+TEST_F(ReportPrinting, OneRecordPerPageAndOnlyTheCurrentRecord)
+{
+    addNamed(5);
+    UserReportRequest request;
+    request.onePerPage = true;
+    EXPECT_EQ(printUser(pdf("each.pdf"), threeBands(), request).pages, 5);
+    const test::PdfText text = test::readPdf(pdf("each.pdf"));
+    ASSERT_EQ(text.pages, 5);
+    for (int page = 1; page <= 5; ++page) {
+        EXPECT_TRUE(text.find("HEADMARK", page) && text.find("FOOTMARK", page));
+        EXPECT_TRUE(text.find(QStringLiteral("N%1").arg(page, 4, 10, QLatin1Char('0')), page));
+    }
+    ready();
+    table.table().next();
+    table.table().next();
+    UserReportRequest one;
+    one.selection.records = PrintRecords::OnlyCurrent;
+    TReportPrinter job;
+    test::setUpPdfJob(job, pdf("one.pdf"));
+    const uint32_t at = table.table().recno();
+    EXPECT_EQ(runUserReport(table, bands(), threeBands(), job, one, {}).records, 1);
+    EXPECT_EQ(table.table().recno(), at);   // put back
+    const test::PdfText single = test::readPdf(pdf("one.pdf"));
+    QStringList names;
+    for (const test::PdfWord& w : single.words)
+        if (w.text.startsWith('N'))
+            names << w.text;
+    EXPECT_EQ(names, QStringList{"N0003"});
+}
+
+TEST_F(ReportPrinting, BandsTallerThanThePageEndInsteadOfLooping)
+{
+    addNamed(3);
+    ReportLayout layout = threeBands();
+    layout.headerHeight = layout.footerHeight = 30000;   // clamped
+    layout.detailHeight = 30000;
+    layout.useMemo = true;
+    layout.memoFont.size = 400;
+    test::addRow(table.table(), {{"LNAME", "Memo"}, {"MEMO", "one line\r\ntwo lines"}});
+    const ReportRunResult r = printUser(pdf("tall.pdf"), layout);
+    EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+    EXPECT_LE(r.pages, 10);
+    EXPECT_FALSE(r.notes.isEmpty());
+    EXPECT_FALSE(informed.isEmpty());
+}
+
+TEST_F(ReportPrinting, UnreadableMemoPrintsEmptyAndSaysSo)
+{
+    test::addRow(table.table(), {{"LNAME", "Adams"}, {"MEMO", "Some notes"}});
+    table.close();
+    // The memo pointer of the record now points far past the memo file's end.
+    QFile dbf(program.data("add0001.DBF"));
+    ASSERT_TRUE(dbf.open(QIODevice::ReadWrite));
+    const QByteArray all = dbf.readAll();
+    const int headerLength = uchar(all[8]) | uchar(all[9]) << 8;
+    int offset = 1, memoOffset = -1;
+    for (int f = 32; all[f] != 0x0D; f += 32) {
+        if (all.mid(f, 4) == "MEMO") {
+            memoOffset = offset;
+            break;
+        }
+        offset += uchar(all[f + 16]);
+    }
+    ASSERT_GT(memoOffset, 0);
+    dbf.seek(headerLength + memoOffset);
+    const char far[4] = {char(0x00), char(0x00), char(0xFF), char(0x7F)};
+    dbf.write(far, 4);
+    dbf.close();
+    ASSERT_TRUE(table.open(program.data("add0001.DBF")));
+    ReportLayout layout = threeBands();
+    layout.useMemo = true;
+    const ReportRunResult r = printUser(pdf("damaged.pdf"), layout);
+    EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+    EXPECT_EQ(r.records, 1);
+    ASSERT_EQ(r.notes.size(), 1);
+    EXPECT_TRUE(r.notes[0].startsWith("The memo of record 1 could not be read")) << r.notes[0].toStdString();
+    EXPECT_TRUE(test::readPdf(pdf("damaged.pdf")).find("Adams"));
+}
+
+TEST_F(ReportPrinting, BuiltInListsColumnsOrderAndHeadings)
+{
+    for (int i = 60; i >= 1; --i)
+        test::addRow(table.table(), {{"LNAME", QStringLiteral("L%1").arg(i, 2, 10, QLatin1Char('0')).toStdString()},
+                                     {"FNAME", "Ann"}, {"STREET", "1 Main"}, {"CITY", "Dayton"}, {"STATE", "OH"},
+                                     {"ZIP", "45401"}, {"PHONE", "555-0100"}, {"ORG", i % 2 ? "Acme" : ""},
+                                     {"CODES", "VIP"}, {"MEMO", "first memo line"}});
+    test::addRow(table.table(), {{"LNAME", ""}, {"FNAME", "Nobody"}, {"ORG", "Zed"}});
+
+    BuiltInReportRequest one;
+    one.title = "Members";
+    one.codes = true;
+    one.memo = true;
+    EXPECT_EQ(printBuiltIn(pdf("one.pdf"), one).records, 60);   // the empty last name is left out
+    const test::PdfText text = test::readPdf(pdf("one.pdf"));
+    ASSERT_GE(text.pages, 2);
+    const test::PdfWord* first = text.find("L01,", 1);
+    ASSERT_TRUE(first);
+    struct Column {
+        const char* word;
+        double left;
+    };
+    // Cells follow each other from the left margin of 1 inch, 2 hundredths in.
+    for (const Column& c : {Column{"L01,", 1.02}, Column{"1", 2.77}, Column{"Dayton,", 4.92}, Column{"555-0100", 6.92}}) {
+        const test::PdfWord* w = nullptr;
+        for (const test::PdfWord& each : text.words)
+            if (each.page == 1 && each.text == c.word && std::abs(each.top - first->top) < kTolerance)
+                w = &each;
+        ASSERT_TRUE(w) << c.word;
+        EXPECT_NEAR(w->left, c.left, 0.02) << c.word;
+    }
+    for (int page = 1; page <= text.pages; ++page) {
+        for (const char* heading : {"Name", "Address", "City/St/Zip", "Phone", "Members"})
+            EXPECT_TRUE(text.find(heading, page)) << heading << " on " << page;
+        EXPECT_TRUE(text.find(QString::number(page), page));
+        EXPECT_TRUE(text.find("2:05:06", page));
+    }
+    QStringList names;
+    for (const test::PdfWord& w : text.words)
+        if (w.text.startsWith('L') && w.text.endsWith(','))
+            names << w.text;
+    ASSERT_EQ(names.size(), 60);
+    for (int i = 1; i < 60; ++i)
+        EXPECT_LT(names[i - 1], names[i]);
+    int codes = 0, memos = 0;
+    for (const test::PdfWord& w : text.words) {
+        codes += w.text == "Codes:";
+        memos += w.text == "memo";
+    }
+    EXPECT_EQ(codes, 60);
+    EXPECT_EQ(memos, 60);
+
+    // Entry 3 by organisation: records without one are left out.
+    BuiltInReportRequest three;
+    three.entry = 3;
+    EXPECT_EQ(printBuiltIn(pdf("three.pdf"), three).records, 31);
+    const test::PdfText orgs = test::readPdf(pdf("three.pdf"));
+    const test::PdfWord* acme = orgs.find("Acme", 1);
+    const test::PdfWord* zed = orgs.find("Zed");
+    ASSERT_TRUE(acme && zed);
+    EXPECT_NEAR(acme->left, 1.02, 0.02);
+    EXPECT_TRUE(orgs.find("Organization", 1));
+}
+
+TEST_F(ReportPrinting, BuiltInFourNeverStartsARecordWithoutThreeLines)
+{
+    for (int i = 1; i <= 40; ++i)
+        test::addRow(table.table(), {{"LNAME", QStringLiteral("R%1").arg(i, 2, 10, QLatin1Char('0')).toStdString()},
+                                     {"FNAME", "Bo"}, {"TITLE", "Chair"}, {"ORG", "Club"}, {"STREET", "2 Elm"},
+                                     {"CITY", "Troy"}, {"COUNTRY", "USA"}, {"PHONE", "555"}, {"EMAIL", "r@x.org"}});
+    test::addRow(table.table(), {{"LNAME", ""}, {"FNAME", "Kept"}});
+    BuiltInReportRequest four;
+    four.entry = 4;
+    EXPECT_EQ(printBuiltIn(pdf("four.pdf"), four).records, 41);   // no start key for entry 4
+    const test::PdfText text = test::readPdf(pdf("four.pdf"));
+    ASSERT_GE(text.pages, 2);
+    for (int page = 1; page <= text.pages; ++page) {
+        EXPECT_TRUE(text.find("Street", page) && text.find("Email", page));
+        // Each record's three lines stay on one page.
+        for (const test::PdfWord& w : text.words)
+            if (w.page == page && w.text.startsWith("R") && w.text.endsWith(',')) {
+                bool street = false, email = false;
+                for (const test::PdfWord& o : text.words)
+                    if (o.page == page && o.top > w.top && o.top < w.top + 0.5) {
+                        street |= o.text == "Elm";
+                        email |= o.text == "r@x.org";
+                    }
+                EXPECT_TRUE(street && email) << w.text.toStdString();
+            }
+    }
+    EXPECT_TRUE(text.find("Ph:") && text.find("Chair,"));
+}
+
+TEST_F(ReportPrinting, RecordPrintoutListsEveryField)
+{
+    test::Row row;
+    for (const RecordPrintoutField& f : recordPrintoutFields())
+        if (f.field != "DisplayDate" && f.field != "MEMO")
+            row[f.field.toStdString()] = ("v" + f.field.toLower()).toStdString();
+    row["DATE"] = "20260304";
+    QString memo;
+    for (int i = 1; i <= 200; ++i)
+        memo += QStringLiteral("m%1\r\n").arg(i, 3, 10, QLatin1Char('0'));
+    row["MEMO"] = memo.toStdString();
+    test::addRow(table.table(), row);
+    ready();
+    TReportPrinter job;
+    test::setUpPdfJob(job, pdf("record.pdf"));
+    const ReportRunResult r = runRecordPrintout(table, job, PrintRunMode::Print, {}, {});
+    EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+    const test::PdfText text = test::readPdf(pdf("record.pdf"));
+    ASSERT_GE(text.pages, 2);   // 200 memo lines run onto a second page
+    const test::PdfWord* label = text.find("Prefix", 1);
+    ASSERT_TRUE(label);
+    EXPECT_NEAR(label->left, 1.02, 0.02);
+    double lastTop = 0;
+    for (const RecordPrintoutField& f : recordPrintoutFields()) {
+        if (f.field == "MEMO")
+            continue;
+        const QString value = f.field == "DisplayDate" ? table.displayDate() : table.text(f.field);
+        const test::PdfWord* v = text.find(value.split(' ').front(), 1);
+        ASSERT_TRUE(v) << f.field.toStdString();
+        EXPECT_NEAR(v->left, 2.27, 0.02) << f.field.toStdString();
+        EXPECT_GT(v->top, lastTop);
+        lastTop = v->top;
+    }
+    QStringList lines;
+    for (const test::PdfWord& w : text.words)
+        if (w.text.startsWith('m') && w.text.size() == 4)
+            lines << w.text;
+    ASSERT_EQ(lines.size(), 200);
+    EXPECT_EQ(lines.front(), "m001");
+    EXPECT_EQ(lines.back(), "m200");
+    for (int page = 1; page <= text.pages; ++page)
+        EXPECT_TRUE(text.find(QString::number(page), page));
+
+    // With every box cleared only the header and lines remain.
+    TReportPrinter bare;
+    test::setUpPdfJob(bare, pdf("bare.pdf"));
+    runRecordPrintout(table, bare, PrintRunMode::Print, std::vector<bool>(recordPrintoutFields().size(), false), {});
+    const test::PdfText empty = test::readPdf(pdf("bare.pdf"));
+    EXPECT_EQ(empty.pages, 1);
+    EXPECT_EQ(empty.words.size(), 4u);   // "Page", "1" and the time
+}
+
+TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
+{
+    addNamed(50);
+    test::addRow(table.table(), {{"LNAME", "Gone"}, {"ISDEL", "T"}});
+    const ReportLayout layout = threeBands();
+    {
+        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Report, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(rows);
+        ReportCatalogue catalogue(*rows);
+        ReportRecord record;
+        record.isNew = true;
+        record.description = "Roster";
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { saveReportFile(bands(), layout, path); }));
+    }
+    table.close();
+    const auto qbtool = [this](const QStringList& args) {
+        QProcess p;
+        p.start(QB_QBTOOL, QStringList{"report", program.data("add0001.DBF")} + args +
+                               QStringList{"--program", program.folder()});
+        p.waitForFinished(120000);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        return std::pair{p.exitCode(), p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()) : err};
+    };
+    const auto [status, out] = qbtool({"roster", pdf("tool.pdf")});
+    EXPECT_EQ(status, 0) << out.toStdString();
+    EXPECT_EQ(out, "50 records, 2 pages\n");
+    EXPECT_TRUE(test::readPdf(pdf("tool.pdf")).find("N0050", 2));
+
+    const auto [listStatus, listOut] = qbtool({pdf("list.pdf"), "--builtin", "2", "--title", "Phones", "--filter", "LNAME<'N0011'"});
+    EXPECT_EQ(listStatus, 0) << listOut.toStdString();
+    EXPECT_EQ(listOut, "10 records, 1 pages\n");
+    EXPECT_TRUE(test::readPdf(pdf("list.pdf")).find("Phones", 1));
+
+    // A damaged report file stops with the reader's message.
+    QFile f(ReportCatalogue::reportPath("BIN00001.R"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\x01TPF0\x08TKPLabel\x01" "A\x04Left\x02");
+    f.close();
+    const auto [badStatus, badOut] = qbtool({"BIN00001.R", pdf("bad.pdf")});
+    EXPECT_EQ(badStatus, 1);
+    EXPECT_TRUE(badOut.contains("Stream read error")) << badOut.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf("bad.pdf")));
+    EXPECT_NE(qbtool({pdf("x.pdf"), "--builtin", "5"}).first, 0);
+}
+
+} // namespace
+} // namespace qb

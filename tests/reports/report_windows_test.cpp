@@ -1,0 +1,306 @@
+// The report windows driven through their widgets: "Print Report" with New,
+// Modify, Clone and Delete, the designer with each tool on each band, sizers,
+// the layout dialog and Save, the record printout window, and both commands
+// from the main window.
+
+#include "report_fixture.h"
+
+#include "core/command.h"
+#include "core/system_tables.h"
+#include "printing/pdf_support.h"
+#include "printing/tcanvasreport.h"
+#include "reports/report_commands.h"
+#include "reports/tprintcurrentrecord.h"
+#include "reports/treportdesigner.h"
+#include "reports/treportlayoutdialog.h"
+#include "reports/treportsetup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace qb {
+namespace {
+
+// Accepts whatever dialog a tool opens while it is placed, leaving the
+// windows under test alone.
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(QList<QWidget*> keep) : keep_(std::move(keep))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (QWidget* w = QApplication::activeModalWidget(); w && !keep_.contains(w))
+                if (auto* d = qobject_cast<QDialog*>(w))
+                    d->accept();
+        });
+        timer_.start(20);
+    }
+
+private:
+    QList<QWidget*> keep_;
+    QTimer timer_;
+};
+
+void drag(QWidget* panel, QPoint from, QPoint to)
+{
+    QTest::mousePress(panel, Qt::LeftButton, {}, from);
+    QTest::mouseMove(panel, (from + to) / 2);
+    QTest::mouseMove(panel, to);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
+}
+
+class ReportWindows : public test::ReportFixture {
+protected:
+    void SetUp() override
+    {
+        test::ReportFixture::SetUp();
+        test::addRow(table.table(), {{"LNAME", "Adams"}, {"FNAME", "Ann"}, {"MEMO", "A note"}});
+        test::addRow(table.table(), {{"LNAME", "Baker"}, {"FNAME", "Bo"}});
+        ready();
+        reports = openSystemTable(SystemTable::Report, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(reports);
+        screen = std::make_unique<TReportSetup>(*reports, table, false);
+        screen->pages()->setCurrentIndex(1);
+        screen->show();
+    }
+
+    // Runs the designer on the window's record, layout and bands, does act, and saves.
+    void design(std::function<void(TReportDesigner&)> act, bool save = true)
+    {
+        screen->runDesigner = [act, save](ReportRecord& r, ReportLayout& l, const ReportBands& b) {
+            TReportDesigner designer(r, l, b, *b[1]->dataset());
+            designer.show();
+            act(designer);
+            if (save)
+                designer.SaveButtonClick();
+            else
+                designer.reject();
+            return designer.result() == QDialog::Accepted;
+        };
+    }
+    QPushButton* button(const char* name) const { return screen->findChild<QPushButton*>(name); }
+
+    std::unique_ptr<xbase::Table> reports;
+    std::unique_ptr<TReportSetup> screen;
+};
+
+TEST_F(ReportWindows, EachToolOnEachBand)
+{
+    design([&](TReportDesigner& d) {
+        d.setBandUsed(kFooterBand, true);
+        DialogAnswerer answer({&d, screen.get()});
+        struct Tool {
+            const char* name;
+            std::array<bool, 3> allowed;   // header, detail, footer
+        };
+        const Tool tools[] = {
+            {"TextTool", {true, true, true}},        {"LineTool", {true, true, true}},
+            {"ClipArtTool", {true, false, false}},   {"DatabaseFieldTool", {false, true, false}},
+            {"DateTimeTool", {true, false, true}},   {"PageNumberTool", {true, false, true}},
+            {"SymbolTool", {true, true, true}},      {"RectangleTool", {true, true, true}},
+            {"EllipseTool", {true, true, true}},     {"RoundRectangleTool", {true, true, true}},
+        };
+        const ReportBand bands[] = {kHeaderBand, kDetailBand, kFooterBand};
+        for (const Tool& t : tools)
+            for (int b = 0; b < 3; ++b) {
+                SCOPED_TRACE(std::string(t.name) + " on band " + std::to_string(b));
+                TReportPanel* panel = d.band(bands[b]);
+                const qsizetype before = panel->designObjects().size();
+                d.tool(t.name)->click();
+                drag(panel, QPoint(2, 2), QPoint(40, 12));
+                QTest::qWait(30);
+                EXPECT_EQ(panel->designObjects().size(), before + (t.allowed[size_t(b)] ? 1 : 0));
+                // After a drop the selection tool is active again.
+                if (t.allowed[size_t(b)]) {
+                    EXPECT_TRUE(d.tool("SelectionTool")->isChecked());
+                }
+                d.tool("SelectionTool")->click();
+            }
+    });
+    button("NewButton")->click();
+    ASSERT_TRUE(screen->catalogue().hasCurrent());
+    const ReportRecord saved = screen->catalogue().read();
+    EXPECT_EQ(saved.description, "<new report>");
+    EXPECT_TRUE(QFileInfo::exists(ReportCatalogue::reportPath(saved.fileName)));
+
+    // Reopened, the bands hold what was drawn.
+    std::array<qsizetype, 3> counts{};
+    design([&](TReportDesigner& d) {
+        counts = {d.band(kHeaderBand)->designObjects().size(), d.band(kDetailBand)->designObjects().size(),
+                  d.band(kFooterBand)->designObjects().size()};
+    }, false);
+    button("ModifyButton")->click();
+    EXPECT_EQ(counts, (std::array<qsizetype, 3>{9, 7, 8}));
+}
+
+TEST_F(ReportWindows, NewSavedUnchangedHasTheDefaults)
+{
+    design([](TReportDesigner& d) {
+        EXPECT_EQ(d.layoutCaption(), "Layout: Letter Size, Portrait");
+        EXPECT_EQ(d.bandHeight(kHeaderBand), 33);
+        EXPECT_FALSE(d.bandCheck(kFooterBand)->isChecked());
+    });
+    button("NewButton")->click();
+    ReportLayout layout;
+    loadReportFile(&owner, bands(), layout, ReportCatalogue::reportPath(screen->catalogue().read().fileName));
+    EXPECT_EQ(layout, ReportLayout());
+    EXPECT_EQ(screen->catalogue().read().layout, "Letter Size, Portrait");
+}
+
+TEST_F(ReportWindows, SizersLayoutDialogAndSave)
+{
+    design([](TReportDesigner& d) {
+        // A sizer dragged down 30 pixels; a band dragged to nothing is stored as off.
+        auto* sizer = d.findChild<QWidget*>("DetailSizer");
+        ASSERT_TRUE(sizer);
+        QTest::mousePress(sizer, Qt::LeftButton, {}, QPoint(5, 2));
+        QTest::mouseMove(sizer, QPoint(5, 32));
+        QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(5, 32));
+        EXPECT_EQ(d.bandHeight(kDetailBand), 63);
+        d.setBandHeight(kHeaderBand, 0);
+        // Bands may not be taller than the page's area together.
+        d.setBandHeight(kDetailBand, 5000);
+        EXPECT_EQ(d.bandHeight(kDetailBand), 1056 - 96);
+
+        d.chooseLayout = [](ReportLayout& l) {
+            TReportLayoutDialog dialog(l);
+            dialog.show();
+            dialog.findChild<QRadioButton*>("A4Radio")->click();
+            dialog.findChild<QRadioButton*>("LandscapeRadio")->click();
+            dialog.findChild<QDoubleSpinBox*>("LeftMargin")->setValue(1.0);
+            // Clicking the detail band in the miniature opens its tab.
+            const QPoint inDetail(40, 48 * 20 / 96 + 4);
+            EXPECT_EQ(dialog.miniatureHit(inDetail), int(kDetailBand));
+            QTest::mouseClick(dialog.miniature(), Qt::LeftButton, {}, inDetail);
+            EXPECT_EQ(dialog.tabs()->currentIndex(), 2);
+            dialog.findChild<QCheckBox*>("DetailTop")->setChecked(true);
+            dialog.findChild<QComboBox*>("DetailShade")->setCurrentIndex(2);
+            dialog.findChild<QPushButton*>("SaveButton")->click();
+            l = dialog.layout();
+            return true;
+        };
+        d.findChild<QAction*>("mnuLayout")->trigger();
+        EXPECT_EQ(d.layoutCaption(), "Layout: A4 Size, Landscape");
+        EXPECT_EQ(d.findChild<QAction*>("mnuLayout")->text(), "Layout: A4 Size, Landscape");
+        d.setMemoAlignment(2);
+        d.findChild<QLineEdit*>("DescriptionEdit")->setText("Committee");
+    });
+    button("NewButton")->click();
+    ASSERT_TRUE(screen->catalogue().find("Committee"));
+    EXPECT_EQ(screen->catalogue().read().layout, "A4 Size, Landscape");
+    ReportLayout l;
+    loadReportFile(&owner, bands(), l, ReportCatalogue::reportPath(screen->catalogue().read().fileName));
+    EXPECT_FALSE(l.useHeader);
+    EXPECT_EQ(l.paper(), ReportPaper::A4);
+    EXPECT_TRUE(l.landscape());
+    EXPECT_EQ(l.marginLeft, 96);
+    EXPECT_TRUE(l.frames[kDetailBand].top);
+    EXPECT_EQ(l.frames[kDetailBand].shadePercent, 40);
+    EXPECT_EQ(l.memoAlignment, 2);
+
+    // The layout dialog's Defaults.
+    TReportLayoutDialog dialog(l);
+    dialog.findChild<QPushButton*>("DefaultsButton")->click();
+    EXPECT_EQ(dialog.layout().paper(), ReportPaper::Letter);
+    EXPECT_FALSE(dialog.layout().landscape());
+    EXPECT_EQ(dialog.layout().marginLeft, 48);
+    EXPECT_EQ(dialog.layout().frames[kDetailBand], BandFrame());
+}
+
+TEST_F(ReportWindows, NoBandSelectedStaysOpen)
+{
+    design([&](TReportDesigner& d) {
+        for (ReportBand b : {kHeaderBand, kDetailBand})
+            d.bandCheck(b)->click();
+        d.SaveButtonClick();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(log.texts().back(), "No report bands are selected. Please select at least one");
+        d.reject();
+    }, false);
+    button("NewButton")->click();
+    EXPECT_FALSE(screen->catalogue().hasCurrent());
+}
+
+TEST_F(ReportWindows, CloneDeleteAndPreview)
+{
+    design([](TReportDesigner& d) {
+        d.findChild<QLineEdit*>("DescriptionEdit")->setText("Roster");
+        auto* check = d.findChild<QCheckBox*>("FooterCheck");
+        check->click();
+    });
+    button("NewButton")->click();
+    ASSERT_TRUE(button("CloneButton")->isEnabled());
+    log.answer = true;
+    button("CloneButton")->click();
+    EXPECT_EQ(log.messages.back().caption, "CLONE");
+    ASSERT_TRUE(screen->catalogue().find("Clone of Roster"));
+    const QString cloneFile = ReportCatalogue::reportPath(screen->catalogue().read().fileName);
+    EXPECT_TRUE(QFileInfo::exists(cloneFile));
+
+    // Preview of the selected report through the status window.
+    int previews = 0;
+    screen->printHooks.runStatus = {};
+    screen->printHooks.preview = [&previews](const TPageStream&) { ++previews; };
+    screen->findChild<QRadioButton*>("rbQAll")->setChecked(true);
+    button("PreviewButton")->click();
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(screen->lastRun().records, 2);
+
+    // Print of the built-in list to the PDF printer, without the print dialog.
+    screen->pages()->setCurrentIndex(0);
+    screen->printDialog = [this](TReportPrinter& job) {
+        test::setUpPdfJob(job, program.folder() + "list.pdf");
+        return true;
+    };
+    screen->builtInHooks.runStatus = {};
+    button("PrintButton")->click();
+    EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
+    EXPECT_TRUE(test::readPdf(program.folder() + "list.pdf").find("Adams,"));
+
+    screen->pages()->setCurrentIndex(1);
+    ASSERT_TRUE(screen->catalogue().find("Clone of Roster"));
+    screen->grid()->setCurrentIndex(screen->grid()->model()->index(0, 0));
+    screen->catalogue().find("Clone of Roster");
+    log.answer = true;
+    const int before = int(screen->grid()->model()->rowCount());
+    screen->DeleteButtonClick();
+    EXPECT_EQ(log.messages.back().caption, "DELETE");
+    EXPECT_EQ(screen->grid()->model()->rowCount(), before - 1);
+}
+
+TEST_F(ReportWindows, RecordPrintoutWindowAndCommands)
+{
+    TPrintCurrentRecord window(table);
+    window.show();
+    window.findChild<QCheckBox*>("AllCheck")->click();
+    for (bool on : window.checked())
+        EXPECT_FALSE(on);
+    window.box("Last")->setChecked(true);
+    test::setUpPdfJob(window.printerJob(), program.folder() + "record.pdf");
+    window.printHooks.runStatus = {};
+    window.findChild<QPushButton*>("PrintButton")->click();
+    const test::PdfText text = test::readPdf(program.folder() + "record.pdf");
+    EXPECT_TRUE(text.find("Adams"));
+    EXPECT_FALSE(text.find("Ann"));
+
+    // Both commands are on the main window's command table.
+    CommandRegistry registry;
+    registerReportCommands(registry);
+    EXPECT_TRUE(registry.find("mnuPrintReports"));
+    EXPECT_EQ(registry.find("mnuPrintReports")->button, "ReportsButton");
+    EXPECT_TRUE(registry.find("mnuPrintCurrentRecord"));
+}
+
+} // namespace
+} // namespace qb
