@@ -6,6 +6,7 @@
 #include "labels/label_commands.h"
 #include "transfer/transfer_commands.h"
 #include "letters/letter_commands.h"
+#include "utilities/utility_commands.h"
 
 namespace qb {
 
@@ -17,6 +18,7 @@ void registerAllCommands(CommandRegistry& registry)
     registerTransferCommands(registry);
     registerLetterCommands(registry);
     registerDialerCommands(registry);
+    registerUtilityCommands(registry);
 }
 
 } // namespace qb
