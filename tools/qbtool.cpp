@@ -19,15 +19,15 @@ namespace {
 
 const char* kUsage =
     "usage: qbtool COMMAND FILE [ARGS]\n"
-    "  info FILE                     header, fields and tags\n"
-    "  dump FILE [--tag T] [--limit N] [--fields A,B] [--filter EXPR] [--deleted]\n"
+    "  info FILE                     header, fields and tags (of a single-order FILE.idx: its tag and keys)\n"
+    "  dump FILE [--tag T|X.idx] [--limit N] [--fields A,B] [--filter EXPR] [--deleted]\n"
     "                                one record a line: number, then values, tab-separated\n"
     "  count FILE EXPR [--deleted]   how many records pass EXPR\n"
     "  seek FILE TAG KEY             record number of the first key match, or 0\n"
     "  index FILE TAG EXPR           build (or rebuild) a tag\n"
     "  reindex FILE                  rebuild every tag\n"
     "  pack FILE                     remove deleted-marked records\n"
-    "  check FILE                    verify table, memo file and index\n"
+    "  check FILE                    verify table, memo file and index (or a single-order FILE.idx)\n"
     "  testpage OUT.pdf [PAGES]      a test page (or PAGES pages) through the print engine into a PDF\n"
     "  printers                      the printers a job can print on\n"
     "  labels DATABASE LAYOUT OUT.pdf [--program DIR] [--filter EXPR] [--presort] [--copies N]\n"
@@ -46,6 +46,12 @@ const char* kUsage =
     "  dial PORT NUMBER [--init S] [--pulse]\n"
     "                                send a direct dial's modem commands to PORT (COM1-COM4 or a device)\n"
     "  telephony                     the telephony line voice calls would use, or why there is none\n"
+    "  zipcount DATABASE [--filter EXPR] [--pdf OUT.pdf]\n"
+    "                                the zip code count's lines, and its printed list into a PDF\n"
+    "  statezip DATABASE [--program DIR] [--blanks]\n"
+    "                                the records with questionable state or zip, by name\n"
+    "  duplicates DATABASE [--kind name|initial|street] [--chars N]\n"
+    "                                the possible duplicates, in name or street order\n"
     "Records carrying the deleted mark are skipped unless --deleted is given.\n";
 
 struct Args {
@@ -116,9 +122,32 @@ const char* typeName(KeyType t)
     return "?";
 }
 
+// A single-order index file (.idx) rather than a table.
+bool isIndexFile(const std::string& path)
+{
+    return path.size() > 4 && (path.compare(path.size() - 4, 4, ".idx") == 0 || path.compare(path.size() - 4, 4, ".IDX") == 0);
+}
+
+int indexFileInfo(const std::string& path)
+{
+    auto f = CdxFile::openSingle(path, true);
+    const TagInfo& tag = f->tagAt(0)->info();
+    uint64_t keys = 0;
+    auto c = f->tagAt(0)->cursor();
+    for (bool ok = c->first(); ok; ok = c->next())
+        ++keys;
+    std::cout << "file\t" << path << "\n"
+              << "tag\t" << tag.name << "\t" << tag.keyExpr << "\t" << typeName(tag.keyType) << "\t" << tag.keyLength
+              << (tag.forExpr.empty() ? "" : "\tFOR " + tag.forExpr) << "\n"
+              << "keys\t" << keys << "\n";
+    return 0;
+}
+
 int info(const Args& a)
 {
     need(a, 1);
+    if (isIndexFile(a.positional[0]))
+        return indexFileInfo(a.positional[0]);
     auto t = Table::open(a.positional[0], OpenMode::ReadOnly);
     char version[8];
     std::snprintf(version, sizeof version, "0x%02X", t->version());
@@ -145,6 +174,10 @@ int info(const Args& a)
 
 void selectTag(Table& t, const std::string& tag)
 {
+    if (isIndexFile(tag)) {
+        t.selectOrder(t.openIndexFile(tag));
+        return;
+    }
     if (!tag.empty() && t.selectOrder(tag) == 0)
         throw XbaseError(t.path(), "no usable tag named " + tag);
 }
@@ -222,8 +255,17 @@ int pack(const Args& a)
 int check(const Args& a)
 {
     need(a, 1);
-    auto t = Table::open(a.positional[0], OpenMode::ReadOnly);
-    const auto faults = t->check();
+    std::vector<std::string> faults;
+    if (isIndexFile(a.positional[0])) {
+        try {
+            for (const std::string& f : CdxFile::openSingle(a.positional[0], true)->check())
+                faults.push_back(a.positional[0] + ": " + f);
+        } catch (const XbaseError& e) {
+            faults.push_back(e.what());
+        }
+    } else {
+        faults = Table::open(a.positional[0], OpenMode::ReadOnly)->check();
+    }
     for (const auto& f : faults)
         std::cout << f << "\n";
     if (faults.empty())
@@ -241,7 +283,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     try {
-        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, lettersCommand, envelopesCommand, dialCommand, reportCommand})
+        for (auto run : {printCommand, layoutCommand, labelsCommand, transferCommand, lettersCommand, envelopesCommand, dialCommand, reportCommand, utilitiesCommand})
             if (const int status = run(command, argc, argv); status >= 0)
                 return status;
         const Args a = parse(argc, argv);

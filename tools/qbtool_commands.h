@@ -22,6 +22,7 @@ int lettersCommand(const std::string& command, int argc, char** argv); // qbtool
 int envelopesCommand(const std::string& command, int argc, char** argv); // qbtool_envelopes.cpp
 int dialCommand(const std::string& command, int argc, char** argv);   // qbtool_dial.cpp
 int reportCommand(const std::string& command, int argc, char** argv); // qbtool_report.cpp
+int utilitiesCommand(const std::string& command, int argc, char** argv); // qbtool_utilities.cpp
 
 // Fonts, pictures and the PDF writer need an application object; without a
 // display the offscreen platform serves. Null when one exists already.

@@ -7,6 +7,7 @@
 #include "transfer/transfer_commands.h"
 #include "letters/letter_commands.h"
 #include "reports/report_commands.h"
+#include "utilities/utility_commands.h"
 
 namespace qb {
 
@@ -19,6 +20,7 @@ void registerAllCommands(CommandRegistry& registry)
     registerLetterCommands(registry);
     registerDialerCommands(registry);
     registerReportCommands(registry);
+    registerUtilityCommands(registry);
 }
 
 } // namespace qb

@@ -18,6 +18,7 @@
 #include "mainwindow/tcopytoclipboard.h"
 #include "mainwindow/tdateselector.h"
 #include "mainwindow/tgetfirstlastzip.h"
+#include "utilities/temporary_index.h"
 #include "mainwindow/tgettingstarted.h"
 #include "mainwindow/tpreferences.h"
 #include "mainwindow/command_list.h"
@@ -1328,6 +1329,8 @@ void TAddressMain::FormActivate()
     };
     if (!settings.readable())
         showInformation(kUnreadableSettings.arg(settings.path()));
+    // A result index of the checks outlives its window only in a crash.
+    removeStaleTemporaryIndexes(ProgramFolder::path());
     const FirstStart start = openFirstDatabase(table_, settings, rebuild);
     if (!start.triedPath.isEmpty())
         setWindowTitle(QStringLiteral("Quillbase - ") + start.triedPath);

@@ -119,3 +119,40 @@ TEST(Qbtool, CheckReportsAnIndexThatCannotBeTrusted)
 
 } // namespace
 } // namespace qb::xbase::test
+
+namespace qb::xbase::test {
+namespace {
+
+TEST(Qbtool, SingleOrderIndexFiles)
+{
+    ScratchDir dir;
+    const std::string table = copyFixture(dir, "addr500");
+    const std::string idx = dir.file("ADDR_chksz.idx");
+    {
+        auto t = Table::open(table);
+        const int order = t->createIndexFile(idx, "upper(LNAME)");
+        for (uint32_t r : {210u, 5u, 21u}) {
+            t->go(r);
+            t->addKey(order);
+        }
+        t->closeIndexFile(order);
+    }
+    const Result info = qbtool("info " + idx);
+    EXPECT_EQ(info.status, 0) << info.out;
+    EXPECT_NE(info.out.find("tag\tADDR_CHKSZ\tupper(LNAME)\tC\t"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("keys\t3\n"), std::string::npos) << info.out;
+    const Result dump = qbtool("dump " + table + " --tag " + idx + " --fields LNAME");
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_EQ(dump.out.substr(0, dump.out.find('\n')), "21\tAbernathy");
+    EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '\n'), 3);
+    EXPECT_EQ(qbtool("check " + idx).out, "ok\n");
+    std::string bytes = readFile(idx);
+    bytes[1024 + 2] = char(0xFF);   // the root's key count
+    writeFile(idx, bytes);
+    const Result damaged = qbtool("check " + idx);
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.out.find(idx), std::string::npos) << damaged.out;
+}
+
+} // namespace
+} // namespace qb::xbase::test

@@ -16,6 +16,10 @@
 // The file header's tree is the tag directory: tag names (blank padded to the
 // key length) mapped, as record numbers, to the offset of each tag's 1024-byte
 // header. Each tag header's root leads to that tag's tree of 512-byte nodes.
+//
+// A single-order index (.IDX) is one such tag in a file of its own: its
+// 1024-byte header at offset 0 is the tag header (options without 0x40), there
+// is no directory, and the tag takes the file's name.
 #include "platform/xbase/cdx_internal.h"
 
 #include <algorithm>
@@ -52,11 +56,11 @@ std::string poolString(const uint8_t* pool, size_t pos, size_t len) {
     return std::string(reinterpret_cast<const char*>(pool + pos), i - pos);
 }
 
-void writeHeader(uint8_t* h, const TagInfo& info, uint32_t root, bool directory) {
+void writeHeader(uint8_t* h, const TagInfo& info, uint32_t root, bool directory, bool single = false) {
     std::memset(h, 0, 1024);
     put32(h, root);
     put16(h + 12, uint16_t(info.keyLength));
-    h[14] = uint8_t(kOptCompact | kOptCompound | (directory ? kOptDirectory : 0) | (info.unique ? kOptUnique : 0) |
+    h[14] = uint8_t(kOptCompact | (single ? 0 : kOptCompound) | (directory ? kOptDirectory : 0) | (info.unique ? kOptUnique : 0) |
                     (info.forExpr.empty() ? 0 : kOptFor));
     h[15] = 1;
     put16(h + 16, 1024);
@@ -74,6 +78,13 @@ void writeHeader(uint8_t* h, const TagInfo& info, uint32_t root, bool directory)
     put16(h + 510, uint16_t(keyLen));
     std::memcpy(h + 512, info.keyExpr.data(), info.keyExpr.size());
     std::memcpy(h + 512 + keyLen, info.forExpr.data(), info.forExpr.size());
+}
+
+// A single-order index's tag is named after its file, as the order it gives.
+std::string singleName(const std::string& path) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    if (auto dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+    return upper(name);
 }
 
 double decodeDoubleKey(const uint8_t* k) {
@@ -125,7 +136,7 @@ KeyType guessKeyType(TagImpl& t) {
 
 namespace cdx {
 
-FileImpl::FileImpl(File file, bool readOnly) : file_(std::move(file)), readOnly_(readOnly) {}
+FileImpl::FileImpl(File file, bool readOnly, bool single) : file_(std::move(file)), readOnly_(readOnly), single_(single) {}
 
 FileImpl::~FileImpl() {
     try {
@@ -368,6 +379,26 @@ void FileImpl::initEmpty() {
     dir_ = std::make_unique<TagImpl>(*this, 0, dinfo, kFirstDirectoryRoot);
 }
 
+void FileImpl::initSingle(const TagInfo& given) {
+    TagInfo info = given;
+    info.name = singleName(path());
+    if (info.keyLength <= 0 || info.keyLength > kMaxKeyLength)
+        fail("impossible key length " + std::to_string(info.keyLength) + " for tag " + info.name);
+    file_.truncate(0);
+    uint8_t buf[1536];
+    writeHeader(buf, info, 1024, false, true);
+    inChange_ = false;
+    countAtRest_ = -1;
+    Node root;
+    root.attr = kAttrRoot | kAttrLeaf;
+    encodeNode(root, 0, 0, info.keyLength, padFor(info.keyType), buf + 1024);
+    writeRaw(0, buf, sizeof buf);
+    fileSize_ = sizeof buf;
+    freeHead_ = 0;
+    tags_.push_back(std::make_unique<TagImpl>(*this, 0, info, 1024));
+    tags_.back()->typeKnown = true;
+}
+
 void FileImpl::load() {
     const uint64_t size = file_.size();
     if (size < 1024) fail("truncated file of " + std::to_string(size) + " bytes, too short for the header");
@@ -377,6 +408,13 @@ void FileImpl::load() {
     if (h[28] == 'Q' && h[29] == 'B') {
         inChange_ = h[30] & 0x01;
         countAtRest_ = le32(h + 32);
+    }
+    if (single_) {
+        if (h[14] & kOptCompound) fail("a compound index, not a single-order one");
+        freeHead_ = le32(h + 4) == kNoPage ? 0 : le32(h + 4);
+        TagImpl* t = loadTag(singleName(path()), 0);
+        if (!t->typeKnown) t->setKeyType(guessKeyType(*t));
+        return;
     }
     int keyLength = le16(h + 12);
     if (keyLength == 0 || keyLength > kMaxKeyLength)
@@ -409,7 +447,7 @@ void FileImpl::load() {
 TagImpl* FileImpl::loadTag(const std::string& name, uint32_t off) {
     const std::string at = ", tag " + name + ", header at offset " + std::to_string(off);
     if (name.empty()) fail("tag without a name in the tag directory, header at offset " + std::to_string(off));
-    if (off % kPageSize || off < kPageSize || uint64_t(off) + 1024 > fileSize_) fail("tag header outside the file" + at);
+    if (off % kPageSize || (off < kPageSize && !single_) || uint64_t(off) + 1024 > fileSize_) fail("tag header outside the file" + at);
     for (auto& t : tags_)
         if (t->info().name == name) fail("tag listed twice" + at);
     uint8_t h[1024];
@@ -421,7 +459,7 @@ TagImpl* FileImpl::loadTag(const std::string& name, uint32_t off) {
         fail("impossible key length " + std::to_string(info.keyLength) + at);
     if (!(h[14] & kOptCompact)) fail("tag is not in compact format" + at);
     uint32_t root = le32(h);
-    if (!validPage(root)) fail("root page outside the file" + at);
+    if (!validPage(root) || (single_ && root < 1024)) fail("root page outside the file" + at);
     info.unique = h[14] & kOptUnique;
     info.descending = le16(h + 502) != 0;
     const uint8_t* pool = h + 512;
@@ -449,6 +487,7 @@ CdxTag* FileImpl::tag(std::string_view name) {
 
 TagImpl* FileImpl::addTag(const TagInfo& given, uint32_t root) {
     requireWritable();
+    if (single_) fail("a single-order index holds one tag only");
     TagInfo info = given;
     info.name = upper(info.name);
     uint32_t hdr = reserveEnd(2);
@@ -477,6 +516,7 @@ void FileImpl::dropTagPages(TagImpl& t) {
 
 void FileImpl::dropTag(std::string_view name) {
     requireWritable();
+    if (single_) fail("a single-order index holds one tag only");
     std::string n = upper(name);
     for (size_t i = 0; i < tags_.size(); ++i) {
         TagImpl& t = *tags_[i];
@@ -490,6 +530,7 @@ void FileImpl::dropTag(std::string_view name) {
 
 void FileImpl::removeAllTags() {
     requireWritable();
+    if (single_) fail("a single-order index holds one tag only");
     initEmpty();
 }
 
@@ -578,11 +619,12 @@ std::vector<std::string> FileImpl::check(int64_t recordCount) {
     std::vector<uint8_t> used(pageCount(), 0);
     used[0] = used[1] = 1;
     for (auto& t : tags_) {
+        if (single_) break;
         uint32_t h = t->headerOffset() / kPageSize;
         if (used[h] || used[h + 1]) out.push_back("tag header overlaps another page, tag " + t->info().name);
         used[h] = used[h + 1] = 1;
     }
-    checkTag(*dir_, used, -1, out);
+    if (dir_) checkTag(*dir_, used, -1, out);
     for (auto& t : tags_) checkTag(*t, used, recordCount, out);
     uint64_t steps = 0;
     for (uint32_t f = freeHead_; f != 0 && f != kNoPage; ++steps) {
@@ -608,6 +650,18 @@ std::unique_ptr<CdxFile> CdxFile::open(File file, bool readOnly) {
     return f;
 }
 
+std::unique_ptr<CdxFile> CdxFile::openSingle(const std::string& path, bool readOnly) {
+    auto f = std::make_unique<FileImpl>(File(path, readOnly ? File::Mode::ReadOnly : File::Mode::ReadWrite), readOnly, true);
+    f->load();
+    return f;
+}
+
+std::unique_ptr<CdxFile> CdxFile::createSingle(const std::string& path, const TagInfo& info) {
+    auto f = std::make_unique<FileImpl>(File(path, File::Mode::Create), false, true);
+    f->initSingle(info);
+    return f;
+}
+
 std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) { return create(File(path, File::Mode::Create)); }
 
 std::unique_ptr<CdxFile> CdxFile::create(File file) {
@@ -627,20 +681,23 @@ void fuzzCdxBytes(const uint8_t* data, size_t size) {
         done += size_t(w);
     }
     ::close(fd);
-    try {
-        auto f = CdxFile::open(path, true);
-        for (int i = 0; i < f->tagCount(); ++i) {
-            try {
-                auto c = f->tagAt(i)->cursor();
-                for (bool ok = c->first(); ok; ok = c->next()) {}
-                for (bool ok = c->last(); ok; ok = c->prev()) {}
-                const uint8_t probe[3] = {'M', 'A', 0};
-                c->seek(probe);
-            } catch (const XbaseError&) {
+    // The same bytes as a compound and as a single-order index.
+    for (bool single : {false, true}) {
+        try {
+            auto f = single ? CdxFile::openSingle(path, true) : CdxFile::open(path, true);
+            for (int i = 0; i < f->tagCount(); ++i) {
+                try {
+                    auto c = f->tagAt(i)->cursor();
+                    for (bool ok = c->first(); ok; ok = c->next()) {}
+                    for (bool ok = c->last(); ok; ok = c->prev()) {}
+                    const uint8_t probe[3] = {'M', 'A', 0};
+                    c->seek(probe);
+                } catch (const XbaseError&) {
+                }
             }
+            f->check(1000);
+        } catch (const XbaseError&) {
         }
-        f->check(1000);
-    } catch (const XbaseError&) {
     }
     ::unlink(path);
 }

@@ -98,6 +98,13 @@ public:
     static std::unique_ptr<CdxFile> create(const std::string& path);
     // A new empty compound index in a new file (see File::nameless).
     static std::unique_ptr<CdxFile> create(File file);
+    // A single-order index (.IDX in the compact format): one tag whose header
+    // is the file's own, named after the file. openSingle refuses a compound
+    // index, open a single-order one.
+    static std::unique_ptr<CdxFile> openSingle(const std::string& path, bool readOnly);
+    // A new one holding no keys (an existing file is replaced).
+    static std::unique_ptr<CdxFile> createSingle(const std::string& path, const TagInfo& info);
+    virtual bool single() const = 0;
 
     virtual const std::string& path() const = 0;
     virtual int tagCount() const = 0;

@@ -68,11 +68,13 @@ private:
 
 class FileImpl final : public CdxFile {
 public:
-    FileImpl(File file, bool readOnly);
+    FileImpl(File file, bool readOnly, bool single = false);
     ~FileImpl() override;
 
     void load();                     // parses header and tag directory
     void initEmpty();                // writes a fresh header and empty directory
+    void initSingle(const TagInfo& info);   // the header and empty root of a single-order index
+    bool single() const override { return single_; }
 
     const std::string& path() const override { return file_.path(); }
     int tagCount() const override { return int(tags_.size()); }
@@ -135,6 +137,7 @@ private:
 
     File file_;
     bool readOnly_;
+    bool single_;
     bool inChange_ = false;
     int64_t countAtRest_ = -1;
     std::mutex growMutex_;   // guards fileSize_ and spare_ while builders write trees

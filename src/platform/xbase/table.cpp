@@ -43,6 +43,7 @@ private:
 };
 
 struct Table::Tag {
+    std::unique_ptr<CdxFile> file;     // a single-order index file's own
     CdxTag* cdx = nullptr;
     TagInfo info;
     std::unique_ptr<Expression> key;   // null when the stored expression is beyond us
@@ -400,14 +401,19 @@ void Table::requireEditing() const
 
 int Table::tagCount() const { return int(tags_.size()); }
 
-TagInfo Table::tagInfo(int number) const
+int Table::orderCount() const { return int(tags_.size() + files_.size()); }
+
+Table::Tag& Table::orderTag(int number) const
 {
-    if (number < 1 || number > tagCount())
+    if (number < 1 || number > orderCount())
         throw XbaseError(path(), "no tag number " + std::to_string(number));
-    return tags_[size_t(number - 1)]->info;
+    const size_t i = size_t(number - 1);
+    return i < tags_.size() ? *tags_[i] : *files_[i - tags_.size()];
 }
 
-std::string Table::currentOrderName() const { return order_ ? tags_[size_t(order_ - 1)]->info.name : std::string(); }
+TagInfo Table::tagInfo(int number) const { return orderTag(number).info; }
+
+std::string Table::currentOrderName() const { return order_ ? orderTag(order_).info.name : std::string(); }
 
 std::string Table::indexFileName() const { return cdx_ ? cdx_->path() : std::string(); }
 
@@ -426,18 +432,18 @@ std::vector<TagSpec> Table::indexSpecs() const
 
 int Table::selectOrder(std::string_view name)
 {
-    for (size_t i = 0; i < tags_.size(); ++i)
-        if (equalsIgnoreCase(tags_[i]->info.name, name))
-            return selectOrder(int(i + 1));
+    for (int i = 1; i <= orderCount(); ++i)
+        if (equalsIgnoreCase(orderTag(i).info.name, name))
+            return selectOrder(i);
     return 0;
 }
 
 int Table::selectOrder(int number)
 {
-    if (number < 0 || number > tagCount() || (number > 0 && !tags_[size_t(number - 1)]->key))
+    if (number < 0 || number > orderCount() || (number > 0 && !orderTag(number).key))
         return 0;
     order_ = number;
-    cursor_ = number ? tags_[size_t(number - 1)]->cdx->cursor() : nullptr;
+    cursor_ = number ? orderTag(number).cdx->cursor() : nullptr;
     if (!eof_ && recno_ > 0 && number > 0)
         positionCursor();
     return number;
@@ -454,6 +460,83 @@ void Table::closeIndexes()
     tags_.clear();
     cdx_.reset();
     replan();
+}
+
+int Table::attachFile(std::unique_ptr<CdxFile> file)
+{
+    auto tag = std::make_unique<Tag>();
+    tag->cdx = file->tagAt(0);
+    tag->info = tag->cdx->info();
+    try {
+        tag->key = std::make_unique<Expression>(compile(tag->info.keyExpr));
+        tag->canonical = tag->key->canonical();
+        tag->info.keyType = keyTypeOf(tag->key->type());
+        tag->cdx->setKeyType(tag->info.keyType);
+        if (tag->key->width() != tag->info.keyLength)
+            throw XbaseError(file->path(), "key expression is " + std::to_string(tag->key->width()) +
+                                               " wide but the index holds " + std::to_string(tag->info.keyLength) + "-byte keys");
+    } catch (const ExprError& e) {
+        throw XbaseError(file->path(), e.what());
+    }
+    for (int i = 1; i <= orderCount(); ++i)
+        if (equalsIgnoreCase(orderTag(i).info.name, tag->info.name))
+            throw XbaseError(file->path(), "an order named " + tag->info.name + " is open already");
+    tag->file = std::move(file);
+    files_.push_back(std::move(tag));
+    return orderCount();
+}
+
+int Table::createIndexFile(const std::string& indexPath, const std::string& keyExpr)
+{
+    Expression key = compile(utf8ToCp1252(keyExpr));
+    TagInfo info;
+    info.keyExpr = utf8ToCp1252(keyExpr);
+    info.keyType = keyTypeOf(key.type());
+    info.keyLength = key.width();
+    return attachFile(CdxFile::createSingle(indexPath, info));
+}
+
+int Table::openIndexFile(const std::string& indexPath) { return attachFile(CdxFile::openSingle(indexPath, readOnly_)); }
+
+void Table::addKey(int order)
+{
+    if (order <= tagCount() || order > orderCount())
+        throw XbaseError(path(), "keys are added only to an index file's order");
+    if (eof_)
+        throw XbaseError(path(), "no current record to add a key for");
+    Tag& tag = orderTag(order);
+    std::vector<uint8_t> key(size_t(tag.info.keyLength));
+    Source src(*this);
+    src.point(buffer_.data(), recno_);
+    tag.key->evalKey(src, key.data());
+    tag.cdx->insert(key, recno_);
+    if (order == order_)
+        positionCursor();
+}
+
+void Table::closeIndexFile(int order)
+{
+    if (order <= tagCount() || order > orderCount())
+        return;
+    if (order_ == order) {
+        order_ = 0;
+        cursor_.reset();
+    } else if (order_ > order) {
+        --order_;
+    }
+    auto& slot = files_[size_t(order - tagCount() - 1)];
+    std::unique_ptr<CdxFile> file = std::move(slot->file);
+    files_.erase(files_.begin() + (order - tagCount() - 1));
+    file->flush();
+}
+
+void Table::closeIndexFiles()
+{
+    if (order_ > tagCount()) {
+        order_ = 0;
+        cursor_.reset();
+    }
+    files_.clear();
 }
 
 int Table::createTag(const std::string& name, const std::string& keyExpr, const Progress& progress)
@@ -712,7 +795,7 @@ bool Table::visible(const char* buffer, uint32_t recno) const
 
 bool Table::positionCursor()
 {
-    Tag& tag = *tags_[size_t(order_ - 1)];
+    Tag& tag = orderTag(order_);
     std::vector<uint8_t> key(size_t(tag.info.keyLength));
     source_->point(buffer_.data(), recno_);
     tag.key->evalKey(*source_, key.data());
@@ -830,7 +913,7 @@ bool Table::seek(std::string_view utf8Key)
 {
     if (order_ == 0)
         throw XbaseError(path(), "seek needs an index order");
-    const Tag& tag = *tags_[size_t(order_ - 1)];
+    const Tag& tag = orderTag(order_);
     if (tag.info.keyType == KeyType::Numeric || tag.info.keyType == KeyType::Date)
         return seek(std::strtod(std::string(utf8Key).c_str(), nullptr));
     std::string key = utf8ToCp1252(utf8Key);
@@ -1196,7 +1279,7 @@ std::vector<uint32_t> Table::visibleRecnos()
     }
     const bool skipDeleted = engineSettings().skipDeleted;
     if (candidates && candidates->exact && (!skipDeleted || dropDeletedByTag(candidates->bits)) &&
-        (order_ == 0 || tags_[size_t(order_ - 1)]->cdx)) {
+        (order_ == 0 || orderTag(order_).cdx)) {
         // Every record the bits name passes: the order's tag gives the sequence.
         const Bits& bits = candidates->bits;
         if (order_ == 0) {
@@ -1204,7 +1287,7 @@ std::vector<uint32_t> Table::visibleRecnos()
                 if (testBit(bits, r))
                     out.push_back(r);
         } else {
-            auto cur = tags_[size_t(order_ - 1)]->cdx->cursor();
+            auto cur = orderTag(order_).cdx->cursor();
             for (bool ok = cur->first(); ok; ok = cur->next())
                 if (const uint32_t r = cur->recno(); r <= count && testBit(bits, r))
                     out.push_back(r);
@@ -1507,6 +1590,22 @@ void Table::updateKeys(const char* before, const char* after, uint32_t recno)
         }
         tag->cdx->insert(newKey, recno);
     }
+    // An index file holds chosen records only: a record it holds keeps its
+    // place under its new key, and no other record joins it.
+    if (!before)
+        return;
+    for (const auto& tag : files_) {
+        const size_t len = size_t(tag->info.keyLength);
+        std::vector<uint8_t> oldKey(len), newKey(len);
+        src.point(before, recno);
+        tag->key->evalKey(src, oldKey.data());
+        src.point(after, recno);
+        tag->key->evalKey(src, newKey.data());
+        if (oldKey == newKey || !tag->cdx->cursor()->seekExact(oldKey, recno))
+            continue;
+        tag->cdx->remove(oldKey, recno);
+        tag->cdx->insert(newKey, recno);
+    }
 }
 
 void Table::deleteRecord()
@@ -1559,6 +1658,8 @@ void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Prog
     if (shared_)
         throw XbaseError(path(), std::string(keepNone ? "zapping" : "packing") + " needs the table open exclusively");
     requireRebuildable(keepNone ? "zapping" : "packing");
+    // Their keys name records by the numbers a pack changes.
+    closeIndexFiles();
     for (const TagSpec& s : specs)
         compile(s.keyExpr);
     const std::string dbfPath = path();

@@ -86,6 +86,18 @@ public:
     // The same with exactly these tags, whatever the old index held.
     void replaceIndex(const std::vector<TagSpec>& tags, const Progress& progress = {});
 
+    // Single-order index files (.IDX) beside the production index. Such an
+    // order holds keys only for the records put into it with addKey, so
+    // selecting it shows exactly those records; a post keeps the key of a
+    // record it holds up to date and adds none. Its number follows the tags'
+    // (tagInfo and selectOrder take it) and its name is its file's. A pack or
+    // zap closes them; the files stay where they are.
+    int createIndexFile(const std::string& path, const std::string& keyExpr);
+    int openIndexFile(const std::string& path);
+    void addKey(int order);                         // the current record's key
+    void closeIndexFile(int order);
+    int orderCount() const;                         // tags and index files
+
     // Seeks in the current order: true on the first visible record whose key
     // begins with key (equals it, padded, with exact comparison on); otherwise
     // false, and at end of file, or with soft seek on at the next greater key.
@@ -194,6 +206,9 @@ private:
 
     Table() = default;
     void openIndex(const std::string& cdxPath);
+    Tag& orderTag(int number) const;
+    int attachFile(std::unique_ptr<CdxFile> file);
+    void closeIndexFiles();
     std::string staleness(const CdxFile& cdx) const;
     void attachTags();
     std::string cdxPath() const;
@@ -234,6 +249,7 @@ private:
     std::unique_ptr<DbtFile> dbt_;   // dBase and Clipper memos, read only
     std::unique_ptr<CdxFile> cdx_;
     std::vector<std::unique_ptr<Tag>> tags_;
+    std::vector<std::unique_ptr<Tag>> files_;   // single-order index files, numbered after tags_
     std::string indexError_;
     bool indexStale_ = false;
     std::vector<TagSpec> staleSpecs_;   // the tags a stale index names

@@ -1,0 +1,135 @@
+// Measures the data utilities on a generated address database:
+//   utilities_bench RECORDS [FOLDER]
+// zip count, state and zip check, the three duplicate checks, case conversion
+// of three fields over every record, a replace over every record and the
+// delete of the filter's records (one record in ten), each on the same table.
+
+#include "core/address_table.h"
+#include "core/field_lengths.h"
+#include "platform/xbase/settings.h"
+#include "platform/xbase/table.h"
+#include "utilities/case_conversion.h"
+#include "utilities/duplicate_check.h"
+#include "utilities/search_replace.h"
+#include "utilities/state_zip_check.h"
+#include "utilities/temporary_index.h"
+#include "utilities/zip_count.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <sys/resource.h>
+
+using namespace qb;
+
+namespace {
+
+const char* kLast[] = {"smith", "johnson", "williams", "brown", "jones", "garcia", "miller", "davis", "wilson",
+                       "anderson", "taylor", "moore", "jackson", "martin", "lee", "white", "harris", "clark"};
+const char* kFirst[] = {"james", "mary", "john", "patricia", "robert", "jennifer", "michael", "linda", "william", "elizabeth"};
+const char* kStreets[] = {"main street", "oak avenue", "maple road", "cedar lane", "elm street", "park place"};
+const char* kStates[] = {"CA", "TX", "NY", "FL", "IL", "PA", "OH", "GA", "NC", "MI"};
+
+double seconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+long peakMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+}
+
+template <class F>
+void timed(const char* what, F&& f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const std::string result = f();
+    std::printf("%-34s %7.2f s  %s\n", what, seconds(start), result.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const long records = argc > 1 ? std::atol(argv[1]) : 100000;
+    const std::filesystem::path folder = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "qb-utilities-bench";
+    std::filesystem::create_directories(folder);
+    for (const char* ext : {".DBF", ".FPT", ".CDX"})
+        std::filesystem::remove(folder / (std::string("ADDR") + ext));
+    const std::string path = (folder / "ADDR.DBF").string();
+
+    auto start = std::chrono::steady_clock::now();
+    {
+        auto t = xbase::Table::create(path, addressFieldDefs(FieldLengths::settingsDefaults()));
+        std::mt19937 rng(7);
+        xbase::Table::BulkChange bulk(*t);
+        for (long i = 1; i <= records; ++i) {
+            t->appendBlank();
+            // About one name in twenty and one street in ten meets a twin.
+            t->setText("LNAME", std::string(kLast[rng() % std::size(kLast)]) + std::to_string(rng() % (records / 20 + 1)));
+            t->setText("FNAME", kFirst[rng() % std::size(kFirst)]);
+            t->setText("STREET", std::to_string(1 + rng() % (records / 10 + 1)) + " " + kStreets[rng() % std::size(kStreets)]);
+            t->setText("CITY", "springfield");
+            const size_t state = rng() % std::size(kStates);
+            t->setText("STATE", kStates[state]);
+            // One zip in fifty lies outside its state's range.
+            const long zip = rng() % 50 ? 10000 + long(state) * 1000 + long(rng() % 1000) : 99000 + long(rng() % 999);
+            t->setText("ZIP", std::to_string(zip));
+            if (i % 10 == 0)
+                t->setText("CODES", "F");
+            t->post();
+        }
+        bulk.commit();
+        t->createTags(addressTags());
+    }
+    std::printf("generate %ld records and 26 tags: %.1f s (load on the machine counts too)\n", records, seconds(start));
+
+    AddressTable table;
+    if (!table.open(QString::fromStdString(path), AddressTable::Messages::Quiet))
+        return 1;
+    xbase::Table& t = table.table();
+    xbase::engineSettings().skipDeleted = true;
+
+    timed("zip count", [&] { return std::to_string(countZipCodes(t).lines.size()) + " lines"; });
+    CszReference reference;
+    for (size_t s = 0; s < std::size(kStates); ++s)
+        reference.add(kStates[s], {std::to_string(10000 + s * 1000), std::to_string(10999 + s * 1000), {}});
+    t.setFilter("!ISDEL");
+    timed("state and zip check", [&] {
+        TemporaryIndex index(t, QString::fromStdString((folder / "ADDR_chksz.idx").string()), "upper(LNAME)+upper(FNAME)");
+        return std::to_string(checkStateAndZip(t, reference, false, index).found) + " found";
+    });
+    for (auto [name, kind, chars] : {std::tuple{"duplicates, last + first", DuplicateKind::LastFirst, 30},
+                                     std::tuple{"duplicates, last + first initial", DuplicateKind::LastFirstInitial, 30},
+                                     std::tuple{"duplicates, street (30)", DuplicateKind::Street, 30}}) {
+        timed(name, [&, kind = kind, chars = chars] {
+            TemporaryIndex index(t, QString::fromStdString((folder / "_chkdup.idx").string()), duplicateIndexExpression(kind));
+            return std::to_string(checkDuplicates(t, kind, chars, index).found) + " pairs";
+        });
+    }
+    t.setFilter("");
+    t.selectOrder(0);
+    timed("case conversion, 3 fields", [&] {
+        const BulkOutcome o = convertRecords(t, {"LNAME", "FNAME", "CITY"}, CaseMode::FirstLetter, RecordChoice::All);
+        return std::to_string(o.changed) + " records changed";
+    });
+    timed("replace (contains, partial)", [&] {
+        const ReplaceOutcome o = replaceFieldValues(t, {"STREET", true, "street", false, false, "St."}, {});
+        return std::to_string(o.changed) + " records changed";
+    });
+    timed("delete the filter's records", [&] {
+        t.setFilter("CODES = 'F'");
+        const BulkOutcome o = deleteRecords(t, DeleteChoice::Matching, "CODES = 'F'");
+        return std::to_string(o.changed) + " records deleted";
+    });
+    std::printf("peak memory %ld MB\n", peakMb());
+    return 0;
+}

@@ -1,0 +1,87 @@
+#include "utilities/bulk_run.h"
+
+#include "platform/xbase/table.h"
+
+namespace qb {
+
+TableView::TableView(xbase::Table& table)
+    : table_(table), filter_(table.filter()), order_(table.currentOrderName()), recno_(table.recno()), atEnd_(table.eof())
+{
+}
+
+TableView::~TableView()
+{
+    try {
+        if (table_.editing())
+            table_.cancel();
+        if (table_.filter() != filter_)
+            table_.setFilter(filter_);
+        if (order_.empty())
+            table_.selectOrder(0);
+        else
+            table_.selectOrder(order_);
+        if (atEnd_ || recno_ == 0 || !table_.go(recno_))
+            table_.first();
+    } catch (const std::exception&) {
+        // The view is put back as far as the table lets it; the run has
+        // already reported what went wrong.
+    }
+}
+
+namespace {
+
+std::vector<std::string> recordBytes(xbase::Table& table)
+{
+    std::vector<std::string> out;
+    out.push_back(table.deleted() ? "*" : " ");
+    for (int i = 0; i < table.fieldCount(); ++i)
+        if (table.field(i).type != 'M')
+            out.push_back(table.raw(table.field(i).name));
+    return out;
+}
+
+} // namespace
+
+bool changeRecord(xbase::Table& table, BulkOutcome& outcome, const std::function<bool()>& change)
+{
+    const uint32_t recno = table.recno();
+    std::vector<std::string> before;
+    try {
+        before = recordBytes(table);
+        table.edit();
+        if (!change()) {
+            table.cancel();
+            return true;
+        }
+        table.post();
+        ++outcome.changed;
+        return true;
+    } catch (const std::exception& e) {
+        outcome.error = QString::fromStdString(e.what());
+        try {
+            if (table.editing())
+                table.cancel();
+            // A post can fail after its record reached the table (its keys
+            // failed): the record is changed all the same, and counted.
+            if (!before.empty() && table.go(recno) && recordBytes(table) != before)
+                ++outcome.changed;
+        } catch (const std::exception&) {
+        }
+        return false;
+    }
+}
+
+bool inCp1252(QChar c)
+{
+    static const char16_t extra[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039,
+                                     0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
+                                     0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+    if (c.unicode() < 0x100)
+        return true;
+    for (char16_t e : extra)
+        if (c.unicode() == e)
+            return true;
+    return false;
+}
+
+} // namespace qb

@@ -1,0 +1,52 @@
+#pragma once
+// What every utility that walks many records shares: how it is told to go on
+// or stop, and what it reports afterwards.
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace qb {
+
+namespace xbase {
+class Table;
+}
+
+// Asked after each record with the records done and the total; false stops
+// the run after that record.
+using KeepGoing = std::function<bool(uint64_t done, uint64_t total)>;
+
+struct BulkOutcome {
+    uint64_t changed = 0;   // records written, exactly
+    bool cancelled = false;
+    QString error;          // the engine's message when a write failed; empty otherwise
+    bool ok() const { return !cancelled && error.isEmpty(); }
+};
+
+// Puts the table's filter, order and record back as they were when it was
+// made, whatever the run did to them.
+class TableView {
+public:
+    explicit TableView(xbase::Table& table);
+    ~TableView();
+    TableView(const TableView&) = delete;
+    TableView& operator=(const TableView&) = delete;
+
+private:
+    xbase::Table& table_;
+    std::string filter_;
+    std::string order_;
+    uint32_t recno_;
+    bool atEnd_;
+};
+
+// Edits, changes and posts one record inside a run; an engine error cancels
+// the edit and lands in the outcome, and the caller stops.
+bool changeRecord(xbase::Table& table, BulkOutcome& outcome, const std::function<bool()>& change);
+
+// Windows-1252 has room for the character (every character the tables hold).
+bool inCp1252(QChar c);
+
+} // namespace qb

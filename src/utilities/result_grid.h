@@ -1,0 +1,40 @@
+#pragma once
+// The live grid panel of the checks: "Click on field to begin editing", the
+// grid and first/prior/next/last buttons, with editing that opens on a cell
+// and is saved or undone by the window's buttons.
+
+#include "utilities/record_grid_model.h"
+
+#include <QWidget>
+
+class QTableView;
+class QVBoxLayout;
+
+namespace qb {
+
+class ResultGrid : public QWidget {
+    Q_OBJECT
+public:
+    ResultGrid(xbase::Table& table, std::vector<GridColumn> columns, const QString& gridName, QWidget* parent = nullptr);
+
+    RecordGridModel& model() { return *model_; }
+    QTableView* view() const { return view_; }
+    // Takes the records the table shows now and makes the first current.
+    void refresh();
+    // Makes the current row's record the table's current record; false when none.
+    bool syncTable();
+    void edit();     // opens the current cell's editor
+    void save();     // writes what the editor holds
+    void undo();     // closes the editor unwritten
+    bool editing() const { return editorOpen_.isValid(); }
+    QVBoxLayout* buttonColumn() const { return buttons_; }
+
+private:
+    xbase::Table& table_;
+    RecordGridModel* model_;
+    QTableView* view_;
+    QVBoxLayout* buttons_;
+    QPersistentModelIndex editorOpen_;
+};
+
+} // namespace qb

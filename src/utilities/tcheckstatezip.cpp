@@ -1,0 +1,309 @@
+#include "utilities/tcheckstatezip.h"
+
+#include "core/address_table.h"
+#include "core/messages.h"
+#include "core/system_tables.h"
+#include "platform/help/help_viewer.h"
+#include "platform/xbase/table.h"
+#include "utilities/result_grid.h"
+#include "utilities/result_records.h"
+#include "utilities/state_zip_check.h"
+#include "utilities/temporary_index.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace qb {
+
+namespace {
+
+constexpr int kHelpContext = 1410;
+
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* wrapped(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setWordWrap(true);
+    return l;
+}
+
+std::vector<GridColumn> referenceColumns()
+{
+    return {
+        {QStringLiteral("State or Province"), QStringLiteral("NAME"), {}},
+        {QStringLiteral("Abbreviation"), QStringLiteral("STATE"), {}},
+        {QStringLiteral("Starting Zip/Post"), QStringLiteral("LOW_ZIP"), {}},
+        {QStringLiteral("Ending Zip/Post"), QStringLiteral("HIGH_ZIP"), {}},
+        // A row the check cannot trust says why, where the user edits it.
+        {QStringLiteral("Problem"), QString(), [](xbase::Table& t) {
+             return cszRowFault(QString::fromStdString(t.text("LOW_ZIP")), QString::fromStdString(t.text("HIGH_ZIP")));
+         }},
+    };
+}
+
+} // namespace
+
+TCheckStateZip::TCheckStateZip(AddressTable& addresses, QWidget* parent) : QDialog(parent), addresses_(addresses)
+{
+    setObjectName(QStringLiteral("TCheckStateZip"));
+    setWindowTitle(QStringLiteral("Check State and Zip  Codes"));
+
+    setup_ = new QWidget(this);
+    setup_->setObjectName(QStringLiteral("SetupPanel"));
+    auto* title = new QLabel(QStringLiteral("Check For State/Province  && Zipcode/Postal Code Anomolies").replace(QLatin1String("&&"), QLatin1String("&")), setup_);
+    title->setTextFormat(Qt::PlainText);
+    blanks_ = new QCheckBox(QStringLiteral("Include records with blank State/Province or Zip/Postcode entries?"), setup_);
+    blanks_->setObjectName(QStringLiteral("BlanksCheckBox"));
+    auto* perform = newButton(setup_, "PerformCheckButton", QStringLiteral("Perform Check Now"));
+    connect(perform, &QPushButton::clicked, this, &TCheckStateZip::PerformCheckClick);
+    auto* setupLayout = new QVBoxLayout(setup_);
+    setupLayout->addWidget(title);
+    setupLayout->addWidget(wrapped(QStringLiteral("A check will be performed by comparing the records in the file against the State/Province file, which contains a list of State/Zip Province/Postcode combinations. This file may be edited or added to by clicking the 'Edit State/Province File' button below."), setup_));
+    setupLayout->addWidget(blanks_);
+    setupLayout->addWidget(perform);
+
+    gauge_ = new QProgressBar(this);
+    gauge_->setObjectName(QStringLiteral("Gauge"));
+    gauge_->setRange(0, 100);
+    gauge_->hide();
+    count_ = new QLabel(this);
+    count_->setObjectName(QStringLiteral("CountLabel"));
+
+    resultPanel_ = new QWidget(this);
+    resultPanel_->setObjectName(QStringLiteral("ResultPanel"));
+    result_ = new ResultGrid(addresses_.table(), resultGridColumns(addresses_), QStringLiteral("ResultGrid"), resultPanel_);
+    auto* resultLayout = new QVBoxLayout(resultPanel_);
+    resultLayout->addWidget(wrapped(QStringLiteral("These records have questionable state/zip or province/postcode combinations. You may edit the contents to make changes. When you are done, press the Close button."), resultPanel_));
+    resultLayout->addWidget(result_, 1);
+    const std::tuple<const char*, const char*, std::function<void()>> resultButtons[] = {
+        {"EditButton", "&Edit", [this] { result_->edit(); }},
+        {"SaveButton", "&Save", [this] { result_->save(); }},
+        {"UndoButton", "&Cancel", [this] { result_->undo(); }},
+        {"TagButton", "&Tag", [this] { TagButtonClick(); }},
+        {"TagAllButton", "Tag &All", [this] { TagAllButtonClick(); }},
+    };
+    for (const auto& [name, caption, handler] : resultButtons) {
+        auto* b = newButton(resultPanel_, name, QLatin1String(caption));
+        connect(b, &QPushButton::clicked, this, handler);
+        result_->buttonColumn()->addWidget(b);
+    }
+    result_->buttonColumn()->addStretch();
+    connect(result_->view(), &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (result_->model().headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString() == QLatin1String("Tagged"))
+            TagButtonClick();
+    });
+    resultPanel_->hide();
+
+    referencePanel_ = new QWidget(this);
+    referencePanel_->setObjectName(QStringLiteral("ReferencePanel"));
+    referencePanel_->hide();
+
+    help_ = newButton(this, "HelpButton", QStringLiteral("Help"));
+    connect(help_, &QPushButton::clicked, this, [this] { showHelp(kHelpContext, this); });
+    cancel_ = newButton(this, "CancelButton", QStringLiteral("Cancel"));
+    connect(cancel_, &QPushButton::clicked, this, &TCheckStateZip::CancelButtonClick);
+    cancel_->hide();
+    close_ = newButton(this, "CloseButton", QStringLiteral("Close"));
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    editReference_ = newButton(this, "EditReferenceButton", QStringLiteral("Edit State/Province File"));
+    connect(editReference_, &QPushButton::clicked, this, &TCheckStateZip::EditReferenceClick);
+
+    auto* bottom = new QHBoxLayout;
+    for (QPushButton* b : {help_, editReference_, cancel_, close_})
+        bottom->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(setup_);
+    layout->addWidget(gauge_);
+    layout->addWidget(count_);
+    layout->addWidget(resultPanel_, 1);
+    layout->addWidget(referencePanel_, 1);
+    layout->addLayout(bottom);
+    resize(760, 480);
+}
+
+TCheckStateZip::~TCheckStateZip() = default;
+
+void TCheckStateZip::PerformCheckClick()
+{
+    for (QWidget* w : {static_cast<QWidget*>(help_), static_cast<QWidget*>(close_), setup_, static_cast<QWidget*>(editReference_)})
+        w->hide();
+    cancel_->show();
+    checking_ = true;
+    cancelled_ = false;
+    found_ = 0;
+    auto restoreButtons = [this] {
+        checking_ = false;
+        cancel_->hide();
+        for (QPushButton* b : {help_, close_, editReference_})
+            b->show();
+    };
+    std::unique_ptr<xbase::Table> csz = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive);
+    if (!csz) {
+        setup_->show();
+        restoreButtons();
+        return;
+    }
+    const CszReference reference(*csz);
+    csz.reset();
+    xbase::Table& table = addresses_.table();
+    try {
+        index_.reset();
+        index_ = std::make_unique<TemporaryIndex>(table, stateZipIndexPath(addresses_.path()), QStringLiteral("upper(LNAME)+upper(FNAME)"));
+    } catch (const std::exception& e) {
+        showInformation(QString::fromStdString(e.what()));
+        setup_->show();
+        restoreButtons();
+        return;
+    }
+    gauge_->setValue(0);
+    gauge_->show();
+    const StateZipOutcome outcome = checkStateAndZip(table, reference, blanks_->isChecked(), *index_, [this](uint64_t done, uint64_t total) {
+        const int percent = total ? int(done * 100 / total) : 0;
+        if (percent > 0 && percent < 100)
+            gauge_->setValue(percent);
+        QApplication::processEvents();
+        return !cancelled_;
+    });
+    found_ = outcome.found;
+    gauge_->hide();
+    if (!outcome.error.isEmpty())
+        showInformation(outcome.error);
+    table.selectOrder(index_->order());
+    resultPanel_->show();
+    result_->refresh();
+    count_->setText(QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" records with questionable state or zipcodes"));
+    restoreButtons();
+}
+
+void TCheckStateZip::CancelButtonClick()
+{
+    if (checking_ && askQuestion(QStringLiteral("Cancel operation?"), windowTitle()))
+        cancelled_ = true;
+}
+
+void TCheckStateZip::TagButtonClick()
+{
+    if (!result_->syncTable())
+        return;
+    const int row = result_->view()->currentIndex().row();
+    const QString error = toggleTag(addresses_);
+    if (!error.isEmpty())
+        showInformation(error);
+    result_->model().rowChanged(row);
+}
+
+void TCheckStateZip::TagAllButtonClick()
+{
+    if (!askQuestion(QStringLiteral("Tag all records with questionable state or zipcodes?"), QStringLiteral("TAG ALL")))
+        return;
+    const BulkOutcome outcome = tagShownRecords(addresses_);
+    if (!outcome.error.isEmpty())
+        showInformation(outcome.error + QStringLiteral("\r\nTagged ") + QString::number(outcome.changed) + QStringLiteral(" records"));
+    result_->model().refresh();
+}
+
+void TCheckStateZip::EditReferenceClick()
+{
+    if (csz_) {
+        closeReference();
+        return;
+    }
+    csz_ = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive);
+    if (!csz_)
+        return;
+    hiddenForReference_ = resultPanel_->isVisible() ? resultPanel_ : setup_;
+    hiddenForReference_->hide();
+    cancel_->setEnabled(false);
+    delete reference_;
+    reference_ = new ResultGrid(*csz_, referenceColumns(), QStringLiteral("ReferenceGrid"), referencePanel_);
+    delete referencePanel_->layout();
+    auto* layout = new QVBoxLayout(referencePanel_);
+    layout->addWidget(new QLabel(QStringLiteral("Make changes to the State/Province file to best reflect your country"), referencePanel_));
+    layout->addWidget(reference_, 1);
+    const std::tuple<const char*, const char*, std::function<void()>> buttons[] = {
+        {"AddButton", "Add", [this] {
+             try {
+                 csz_->appendBlank();
+                 csz_->post();
+                 const uint32_t added = csz_->recno();
+                 reference_->model().refresh();
+                 const int row = reference_->model().rowOf(added);
+                 reference_->view()->setCurrentIndex(reference_->model().index(row, 0));
+                 reference_->edit();
+             } catch (const std::exception& e) {
+                 showInformation(QString::fromStdString(e.what()));
+             }
+         }},
+        {"DeleteButton", "Delete", [this] {
+             if (!reference_->syncTable())
+                 return;
+             try {
+                 csz_->deleteRecord();
+             } catch (const std::exception& e) {
+                 showInformation(QString::fromStdString(e.what()));
+             }
+             reference_->refresh();
+         }},
+        {"SaveButton", "Save", [this] { reference_->save(); }},
+        {"UndoButton", "Undo", [this] { reference_->undo(); }},
+    };
+    for (const auto& [name, caption, handler] : buttons) {
+        auto* b = newButton(referencePanel_, name, QLatin1String(caption));
+        connect(b, &QPushButton::clicked, this, handler);
+        reference_->buttonColumn()->addWidget(b);
+    }
+    reference_->buttonColumn()->addStretch();
+    reference_->refresh();
+    referencePanel_->show();
+    editReference_->setText(QStringLiteral("Stop Editing"));
+}
+
+void TCheckStateZip::closeReference()
+{
+    if (reference_)
+        reference_->save();
+    delete reference_;
+    reference_ = nullptr;
+    csz_.reset();
+    referencePanel_->hide();
+    editReference_->setText(QStringLiteral("Edit State/Province File"));
+    cancel_->setEnabled(true);
+    if (hiddenForReference_)
+        hiddenForReference_->show();
+}
+
+void TCheckStateZip::reject()
+{
+    if (checking_) {
+        CancelButtonClick();
+        return;
+    }
+    QDialog::reject();
+}
+
+void TCheckStateZip::done(int result)
+{
+    // Close is refused while a check runs.
+    if (checking_)
+        return;
+    if (csz_)
+        closeReference();
+    result_->undo();
+    index_.reset();
+    QDialog::done(result);
+}
+
+} // namespace qb

@@ -1,0 +1,51 @@
+#pragma once
+// The result indexes of the state and zip check and the duplicate check: a
+// single-order index file opened beside the address table's own index, empty
+// at first, that receives one key per record found, so that selecting its
+// order shows exactly those records. It lives while its window is open; the
+// file is removed when it closes and, should a crash have left one, at the
+// next start.
+
+#include <QString>
+
+namespace qb {
+
+namespace xbase {
+class Table;
+}
+
+inline constexpr const char* kStateZipIndexSuffix = "_chksz.idx";
+inline constexpr const char* kDuplicateIndexName = "_chkdup.idx";
+
+// The address table's path without its extension, followed by "_chksz.idx".
+QString stateZipIndexPath(const QString& tablePath);
+// "_chkdup.idx" in the program folder.
+QString duplicateIndexPath();
+
+class TemporaryIndex {
+public:
+    // Creates the file (replacing one left there) and opens it on the table;
+    // throws the engine's error.
+    TemporaryIndex(xbase::Table& table, const QString& path, const QString& keyExpression);
+    ~TemporaryIndex();   // close()
+    TemporaryIndex(const TemporaryIndex&) = delete;
+    TemporaryIndex& operator=(const TemporaryIndex&) = delete;
+
+    int order() const { return order_; }
+    const QString& path() const { return path_; }
+    // The current record's key joins the order.
+    void add();
+    // Closes the order and removes the file; the table then has its other orders only.
+    void close();
+
+private:
+    xbase::Table& table_;
+    QString path_;
+    int order_ = 0;
+};
+
+// Removes result indexes a stopped program left: "_chkdup.idx" in the program
+// folder and every "*_chksz.idx" in its DATA folder. Returns how many went.
+int removeStaleTemporaryIndexes(const QString& programFolder);
+
+} // namespace qb

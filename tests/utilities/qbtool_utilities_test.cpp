@@ -1,0 +1,56 @@
+// qbtool's utility commands: the same rules as the windows, plain output.
+#include "utilities_fixture.h"
+
+#include "core/system_tables.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+using namespace qb;
+using namespace qb::test;
+
+namespace {
+
+std::pair<int, std::string> qbtool(const std::string& args)
+{
+    std::string out;
+    FILE* p = ::popen((std::string(QB_QBTOOL) + " " + args + " 2>/dev/null").c_str(), "r");
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    const int raw = ::pclose(p);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
+}
+
+} // namespace
+
+TEST(QbtoolUtilities, CountsChecksAndListsDuplicates)
+{
+    UtilityDatabase db({{{"LNAME", "Smith"}, {"FNAME", "John"}, {"STREET", "1 Elm"}, {"STATE", "NY"}, {"ZIP", "12345"}},
+                        {{"LNAME", "SMITH"}, {"FNAME", "Jane"}, {"STREET", "2 Oak"}, {"STATE", "NY"}, {"ZIP", "99999"}},
+                        {{"LNAME", "Brown"}, {"FNAME", "Al"}, {"STREET", "1 ELM"}, {"STATE", "ZZ"}, {"ZIP", "12345"}}});
+    QDir().mkpath(db.program.folder() + "sysdata");
+    {
+        auto csz = xbase::Table::create((db.program.folder() + "sysdata/CSZ.DBF").toStdString(), systemTableFields(SystemTable::CityStateZip));
+        csz->appendBlank();
+        csz->setText("STATE", "NY");
+        csz->setText("LOW_ZIP", "10000");
+        csz->setText("HIGH_ZIP", "14999");
+        csz->post();
+    }
+    db.table.close();
+    const std::string file = db.path.toStdString();
+    EXPECT_EQ(qbtool("zipcount " + file), std::make_pair(0, std::string("12345     2\n99999     1\n\n\n")));
+    EXPECT_EQ(qbtool("statezip " + file + " --program " + db.program.folder().toStdString()),
+              std::make_pair(0, std::string("3\tBrown\t1 ELM\tZZ\t12345\n2\tSMITH\t2 Oak\tNY\t99999\nfound 2\n")));
+    EXPECT_EQ(qbtool("duplicates " + file + " --kind initial"),
+              std::make_pair(0, std::string("2\tSMITH\t2 Oak\tNY\t99999\n1\tSmith\t1 Elm\tNY\t12345\nfound 1\n")));
+    EXPECT_EQ(qbtool("duplicates " + file + " --kind street --chars 5").second,
+              "1\tSmith\t1 Elm\tNY\t12345\n3\tBrown\t1 ELM\tZZ\t12345\nfound 1\n");
+    EXPECT_EQ(qbtool("duplicates " + file + " --kind nonsense").first, 1);
+    EXPECT_FALSE(QFile::exists(db.program.data("add0001_chksz.idx")));
+    EXPECT_FALSE(QFile::exists(db.program.data("_chkdup.idx")));
+}
