@@ -9,7 +9,6 @@ packages=(
   python3 python3-dbf libdbd-xbase-perl
   poppler-utils
   libcups2-dev
-  libzint-dev
   xvfb xauth
 )
 missing=()

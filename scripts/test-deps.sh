@@ -9,12 +9,15 @@
 #   libreoffice-calc-nogui   writes the CSV files the import reads back
 #   libreoffice-writer-nogui the other word processor, which writes the RTF our
 #                            reader must take and reads back the RTF we write
+#   libzint-dev              an independent barcode encoder the POSTNET and
+#                            Intelligent Mail bars are compared with
 set -euo pipefail
 packages=(
   dbus python3-dbusmock
   cups-daemon cups-client
   libreoffice-calc-nogui
   libreoffice-writer-nogui
+  libzint-dev
 )
 missing=()
 for p in "${packages[@]}"; do

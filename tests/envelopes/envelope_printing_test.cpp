@@ -53,19 +53,29 @@ protected:
     // A #10 layout of one text, "MARK", with its box at 4 by 1.5 inches.
     QString storeLayout()
     {
+        return storeLayout("Club envelopes", "TKPLabel", QRect(4 * 96, 96 + 48, 150, 30),
+                           {{"Caption", "MARK"}, {"Font.Name", "Arial"}, {"Font.Height", -16}});
+    }
+
+    // A #10 layout of one object of the class at rect (pixels at 96 per inch).
+    QString storeLayout(const QString& description, const char* className, QRect rect,
+                        const QList<std::pair<const char*, QVariant>>& values)
+    {
         TEnvelopePanel design(&owner);
-        const design::DesignClass* cls = design::findDesignClass("TKPLabel");
+        const design::DesignClass* cls = design::findDesignClass(className);
+        EXPECT_TRUE(cls);
+        if (!cls)
+            return {};
         design::TKGraphicControl* o = cls->create(*cls->table);
         o->loaded();
-        design.addObject(o, QRect(4 * 96, 96 + 48, 150, 30));
-        o->setValue("Caption", "MARK");
-        o->setValue("Font.Name", "Arial");
-        o->setValue("Font.Height", -16);
+        design.addObject(o, rect);
+        for (const auto& [path, value] : values)
+            o->setValue(path, value);
         std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
         EXPECT_TRUE(rows);
         EnvelopeCatalogue catalogue(*rows);
         EnvelopeLayoutRecord record;
-        record.description = "Club envelopes";
+        record.description = description;
         record.isNew = true;
         EXPECT_TRUE(catalogue.save(record, [&](const QString& path) {
             design.saveToFile(path);
@@ -239,56 +249,46 @@ TEST_F(EnvelopePrinting, QbtoolPrintsAStoredLayoutForAFilter)
     EXPECT_EQ(qbtool.exitCode(), 1);
 }
 
-// The Intelligent Mail barcode on an envelope, through qbtool envelopes: the
-// serial counts one per envelope, and the bars read back from each page are
-// the code of its serial with the record's zip.
+// qbtool envelopes prints the Intelligent Mail barcode like any other object,
+// its serial counted per envelope: the bars read back from each page are the
+// code of that envelope's serial with the record's zip, where the layout puts
+// them (4 inches in, 3.5 down).
 TEST_F(EnvelopePrinting, QbtoolPrintsTheIntelligentMailBarcodeCountingItsSerial)
 {
-    {
-        TEnvelopePanel design(&owner);
-        const design::DesignClass* cls = design::findDesignClass("TKIntelligentMailBarCode");
-        ASSERT_TRUE(cls);
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        design.addObject(o, QRect(2 * 96, 3 * 96, 282, 15));
-        for (const auto& [path, v] : {std::pair{"BarcodeIdentifier", "00"}, {"ServiceType", "040"},
-                                      {"MailerIdentifier", "123456"}, {"SerialStart", "1"}, {"ZipCodeField", "ZIP"},
-                                      {"AddressField", "STREET"}})
-            o->setValue(path, QString::fromLatin1(v));
-        o->setValue("BarCodeType", 0);
-        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
-        ASSERT_TRUE(rows);
-        EnvelopeCatalogue catalogue(*rows);
-        EnvelopeLayoutRecord record;
-        record.description = "Barcodes";
-        record.isNew = true;
-        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) {
-            design.saveToFile(path);
-            return true;
-        }));
-    }
+    test::addRow(table.table(), {{"LNAME", "Dunn"}, {"STREET", "19 Elm St"}, {"ZIP", "12345-6789"}});
+    ASSERT_FALSE(storeLayout("Barcoded", "TKIntelligentMailBarCode", QRect(4 * 96, 3 * 96 + 48, 282, 15),
+                             {{"BarcodeIdentifier", "00"}, {"ServiceType", "040"}, {"MailerIdentifier", "123456"},
+                              {"SerialStart", "41"}, {"ZipCodeField", "ZIP"}, {"AddressField", "STREET"},
+                              {"BarCodeType", 2}})
+                     .isEmpty());
     table.close();
     const QString pdf = program.folder() + "imb.pdf";
     QProcess qbtool;
-    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "Barcodes", pdf, "--program",
-                                        program.folder()});
+    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "Barcoded", pdf, "--program",
+                             program.folder(), "--filter", "LNAME=\"Clark\" .OR. LNAME=\"Dunn\""});
     ASSERT_TRUE(qbtool.waitForFinished(60000));
     EXPECT_EQ(qbtool.exitCode(), 0) << qbtool.readAllStandardError().toStdString();
-    EXPECT_EQ(qbtool.readAllStandardOutput(), "3 envelopes, 3 pages\n");
+    EXPECT_EQ(qbtool.readAllStandardOutput(), "2 envelopes, 2 pages\n");
 
-    constexpr int dpi = 300;
-    for (int page = 1; page <= 3; page += 2) {
-        const QImage image = test::renderPdf(pdf, page, dpi);
+    // Clark's zip has five digits; Dunn's nine, with the delivery point 19
+    // of his street.
+    const char* routing[] = {"45401", "12345678919"};
+    for (int page = 0; page < 2; ++page) {
+        constexpr int dpi = 300;
+        const QImage image = test::renderPdf(pdf, page + 1, dpi);
         const auto darkAt = [&](double x, double y) {
             const QRgb c = image.pixel(int(x * dpi), int(y * dpi));
             return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
         };
         const QList<imb::BarState> expected =
-            imb::encode(QStringLiteral("00040123456%1").arg(page, 9, 10, QLatin1Char('0')), QStringLiteral("45401"));
-        ASSERT_EQ(expected.size(), 65);
+            imb::encode(QStringLiteral("00040123456%1").arg(41 + page, 9, 10, QLatin1Char('0')),
+                        QString::fromLatin1(routing[page]));
+        ASSERT_EQ(expected.size(), imb::kBarCount);
         QList<imb::BarState> read;
-        for (int bar = 0; bar < 65; ++bar) {
-            const double x = 2.0 + bar / 22.0 + 0.01, top = 3.0;
+        for (int bar = 0; bar < imb::kBarCount; ++bar) {
+            const double x = 4.0 + bar / 22.0 + 0.01, top = 3.5;
+            EXPECT_TRUE(darkAt(x, top + imb::kFullBarHeight / 2)) << "page " << page << " bar " << bar;
+            EXPECT_FALSE(darkAt(x + 0.02, top + imb::kFullBarHeight / 2)) << "page " << page << " gap " << bar;
             const bool up = darkAt(x, top + 0.01), down = darkAt(x, top + imb::kFullBarHeight - 0.01);
             read << (up && down ? imb::BarState::Full
                      : up       ? imb::BarState::Ascender
