@@ -2,6 +2,7 @@
 
 #include "core/command.h"
 #include "dialer/dialer_commands.h"
+#include "envelopes/envelope_commands.h"
 #include "labels/label_commands.h"
 #include "transfer/transfer_commands.h"
 #include "letters/letter_commands.h"
@@ -12,6 +13,7 @@ namespace qb {
 void registerAllCommands(CommandRegistry& registry)
 {
     registerLabelCommands(registry);
+    registerEnvelopeCommands(registry);
     registerTransferCommands(registry);
     registerLetterCommands(registry);
     registerDialerCommands(registry);

@@ -4,12 +4,16 @@
 
 #include "core/address_fixture.h"
 #include "core/settings.h"
+#include "envelopes/tqbenvelopes.h"
 #include "labels/tlabelsetupscreen.h"
 #include "letters/tqbletters.h"
 #include "mainwindow/command_list.h"
 #include "window_test_support.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,6 +64,7 @@ TEST(CommandTable, EachCommandWithItsControlsNeedsAndSteps)
     } expects[] = {
         {"mnuPrintLabels", "LabelsButton", print, "detach clearRefresh record filter printer", "", false},
         {"mnuPrintLetters", "LettersButton", print, "detach clearRefresh printer", "", false},
+        {"mnuPrintEnvelopes", "EnvelopesButton", onRecord | NeedPrinter, "clearRefresh printer", "", false},
         {"mnuSetFilter", "FilterButton", browsing, "", "", false},
         {"mnuClearFilter", "ClearFilterButton", NeedNotEditing, "", "", false},
         {"mnuSaveFilter", "", NeedNothing, "", "", false},
@@ -313,6 +318,41 @@ TEST_F(CommandRunnerTest, PrintLabelsPutsRecordMemoAndFilterBack)
     EXPECT_FALSE(window->addressTable().extraFieldsEnabled());
     EXPECT_EQ(table().filter(), filter);
     EXPECT_EQ(table().text("LNAME"), "Carter");
+    EXPECT_EQ(shownName(), "Carter");
+    EXPECT_EQ(window->memoEditor()->toPlainText(), "carter memo");
+}
+
+// Print Envelopes opens the envelope screen over ENVELOPE.DBF, made when
+// missing; a move in its record panel moves the window, memo and all.
+TEST_F(CommandRunnerTest, PrintEnvelopesOpensTheEnvelopeScreenAndTheWindowFollowsItsMoves)
+{
+    seed({{{"LNAME", "Adams"}, {"MEMO", "adams memo"}}, {{"LNAME", "Carter"}, {"MEMO", "carter memo"}}});
+    window = std::make_unique<TAddressMain>();
+    window->show();
+    ASSERT_EQ(shownName(), "Adams");
+    ASSERT_FALSE(QFile::exists(program.folder() + "sysdata/ENVELOPE.DBF"));
+    bool opened = false;
+    // Waits for the screen to show, however long its set-up takes.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TQBEnvelopes* screen = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TQBEnvelopes*>(w); d && d->isVisible())
+                screen = d;
+        if (!screen)
+            return;
+        poll.stop();
+        opened = true;
+        EXPECT_TRUE(window->addressTable().extraFieldsEnabled());
+        screen->findChild<QPushButton*>("NextButton")->click();
+        EXPECT_EQ(screen->findChild<QLabel*>("LastName")->text(), "Carter");
+        screen->accept();
+    });
+    poll.start(10);
+    button("EnvelopesButton")->click();
+    EXPECT_TRUE(opened) << log.texts().join(" | ").toStdString();
+    EXPECT_TRUE(QFile::exists(program.folder() + "sysdata/ENVELOPE.DBF"));
+    EXPECT_FALSE(window->addressTable().extraFieldsEnabled());
     EXPECT_EQ(shownName(), "Carter");
     EXPECT_EQ(window->memoEditor()->toPlainText(), "carter memo");
 }

@@ -1,0 +1,102 @@
+// Prints #10 envelopes (address block and POSTNET barcode, one a page) into
+// a PDF file through the whole envelope run and reports envelopes per
+// second, the PDF's size and the peak memory:
+//   envelope_bench [ENVELOPES] [FOLDER]
+
+#include "core/address_table.h"
+#include "core/field_lengths.h"
+#include "core/paths.h"
+#include "design/class_registry.h"
+#include "design/tkgraphiccontrol.h"
+#include "envelopes/envelope_printing.h"
+#include "envelopes/tenvelopepanel.h"
+#include "platform/xbase/table.h"
+#include "printing/tcanvasreport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace qb;
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath() + "/qb-envelope-bench";
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder + "/sysdata");
+    ProgramFolder::setPath(folder + "/");
+    design::registerAllClasses();
+
+    const QString db = folder + "/ADDR.DBF";
+    {
+        auto t = xbase::Table::create(db.toStdString(), addressFieldDefs(FieldLengths::settingsDefaults()));
+        for (int i = 1; i <= count; ++i) {
+            t->appendBlank();
+            t->setText("FNAME", "Pat");
+            t->setText("LNAME", "Sample" + std::to_string(i));
+            t->setText("STREET", std::to_string(100 + i % 900) + " Main St");
+            t->setText("CITY", "Springfield");
+            t->setText("STATE", "IL");
+            t->setText("ZIP", std::to_string(60000 + i % 3000) + "-" + std::to_string(1000 + i % 9000));
+            t->post();
+        }
+        t->createTags(addressTags());
+    }
+    AddressTable addresses;
+    if (!addresses.open(db, AddressTable::Messages::Quiet))
+        return 1;
+    addresses.table().setFilter("!ISDEL");
+    addresses.table().first();
+    addresses.setExtraFieldsEnabled(true);
+
+    QWidget owner;
+    const QString layout = folder + "/sysdata/BIN00001.E";
+    {
+        TEnvelopePanel design(&owner);
+        for (const auto& [cls, rect] : {std::pair{"TKDMultiLineAddressLabel", QRect(380, 180, 340, 80)},
+                                        std::pair{"TKPostNetBarCode", QRect(380, 270, 270, 16)}}) {
+            const design::DesignClass* c = design::findDesignClass(cls);
+            if (!c)
+                return std::fprintf(stderr, "%s is not registered\n", cls), 1;
+            design::TKGraphicControl* o = c->create(*c->table);
+            o->loaded();
+            design.addObject(o, rect);
+            if (o->designClassName() == "TKPostNetBarCode") {
+                o->setValue("ZipCodeField", "ZIP");
+                o->setValue("AddressField", "STREET");
+            }
+        }
+        design.saveToFile(layout);
+    }
+    TEnvelopePanel panel(&owner);
+    panel.setDataset(&addresses);
+
+    EnvelopePrintRequest request;
+    request.layoutPath = layout;
+    request.records = PrintRecords::Filter;
+    const QString pdf = folder + "/envelopes.pdf";
+    TReportPrinter job;
+    job.SelectPrinterByName("PDF file");
+    job.setPdfFileName(pdf);
+    job.setUnits(Units::unInch);
+    const auto start = std::chrono::steady_clock::now();
+    const EnvelopePrintResult result = runEnvelopePrint(addresses, panel, job, request, {});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    // The processor time of the whole program, the table's generation included.
+    const double cpu = double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    std::printf("%d envelopes on %d pages in %.2f s (processor %.2f s): %.0f envelopes/s, PDF %.2f MB, "
+                "peak memory %ld MB%s\n",
+                result.envelopes, job.printedPages(), seconds, cpu, result.envelopes / seconds,
+                QFileInfo(pdf).size() / 1048576.0, u.ru_maxrss / 1024,
+                result.outcome == PrintOutcome::Completed ? "" : " (the job did not complete)");
+    return result.outcome == PrintOutcome::Completed ? 0 : 1;
+}
