@@ -38,19 +38,8 @@ EnvelopePrintResult runEnvelopePrint(AddressTable& addresses, TEnvelopePanel& pa
     xbase::Table& table = addresses.table();
 
     // The layout: missing, or failing to read, prints nothing.
-    panel.clearObjects();
-    const QString layout = resolvePath(request.layoutPath);
-    if (request.layoutPath.isEmpty() || !QFileInfo(layout).isFile()) {
-        inform(kEnvelopeFileRemoved);
+    if (!loadRunLayout(panel, request.layoutPath, kEnvelopeFileRemoved, inform))
         return result;
-    }
-    try {
-        panel.loadFromFile(layout);
-    } catch (const std::exception& e) {
-        panel.clearObjects();
-        inform(QString::fromStdString(e.what()));
-        return result;
-    }
     const EnvelopeSize size = EnvelopeLayoutRecord{QString(), request.code, QString(), false}.size();
     if (size.width <= 0) {
         inform(unknownEnvelopeSizeMessage(request.code));

@@ -3,6 +3,7 @@
 #include "core/address_table.h"
 #include "core/messages.h"
 #include "core/placement.h"
+#include "core/record_steps.h"
 #include "core/preferences.h"
 #include "core/settings.h"
 #include "design/tkgraphiccontrol.h"
@@ -365,23 +366,9 @@ void TEnvelopeDesignScreen::moveRecord(int which)
 {
     if (!addresses_.isOpen())
         return;
-    xbase::Table& t = addresses_.table();
-    try {
-        switch (which) {
-        case 0: t.first(); break;
-        case 1:
-            if (!t.prior())
-                t.first();
-            break;
-        case 2:
-            if (!t.next())
-                t.last();
-            break;
-        default: t.last(); break;
-        }
-    } catch (const std::exception& e) {
-        showInformation(QString::fromStdString(e.what()));
-    }
+    const QString error = stepRecord(addresses_.table(), RecordStep(which));
+    if (!error.isEmpty())
+        showInformation(error);
     panel_->refreshData();
 }
 

@@ -5,6 +5,7 @@
 #include "core/messages.h"
 #include "core/paths.h"
 #include "core/preferences.h"
+#include "core/record_steps.h"
 #include "core/settings.h"
 #include "envelopes/envelope_dialogs.h"
 #include "envelopes/tenvelopedesignscreen.h"
@@ -328,23 +329,9 @@ void TQBEnvelopes::moveRecord(int which)
 {
     if (!addresses_.isOpen())
         return;
-    xbase::Table& t = addresses_.table();
-    try {
-        switch (which) {
-        case 0: t.first(); break;
-        case 1:
-            if (!t.prior())
-                t.first();
-            break;
-        case 2:
-            if (!t.next())
-                t.last();
-            break;
-        default: t.last(); break;
-        }
-    } catch (const std::exception& e) {
-        showInformation(QString::fromStdString(e.what()));
-    }
+    const QString error = stepRecord(addresses_.table(), RecordStep(which));
+    if (!error.isEmpty())
+        showInformation(error);
     showRecord();
     display_->refreshData();
 }

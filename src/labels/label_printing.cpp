@@ -78,6 +78,26 @@ QString paperQuestion(double w, double h)
            QStringLiteral("\"\r\n\r\n(you may have the wrong printer selected)\r\n\r\nWould you like to try printing anyways?");
 }
 
+bool loadRunLayout(design::TKBasePanel& panel, const QString& path, const QString& removedMessage,
+                   const std::function<void(const QString&)>& inform)
+{
+    panel.clearObjects();
+    const QString layout = resolvePath(path);
+    if (path.isEmpty() || !QFileInfo(layout).isFile()) {
+        inform(removedMessage);
+        return false;
+    }
+    try {
+        panel.loadFromFile(layout);
+    } catch (const std::exception& e) {
+        // Half a layout never prints.
+        panel.clearObjects();
+        inform(QString::fromStdString(e.what()));
+        return false;
+    }
+    return true;
+}
+
 PrintOutcome runJobDirectly(TBaseReport& job, const std::function<void(const std::function<bool()>& stopped)>& loop)
 {
     job.OnPrint = [&loop] { loop({}); };
@@ -98,19 +118,8 @@ LabelPrintResult runLabelPrint(AddressTable& addresses, design::TKLabelPanel& pa
     xbase::Table& table = addresses.table();
 
     // 1. The layout.
-    panel.clearObjects();
-    const QString layout = resolvePath(request.layoutPath);
-    if (request.layoutPath.isEmpty() || !QFileInfo(layout).isFile()) {
-        inform(kLabelFileRemoved);
+    if (!loadRunLayout(panel, request.layoutPath, kLabelFileRemoved, inform))
         return result;
-    }
-    try {
-        panel.loadFromFile(layout);
-    } catch (const std::exception& e) {
-        panel.clearObjects();
-        inform(QString::fromStdString(e.what()));
-        return result;
-    }
 
     // 2-4. The records and where they start.
     TableRestore restore(table);

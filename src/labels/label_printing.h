@@ -20,6 +20,7 @@ class TBaseReport;
 class TPageStream;
 
 namespace design {
+class TKBasePanel;
 class TKLabelPanel;
 }
 
@@ -70,6 +71,12 @@ struct LabelPrintResult {
 // reused while it stays set.
 LabelPrintResult runLabelPrint(AddressTable& table, design::TKLabelPanel& panel, TBaseReport& job,
                                const LabelPrintRequest& request, bool& presorted, const LabelPrintHooks& hooks);
+
+// Loads the layout a run prints into panel: a missing file gives
+// removedMessage, a file that fails to read its reader's message, and the
+// panel is left empty; false then.
+bool loadRunLayout(design::TKBasePanel& panel, const QString& path, const QString& removedMessage,
+                   const std::function<void(const QString&)>& inform);
 
 // The default hooks' status run without a window: the job runs at once.
 PrintOutcome runJobDirectly(TBaseReport& job, const std::function<void(const std::function<bool()>& stopped)>& loop);
