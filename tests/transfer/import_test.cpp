@@ -16,18 +16,10 @@ namespace {
 using test::AddressDatabase;
 using test::MessageLog;
 using test::Row;
+using test::rowNamed;
 using test::rowsOf;
 using xbase::test::readFile;
 using xbase::test::writeFile;
-
-int rowNamed(const FieldMatch& m, const std::string& name)
-{
-    for (int r = 0; r < int(m.rows().size()); ++r)
-        if (m.rows()[size_t(r)].name == name)
-            return r;
-    ADD_FAILURE() << "no row " << name;
-    return -1;
-}
 
 // Imports a text file with columns (from 1) matched to fields by name.
 ImportResult importCsv(xbase::Table& t, const std::string& path, const std::map<std::string, int>& columns,

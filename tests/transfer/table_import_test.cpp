@@ -13,18 +13,11 @@ namespace {
 using test::AddressDatabase;
 using test::MessageLog;
 using test::Row;
+using test::rowNamed;
 using test::rowsOf;
 using test::shell;
 using xbase::test::readFile;
 using xbase::test::writeFile;
-
-int rowNamed(const FieldMatch& m, const std::string& name)
-{
-    for (int r = 0; r < int(m.rows().size()); ++r)
-        if (m.rows()[size_t(r)].name == name)
-            return r;
-    return -1;
-}
 
 int sourceNamed(const FieldMatch& m, const std::string& name)
 {

@@ -4,6 +4,7 @@
 
 #include "core/address_fixture.h"
 #include "core/address_table.h"
+#include "transfer/field_match.h"
 
 #include <QDir>
 #include <cstdio>
@@ -33,6 +34,16 @@ inline std::string shell(const std::string& command)
 
 // Every record that is not deleted, in record order, as field -> value
 // (empty values left out; MEMO by its text, ISDEL as T when set).
+// The match row of the address field stored as NAME.
+inline int rowNamed(const FieldMatch& m, const std::string& name)
+{
+    for (int r = 0; r < int(m.rows().size()); ++r)
+        if (m.rows()[size_t(r)].name == name)
+            return r;
+    ADD_FAILURE() << "no row " << name;
+    return -1;
+}
+
 inline std::vector<Row> rowsOf(xbase::Table& t)
 {
     std::vector<Row> rows;
