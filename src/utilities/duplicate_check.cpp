@@ -49,9 +49,14 @@ DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int st
                                  const KeepGoing& keepGoing)
 {
     DuplicateOutcome outcome;
+    std::vector<uint32_t> found;
+    int order = 0;
     try {
-        table.selectOrder(duplicateOrder(kind).toStdString());
+        order = table.selectOrder(duplicateOrder(kind).toStdString());
         const std::vector<uint32_t> recnos = table.visibleRecnos();
+        // The walk goes by record number: without an order no move seeks the
+        // record's key in the tag. The order comes back at the end.
+        table.selectOrder(0);
         std::string previousKey;
         uint32_t previous = 0, lastAdded = 0;
         uint64_t done = 0;
@@ -60,12 +65,9 @@ DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int st
             if (!table.deleted()) {
                 std::string key = duplicateKey(kind, table.raw("LNAME"), table.raw("FNAME"), table.raw("STREET"), streetCharacters);
                 if (!key.empty() && key == previousKey) {
-                    if (lastAdded != previous) {
-                        table.go(previous);
-                        result.add();
-                        table.go(r);
-                    }
-                    result.add();
+                    if (lastAdded != previous)
+                        found.push_back(previous);
+                    found.push_back(r);
                     lastAdded = r;
                     ++outcome.found;
                 }
@@ -79,6 +81,15 @@ DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int st
         }
     } catch (const std::exception& e) {
         outcome.error = QString::fromStdString(e.what());
+    }
+    // What was found joins the result in one write, after a cancel or an
+    // error too.
+    try {
+        table.selectOrder(order);
+        result.add(found);
+    } catch (const std::exception& e) {
+        if (outcome.error.isEmpty())
+            outcome.error = QString::fromStdString(e.what());
     }
     return outcome;
 }

@@ -28,6 +28,8 @@ TemporaryIndex::~TemporaryIndex() { close(); }
 
 void TemporaryIndex::add() { table_.addKey(order_); }
 
+void TemporaryIndex::add(std::span<const uint32_t> recnos) { table_.addKeys(order_, recnos); }
+
 void TemporaryIndex::close()
 {
     if (order_ == 0)

@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <span>
+
 namespace qb {
 
 namespace xbase {
@@ -35,6 +38,8 @@ public:
     const QString& path() const { return path_; }
     // The current record's key joins the order.
     void add();
+    // The keys of these records join it, written at once (the current record stays).
+    void add(std::span<const uint32_t> recnos);
     // Closes the order and removes the file; the table then has its other orders only.
     void close();
 

@@ -318,8 +318,14 @@ public:
         done_ = true;
         // The tree is complete; only now does the old tag of this name go.
         file_.freeSpare();
-        file_.dropTag(info_.name);
-        TagImpl* tag = file_.addTag(info_, root_);
+        TagImpl* tag;
+        if (file_.single()) {
+            tag = static_cast<TagImpl*>(file_.tagAt(0));
+            tag->replaceTree(root_);
+        } else {
+            file_.dropTag(info_.name);
+            tag = file_.addTag(info_, root_);
+        }
         if (progress && lastPct_ != 100) progress(lastPct_ = 100);
         return tag;
     }
@@ -473,6 +479,8 @@ private:
 
 std::unique_ptr<CdxTagBuilder> FileImpl::buildTag(const TagInfo& given, size_t memoryBudget) {
     requireWritable();
+    // A single-order index's one tag is built anew as it is.
+    if (single_) return std::make_unique<BuilderImpl>(*this, tags_.front()->info(), memoryBudget);
     TagInfo info = given;
     for (char& c : info.name) if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     if (info.name.empty() || info.name.size() > size_t(dir_->keyLength()))

@@ -110,6 +110,8 @@ public:
     virtual int tagCount() const = 0;
     virtual CdxTag* tagAt(int index) = 0;               // in creation order (by header page offset)
     virtual CdxTag* tag(std::string_view name) = 0;     // any case; nullptr when missing
+    // In a single-order index the builder makes its one tag anew (info is not
+    // used): the keys given replace those it held.
     virtual std::unique_ptr<CdxTagBuilder> buildTag(const TagInfo& info, size_t memoryBudget = 32u << 20) = 0;
     virtual void dropTag(std::string_view name) = 0;
     virtual void removeAllTags() = 0;

@@ -47,6 +47,8 @@ public:
     uint32_t edgeLeaf(bool leftmost) const;
     // Every page of the tree (bounded; faults stop the walk).
     void collectPages(std::vector<uint32_t>& out) const;
+    // Gives the pages of the tree back and takes the tree written at root instead.
+    void replaceTree(uint32_t root);
 
     std::vector<uint8_t> dirKey;   // this tag's key in the tag directory, as stored
     bool typeKnown = false;        // written by us, or set by the table

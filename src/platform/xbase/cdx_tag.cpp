@@ -169,6 +169,13 @@ void TagImpl::collectPages(std::vector<uint32_t>& out) const {
     }
 }
 
+void TagImpl::replaceTree(uint32_t root) {
+    std::vector<uint32_t> pages;
+    collectPages(pages);
+    for (uint32_t p : pages) file_.freePage(p);
+    setRoot(root);
+}
+
 void TagImpl::setRoot(uint32_t off) {
     root_ = off;
     put32(file_.writablePage(header_), off);

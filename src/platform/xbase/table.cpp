@@ -514,6 +514,41 @@ void Table::addKey(int order)
         positionCursor();
 }
 
+void Table::addKeys(int order, std::span<const uint32_t> recnos)
+{
+    if (order <= tagCount() || order > orderCount())
+        throw XbaseError(path(), "keys are added only to an index file's order");
+    // In record order the file is read front to back.
+    std::vector<uint32_t> sorted(recnos.begin(), recnos.end());
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    if (sorted.empty())
+        return;
+    Tag& tag = orderTag(order);
+    std::unique_ptr<CdxTagBuilder> builder;
+    if (!tag.cdx->cursor()->first())
+        builder = tag.file->buildTag(tag.info);
+    std::vector<char> record(dbf_->recordLength());
+    std::vector<uint8_t> key(size_t(tag.info.keyLength));
+    Source src(*this);
+    for (uint32_t r : sorted) {
+        dbf_->readRecord(r, record.data());
+        src.point(record.data(), r);
+        tag.key->evalKey(src, key.data());
+        if (builder)
+            builder->add(key, r);
+        else
+            tag.cdx->insert(key, r);
+    }
+    if (builder)
+        builder->finish();
+    if (order == order_) {
+        cursor_ = tag.cdx->cursor();
+        if (!eof_ && recno_ > 0)
+            positionCursor();
+    }
+}
+
 void Table::closeIndexFile(int order)
 {
     if (order <= tagCount() || order > orderCount())

@@ -95,6 +95,10 @@ public:
     int createIndexFile(const std::string& path, const std::string& keyExpr);
     int openIndexFile(const std::string& path);
     void addKey(int order);                         // the current record's key
+    // The keys of these records as the file holds them; the current record
+    // stays. Into an order without keys they go sorted, as whole pages, far
+    // faster than one addKey each. A record named twice gets one key.
+    void addKeys(int order, std::span<const uint32_t> recnos);
     void closeIndexFile(int order);
     int orderCount() const;                         // tags and index files
 
