@@ -132,6 +132,52 @@ TEST(IndexFile, HoldsTheChosenRecordsFollowsTheirEditsAndReopens)
     EXPECT_EQ(qb::xbase::test::readFile(out), expected);
 }
 
+// Many keys at once: an empty order is built in one pass, one holding keys
+// takes them one by one; either way the current record stays where it was.
+TEST(IndexFile, AddsTheKeysOfManyRecordsAtOnce)
+{
+    ScratchDir dir;
+    auto t = people(dir, 3000);
+    const std::string idx = dir.file("PEOPLE_chkdup.idx");
+    const int order = t->createIndexFile(idx, "upper(LNAME)+upper(FNAME)");
+    std::vector<uint32_t> chosen, given;
+    for (int r = 2999; r >= 1; r -= 2)
+        chosen.push_back(uint32_t(r));
+    given = chosen;
+    given.push_back(7);   // named twice, keyed once
+    t->go(10);
+    t->addKeys(order, given);
+    EXPECT_EQ(t->recno(), 10u);
+    EXPECT_EQ(t->currentOrder(), 0);
+    t->selectOrder(order);
+    EXPECT_EQ(walk(*t), expectedOrder(*t, chosen));
+
+    // Into the selected order, which holds keys: a walk from the current
+    // record goes on over the new ones.
+    const std::vector<uint32_t> before = walk(*t);
+    t->go(before[100]);
+    t->addKeys(order, std::vector<uint32_t>{2, 4, 3000});
+    for (uint32_t r : {2u, 4u, 3000u})
+        chosen.push_back(r);
+    const std::vector<uint32_t> all = expectedOrder(*t, chosen);
+    t->go(before[100]);
+    std::vector<uint32_t> rest{t->recno()};
+    while (t->next())
+        rest.push_back(t->recno());
+    EXPECT_EQ(rest, std::vector<uint32_t>(std::find(all.begin(), all.end(), before[100]), all.end()));
+    EXPECT_THROW(t->addKeys(order, std::vector<uint32_t>{3001}), XbaseError);
+    EXPECT_THROW(t->addKeys(1, std::vector<uint32_t>{1}), XbaseError);
+
+    t->closeIndexFile(order);
+    t.reset();
+    auto file = CdxFile::openSingle(idx, true);
+    EXPECT_TRUE(file->check().empty()) << file->check().front();
+    file.reset();
+    t = Table::open(dir.file("PEOPLE.DBF"));
+    t->selectOrder(t->openIndexFile(idx));
+    EXPECT_EQ(walk(*t), all);
+}
+
 TEST(IndexFile, DamagedFilesAreFaultsOfTheFile)
 {
     ScratchDir dir;
