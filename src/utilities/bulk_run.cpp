@@ -2,7 +2,17 @@
 
 #include "platform/xbase/table.h"
 
+#include <QCoreApplication>
+
 namespace qb {
+
+void EventBreaks::take()
+{
+    if (sinceLast_.elapsed() < 40)
+        return;
+    QCoreApplication::processEvents();
+    sinceLast_.restart();
+}
 
 TableView::TableView(xbase::Table& table)
     : table_(table), filter_(table.filter()), order_(table.currentOrderName()), recno_(table.recno()), atEnd_(table.eof())

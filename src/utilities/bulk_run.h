@@ -2,6 +2,7 @@
 // What every utility that walks many records shares: how it is told to go on
 // or stop, and what it reports afterwards.
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -17,6 +18,19 @@ class Table;
 // Asked after each record with the records done and the total; false stops
 // the run after that record.
 using KeepGoing = std::function<bool(uint64_t done, uint64_t total)>;
+
+// A window's breaks for the event loop during a run, so that its gauge moves
+// and its Cancel button answers: a few hundredths of a second apart, not
+// after each record, since a million trips through the loop take seconds.
+class EventBreaks {
+public:
+    EventBreaks() { sinceLast_.start(); }
+    // Lets the event loop run when the last break is 40 ms past.
+    void take();
+
+private:
+    QElapsedTimer sinceLast_;
+};
 
 struct BulkOutcome {
     uint64_t changed = 0;   // records written, exactly

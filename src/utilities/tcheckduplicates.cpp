@@ -8,7 +8,6 @@
 #include "utilities/result_records.h"
 #include "utilities/temporary_index.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -151,11 +150,12 @@ void TCheckDuplicates::PerformCheckClick()
     }
     gauge_->setValue(0);
     gauge_->show();
-    const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, [this](uint64_t done, uint64_t total) {
+    EventBreaks breaks;
+    const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, [this, &breaks](uint64_t done, uint64_t total) {
         const int percent = total ? int(done * 100 / total) : 0;
         if (percent > 0 && percent < 100)
             gauge_->setValue(percent);
-        QApplication::processEvents();
+        breaks.take();
         return !cancelled_;
     });
     found_ = outcome.found;

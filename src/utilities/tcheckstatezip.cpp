@@ -10,7 +10,6 @@
 #include "utilities/state_zip_check.h"
 #include "utilities/temporary_index.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -170,11 +169,12 @@ void TCheckStateZip::PerformCheckClick()
     }
     gauge_->setValue(0);
     gauge_->show();
-    const StateZipOutcome outcome = checkStateAndZip(table, reference, blanks_->isChecked(), *index_, [this](uint64_t done, uint64_t total) {
+    EventBreaks breaks;
+    const StateZipOutcome outcome = checkStateAndZip(table, reference, blanks_->isChecked(), *index_, [this, &breaks](uint64_t done, uint64_t total) {
         const int percent = total ? int(done * 100 / total) : 0;
         if (percent > 0 && percent < 100)
             gauge_->setValue(percent);
-        QApplication::processEvents();
+        breaks.take();
         return !cancelled_;
     });
     found_ = outcome.found;

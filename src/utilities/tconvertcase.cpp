@@ -4,7 +4,6 @@
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/table.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -126,9 +125,10 @@ void TConvertCase::ConvertButtonClick()
     const CaseMode mode = upper_->isChecked() ? CaseMode::Upper : lower_->isChecked() ? CaseMode::Lower : CaseMode::FirstLetter;
     converting_ = true;
     cancelled_ = false;
-    outcome_ = convertRecords(table_, fields, mode, choice, [this](uint64_t done, uint64_t total) {
+    EventBreaks breaks;
+    outcome_ = convertRecords(table_, fields, mode, choice, [this, &breaks](uint64_t done, uint64_t total) {
         gauge_->setValue(total ? int(done * 100 / total) : 0);
-        QApplication::processEvents();
+        breaks.take();
         return !cancelled_;
     });
     converting_ = false;

@@ -168,8 +168,9 @@ void TDeleteRecords::DeleteNowClick()
         return;
     const DeleteChoice choice = matching_->isChecked() ? DeleteChoice::Matching : notMatching_->isChecked() ? DeleteChoice::NotMatching : DeleteChoice::All;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    outcome_ = deleteRecords(table_, choice, filterConditions_, [](uint64_t, uint64_t) {
-        QApplication::processEvents();
+    EventBreaks breaks;
+    outcome_ = deleteRecords(table_, choice, filterConditions_, [&breaks](uint64_t, uint64_t) {
+        breaks.take();
         return true;
     });
     QApplication::restoreOverrideCursor();

@@ -110,10 +110,11 @@ void TZipCodeCount::Count()
     result_.clear();
     counted_ = false;
     status_->setText(QStringLiteral("Reading database records..."));
-    const ZipCountResult counted = countZipCodes(table_, [this](uint64_t done, uint64_t) {
+    EventBreaks breaks;
+    const ZipCountResult counted = countZipCodes(table_, [this, &breaks](uint64_t done, uint64_t) {
         if (done % 100 == 0)
             status_->setText(QStringLiteral("Reading record ") + QString::number(done));
-        QApplication::processEvents();
+        breaks.take();
         return !cancelled_;
     });
     counting_ = false;
