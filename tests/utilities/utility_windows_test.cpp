@@ -158,6 +158,10 @@ TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
     QTest::mouseClick(child<QPushButton>(&window, "TagAllButton"), Qt::LeftButton);
     EXPECT_EQ(log.messages.back().caption, "TAG ALL");
     EXPECT_EQ(db.column("TAG"), (std::vector<std::string>{"T1", "", "T1"}));
+    // Tag on the first row ("Nowhere") takes its tag off again.
+    window.resultGrid()->view()->setCurrentIndex(model.index(0, 1));
+    QTest::mouseClick(child<QPushButton>(&window, "TagButton"), Qt::LeftButton);
+    EXPECT_EQ(db.column("TAG"), (std::vector<std::string>{"T1", "", ""}));
 
     // The reference table opens in the same window and shows why a row is not trusted.
     QTest::mouseClick(child<QPushButton>(&window, "EditReferenceButton"), Qt::LeftButton);
