@@ -6,7 +6,6 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl1-mesa-dev fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
   libhunspell-dev hunspell-en-us
-  python3 python3-dbf libdbd-xbase-perl
   poppler-utils
   libcups2-dev
   xvfb xauth

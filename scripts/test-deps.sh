@@ -11,6 +11,9 @@
 #                            reader must take and reads back the RTF we write
 #   libzint-dev              an independent barcode encoder the POSTNET and
 #                            Intelligent Mail bars are compared with
+#   python3-dbf,             two other xBase engines that write tables our
+#   libdbd-xbase-perl        engine must open and read the tables and indexes
+#                            it writes
 set -euo pipefail
 packages=(
   dbus python3-dbusmock
@@ -18,6 +21,7 @@ packages=(
   libreoffice-calc-nogui
   libreoffice-writer-nogui
   libzint-dev
+  python3 python3-dbf libdbd-xbase-perl
 )
 missing=()
 for p in "${packages[@]}"; do

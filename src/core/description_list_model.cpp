@@ -79,4 +79,20 @@ int selectCatalogueRow(QTableView* grid, const DescriptionListModel& model, xbas
     return row;
 }
 
+void reloadCatalogue(QTableView* grid, DescriptionListModel& model, xbase::Table& table, const QString& selectFile)
+{
+    const uint32_t current = table.eof() ? 0 : table.recno();
+    model.reload();
+    const int row = selectFile.isEmpty() ? -1 : model.rowOf(selectFile, Qt::CaseInsensitive);
+    selectCatalogueRow(grid, model, table, row, current);
+}
+
+uint32_t followCatalogueRow(const QTableView* grid, const DescriptionListModel& model, xbase::Table& table)
+{
+    const uint32_t recno = model.recnoAt(grid->currentIndex().row());
+    if (recno > 0)
+        table.go(recno);
+    return recno;
+}
+
 } // namespace qb

@@ -59,4 +59,11 @@ QTableView* newCatalogueGrid(DescriptionListModel* model, const char* objectName
 int selectCatalogueRow(QTableView* grid, const DescriptionListModel& model, xbase::Table& table, int row,
                        uint32_t recno);
 
+// Reads the catalogue's rows again and selects the row of selectFile, or else
+// the row of the record that was current, as selectCatalogueRow does.
+void reloadCatalogue(QTableView* grid, DescriptionListModel& model, xbase::Table& table, const QString& selectFile);
+
+// Moves table to the record of the grid's current row. That record, 0 for none.
+uint32_t followCatalogueRow(const QTableView* grid, const DescriptionListModel& model, xbase::Table& table);
+
 } // namespace qb

@@ -249,18 +249,13 @@ void TQBEnvelopes::savePrinterSettings()
 
 void TQBEnvelopes::reloadList(const QString& selectFile)
 {
-    const uint32_t current = envelopes_.eof() ? 0 : envelopes_.recno();
-    model_->reload();
-    const int row = selectFile.isEmpty() ? -1 : model_->rowOf(selectFile, Qt::CaseInsensitive);
-    selectCatalogueRow(grid_, *model_, envelopes_, row, current);
+    reloadCatalogue(grid_, *model_, envelopes_, selectFile);
     RowChange();
 }
 
 void TQBEnvelopes::RowChange()
 {
-    const uint32_t recno = model_->recnoAt(grid_->currentIndex().row());
-    if (recno > 0)
-        envelopes_.go(recno);
+    followCatalogueRow(grid_, *model_, envelopes_);
     SetButtons();
     rebuildPreview();
 }

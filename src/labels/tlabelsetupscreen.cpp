@@ -226,18 +226,13 @@ void TLabelSetupScreen::FormActivate()
 
 void TLabelSetupScreen::reloadList(const QString& selectFile)
 {
-    const uint32_t current = labels_.eof() ? 0 : labels_.recno();
-    model_->reload();
-    const int row = selectFile.isEmpty() ? -1 : model_->rowOf(selectFile, Qt::CaseInsensitive);
-    selectCatalogueRow(grid_, *model_, labels_, row, current);
+    reloadCatalogue(grid_, *model_, labels_, selectFile);
     RowChange();
 }
 
 void TLabelSetupScreen::RowChange()
 {
-    const uint32_t recno = model_->recnoAt(grid_->currentIndex().row());
-    if (recno > 0)
-        labels_.go(recno);
+    const uint32_t recno = followCatalogueRow(grid_, *model_, labels_);
     SetButtons();
     if (recno == 0) {
         info_->clear();

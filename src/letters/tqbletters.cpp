@@ -153,9 +153,7 @@ void TQBLetters::reloadList(uint32_t select)
 
 void TQBLetters::RowChange()
 {
-    const uint32_t recno = model_->recnoAt(grid_->currentIndex().row());
-    if (recno > 0)
-        letters_.go(recno);
+    followCatalogueRow(grid_, *model_, letters_);
     SetButtons();
 }
 

@@ -197,18 +197,13 @@ TReportSetup::~TReportSetup() = default;
 
 void TReportSetup::reloadList(const QString& selectFile)
 {
-    const uint32_t current = reports_.eof() ? 0 : reports_.recno();
-    model_->reload();
-    const int row = selectFile.isEmpty() ? -1 : model_->rowOf(selectFile, Qt::CaseInsensitive);
-    selectCatalogueRow(grid_, *model_, reports_, row, current);
+    reloadCatalogue(grid_, *model_, reports_, selectFile);
     RowChange();
 }
 
 void TReportSetup::RowChange()
 {
-    const uint32_t recno = model_->recnoAt(grid_->currentIndex().row());
-    if (recno > 0)
-        reports_.go(recno);
+    followCatalogueRow(grid_, *model_, reports_);
     SetButtons();
 }
 

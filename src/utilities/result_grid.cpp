@@ -1,12 +1,15 @@
 #include "utilities/result_grid.h"
 
 #include "core/messages.h"
+#include "utilities/result_records.h"
 #include "platform/xbase/table.h"
 
 #include <QAbstractItemDelegate>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -97,6 +100,38 @@ void ResultGrid::undo()
     if (editorOpen_.isValid())
         view_->closePersistentEditor(editorOpen_);
     editorOpen_ = QPersistentModelIndex();
+}
+
+void ResultGrid::tagCurrent(AddressTable& addresses)
+{
+    if (!syncTable())
+        return;
+    const int row = view_->currentIndex().row();
+    const QString error = toggleTag(addresses);
+    if (!error.isEmpty())
+        showInformation(error);
+    model_->rowChanged(row);
+}
+
+void ResultGrid::tagAll(AddressTable& addresses, const QString& question)
+{
+    if (!askQuestion(question, QStringLiteral("TAG ALL")))
+        return;
+    const BulkOutcome outcome = tagShownRecords(addresses);
+    if (!outcome.error.isEmpty())
+        showInformation(outcome.error + QStringLiteral("\r\nTagged ") + QString::number(outcome.changed) + QStringLiteral(" records"));
+    model_->refresh();
+}
+
+KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled)
+{
+    return [gauge, &cancelled](uint64_t done, uint64_t total) {
+        const int percent = total ? int(done * 100 / total) : 0;
+        if (percent > 0 && percent < 100)
+            gauge->setValue(percent);
+        QApplication::processEvents();
+        return !cancelled;
+    };
 }
 
 } // namespace qb

@@ -3,14 +3,18 @@
 // grid and first/prior/next/last buttons, with editing that opens on a cell
 // and is saved or undone by the window's buttons.
 
+#include "utilities/bulk_run.h"
 #include "utilities/record_grid_model.h"
 
 #include <QWidget>
 
+class QProgressBar;
 class QTableView;
 class QVBoxLayout;
 
 namespace qb {
+
+class AddressTable;
 
 class ResultGrid : public QWidget {
     Q_OBJECT
@@ -28,6 +32,11 @@ public:
     void undo();     // closes the editor unwritten
     bool editing() const { return editorOpen_.isValid(); }
     QVBoxLayout* buttonColumn() const { return buttons_; }
+    // The Tag button: tags the current row's record or takes its tag off.
+    void tagCurrent(AddressTable& addresses);
+    // The Tag All button: after the question, tags every record shown and
+    // says how far it got when the engine stopped it.
+    void tagAll(AddressTable& addresses, const QString& question);
 
 private:
     xbase::Table& table_;
@@ -36,5 +45,10 @@ private:
     QVBoxLayout* buttons_;
     QPersistentModelIndex editorOpen_;
 };
+
+// A check's progress: the gauge in whole percent (left alone at 0 and 100,
+// where it is shown and hidden), the window kept alive, and false once the
+// user cancelled.
+KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled);
 
 } // namespace qb

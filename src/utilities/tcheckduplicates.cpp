@@ -151,13 +151,7 @@ void TCheckDuplicates::PerformCheckClick()
     }
     gauge_->setValue(0);
     gauge_->show();
-    const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, [this](uint64_t done, uint64_t total) {
-        const int percent = total ? int(done * 100 / total) : 0;
-        if (percent > 0 && percent < 100)
-            gauge_->setValue(percent);
-        QApplication::processEvents();
-        return !cancelled_;
-    });
+    const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, gaugeProgress(gauge_, cancelled_));
     found_ = outcome.found;
     gauge_->hide();
     checking_ = false;
@@ -200,23 +194,12 @@ void TCheckDuplicates::DeleteButtonClick()
 
 void TCheckDuplicates::TagButtonClick()
 {
-    if (!result_->syncTable())
-        return;
-    const int row = result_->view()->currentIndex().row();
-    const QString error = toggleTag(addresses_);
-    if (!error.isEmpty())
-        showInformation(error);
-    result_->model().rowChanged(row);
+    result_->tagCurrent(addresses_);
 }
 
 void TCheckDuplicates::TagAllButtonClick()
 {
-    if (!askQuestion(QStringLiteral("Tag all possible duplicates?"), QStringLiteral("TAG ALL")))
-        return;
-    const BulkOutcome outcome = tagShownRecords(addresses_);
-    if (!outcome.error.isEmpty())
-        showInformation(outcome.error + QStringLiteral("\r\nTagged ") + QString::number(outcome.changed) + QStringLiteral(" records"));
-    result_->model().refresh();
+    result_->tagAll(addresses_, QStringLiteral("Tag all possible duplicates?"));
 }
 
 void TCheckDuplicates::reject()

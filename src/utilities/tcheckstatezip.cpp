@@ -170,13 +170,7 @@ void TCheckStateZip::PerformCheckClick()
     }
     gauge_->setValue(0);
     gauge_->show();
-    const StateZipOutcome outcome = checkStateAndZip(table, reference, blanks_->isChecked(), *index_, [this](uint64_t done, uint64_t total) {
-        const int percent = total ? int(done * 100 / total) : 0;
-        if (percent > 0 && percent < 100)
-            gauge_->setValue(percent);
-        QApplication::processEvents();
-        return !cancelled_;
-    });
+    const StateZipOutcome outcome = checkStateAndZip(table, reference, blanks_->isChecked(), *index_, gaugeProgress(gauge_, cancelled_));
     found_ = outcome.found;
     gauge_->hide();
     if (!outcome.error.isEmpty())
@@ -196,23 +190,12 @@ void TCheckStateZip::CancelButtonClick()
 
 void TCheckStateZip::TagButtonClick()
 {
-    if (!result_->syncTable())
-        return;
-    const int row = result_->view()->currentIndex().row();
-    const QString error = toggleTag(addresses_);
-    if (!error.isEmpty())
-        showInformation(error);
-    result_->model().rowChanged(row);
+    result_->tagCurrent(addresses_);
 }
 
 void TCheckStateZip::TagAllButtonClick()
 {
-    if (!askQuestion(QStringLiteral("Tag all records with questionable state or zipcodes?"), QStringLiteral("TAG ALL")))
-        return;
-    const BulkOutcome outcome = tagShownRecords(addresses_);
-    if (!outcome.error.isEmpty())
-        showInformation(outcome.error + QStringLiteral("\r\nTagged ") + QString::number(outcome.changed) + QStringLiteral(" records"));
-    result_->model().refresh();
+    result_->tagAll(addresses_, QStringLiteral("Tag all records with questionable state or zipcodes?"));
 }
 
 void TCheckStateZip::EditReferenceClick()

@@ -421,7 +421,8 @@ TEST(CdxFile, TagDirectoryOperations) {
 }
 
 TEST(CdxInterchange, PerlXBaseReadsOurTags) {
-    if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "perl with XBase::Index is not installed";
+    ASSERT_EQ(std::system("perl -MXBase::Index -e 1 2>/dev/null"), 0)
+        << "perl with XBase::Index is missing (libdbd-xbase-perl, see scripts/test-deps.sh)";
     TempDir dir;
     const std::string path = dir.file("P.CDX");
     auto names = nameEntries(9000, 20, 8);

@@ -122,8 +122,7 @@ TEST_F(WitnessTest, TablesWeWriteReadTheSameInPythonAndPerl)
 
 TEST_F(WitnessTest, TablesPythonWritesOpenInOurs)
 {
-    if (!have("/usr/bin/python3 -c 'import dbf'"))
-        GTEST_SKIP() << "python3-dbf is missing";
+    ASSERT_TRUE(have("/usr/bin/python3 -c 'import dbf'")) << "python3-dbf is missing (see scripts/test-deps.sh)";
     run("/usr/bin/python3 " + std::string(kWitnesses) + "/dbf_write.py " + dir.file("theirs.dbf"));
     EXPECT_EQ(readWithUs(dir.file("theirs.dbf")), expectedWithLongMemo());
 
@@ -147,8 +146,7 @@ TEST_F(WitnessTest, TablesPythonWritesOpenInOurs)
 // both open read-only with every value and memo, the deleted mark included.
 TEST_F(WitnessTest, DBaseAndVisualFoxProTablesPythonWritesOpenInOurs)
 {
-    if (!have("/usr/bin/python3 -c 'import dbf'"))
-        GTEST_SKIP() << "python3-dbf is missing";
+    ASSERT_TRUE(have("/usr/bin/python3 -c 'import dbf'")) << "python3-dbf is missing (see scripts/test-deps.sh)";
     for (const char* kind : {"db3", "vfp"}) {
         SCOPED_TRACE(kind);
         const std::string path = dir.file(std::string(kind) + ".dbf");
