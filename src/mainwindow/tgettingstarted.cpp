@@ -25,7 +25,7 @@ const QLatin1StringView kHelpScheme{"help"};
 QString TGettingStarted::pageHtml()
 {
     // Every step names the window it happens in; the links go to that
-    // window's topic, or to the contents where a window has none yet.
+    // window's topic, or to the contents where a step spans several windows.
     return QStringLiteral(
         "<html><head><title>Getting Started</title></head><body>"
         "<h2>Welcome to Quillbase</h2>"
@@ -40,7 +40,7 @@ QString TGettingStarted::pageHtml()
         "<a href=\"help:1029\">Adding and editing records</a></li>"
         "<li><b>Choose how new records start.</b> <i>Preferences</i> lets Quillbase fill in today's date, "
         "find the city and state from the zip code, warn of duplicate names and carry values over from the "
-        "record before. <a href=\"help:0\">Help contents</a></li>"
+        "record before. <a href=\"help:1038\">Preferences</a></li>"
         "<li><b>Find and select records.</b> Sort by any field from the Sort menu, search, and set a filter "
         "or tag records to work on only some of them. <a href=\"help:1029\">The main window</a></li>"
         "<li><b>Print.</b> Print labels, envelopes, letters or reports for the records you selected, and "

@@ -52,6 +52,14 @@ struct Player {
     void operator()(const FillCommand& c) const { p.fillRect(c.rect, c.brush); }
     void operator()(const TextCommand& c) const
     {
+        if (!c.clip && c.angle == 0 && c.background.style() == Qt::NoBrush) {
+            // Plain text needs no state of its own: every other command sets
+            // the pen and brush it draws with, so nothing is saved and put back.
+            p.setFont(c.font);
+            p.setPen(c.color);
+            p.drawText(c.baseline, c.text);
+            return;
+        }
         p.save();
         if (c.clip)
             p.setClipRect(*c.clip, Qt::IntersectClip);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 namespace qb {
 namespace {
@@ -546,21 +547,33 @@ void TBaseReport::resetFont()
 
 void TBaseReport::ApplyFont(const QString& name, double size)
 {
-    fontName_ = name;
     // Sizes come from stored designs too; past a few hundred inches of type
     // nothing sensible can be drawn.
-    if (size > 0)
-        fontSize_ = std::min(size, 32767.0);
+    const double newSize = size > 0 ? std::min(size, 32767.0) : fontSize_;
+    const bool same = name == fontName_ && newSize == fontSize_ && !bold_ && !italic_ && !underline_ && !strikeOut_;
+    fontName_ = name;
+    fontSize_ = newSize;
     bold_ = italic_ = underline_ = strikeOut_ = false;
     fontColor_ = Qt::black;
     fontRotation_ = 0;
-    invalidateFont();
+    if (!same)
+        invalidateFont();
 }
 
-void TBaseReport::SetBold(bool on) { bold_ = on; invalidateFont(); }
-void TBaseReport::SetItalic(bool on) { italic_ = on; invalidateFont(); }
-void TBaseReport::SetUnderline(bool on) { underline_ = on; invalidateFont(); }
-void TBaseReport::SetStrikeOut(bool on) { strikeOut_ = on; invalidateFont(); }
+// Reports set the style for every record; the font is made again only when
+// it changes.
+void TBaseReport::SetBold(bool on) { setStyle(bold_, on); }
+void TBaseReport::SetItalic(bool on) { setStyle(italic_, on); }
+void TBaseReport::SetUnderline(bool on) { setStyle(underline_, on); }
+void TBaseReport::SetStrikeOut(bool on) { setStyle(strikeOut_, on); }
+
+void TBaseReport::setStyle(bool& style, bool on)
+{
+    if (style == on)
+        return;
+    style = on;
+    invalidateFont();
+}
 void TBaseReport::SetFontColor(const QColor& c) { fontColor_ = c; }
 void TBaseReport::SetFontRotation(double degrees) { fontRotation_ = degrees; }
 
@@ -718,9 +731,60 @@ void TBaseReport::ClippedText(double x1, double y1, double x2, double y2, double
     c.font = deviceFont();
     c.color = fontColor_;
     c.angle = fontRotation_;
-    c.clip = clip;
     c.background = QBrush(Qt::NoBrush);
+    // Most cells hold text that fits them: text whose ink lies inside the
+    // clip goes out unclipped, which spares the device a clip path and a
+    // saved state for every cell.
+    if (!inkInside(text, c.baseline, clip))
+        c.clip = clip;
     deviceDraw(std::move(c));
+}
+
+// Whether the ink of text drawn from origin lies inside clip, judged from the
+// ink of each character measured once per font. Text shaping may move a
+// glyph slightly (a ligature), so the right edge keeps a quarter of the
+// font's size to spare; text near the edge, with characters outside
+// Latin-1 or missing from the font, rotated, underlined or struck out is
+// simply left clipped.
+bool TBaseReport::inkInside(const QString& text, QPointF origin, const QRectF& clip) const
+{
+    if (fontRotation_ != 0 || underline_ || strikeOut_ || text.isEmpty())
+        return false;
+    if (!glyphInk_) {
+        glyphInk_ = std::make_unique<std::array<GlyphInk, 256>>();
+        glyphInk_->fill(GlyphInk{});
+    }
+    double x = 0;
+    double left = std::numeric_limits<double>::max(), right = std::numeric_limits<double>::lowest();
+    double top = left, bottom = right;
+    for (const QChar ch : text) {
+        if (ch.unicode() > 0xff)
+            return false;
+        GlyphInk& g = (*glyphInk_)[ch.unicode()];
+        if (g.state == GlyphInk::Unknown) {
+            if (!metrics().inFont(ch)) {
+                g.state = GlyphInk::Missing;
+            } else {
+                const QRectF r = metrics().boundingRect(ch);
+                g = {metrics().horizontalAdvance(ch), r.left(), r.right(), r.top(), r.bottom(),
+                     r.isEmpty() ? GlyphInk::Blank : GlyphInk::Inked};
+            }
+        }
+        if (g.state == GlyphInk::Missing)
+            return false;
+        if (g.state == GlyphInk::Inked) {
+            left = std::min(left, x + g.left);
+            right = std::max(right, x + g.right);
+            top = std::min(top, g.top);
+            bottom = std::max(bottom, g.bottom);
+        }
+        x += g.advance;
+    }
+    if (left > right)
+        return false;
+    const double spare = 1 + deviceFont().pixelSize() / 4.0;
+    return origin.x() + left >= clip.left() + 1 && origin.x() + right <= clip.right() - spare &&
+           origin.y() + top >= clip.top() + 1 && origin.y() + bottom <= clip.bottom() - 1;
 }
 
 // ------------------------------------------------------------------ tabs

@@ -18,7 +18,9 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -273,7 +275,12 @@ protected:
     void requireIdle(const char* operation) const;
     void refreshGeometry();
     // The device's resolution changed: fonts are made again.
-    void invalidateFont() { deviceFont_.reset(); metrics_.reset(); }
+    void invalidateFont()
+    {
+        deviceFont_.reset();
+        metrics_.reset();
+        glyphInk_.reset();
+    }
 
     double toIn(double v) const { return v / unitsFactor_; }
     double fromIn(double in) const { return in * unitsFactor_; }
@@ -294,6 +301,8 @@ private:
     double lineHeightIn() const;
     double descentIn() const;
     double widthIn(const QString& text) const;
+    bool inkInside(const QString& text, QPointF origin, const QRectF& clip) const;
+    void setStyle(bool& style, bool on);
     void printAt(double leftIn, const QString& text);
     void printInCell(const TabCell& cell, const QString& text);
     void justifiedAt(const QString& text, double xIn, double widthIn);
@@ -345,6 +354,13 @@ private:
     double fontRotation_ = 0;
     mutable std::optional<QFont> deviceFont_;
     mutable std::optional<QFontMetricsF> metrics_;
+    // Advance and ink box of each Latin-1 character in the device font.
+    struct GlyphInk {
+        enum State : signed char { Unknown, Missing, Blank, Inked };
+        double advance = 0, left = 0, right = 0, top = 0, bottom = 0;
+        State state = Unknown;
+    };
+    mutable std::unique_ptr<std::array<GlyphInk, 256>> glyphInk_;
 
     QColor penColor_ = Qt::black;
     PenStyle penStyle_ = PenStyle::psSolid;

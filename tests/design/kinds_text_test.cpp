@@ -7,8 +7,14 @@
 #include "core/address_table.h"
 #include "design/date_formats.h"
 #include "design/tkbaselabel.h"
+#include "design/tkimagebrowser.h"
+#include "design/tklabeldialogs.h"
 #include "design/tkmultilinelabel.h"
 #include "design/tkpostnetbarcode.h"
+#include "help_topic.h"
+
+#include <functional>
+#include <memory>
 
 using namespace qb::design;
 using namespace qb::design::test;
@@ -240,4 +246,31 @@ TEST_F(Kinds, ValuesFromALayoutFileAreUsedWithinTheirRanges)
     EXPECT_EQ(label->intValue("DepthShadow"), 5000);   // the stored value stays
     label->setValue("Font.Height", 0);
     EXPECT_GE(label->objectFont().pixelSize(), 1);
+}
+
+// Each object dialog's Help button opens the topic of that dialog.
+TEST_F(Kinds, DialogHelpButtonsOpenTheirTopics)
+{
+    qb::test::ShippedHelp help;
+    auto* address = add<TKDMultiLineAddressLabel>("TKDMultiLineAddressLabel");
+    const struct {
+        std::function<std::unique_ptr<QDialog>()> make;
+        const char* topic;
+        const char* title;
+    } cases[] = {
+        {[] { return std::make_unique<TMultiLineTextEditor>(QStringList{"a"}, QFont()); }, "40001.html", "Multi-line text"},
+        {[] { return std::make_unique<TKImageBrowser>(); }, "40003.html", "Loading a picture"},
+        {[] { return std::make_unique<TGetLabelText>("a"); }, "40004.html", "Entering text"},
+        {[] { return std::make_unique<TGetSymbol>(QFont(), QChar('A')); }, "40005.html", "Choosing a symbol"},
+        {[] { return std::make_unique<TGetCounter>(CounterSettings()); }, "40006.html", "Counters"},
+        {[] { return std::make_unique<TFieldSelectionBox>(QStringList{"Last Name"}, "Last Name"); }, "40007.html",
+         "Choosing a field"},
+        {[] { return std::make_unique<TKFont3DEffects>(Effects3D(), QFont()); }, "40008.html", "3D effects"},
+        {[&] { return std::make_unique<TAddressLayout>(*address); }, "40009.html", "The address block"},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<QDialog> dialog = c.make();
+        dialog->show();
+        qb::test::expectHelpTopic(*dialog, c.topic, c.title);
+    }
 }

@@ -1,5 +1,6 @@
 // The label print screen and the label designer driven as a user would.
 
+#include "labels/label_stock_dialogs.h"
 #include "labels/tlabeldesignscreen.h"
 #include "labels/tlabelsetupscreen.h"
 #include "labels/tselectspecificlabels.h"
@@ -12,6 +13,7 @@
 #include "design/tkhandle.h"
 #include "design/tklabelpanel.h"
 #include "design/tkpostnetbarcode.h"
+#include "help_topic.h"
 #include "platform/xbase/table.h"
 #include "printing/preview_support.h"
 #include "printing/print_status.h"
@@ -38,6 +40,7 @@ namespace {
 
 using test::MessageLog;
 using test::ProgramDir;
+using test::expectHelpTopic;
 
 TLabelDesignScreen* openDesigner()
 {
@@ -327,6 +330,41 @@ TEST_F(LabelScreens, DesignPlaceEveryToolSaveReopenCloneDelete)
 
     screen->findChild<QPushButton*>("DeleteButton")->click();
     EXPECT_EQ(screen->grid()->model()->rowCount(), 1);
+}
+
+// Every label window's Help button opens that window's own topic.
+TEST_F(LabelScreens, HelpButtonsOpenTheirTopics)
+{
+    test::ShippedHelp help;
+    expectHelpTopic(*screen, "1075.html", "Printing labels");
+    bool designed = false;
+    whenDesignerShown([&](TLabelDesignScreen* designer) {
+        expectHelpTopic(*designer, "1073.html", "Designing a label");
+        designed = true;
+    });
+    screen->findChild<QPushButton*>("NewButton")->click();
+    EXPECT_TRUE(designed);
+
+    const std::unique_ptr<xbase::Table> catalogue =
+        xbase::Table::open(QB_PROGRAM_DIR "/sysdata/LBLTPL.DBF", xbase::OpenMode::ReadOnly);
+    const LabelStock stock;
+    const struct {
+        std::function<std::unique_ptr<QDialog>()> make;
+        const char* topic;
+        const char* title;
+    } cases[] = {
+        {[] { return std::make_unique<TChooseLabelLayout>(); }, "1049.html", "Label layout"},
+        {[&] { return std::make_unique<TSelectLabel>(*catalogue, stock, false); }, "1048.html",
+         "Selecting a label template"},
+        {[&] { return std::make_unique<TLabelEdit>(stock); }, "1050.html", "User defined label layouts"},
+        {[&] { return std::make_unique<TSelectSpecificLabels>(stock, PositionMask(), QStringList{"PDF file"}, 0, false); },
+         "1019.html", "Choosing the labels to print"},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<QDialog> dialog = c.make();
+        dialog->show();
+        expectHelpTopic(*dialog, c.topic, c.title);
+    }
 }
 
 // The Intelligent Mail tool asks for the mailer's identifiers as it places

@@ -15,6 +15,7 @@
 #include "labels/tlabelsetupscreen.h"
 #include "platform/xbase/table.h"
 #include "window_test_support.h"
+#include "help_topic.h"
 
 #include <QAction>
 #include <QApplication>
@@ -355,6 +356,21 @@ TEST_F(FiltersAndSearch, CancelledMemoSearchReturnsToTheRecord)
     window->findChild<QPushButton*>("SearchMemoButton")->click();
     EXPECT_EQ(current(), "Carter");
     EXPECT_FALSE(window->memoFound());
+}
+
+TEST_F(FiltersAndSearch, SearchAndBrowseHelpOpenTheirTopics)
+{
+    test::ShippedHelp help;
+    whenShown<TSearchBox>([](TSearchBox* d) {
+        test::expectHelpTopic(*d, "1026.html", "Searching for a record");
+        d->reject();
+    });
+    window->findChild<QPushButton*>("SearchButton")->click();
+    whenShown<TAddressBrowseForm>([](TAddressBrowseForm* d) {
+        test::expectHelpTopic(*d, "1034.html", "Browsing the records");
+        d->reject();
+    });
+    window->findChild<QPushButton*>("BrowseButton")->click();
 }
 
 TEST(MemoContains, Rules)

@@ -392,6 +392,61 @@ TEST_F(PrintEngine, ShapesAndDesignPicturesArePlacedInInches)
     EXPECT_NEAR(word->right - word->left, designWidth, kInch);
 }
 
+// A cell's text is cut at the cell's edge however little of its ink crosses
+// it, italic overhang and accents included; text well inside is drawn whole.
+TEST_F(PrintEngine, ClippedTextIsCutAtTheEdgeHoweverLittleCrossesIt)
+{
+    struct Row {
+        QString text;
+        bool italic;
+    };
+    const Row rows[] = {{QStringLiteral("Sample"), false}, {QStringLiteral("Wolf"), false},
+                        {QString::fromUtf8("\xc3\x85ngstr\xc3\xb6m"), false}, {QStringLiteral("fifty"), true}};
+    constexpr int dpi = 200;
+    const auto rowTop = [](int i) { return 1.0 + 1.5 * i; };
+    // Each row's text at 36 points with its clip ending at right[i].
+    const auto print = [&](const QString& path, const std::vector<double>& right) {
+        TReportPrinter job;
+        setUpPdfJob(job, path);
+        job.OnPrint = [&] {
+            job.SetBrush(Qt::white, BrushStyle::bsClear);
+            for (size_t i = 0; i < std::size(rows); ++i) {
+                job.ApplyFont(QStringLiteral("Arial"), 36);
+                job.SetItalic(rows[i].italic);
+                const double top = rowTop(int(i));
+                job.ClippedText(1.0, top, right[i], top + 1.0, 1.0, top + 0.7, rows[i].text);
+            }
+        };
+        ASSERT_TRUE(job.RunJob()) << job.LastError().toStdString();
+    };
+    // The rightmost dark pixel of row i, in inches; 0 when the row is blank.
+    const auto inkRight = [&](const QImage& page, int i) {
+        double right = 0;
+        for (int y = int(rowTop(i) * dpi); y < int((rowTop(i) + 1.0) * dpi); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (qGray(page.pixel(x, y)) < 128)
+                    right = std::max(right, (x + 1) / double(dpi));
+        return right;
+    };
+
+    const QString whole = pdf("whole.pdf"), cut = pdf("cut.pdf");
+    print(whole, std::vector<double>(std::size(rows), 7.5));
+    const QImage wholePage = renderPdf(whole, 1, dpi);
+    std::vector<double> edges;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const double right = inkRight(wholePage, int(i));
+        ASSERT_GT(right, 1.5) << rows[i].text.toStdString();
+        edges.push_back(right - 0.03);
+    }
+    print(cut, edges);
+    const QImage cutPage = renderPdf(cut, 1, dpi);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const double right = inkRight(cutPage, int(i));
+        EXPECT_GT(right, edges[i] - 0.05) << rows[i].text.toStdString();
+        EXPECT_LE(right, edges[i] + 2.0 / dpi) << rows[i].text.toStdString();
+    }
+}
+
 TEST_F(PrintEngine, ARecordedDocumentPrintsUnchanged)
 {
     auto body = [](TBaseReport& job) {

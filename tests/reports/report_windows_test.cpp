@@ -6,6 +6,7 @@
 #include "report_fixture.h"
 
 #include "core/command.h"
+#include "help_topic.h"
 #include "core/system_tables.h"
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
@@ -277,6 +278,23 @@ TEST_F(ReportWindows, CloneDeleteAndPreview)
     screen->DeleteButtonClick();
     EXPECT_EQ(log.messages.back().caption, "DELETE");
     EXPECT_EQ(screen->grid()->model()->rowCount(), before - 1);
+}
+
+// The report windows' Help buttons open their own topics.
+TEST_F(ReportWindows, HelpButtonsOpenTheirTopics)
+{
+    test::ShippedHelp help;
+    test::expectHelpTopic(*screen, "1090.html", "Printing reports");
+    bool designed = false;
+    design([&](TReportDesigner& d) {
+        test::expectHelpTopic(d, "1092.html", "Designing a report");
+        designed = true;
+    }, false);
+    button("NewButton")->click();
+    EXPECT_TRUE(designed);
+    TReportLayoutDialog layout{ReportLayout()};
+    layout.show();
+    test::expectHelpTopic(layout, "1093.html", "Report layout");
 }
 
 TEST_F(ReportWindows, RecordPrintoutWindowAndCommands)

@@ -9,6 +9,8 @@
 #include "utilities/tzipcodecount.h"
 #include "utilities_fixture.h"
 
+#include "help_topic.h"
+
 #include "core/system_tables.h"
 #include "printing/pdf_support.h"
 #include "printing/print_status.h"
@@ -26,6 +28,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 using namespace qb;
 using namespace qb::test;
@@ -261,5 +266,30 @@ TEST(SearchReplaceWindows, ReplaceAndDeleteSayWhatTheyDid)
         TDeleteRecords window(db.t(), {});
         EXPECT_FALSE(child<QRadioButton>(&window, "rbDeleteMatching")->isEnabled());
         EXPECT_FALSE(child<QRadioButton>(&window, "rbDeleteNotMatching")->isEnabled());
+    }
+}
+
+TEST(UtilityWindows, HelpButtonsOpenTheirTopics)
+{
+    MessageLog log;
+    ShippedHelp help;
+    UtilityDatabase db({{{"LNAME", "Adams"}, {"STATE", "NY"}, {"ZIP", "10001"}}, {{"LNAME", "Baker"}, {"ZIP", "10002"}}});
+    db.t().setFilter("!ISDEL");
+    const struct {
+        std::function<std::unique_ptr<QDialog>()> make;
+        const char* topic;
+        const char* title;
+    } cases[] = {
+        {[&] { return std::make_unique<TZipCodeCount>(db.t()); }, "1400.html", "Counting zip codes"},
+        {[&] { return std::make_unique<TCheckStateZip>(db.table); }, "1410.html", "Checking states and zip codes"},
+        {[&] { return std::make_unique<TCheckDuplicates>(db.table); }, "1420.html", "Checking for duplicates"},
+        {[&] { return std::make_unique<TConvertCase>(db.t(), false); }, "1430.html", "Converting case"},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<QDialog> window = c.make();
+        window->show();
+        // The zip count shows its Help button once it has counted.
+        QTRY_VERIFY(child<QPushButton>(window.get(), "HelpButton")->isVisible());
+        expectHelpTopic(*window, c.topic, c.title);
     }
 }
