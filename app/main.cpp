@@ -4,14 +4,12 @@
 #include "core/paths.h"
 #include "mainwindow/taddressmain.h"
 #include "platform/instance/single_instance.h"
-#include "platform/printer/printer_backend.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 
 int main(int argc, char** argv)
 {
-    qb::printer::keepPageBuffers();
     QApplication app(argc, argv);
     // One run per user: a later start only brings this one forward, and never
     // shows a window of its own.

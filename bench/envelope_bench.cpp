@@ -10,7 +10,6 @@
 #include "design/tkgraphiccontrol.h"
 #include "envelopes/envelope_printing.h"
 #include "envelopes/tenvelopepanel.h"
-#include "platform/printer/printer_backend.h"
 #include "platform/xbase/table.h"
 #include "printing/tcanvasreport.h"
 
@@ -26,7 +25,6 @@ using namespace qb;
 
 int main(int argc, char** argv)
 {
-    qb::printer::keepPageBuffers();   // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;

@@ -14,7 +14,6 @@
 #include "design/tklabelpanel.h"
 #include "design/tkpostnetbarcode.h"
 #include "labels/label_printing.h"
-#include "platform/printer/printer_backend.h"
 #include "platform/xbase/table.h"
 #include "printing/tcanvasreport.h"
 
@@ -30,7 +29,6 @@ using namespace qb;
 
 int main(int argc, char** argv)
 {
-    qb::printer::keepPageBuffers();   // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;

@@ -10,7 +10,6 @@
 #include "core/field_lengths.h"
 #include "core/paths.h"
 #include "letters/letter_print_loop.h"
-#include "platform/printer/printer_backend.h"
 #include "platform/xbase/table.h"
 #include "printing/tcanvasreport.h"
 
@@ -55,7 +54,6 @@ QString letterRtf(int pages)
 
 int main(int argc, char** argv)
 {
-    qb::printer::keepPageBuffers();   // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;

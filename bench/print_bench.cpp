@@ -2,7 +2,6 @@
 // through the "PDF file" printer, and into a recording for the preview.
 // Figures are pages per second.
 
-#include "platform/printer/printer_backend.h"
 #include "printing/tcanvasreport.h"
 #include "printing/treportfiler.h"
 
@@ -78,7 +77,6 @@ BENCHMARK(BM_ReportToRecording)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 int main(int argc, char** argv)
 {
-    qb::printer::keepPageBuffers();   // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -8,7 +8,6 @@
 #include "core/paths.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/class_registry.h"
-#include "platform/printer/printer_backend.h"
 #include "platform/xbase/table.h"
 #include "printing/tcanvasreport.h"
 #include "reports/report_printing.h"
@@ -67,7 +66,6 @@ void report(const char* what, int records, int pages, double seconds, double cpu
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    printer::keepPageBuffers();   // as the program does
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath() + "/qb-report-bench";

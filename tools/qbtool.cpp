@@ -1,7 +1,6 @@
 // qbtool: the table engine from the command line, for scripts and checks.
 // Output is plain and stable; errors go to stderr with exit status 1.
 
-#include "platform/printer/printer_backend.h"
 #include "platform/xbase/expression.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
@@ -278,7 +277,6 @@ int check(const Args& a)
 
 int main(int argc, char** argv)
 {
-    qb::printer::keepPageBuffers();
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         (argc < 2 ? std::cerr : std::cout) << kUsage;
         return argc < 2 ? 1 : 0;

@@ -88,7 +88,6 @@ void TCanvasReport::deviceBeginDocument()
         s.copies = 0;
         s.pdfPath = partialPdf_;
     }
-    printer::keepPageBuffers();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer::configure(*printer_, s);
     printer_->setDocName(Title());

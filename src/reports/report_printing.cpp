@@ -12,6 +12,7 @@
 #include "reports/treportpanel.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 
 #include <cmath>
@@ -76,6 +77,23 @@ void finish(TBaseReport& job, const ReportRunHooks& hooks, PrintRunMode mode, Re
         if (auto* filer = dynamic_cast<TReportFiler*>(&job))
             hooks.preview(*filer->stream());
 }
+
+// Lets the status window and its Stop button answer while a run goes on:
+// often enough for a click to be seen at once, seldom enough that a list of
+// fifty records a page does not spend its time asking.
+class EventPump {
+public:
+    void operator()()
+    {
+        if (timer_.isValid() && timer_.elapsed() < 20)
+            return;
+        QApplication::processEvents();
+        timer_.restart();
+    }
+
+private:
+    QElapsedTimer timer_;
+};
 
 bool stopNow(TBaseReport& job, const std::function<bool()>& stopped)
 {
@@ -250,6 +268,7 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
     job.OnNewPage = headerFooter;
     bool tallNoted = false;
     const auto loop = [&](const std::function<bool()>& stopped) {
+        EventPump pumpEvents;
         job.setMarginLeft(g.left + kEighth);
         job.setMarginRight(g.right + kEighth);
         job.setMarginTop(g.top + g.header);
@@ -282,7 +301,7 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
             if (request.selection.records == PrintRecords::OnlyCurrent)
                 break;
             table.next();
-            QApplication::processEvents();
+            pumpEvents();
             if (request.onePerPage && !table.eof() && !stopNow(job, stopped))
                 job.BreakPage();
         }
@@ -480,6 +499,7 @@ ReportRunResult runBuiltInReport(AddressTable& addresses, TBaseReport& job, cons
 
     job.OnBeforePrint = [&job] { beforePrint(job); };
     const auto loop = [&](const std::function<bool()>& stopped) {
+        EventPump pumpEvents;
         job.setMarginLeft(1);
         job.setMarginTop(0.5);
         job.setMarginRight(0.5);
@@ -559,7 +579,7 @@ ReportRunResult runBuiltInReport(AddressTable& addresses, TBaseReport& job, cons
             if (request.selection.records == PrintRecords::OnlyCurrent)
                 break;
             table.next();
-            QApplication::processEvents();
+            pumpEvents();
         }
     };
     result.outcome = runLoop(job, hooks, loop);

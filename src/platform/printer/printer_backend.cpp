@@ -11,10 +11,6 @@
 
 #include <memory>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace qb::printer {
 namespace {
 
@@ -304,20 +300,6 @@ int submitPdf(const PrinterSettings& settings, const QString& pdfPath, const QSt
         throw fail(why);
     }
     return job;
-}
-
-void keepPageBuffers()
-{
-#ifdef __GLIBC__
-    static const bool kept = [] {
-        // Below this size blocks come from the heap, not a mapping of their own...
-        mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
-        // ...and the heap's free top goes back to the system only past this.
-        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-        return true;
-    }();
-    (void)kept;
-#endif
 }
 
 } // namespace qb::printer

@@ -89,14 +89,6 @@ void configure(QPrinter& printer, const PrinterSettings& settings);
 // it, having cancelled the job if one was already made.
 int submitPdf(const PrinterSettings& settings, const QString& pdfPath, const QString& title);
 
-// Qt's PDF writer takes buffers of megabytes for each page it compresses and
-// frees them again. glibc would map each afresh and fault it in page by page,
-// a third of a long job's time; after this such buffers come from the heap
-// and are reused. Best called first thing in main(), before the heap takes
-// shape (a print job calls it too, for hosts that did not); off glibc it does
-// nothing.
-void keepPageBuffers();
-
 struct PrintQueueError {
     QString message;
 };
