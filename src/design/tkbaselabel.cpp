@@ -115,12 +115,20 @@ const LabelLayout& TKBaseLabel::ensureLayout()
 
 void TKBaseLabel::drawText(QPainter& p, QPoint start, const QRect& clip, const QColor& colour, const QString& text)
 {
+    const QPointF baseline(0, QFontMetrics(p.font()).ascent());
     p.save();
-    p.setClipRect(clip, Qt::IntersectClip);
+    // Text whose ink lies inside its box needs no clip; a printed report
+    // spares a clip path for every label and record. The right edge keeps a
+    // quarter of the font's height to spare, as the device's type may land a
+    // little off the screen's.
+    const QRectF ink = QFontMetricsF(p.font()).boundingRect(text).translated(start + baseline);
+    const double spare = 1 + QFontMetricsF(p.font()).height() / 4;
+    if (angle() != 0 || ink.isEmpty() || !QRectF(clip).adjusted(0, 0, -spare, 0).contains(ink))
+        p.setClipRect(clip, Qt::IntersectClip);
     p.translate(start);
     p.rotate(-angle());
     p.setPen(colour);
-    p.drawText(QPointF(0, QFontMetrics(drawnFont()).ascent()), text);
+    p.drawText(baseline, text);
     p.restore();
 }
 

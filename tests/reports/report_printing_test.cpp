@@ -234,6 +234,63 @@ TEST_F(ReportPrinting, UnreadableMemoPrintsEmptyAndSaysSo)
     EXPECT_TRUE(test::readPdf(pdf("damaged.pdf")).find("Adams"));
 }
 
+// The status window's Cancel (the job aborted) and Stop are looked at after
+// every record: the run ends at the record it was on. A cancelled print leaves
+// no file; a stopped run keeps the pages printed so far.
+TEST_F(ReportPrinting, CancelAndStopEndTheRunAfterTheRecordInHand)
+{
+    addNamed(300);
+    const ReportLayout layout = threeBands();
+    enum class Run { Designed, BuiltIn };
+    enum class Press { Cancel, Stop };
+    struct Case {
+        Run run;
+        Press press;
+    };
+    for (const Case c : {Case{Run::Designed, Press::Cancel}, Case{Run::Designed, Press::Stop},
+                         Case{Run::BuiltIn, Press::Cancel}, Case{Run::BuiltIn, Press::Stop}}) {
+        SCOPED_TRACE(int(c.run) * 2 + int(c.press));
+        const QString path = pdf("stopped.pdf");
+        QFile::remove(path);
+        ready();
+        TReportPrinter job;
+        test::setUpPdfJob(job, path);
+        // Answers "stop?" with no 120 times, then presses the button.
+        int asked = 0;
+        ReportRunHooks hooks;
+        hooks.runStatus = [&](TBaseReport& j, PrintStatusTexts, const std::function<void(const std::function<bool()>&)>& loop) {
+            j.OnPrint = [&] {
+                loop([&] {
+                    if (++asked <= 120)
+                        return false;
+                    // Cancel aborts the job from the status window between
+                    // two records, as its click does.
+                    if (c.press == Press::Cancel)
+                        j.AbortJob();
+                    return c.press == Press::Stop || j.Aborted();
+                });
+            };
+            const bool ok = j.RunJob();
+            return j.Aborted() ? PrintOutcome::Aborted : !ok ? PrintOutcome::Failed
+                   : c.press == Press::Stop ? PrintOutcome::Stopped : PrintOutcome::Completed;
+        };
+        BuiltInReportRequest list;
+        const ReportRunResult r = c.run == Run::Designed ? runUserReport(table, bands(), layout, job, {}, hooks)
+                                                         : runBuiltInReport(table, job, list, hooks);
+        EXPECT_EQ(r.records, 120);
+        if (c.press == Press::Cancel) {
+            EXPECT_EQ(r.outcome, PrintOutcome::Aborted);
+            EXPECT_FALSE(QFile::exists(path));
+        } else {
+            // The built-in list prints the last name with a comma before the first.
+            const QString comma = c.run == Run::BuiltIn ? QStringLiteral(",") : QString();
+            const test::PdfText text = test::readPdf(path);
+            EXPECT_TRUE(text.find("N0120" + comma));
+            EXPECT_FALSE(text.find("N0121" + comma));
+        }
+    }
+}
+
 TEST_F(ReportPrinting, BuiltInListsColumnsOrderAndHeadings)
 {
     for (int i = 60; i >= 1; --i)
