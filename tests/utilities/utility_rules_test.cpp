@@ -380,8 +380,9 @@ TEST(BulkDelete, TheThreeChoices)
             left.push_back(db.t().text("LNAME"));
         }
         EXPECT_EQ(left, c.left);
-        if (c.choice == DeleteChoice::All)
+        if (c.choice == DeleteChoice::All) {
             EXPECT_EQ(db.t().recordCount(), 0u);
+        }
     }
 }
 
