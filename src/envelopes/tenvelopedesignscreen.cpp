@@ -6,6 +6,7 @@
 #include "core/record_steps.h"
 #include "core/preferences.h"
 #include "core/settings.h"
+#include "design/design_screen_parts.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/intelligent_mail.h"
 #include "envelopes/envelope_dialogs.h"
@@ -144,56 +145,17 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(EnvelopeLayoutRecord& record, TEnve
     connect(names, &QToolButton::toggled, this, [this](bool down) { panel_->setDisplayDataValues(!down); });
     connect(margins, &QToolButton::toggled, panel_, &TEnvelopePanel::setShowPrinterMargins);
     connect(usps, &QToolButton::toggled, panel_, &TEnvelopePanel::setShowTemplate);
-    auto* zoomOut = new QToolButton(this);
-    zoomOut->setObjectName(QStringLiteral("ZoomOutButton"));
-    zoomOut->setText(QStringLiteral("-"));
-    zoomButton_ = new QToolButton(this);
-    zoomButton_->setObjectName(QStringLiteral("ZoomButton"));
-    auto* zoomIn = new QToolButton(this);
-    zoomIn->setObjectName(QStringLiteral("ZoomInButton"));
-    zoomIn->setText(QStringLiteral("+"));
-    connect(zoomIn, &QToolButton::clicked, this, [this] { zoomStep(+1); });
-    connect(zoomOut, &QToolButton::clicked, this, [this] { zoomStep(-1); });
-    toggles->addWidget(zoomOut);
-    toggles->addWidget(zoomButton_);
-    toggles->addWidget(zoomIn);
+    zoomButton_ = design::addZoomButtons(toggles, this, [this](int step) { zoomStep(step); });
     toggles->addStretch();
 
-    area_ = new QScrollArea(this);
-    area_->setObjectName(QStringLiteral("DesignArea"));
-    area_->setBackgroundRole(QPalette::Dark);
-    area_->setAlignment(Qt::AlignCenter);
-    panel_->setZoom(1.0f);
-    area_->setWidget(panel_);
-    area_->setWidgetResizable(false);
-    panel_->show();
+    area_ = design::newDesignArea(this, panel_);
 
     auto* bottom = new QHBoxLayout;
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    save_ = new QPushButton(QStringLiteral("Save"), this);
-    save_->setObjectName(QStringLiteral("SaveButton"));
-    save_->hide();
-    auto* help = new QPushButton(QStringLiteral("Help"), this);
-    help->setObjectName(QStringLiteral("HelpButton"));
-    for (QPushButton* b : {cancel, save_, help}) {
-        b->setAutoDefault(false);
-        bottom->addWidget(b);
-    }
-    bottom->addStretch();
-    static const char* const moves[] = {"FirstButton", "PriorButton", "NextButton", "LastButton"};
-    static const char* const arrows[] = {"|<", "<", ">", ">|"};
-    for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(QLatin1String(arrows[i]), this);
-        b->setObjectName(QLatin1String(moves[i]));
-        b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::NoFocus);
-        connect(b, &QPushButton::clicked, this, [this, i] { moveRecord(i); });
-        bottom->addWidget(b);
-    }
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const design::DesignScreenButtons buttons = design::addDesignScreenButtons(bottom, this, [this](int move) { moveRecord(move); });
+    save_ = buttons.save;
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(save_, &QPushButton::clicked, this, &TEnvelopeDesignScreen::SaveButtonClick);
-    connect(help, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
+    connect(buttons.help, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menus);
@@ -207,12 +169,7 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(EnvelopeLayoutRecord& record, TEnve
     resize(1100, 560);
 
     description_->setText(record_.isNew ? QStringLiteral("<New envelope>") : record_.description);
-    const DefaultFontPreferences font = DefaultFontPreferences::read(Settings::program(), DesignKind::Envelope);
-    QFont f(font.name);
-    f.setPointSize(std::max(1, font.size));
-    f.setBold(font.bold);
-    f.setItalic(font.italic);
-    panel_->setFont(f);
+    panel_->setFont(design::defaultDesignFont(DesignKind::Envelope));
     connect(panel_, &design::TKBasePanel::labelChanged, this, &TEnvelopeDesignScreen::changed);
     connect(panel_, &design::TKBasePanel::droppedObject, this, [this] {
         panel_->setPanelState(design::psPointing);

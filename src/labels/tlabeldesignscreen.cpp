@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "core/system_tables.h"
 #include "design/intelligent_mail.h"
+#include "design/design_screen_parts.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tklabelpanel.h"
 #include "labels/label_stock_dialogs.h"
@@ -178,58 +179,18 @@ TLabelDesignScreen::TLabelDesignScreen(LabelLayoutRecord& record, design::TKLabe
     connect(snap, &QToolButton::toggled, panel_, &design::TKBasePanel::setSnapToGrid);
     connect(showArt_, &QToolButton::toggled, this, &TLabelDesignScreen::drawArt);
     connect(names, &QToolButton::toggled, this, [this](bool down) { panel_->setDisplayDataValues(!down); });
-    zoomButton_ = new QToolButton(this);
-    zoomButton_->setObjectName(QStringLiteral("ZoomButton"));
+    zoomButton_ = design::addZoomButtons(tools, this, [this](int step) { zoomStep(step); });
     zoomButton_->setText(zoomCaption(zoom_));
-    auto* zoomIn = new QToolButton(this);
-    zoomIn->setObjectName(QStringLiteral("ZoomInButton"));
-    zoomIn->setText(QStringLiteral("+"));
-    auto* zoomOut = new QToolButton(this);
-    zoomOut->setObjectName(QStringLiteral("ZoomOutButton"));
-    zoomOut->setText(QStringLiteral("-"));
-    connect(zoomIn, &QToolButton::clicked, this, [this] { zoomStep(+1); });
-    connect(zoomOut, &QToolButton::clicked, this, [this] { zoomStep(-1); });
-    tools->addWidget(zoomOut);
-    tools->addWidget(zoomButton_);
-    tools->addWidget(zoomIn);
     tools->addStretch();
 
-    area_ = new QScrollArea(this);
-    area_->setObjectName(QStringLiteral("DesignArea"));
-    area_->setBackgroundRole(QPalette::Dark);
-    area_->setAlignment(Qt::AlignCenter);
-    // The designer opens at 100 percent, whatever zoom the panel was left at.
-    panel_->setZoom(1.0f);
-    area_->setWidget(panel_);
-    area_->setWidgetResizable(false);
-    panel_->show();
+    area_ = design::newDesignArea(this, panel_);
 
     auto* bottom = new QHBoxLayout;
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    save_ = new QPushButton(QStringLiteral("Save"), this);
-    save_->setObjectName(QStringLiteral("SaveButton"));
-    save_->hide();
-    auto* help = new QPushButton(QStringLiteral("Help"), this);
-    help->setObjectName(QStringLiteral("HelpButton"));
-    for (QPushButton* b : {cancel, save_, help}) {
-        b->setAutoDefault(false);
-        bottom->addWidget(b);
-    }
-    bottom->addStretch();
-    static const char* const moves[] = {"FirstButton", "PriorButton", "NextButton", "LastButton"};
-    static const char* const arrows[] = {"|<", "<", ">", ">|"};
-    for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(QLatin1String(arrows[i]), this);
-        b->setObjectName(QLatin1String(moves[i]));
-        b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::NoFocus);
-        connect(b, &QPushButton::clicked, this, [this, i] { moveRecord(i); });
-        bottom->addWidget(b);
-    }
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const design::DesignScreenButtons buttons = design::addDesignScreenButtons(bottom, this, [this](int move) { moveRecord(move); });
+    save_ = buttons.save;
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(save_, &QPushButton::clicked, this, &TLabelDesignScreen::SaveButtonClick);
-    connect(help, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
+    connect(buttons.help, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menus);
@@ -243,12 +204,7 @@ TLabelDesignScreen::TLabelDesignScreen(LabelLayoutRecord& record, design::TKLabe
     resize(760, 480);
 
     description_->setText(record_.isNew ? QStringLiteral("<New Label>") : record_.description);
-    const DefaultFontPreferences font = DefaultFontPreferences::read(Settings::program(), DesignKind::Label);
-    QFont f(font.name);
-    f.setPointSize(std::max(1, font.size));
-    f.setBold(font.bold);
-    f.setItalic(font.italic);
-    panel_->setFont(f);
+    panel_->setFont(design::defaultDesignFont(DesignKind::Label));
     connect(panel_, &design::TKBasePanel::labelChanged, this, &TLabelDesignScreen::changed);
     // Placing an object ends its tool.
     connect(panel_, &design::TKBasePanel::droppedObject, this, [this] {
