@@ -4,8 +4,10 @@
 #include "design/tkbasepanel.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 
 namespace qb::design {
@@ -75,6 +77,27 @@ DesignScreenButtons addDesignScreenButtons(QHBoxLayout* bottom, QWidget* owner, 
         bottom->addWidget(b);
     }
     return buttons;
+}
+
+bool designScreenKey(QKeyEvent* event, QScrollArea* area, const std::function<void(int)>& zoomStep)
+{
+    QScrollBar* bar = area->verticalScrollBar();
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_PageUp: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
+    case Qt::Key_PageDown: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
+    case Qt::Key_Home: bar->setValue(bar->minimum()); return true;
+    case Qt::Key_End: bar->setValue(bar->maximum()); return true;
+    case Qt::Key_Plus:
+        if (keypad)
+            zoomStep(+1);
+        return keypad;
+    case Qt::Key_Minus:
+        if (keypad)
+            zoomStep(-1);
+        return keypad;
+    default: return false;
+    }
 }
 
 QFont defaultDesignFont(DesignKind kind)

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QHBoxLayout;
+class QKeyEvent;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
@@ -35,6 +36,11 @@ struct DesignScreenButtons {
 // Cancel, Save and Help, then the first, prior, next and last record buttons,
 // which call move(0..3).
 DesignScreenButtons addDesignScreenButtons(QHBoxLayout* bottom, QWidget* owner, std::function<void(int)> move);
+
+// The screen's own keys: Page Up and Page Down scroll the area a step, Home
+// and End to its ends, the keypad's + and - zoom through zoomStep. True when
+// the key was one of them.
+bool designScreenKey(QKeyEvent* event, QScrollArea* area, const std::function<void(int)>& zoomStep);
 
 // The font new objects take: the default saved for this kind of design.
 QFont defaultDesignFont(DesignKind kind);

@@ -26,7 +26,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -333,37 +332,17 @@ void TEnvelopeDesignScreen::SaveButtonClick()
 {
     setZoom(1.0);
     // Objects past the edges (or of no size) are not kept.
-    const QSize s = panel_->size();
-    for (design::TKGraphicControl* o : panel_->designObjects()) {
-        const QRect b = o->bounds();
-        if (b.top() > s.height() - 10 || b.left() > s.width() - 10 || b.width() < 1 || b.height() < 1)
-            delete o;
-    }
+    panel_->deleteObjectsOutside();
     record_.description = description_->text().left(kEnvelopeDescriptionLength);
     accept();
 }
 
 void TEnvelopeDesignScreen::keyPressEvent(QKeyEvent* event)
 {
-    if (description_->hasFocus())
+    if (description_->hasFocus() || event->key() == Qt::Key_Escape)
         return QDialog::keyPressEvent(event);
-    QScrollBar* bar = area_->verticalScrollBar();
-    switch (event->key()) {
-    case Qt::Key_PageUp: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); return;
-    case Qt::Key_PageDown: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); return;
-    case Qt::Key_Home: bar->setValue(bar->minimum()); return;
-    case Qt::Key_End: bar->setValue(bar->maximum()); return;
-    case Qt::Key_Plus:
-        if (event->modifiers() & Qt::KeypadModifier)
-            return zoomStep(+1);
-        break;
-    case Qt::Key_Minus:
-        if (event->modifiers() & Qt::KeypadModifier)
-            return zoomStep(-1);
-        break;
-    case Qt::Key_Escape: return QDialog::keyPressEvent(event);
-    default: break;
-    }
+    if (design::designScreenKey(event, area_, [this](int step) { zoomStep(step); }))
+        return;
     if (forwardingKey_)
         return QDialog::keyPressEvent(event);
     forwardingKey_ = true;

@@ -28,7 +28,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -447,25 +446,10 @@ void TLabelDesignScreen::SaveButtonClick()
 
 void TLabelDesignScreen::keyPressEvent(QKeyEvent* event)
 {
-    if (description_->hasFocus())
+    if (description_->hasFocus() || event->key() == Qt::Key_Escape)
         return QDialog::keyPressEvent(event);
-    QScrollBar* bar = area_->verticalScrollBar();
-    switch (event->key()) {
-    case Qt::Key_PageUp: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); return;
-    case Qt::Key_PageDown: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); return;
-    case Qt::Key_Home: bar->setValue(bar->minimum()); return;
-    case Qt::Key_End: bar->setValue(bar->maximum()); return;
-    case Qt::Key_Plus:
-        if (event->modifiers() & Qt::KeypadModifier)
-            return zoomStep(+1);
-        break;
-    case Qt::Key_Minus:
-        if (event->modifiers() & Qt::KeypadModifier)
-            return zoomStep(-1);
-        break;
-    case Qt::Key_Escape: return QDialog::keyPressEvent(event);
-    default: break;
-    }
+    if (design::designScreenKey(event, area_, [this](int step) { zoomStep(step); }))
+        return;
     // A key the panel leaves alone comes back up through its parents to this
     // window: it is not sent down again.
     if (forwardingKey_)
