@@ -101,6 +101,26 @@ void ResultGrid::undo()
     editorOpen_ = QPersistentModelIndex();
 }
 
+void ResultGrid::addButtons(std::initializer_list<Button> buttons)
+{
+    for (const Button& each : buttons) {
+        auto* b = new QPushButton(QLatin1String(each.caption), this);
+        b->setObjectName(QLatin1String(each.name));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, each.clicked);
+        buttons_->addWidget(b);
+    }
+    buttons_->addStretch();
+}
+
+void ResultGrid::tagOnDoubleClick(AddressTable& addresses)
+{
+    connect(view_, &QTableView::doubleClicked, this, [this, &addresses](const QModelIndex& index) {
+        if (model_->headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString() == QLatin1String("Tagged"))
+            tagCurrent(addresses);
+    });
+}
+
 void ResultGrid::tagCurrent(AddressTable& addresses)
 {
     if (!syncTable())

@@ -8,6 +8,9 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <initializer_list>
+
 class QProgressBar;
 class QTableView;
 class QVBoxLayout;
@@ -31,7 +34,15 @@ public:
     void save();     // writes what the editor holds
     void undo();     // closes the editor unwritten
     bool editing() const { return editorOpen_.isValid(); }
-    QVBoxLayout* buttonColumn() const { return buttons_; }
+    struct Button {
+        const char* name;
+        const char* caption;
+        std::function<void()> clicked;
+    };
+    // The buttons beside the grid, top to bottom.
+    void addButtons(std::initializer_list<Button> buttons);
+    // A double click in the "Tagged" column does what the Tag button does.
+    void tagOnDoubleClick(AddressTable& addresses);
     // The Tag button: tags the current row's record or takes its tag off.
     void tagCurrent(AddressTable& addresses);
     // The Tag All button: after the question, tags every record shown and

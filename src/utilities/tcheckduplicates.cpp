@@ -84,23 +84,14 @@ TCheckDuplicates::TCheckDuplicates(AddressTable& addresses, QWidget* parent) : Q
     result_ = new ResultGrid(addresses_.table(), resultGridColumns(addresses_), QStringLiteral("DuplicateGrid"), gridPanel_);
     auto* gridLayout = new QVBoxLayout(gridPanel_);
     gridLayout->addWidget(result_, 1);
-    const std::tuple<const char*, const char*, std::function<void()>> buttons[] = {
+    result_->addButtons({
         {"DeleteButton", "&Delete", [this] { DeleteButtonClick(); }},
         {"SaveButton", "S&ave", [this] { result_->save(); }},
         {"UndoButton", "&Undo", [this] { result_->undo(); }},
         {"TagButton", "&Tag", [this] { TagButtonClick(); }},
         {"TagAllButton", "Tag &All", [this] { TagAllButtonClick(); }},
-    };
-    for (const auto& [name, caption, handler] : buttons) {
-        auto* b = newButton(gridPanel_, name, QLatin1String(caption));
-        connect(b, &QPushButton::clicked, this, handler);
-        result_->buttonColumn()->addWidget(b);
-    }
-    result_->buttonColumn()->addStretch();
-    connect(result_->view(), &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (result_->model().headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString() == QLatin1String("Tagged"))
-            TagButtonClick();
     });
+    result_->tagOnDoubleClick(addresses_);
     gridPanel_->hide();
 
     help_ = newButton(this, "HelpButton", QStringLiteral("Help"));

@@ -87,23 +87,14 @@ TCheckStateZip::TCheckStateZip(AddressTable& addresses, QWidget* parent) : QDial
     auto* resultLayout = new QVBoxLayout(resultPanel_);
     resultLayout->addWidget(wrapped(QStringLiteral("These records have questionable state/zip or province/postcode combinations. You may edit the contents to make changes. When you are done, press the Close button."), resultPanel_));
     resultLayout->addWidget(result_, 1);
-    const std::tuple<const char*, const char*, std::function<void()>> resultButtons[] = {
+    result_->addButtons({
         {"EditButton", "&Edit", [this] { result_->edit(); }},
         {"SaveButton", "&Save", [this] { result_->save(); }},
         {"UndoButton", "&Cancel", [this] { result_->undo(); }},
         {"TagButton", "&Tag", [this] { TagButtonClick(); }},
         {"TagAllButton", "Tag &All", [this] { TagAllButtonClick(); }},
-    };
-    for (const auto& [name, caption, handler] : resultButtons) {
-        auto* b = newButton(resultPanel_, name, QLatin1String(caption));
-        connect(b, &QPushButton::clicked, this, handler);
-        result_->buttonColumn()->addWidget(b);
-    }
-    result_->buttonColumn()->addStretch();
-    connect(result_->view(), &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (result_->model().headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString() == QLatin1String("Tagged"))
-            TagButtonClick();
     });
+    result_->tagOnDoubleClick(addresses_);
     resultPanel_->hide();
 
     referencePanel_ = new QWidget(this);
@@ -215,7 +206,7 @@ void TCheckStateZip::EditReferenceClick()
     auto* layout = new QVBoxLayout(referencePanel_);
     layout->addWidget(new QLabel(QStringLiteral("Make changes to the State/Province file to best reflect your country"), referencePanel_));
     layout->addWidget(reference_, 1);
-    const std::tuple<const char*, const char*, std::function<void()>> buttons[] = {
+    reference_->addButtons({
         {"AddButton", "Add", [this] {
              try {
                  csz_->appendBlank();
@@ -241,13 +232,7 @@ void TCheckStateZip::EditReferenceClick()
          }},
         {"SaveButton", "Save", [this] { reference_->save(); }},
         {"UndoButton", "Undo", [this] { reference_->undo(); }},
-    };
-    for (const auto& [name, caption, handler] : buttons) {
-        auto* b = newButton(referencePanel_, name, QLatin1String(caption));
-        connect(b, &QPushButton::clicked, this, handler);
-        reference_->buttonColumn()->addWidget(b);
-    }
-    reference_->buttonColumn()->addStretch();
+    });
     reference_->refresh();
     referencePanel_->show();
     editReference_->setText(QStringLiteral("Stop Editing"));
