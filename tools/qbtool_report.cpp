@@ -131,7 +131,8 @@ int reportCommand(const std::string& command, int argc, char** argv)
                                     new qb::TReportPanel(qb::rpkFooter, &owner)};
         qb::ReportLayout layout;
         try {
-            qb::loadReportFile(&owner, bands, layout, qb::resolvePath(qb::ReportCatalogue::reportPath(record.fileName)));
+            problems << qb::loadReportFile(&owner, bands, layout,
+                                           qb::resolvePath(qb::ReportCatalogue::reportPath(record.fileName)));
         } catch (const std::exception& e) {
             return qbtoolFail(record.fileName + QStringLiteral(": ") + QString::fromStdString(e.what()));
         }

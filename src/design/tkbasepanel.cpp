@@ -386,15 +386,25 @@ void TKBasePanel::clipboardAction(int code, TKGraphicControl* object)
         if (lastPaste_ != 0 && now - lastPaste_ < 1000)
             return;
         lastPaste_ = now;
+        const QList<TKGraphicControl*> before = designObjects();
+        const auto pasted = [&] {
+            QList<TKGraphicControl*> added;
+            for (TKGraphicControl* o : designObjects())
+                if (!before.contains(o))
+                    added << o;
+            return added;
+        };
         try {
             TKLabelObjectFiler::PasteFromFile(owner(), this, clipboardFile_);
         } catch (...) {
             keepFrameOnTop();
             hookObjects();
+            objectsPasted(pasted());
             throw;
         }
         keepFrameOnTop();
         hookObjects();
+        objectsPasted(pasted());
         notifyChanged();
         QCoreApplication::processEvents();
         break;

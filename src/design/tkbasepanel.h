@@ -76,6 +76,9 @@ public:
     virtual void printObjects(DesignPrinter& printer, double x, double y);
     virtual void keepObjectsInside();
     virtual void deleteObjectsOutside();
+    // The objects a paste has just added; a panel with rules of its own may
+    // take some of them off again.
+    virtual void objectsPasted(const QList<TKGraphicControl*>& objects) { Q_UNUSED(objects); }
 
     void addObject(TKGraphicControl* object, const QRect& r);
     QString uniqueName(const QString& prefix) const;

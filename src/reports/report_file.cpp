@@ -50,7 +50,7 @@ void saveReportFile(const ReportBands& bands, const ReportLayout& layout, const 
         widgets(bands), [&layout](design::LayoutWriter& w) { layout.write(w); }, fileName);
 }
 
-void loadReportFile(QWidget* owner, const ReportBands& bands, ReportLayout& layout, const QString& fileName)
+QStringList loadReportFile(QWidget* owner, const ReportBands& bands, ReportLayout& layout, const QString& fileName)
 {
     for (TReportPanel* p : bands)
         p->clearObjects();
@@ -65,6 +65,12 @@ void loadReportFile(QWidget* owner, const ReportBands& bands, ReportLayout& layo
         throw;
     }
     layout = read;
+    QStringList problems;
+    for (TReportPanel* p : bands)
+        for (const QString& problem : p->removeMisplacedObjects())
+            if (!problems.contains(problem))
+                problems << problem;
+    return problems;
 }
 
 } // namespace qb

@@ -20,6 +20,8 @@ void saveReportFile(const ReportBands& bands, const ReportLayout& layout, const 
 // Empties the bands and reads the file into them and into layout. A missing
 // file leaves the bands empty and layout as it was. On a read error the bands
 // are emptied again, layout is left as it was, and the LayoutError is passed on.
-void loadReportFile(QWidget* owner, const ReportBands& bands, ReportLayout& layout, const QString& fileName);
+// Objects a band may not hold are left out; the bands' messages for them are
+// returned, for the caller to show.
+QStringList loadReportFile(QWidget* owner, const ReportBands& bands, ReportLayout& layout, const QString& fileName);
 
 } // namespace qb

@@ -147,12 +147,22 @@ ReportGeometry reportGeometry(const ReportLayout& l)
     };
     pair(clampPixels(l.marginLeft), clampPixels(l.marginRight), g.pageWidth, g.left, g.right);
     pair(clampPixels(l.marginTop), clampPixels(l.marginBottom), g.pageHeight, g.top, g.bottom);
-    // Header and footer together leave a quarter of the area for the bands
-    // between them; a detail band may be as tall as the area itself.
+    // Bands print at their designed heights. Only what no page could hold is
+    // cut: a header taller than the area between the margins, a footer
+    // taller than what the header leaves, a detail band taller than the area.
     const double area = g.pageHeight - g.top - g.bottom;
-    g.header = l.useHeader ? std::min(clampPixels(l.headerHeight), area * 0.375) : 0;
-    g.footer = l.useFooter ? std::min(clampPixels(l.footerHeight), area * 0.375) : 0;
-    g.detail = l.useDetail ? std::min(clampPixels(l.detailHeight), area) : 0;
+    const auto band = [&](bool used, int pixels, double room, const char* name) {
+        const double designed = used ? clampPixels(pixels) : 0;
+        if (designed <= room + 1e-9)
+            return designed;
+        g.notes << QStringLiteral("The %1 band is taller than the page can hold: it was printed %2 inches tall.")
+                       .arg(QLatin1String(name))
+                       .arg(room, 0, 'f', 2);
+        return room;
+    };
+    g.header = band(l.useHeader, l.headerHeight, area, "header");
+    g.footer = band(l.useFooter, l.footerHeight, area - g.header, "footer");
+    g.detail = band(l.useDetail, l.detailHeight, area, "detail");
     g.useDetail = l.useDetail;
     g.useMemo = l.useMemo;
     g.frames = l.frames;

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -80,8 +81,10 @@ int inchesToPixels(double inches);
 
 // The layout as a run uses it, in inches, every value clamped: sizes 0 to
 // 32767 pixels, the page at least an inch each way, margins leaving at least
-// half an inch of page between them, band heights no taller than the page's
-// area, line widths 1-3, shades 0-100, font sizes at least 1.
+// half an inch of page between them, line widths 1-3, shades 0-100, font
+// sizes at least 1. Bands keep their designed heights unless no page could
+// hold them (header and footer together, or the detail band, taller than the
+// area between the margins); each band so cut is named in notes.
 struct ReportGeometry {
     double pageWidth = 8.5, pageHeight = 11;
     double left = 0.5, top = 0.5, right = 0.5, bottom = 0.5;
@@ -90,6 +93,7 @@ struct ReportGeometry {
     ReportFont memoFont;
     int memoAlignment = 0;
     bool useDetail = true, useMemo = false;
+    QStringList notes;
 };
 ReportGeometry reportGeometry(const ReportLayout& layout);
 

@@ -171,10 +171,14 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
     };
     xbase::Table& table = addresses.table();
     const ReportGeometry g = reportGeometry(layout);
+    result.notes << g.notes;
     TReportPanel& header = *bands[0];
     TReportPanel& detail = *bands[1];
     TReportPanel& footer = *bands[2];
-    detail.setDataset(&addresses);
+    // Header and footer are bound too, so that whatever they hold shows
+    // values when it prints, never a design text.
+    for (TReportPanel* band : bands)
+        band->setDataset(&addresses);
 
     // The paper the layout's page is; any other size as a paper of its own.
     switch (layout.paper()) {
@@ -275,9 +279,13 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
         job.setMarginBottom(g.bottom + g.footer);
         job.ResetArea();
         job.SetBrush(Qt::white, BrushStyle::bsClear);
+        // Every band prints values, never a design placeholder.
+        for (TReportPanel* band : bands)
+            band->setPrinting(true);
+        header.refreshData();
+        footer.refreshData();
         started = true;
         headerFooter();
-        detail.setPrinting(true);
         while (!table.eof() && !stopNow(job, stopped)) {
             if (g.useDetail) {
                 // A band taller than the page's room starts a page of its own
@@ -305,10 +313,10 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
             if (request.onePerPage && !table.eof() && !stopNow(job, stopped))
                 job.BreakPage();
         }
-        detail.setPrinting(false);
     };
     result.outcome = runLoop(job, hooks, loop);
-    detail.setPrinting(false);
+    for (TReportPanel* band : bands)
+        band->setPrinting(false);
     finish(job, hooks, request.selection.mode, result);
     for (const QString& note : result.notes)
         inform(note);

@@ -4,6 +4,7 @@
 #include "design/class_registry.h"
 #include "design/tkbaselabel.h"
 #include "design/tkgraphiccontrol.h"
+#include "design/tkhandle.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -56,9 +57,14 @@ bool TReportPanel::toolAllowed(TRPanelState state, TRPanelKind kind)
 
 QString TReportPanel::bandMessage(const QString& cls, TRPanelKind kind)
 {
+    // Objects that show a record's values, the label and envelope designers'
+    // included (the design clipboard is shared), belong to the detail band.
+    static const QStringList dataClasses{QStringLiteral("TKPDLabel"), QStringLiteral("TKDMultiLineAddressLabel"),
+                                         QStringLiteral("TKPostNetBarCode"),
+                                         QStringLiteral("TKIntelligentMailBarCode")};
     if (cls == QLatin1String("TKDMultiLineLabel") && kind != rpkMemo)
         return QStringLiteral("This object may only be used in the memo band");
-    if (cls == QLatin1String("TKPDLabel") && kind != rpkDetail)
+    if (dataClasses.contains(cls) && kind != rpkDetail)
         return QStringLiteral("This object may only be used in the detail band");
     if ((cls == QLatin1String("TKDateTimeLabel") || cls == QLatin1String("TKPageNumberLabel")) && kind != rpkHeader &&
         kind != rpkFooter)
@@ -94,13 +100,7 @@ void TReportPanel::createObject(const QRect& dragged)
         return;
     const QString problem = bandMessage(clsName, kind_);
     if (!problem.isEmpty() || !accepts_) {
-        QApplication::beep();
-        if (!problem.isEmpty()) {
-            if (refuse)
-                refuse(problem);
-            else
-                showInformation(problem);
-        }
+        tell(problem);
         return;
     }
     QRect r = dragged;
@@ -144,5 +144,41 @@ void TReportPanel::createObject(const QRect& dragged)
         for (TKGraphicControl* each : designObjects())
             each->showData();
 }
+
+void TReportPanel::tell(const QString& problem)
+{
+    QApplication::beep();
+    if (problem.isEmpty())
+        return;
+    if (refuse)
+        refuse(problem);
+    else
+        showInformation(problem);
+}
+
+QStringList TReportPanel::removeMisplaced(const QList<TKGraphicControl*>& objects)
+{
+    QStringList problems;
+    for (TKGraphicControl* o : objects) {
+        const QString problem = bandMessage(o->designClassName(), kind_);
+        if (problem.isEmpty())
+            continue;
+        if (!problems.contains(problem))
+            problems << problem;
+        handle()->remove(o);
+        delete o;   // just read: nothing of it is under way
+    }
+    if (!problems.isEmpty())
+        notifyChanged();
+    return problems;
+}
+
+void TReportPanel::objectsPasted(const QList<TKGraphicControl*>& objects)
+{
+    for (const QString& problem : removeMisplaced(objects))
+        tell(problem);
+}
+
+QStringList TReportPanel::removeMisplacedObjects() { return removeMisplaced(designObjects()); }
 
 } // namespace qb

@@ -47,6 +47,12 @@ public:
     static QString bandMessage(const QString& className, TRPanelKind kind);
 
     void createObject(const QRect& r) override;
+    // Pasted objects the band may not hold are taken off again, with the
+    // band's message.
+    void objectsPasted(const QList<design::TKGraphicControl*>& objects) override;
+    // Takes off every object the band may not hold (a file written elsewhere,
+    // say) and gives the band's messages, each once.
+    QStringList removeMisplacedObjects();
 
     // The band check failed: beep and tell; replaceable by tests.
     std::function<void(const QString&)> refuse;
@@ -59,6 +65,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void tell(const QString& problem);
+    QStringList removeMisplaced(const QList<design::TKGraphicControl*>& objects);
+
     TRPanelState state_ = psPointing;
     TRPanelKind kind_;
     bool accepts_ = true;

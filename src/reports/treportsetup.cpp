@@ -241,7 +241,9 @@ void TReportSetup::edit(bool isNew)
     bands[1]->setDataset(&addresses_);
     if (!isNew) {
         try {
-            loadReportFile(&owner, bands, layout, resolvePath(ReportCatalogue::reportPath(record.fileName)));
+            for (const QString& problem :
+                 loadReportFile(&owner, bands, layout, resolvePath(ReportCatalogue::reportPath(record.fileName))))
+                showInformation(problem);
         } catch (const std::exception& e) {
             // Half a report is never shown, so it can never be saved over the whole one.
             showInformation(QStringLiteral("Unable to read the report ") + record.fileName + QStringLiteral("\r\n") +
@@ -314,7 +316,10 @@ void TReportSetup::run(PrintRunMode mode)
     ReportLayout layout;
     const ReportRecord record = catalogue_.read();
     try {
-        loadReportFile(hiddenOwner_, hidden_, layout, resolvePath(ReportCatalogue::reportPath(record.fileName)));
+        for (const QString& problem :
+             loadReportFile(hiddenOwner_, hidden_, layout, resolvePath(ReportCatalogue::reportPath(record.fileName))))
+            if (printHooks.inform)
+                printHooks.inform(problem);
     } catch (const std::exception& e) {
         showInformation(QStringLiteral("Unable to read the report ") + record.fileName + QStringLiteral("\r\n") +
                         QString::fromStdString(e.what()));

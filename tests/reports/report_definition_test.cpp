@@ -113,8 +113,9 @@ TEST(ReportLayoutRecord, OutOfRangeValuesAreClampedWhereUsed)
         {"bands taller than the page", [](ReportLayout& l) { l.headerHeight = l.detailHeight = 30000; l.useFooter = true; l.footerHeight = 30000; },
          [](const ReportGeometry& g) {
              const double area = g.pageHeight - g.top - g.bottom;
-             EXPECT_LE(g.header + g.footer, area * 0.75 + 1e-9);
+             EXPECT_LE(g.header + g.footer, area + 1e-9);
              EXPECT_LE(g.detail, area);
+             EXPECT_EQ(g.notes.size(), 3);
          }},
         {"margins past the page", [](ReportLayout& l) { l.marginLeft = l.marginRight = 2000; l.marginTop = 5000; },
          [](const ReportGeometry& g) {
@@ -281,6 +282,27 @@ TEST_F(ReportFiles, EachBandTakesOnlyItsObjects)
     const qsizetype before = footer->designObjects().size();
     footer->createObject(QRect(0, 0, 60, 20));
     EXPECT_EQ(footer->designObjects().size(), before);
+}
+
+// A file written elsewhere with a data field in the header and a page number
+// in the detail band: read, each band keeps only what it may hold, and the
+// bands' messages say what was left out.
+TEST_F(ReportFiles, ObjectsABandMayNotHoldAreLeftOutWhenRead)
+{
+    field(header, "LNAME", "Last Name", QRect(0, 0, 100, 20));
+    text(header, "Title", QRect(0, 20, 100, 20));
+    put(detail, "TKPageNumberLabel", QRect(0, 0, 60, 20));
+    field(detail, "LNAME", "Last Name", QRect(0, 0, 100, 20));
+    const QString file = program.folder() + "sysdata/BIN00003.R";
+    saveReportFile(bands(), ReportLayout{}, file);
+    ReportLayout layout;
+    const QStringList problems = loadReportFile(&owner, bands(), layout, file);
+    EXPECT_EQ(problems, (QStringList{"This object may only be used in the detail band",
+                                     "This object may only be used in the header or footer bands"}));
+    ASSERT_EQ(header->designObjects().size(), 1);
+    EXPECT_EQ(header->designObjects()[0]->designClassName(), "TKPLabel");
+    ASSERT_EQ(detail->designObjects().size(), 1);
+    EXPECT_EQ(detail->designObjects()[0]->designClassName(), "TKPDLabel");
 }
 
 TEST_F(ReportFiles, FuzzSeedsAndRegressionsReadOrFailCleanly)

@@ -120,6 +120,64 @@ TEST_F(ReportPrinting, ThreeBandsOverAThousandRecords)
     EXPECT_EQ(record, 1000);
 }
 
+// Tall headers and footers the designer accepts (header + detail + footer
+// within the 10 inches between Letter's half-inch margins) print at their
+// designed heights: the detail starts at top margin + header height, the
+// footer at page height - bottom margin - footer height. Marks sit at the top
+// of each band in one font, so their tops differ by the bands' offsets.
+TEST_F(ReportPrinting, TallHeaderAndFooterPrintAsDesigned)
+{
+    struct Case {
+        const char* what;
+        int header, detail, footer;   // pixels, 96 to the inch
+    };
+    test::addRow(table.table(), {{"LNAME", "DETAILMARK"}});
+    for (const Case& c : {Case{"5 in header", 480, 24, 0}, Case{"5 in footer", 48, 24, 480},
+                          Case{"both 4.5 in", 432, 96, 432}}) {
+        SCOPED_TRACE(c.what);
+        for (TReportPanel* p : bands())
+            p->clearObjects();
+        text(header, "HEADMARK", QRect(0, 0, 200, 20));
+        field(detail, "LNAME", "Last Name", QRect(0, 0, 200, 20));
+        text(footer, "FOOTMARK", QRect(0, 0, 200, 20));
+        ReportLayout l;
+        l.headerHeight = c.header;
+        l.detailHeight = c.detail;
+        l.footerHeight = c.footer;
+        l.useFooter = c.footer > 0;
+        ASSERT_LE(c.header + c.detail + c.footer, l.pageHeight - l.marginTop - l.marginBottom);
+        const ReportRunResult r = printUser(pdf("tall.pdf"), l);
+        EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+        EXPECT_TRUE(r.notes.isEmpty()) << r.notes.join('\n').toStdString();
+        const test::PdfText t = test::readPdf(pdf("tall.pdf"));
+        const test::PdfWord* head = t.find("HEADMARK", 1);
+        const test::PdfWord* mark = t.find("DETAILMARK", 1);
+        ASSERT_TRUE(head && mark);
+        EXPECT_NEAR(mark->top - head->top, c.header / 96.0, kTolerance);
+        if (c.footer > 0) {
+            const test::PdfWord* foot = t.find("FOOTMARK", 1);
+            ASSERT_TRUE(foot);
+            EXPECT_NEAR(foot->top - head->top, (11 - 0.5 - c.footer / 96.0) - 0.5, kTolerance);
+        }
+    }
+}
+
+// Every band prints in printing mode: a data field that reached the header
+// (bands handed in as they are) prints no design text, only values.
+TEST_F(ReportPrinting, EveryBandPrintsValuesNeverDesignText)
+{
+    addNamed(2);
+    ReportLayout l = threeBands();
+    put(header, "TKPDLabel", QRect(300, 0, 100, 20));
+    put(footer, "TKPDLabel", QRect(300, 0, 100, 20));
+    const QString creation = header->designObjects().back()->stringValue("Caption");
+    ASSERT_FALSE(creation.isEmpty());
+    EXPECT_EQ(printUser(pdf("values.pdf"), l).outcome, PrintOutcome::Completed);
+    const test::PdfText t = test::readPdf(pdf("values.pdf"));
+    EXPECT_TRUE(t.find("N0002"));
+    EXPECT_FALSE(t.find(creation)) << creation.toStdString();
+}
+
 TEST_F(ReportPrinting, LongMemoFlowsOntoTheNextPageWithoutLosingALine)
 {
     QString memo;

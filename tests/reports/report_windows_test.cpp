@@ -8,6 +8,8 @@
 #include "core/command.h"
 #include "help_topic.h"
 #include "core/system_tables.h"
+#include "design/layout_filer.h"
+#include "design/tkbasepanel.h"
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
 #include "reports/report_commands.h"
@@ -23,6 +25,7 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -143,6 +146,64 @@ TEST_F(ReportWindows, EachToolOnEachBand)
     }, false);
     button("ModifyButton")->click();
     EXPECT_EQ(counts, (std::array<qsizetype, 3>{9, 7, 8}));
+}
+
+// Pasting goes through the band rule as drawing does, whichever way the
+// paste comes: Ctrl+V, the panel's menu, or the clipboard a label designer
+// filled. A refused object is not added and the band's message is shown.
+TEST_F(ReportWindows, PastedObjectsKeepToTheBandRule)
+{
+    qint64 now = 10000;
+    design::setDesignClockForTesting([&now] { return now += 2000; });
+    design::registerAllClasses();
+    const QString detailOnly = "This object may only be used in the detail band";
+    design([&](TReportDesigner& d) {
+        d.setBandUsed(kFooterBand, true);
+        TReportPanel* header = d.band(kHeaderBand);
+        TReportPanel* footer = d.band(kFooterBand);
+        field(d.band(kDetailBand), "LNAME", "Last Name", QRect(0, 0, 100, 20));
+        d.band(kDetailBand)->clipboardAction(design::TKBasePanel::Copy, d.band(kDetailBand)->designObjects().back());
+        struct Paste {
+            const char* how;
+            TReportPanel* band;
+            std::function<void(TReportPanel*)> paste;
+        };
+        const std::vector<Paste> pastes{
+            {"Ctrl+V", header, [](TReportPanel* p) { QTest::keyClick(p, Qt::Key_V, Qt::ControlModifier); }},
+            {"menu", footer, [](TReportPanel* p) {
+                 for (QAction* a : p->contextMenu()->actions())
+                     if (a->text() == "Paste")
+                         a->trigger();
+             }},
+            {"code", header, [](TReportPanel* p) { p->clipboardAction(design::TKBasePanel::Paste); }},
+        };
+        for (const Paste& c : pastes) {
+            SCOPED_TRACE(c.how);
+            log.messages.clear();
+            c.paste(c.band);
+            EXPECT_TRUE(c.band->designObjects().isEmpty());
+            EXPECT_EQ(log.texts(), QStringList{detailOnly});
+        }
+        // The label designer's address block, through the shared clipboard file.
+        const design::DesignClass* cls = design::findDesignClass("TKDMultiLineAddressLabel");
+        ASSERT_TRUE(cls);
+        std::unique_ptr<design::TKGraphicControl> block(cls->create(*cls->table));
+        block->loaded();
+        design::TKLabelObjectFiler::SaveObject(block.get(), footer->clipboardFile());
+        log.messages.clear();
+        QTest::keyClick(footer, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(footer->designObjects().isEmpty());
+        EXPECT_EQ(log.texts(), QStringList{detailOnly});
+        // What the band may hold is pasted.
+        text(header, "Title", QRect(0, 0, 80, 20));
+        header->clipboardAction(design::TKBasePanel::Copy, header->designObjects().back());
+        log.messages.clear();
+        QTest::keyClick(footer, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(footer->designObjects().size(), 1);
+        EXPECT_TRUE(log.texts().isEmpty());
+    }, false);
+    button("NewButton")->click();
+    design::setDesignClockForTesting({});
 }
 
 TEST_F(ReportWindows, NewSavedUnchangedHasTheDefaults)
