@@ -16,6 +16,7 @@
 #include <QFontMetrics>
 
 #include <cmath>
+#include <stdexcept>
 
 namespace qb {
 
@@ -219,8 +220,10 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
     };
 
     // The memo: as many lines as fit, framed, and on over the pages. A page
-    // with no room for a single line ends the run.
-    const auto printMemo = [&]() -> bool {
+    // with no room for a single line ends the run as a failure: the job
+    // fails with the reason, so nothing of it is sent and nothing says
+    // "Completed".
+    const auto printMemo = [&] {
         applyFont(job, g.memoFont);
         const double h = job.LineHeight();
         const QStringList lines = wrapMemo(readMemo(addresses, result, job), g.memoFont, memoWidth);
@@ -233,11 +236,9 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
                 job.BreakPage();
                 applyFont(job, g.memoFont);
                 n = fitting();
-                if (n == 0) {
-                    result.notes << QStringLiteral("The page has no room for a line of the memo between the header "
-                                                   "and the footer: the report was stopped.");
-                    return false;
-                }
+                if (n == 0)
+                    throw std::runtime_error("The page has no room for a line of the memo between the header and "
+                                             "the footer: the report was stopped.");
             }
             n = int(std::min<qsizetype>(n, lines.size() - at));
             drawFrame(job, g.frames[kMemoBand], job.AreaLeft() - kEighth, y, job.AreaRight() + kEighth,
@@ -265,7 +266,6 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
                 applyFont(job, g.memoFont);
             }
         }
-        return true;
     };
 
     job.OnBeforePrint = [&job] { beforePrint(job); };
@@ -303,8 +303,8 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
                 detail.printObjects(printer, g.left + kEighth, y);
                 y += g.detail;
             }
-            if (g.useMemo && !printMemo())
-                break;
+            if (g.useMemo)
+                printMemo();
             ++result.records;
             if (request.selection.records == PrintRecords::OnlyCurrent)
                 break;

@@ -243,6 +243,9 @@ TEST_F(ReportPrinting, OneRecordPerPageAndOnlyTheCurrentRecord)
     EXPECT_EQ(names, QStringList{"N0003"});
 }
 
+// Bands no page can hold are cut and named; a memo that then finds no room
+// for a single line stops the run, and a run that stops early is a failure:
+// the status line says why, nothing reaches the printer, qbtool exits 1.
 TEST_F(ReportPrinting, BandsTallerThanThePageEndInsteadOfLooping)
 {
     addNamed(3);
@@ -252,10 +255,28 @@ TEST_F(ReportPrinting, BandsTallerThanThePageEndInsteadOfLooping)
     layout.useMemo = true;
     layout.memoFont.size = 400;
     test::addRow(table.table(), {{"LNAME", "Memo"}, {"MEMO", "one line\r\ntwo lines"}});
-    const ReportRunResult r = printUser(pdf("tall.pdf"), layout);
-    EXPECT_EQ(r.outcome, PrintOutcome::Completed);
-    EXPECT_LE(r.pages, 10);
-    EXPECT_FALSE(r.notes.isEmpty());
+    ready();
+    TReportPrinter job;
+    test::setUpPdfJob(job, pdf("tall.pdf"));
+    ReportRunHooks hooks;
+    hooks.inform = [this](const QString& t) { informed << t; };
+    QString status;
+    hooks.runStatus = [&](TBaseReport& j, PrintStatusTexts texts,
+                          const std::function<void(const std::function<bool()>&)>& loop) {
+        PrintStatusLoop window(j, PrintRunMode::Print, texts);
+        j.OnPrint = [&] { loop({}); };
+        const PrintOutcome outcome = window.run();
+        status = j.statusLine();
+        return outcome;
+    };
+    const ReportRunResult r = runUserReport(table, bands(), layout, job, {}, hooks);
+    EXPECT_EQ(r.outcome, PrintOutcome::Failed);
+    const QString reason = "The page has no room for a line of the memo between the header and the footer";
+    EXPECT_TRUE(status.contains("Printing Failed!")) << status.toStdString();
+    EXPECT_TRUE(status.contains(reason)) << status.toStdString();
+    EXPECT_FALSE(status.contains("Completed"));
+    EXPECT_FALSE(QFile::exists(pdf("tall.pdf")));
+    EXPECT_GE(r.notes.size(), 3);   // header, footer and detail cut
     EXPECT_FALSE(informed.isEmpty());
 }
 
@@ -526,6 +547,29 @@ TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
     EXPECT_EQ(listStatus, 0) << listOut.toStdString();
     EXPECT_EQ(listOut, "10 records, 1 pages\n");
     EXPECT_TRUE(test::readPdf(pdf("list.pdf")).find("Phones", 1));
+
+    // A run that stops early fails, with its reason.
+    {
+        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Report, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(rows);
+        ReportCatalogue catalogue(*rows);
+        ReportRecord record;
+        record.isNew = true;
+        record.description = "Crowded";
+        ReportLayout crowded = layout;
+        crowded.headerHeight = crowded.footerHeight = 480;   // all of the area between the margins
+        crowded.detailHeight = 0;
+        crowded.useDetail = false;
+        crowded.useMemo = true;
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { saveReportFile(bands(), crowded, path); }));
+    }
+    ASSERT_TRUE(table.open(program.data("add0001.DBF")));
+    test::addRow(table.table(), {{"LNAME", "Memo"}, {"MEMO", "a line"}});
+    table.close();
+    const auto [stopStatus, stopOut] = qbtool({"crowded", pdf("stop.pdf")});
+    EXPECT_EQ(stopStatus, 1);
+    EXPECT_TRUE(stopOut.contains("no room for a line of the memo")) << stopOut.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf("stop.pdf")));
 
     // A damaged report file stops with the reader's message.
     QFile f(ReportCatalogue::reportPath("BIN00001.R"));
