@@ -12,7 +12,11 @@ class QApplication;
 
 namespace qb {
 class AddressTable;
+enum class SystemTable;
+namespace xbase {
+class Table;
 }
+} // namespace qb
 
 int printCommand(const std::string& command, int argc, char** argv);  // qbtool_print.cpp
 int layoutCommand(const std::string& command, int argc, char** argv); // qbtool_layout.cpp
@@ -45,3 +49,7 @@ void useProgramFolder(const QString& program);
 // The records of filter that are not deleted, in last-name order, from the
 // first; false after saying why not.
 bool selectRecords(qb::AddressTable& addresses, const QString& filter);
+// A design catalogue of the program folder, opened read-only and never
+// created: null after saying on stderr that it is missing or will not open.
+// Any message box the opening would show becomes a line on stderr.
+std::unique_ptr<qb::xbase::Table> openCatalogueForReading(qb::SystemTable table);

@@ -4,11 +4,14 @@
 #include "qbtool_commands.h"
 
 #include "core/address_table.h"
+#include "core/messages.h"
 #include "core/paths.h"
+#include "core/system_tables.h"
 #include "platform/xbase/table.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdlib>
 #include <iostream>
@@ -60,4 +63,23 @@ bool selectRecords(qb::AddressTable& addresses, const QString& filter)
     addresses.table().selectOrder("LNAME");
     addresses.table().first();
     return true;
+}
+
+std::unique_ptr<qb::xbase::Table> openCatalogueForReading(qb::SystemTable which)
+{
+    const QString path = qb::systemTablePath(which);
+    const QString name = QFileInfo(path).fileName();
+    if (!QFileInfo::exists(path)) {
+        qbtoolFail(QStringLiteral("no ") + name + QStringLiteral(" in ") + QFileInfo(path).absolutePath());
+        return nullptr;
+    }
+    qb::setMessageResponder([](const qb::Message& m) {
+        qbtoolFail(m.text);
+        return false;
+    });
+    std::unique_ptr<qb::xbase::Table> table = qb::openSystemTable(which, qb::xbase::OpenMode::ReadOnly);
+    qb::setMessageResponder({});
+    if (!table)
+        qbtoolFail(QStringLiteral("cannot open ") + path);
+    return table;
 }

@@ -83,11 +83,9 @@ int envelopesCommand(const std::string& command, int argc, char** argv)
     qb::AddressTable addresses;
     if (!addresses.open(args.positional[0], qb::AddressTable::Messages::Quiet))
         return qbtoolFail(QStringLiteral("cannot open the address database ") + args.positional[0]);
-    std::unique_ptr<qb::xbase::Table> envelopes =
-        qb::openSystemTable(qb::SystemTable::Envelope, qb::xbase::OpenMode::ReadOnly);
+    std::unique_ptr<qb::xbase::Table> envelopes = openCatalogueForReading(qb::SystemTable::Envelope);
     if (!envelopes)
-        return qbtoolFail(QStringLiteral("cannot open ENVELOPE.DBF in ") + qb::ProgramFolder::path() +
-                          QStringLiteral("sysdata"));
+        return 1;
     qb::EnvelopeCatalogue catalogue(*envelopes);
     if (!catalogue.find(args.positional[1]))
         return qbtoolFail(QStringLiteral("no envelope layout ") + args.positional[1] + QStringLiteral(" in ENVELOPE.DBF"));

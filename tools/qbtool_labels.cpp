@@ -50,9 +50,9 @@ int labelsCommand(const std::string& command, int argc, char** argv)
     qb::AddressTable addresses;
     if (!addresses.open(positional[0], qb::AddressTable::Messages::Quiet))
         return qbtoolFail(QStringLiteral("cannot open the address database ") + positional[0]);
-    std::unique_ptr<qb::xbase::Table> labels = qb::openSystemTable(qb::SystemTable::Label, qb::xbase::OpenMode::ReadOnly);
+    std::unique_ptr<qb::xbase::Table> labels = openCatalogueForReading(qb::SystemTable::Label);
     if (!labels)
-        return qbtoolFail(QStringLiteral("cannot open LABEL.DBF in ") + qb::ProgramFolder::path() + QStringLiteral("sysdata"));
+        return 1;
     qb::LabelCatalogue catalogue(*labels);
     bool found = false;
     for (bool more = labels->first(); more; more = labels->next()) {

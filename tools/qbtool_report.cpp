@@ -116,11 +116,9 @@ int reportCommand(const std::string& command, int argc, char** argv)
         request.codes = args.codes;
         result = qb::runBuiltInReport(addresses, job, request, hooks);
     } else {
-        std::unique_ptr<qb::xbase::Table> reports =
-            qb::openSystemTable(qb::SystemTable::Report, qb::xbase::OpenMode::ReadOnly);
+        std::unique_ptr<qb::xbase::Table> reports = openCatalogueForReading(qb::SystemTable::Report);
         if (!reports)
-            return qbtoolFail(QStringLiteral("cannot open REPORT.DBF in ") + qb::ProgramFolder::path() +
-                              QStringLiteral("sysdata"));
+            return 1;
         qb::ReportCatalogue catalogue(*reports);
         if (!catalogue.find(args.positional[1]))
             return qbtoolFail(QStringLiteral("no report ") + args.positional[1] + QStringLiteral(" in REPORT.DBF"));

@@ -583,5 +583,52 @@ TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
     EXPECT_NE(qbtool({pdf("x.pdf"), "--builtin", "5"}).first, 0);
 }
 
+// The commands that print stored designs read their catalogue and never
+// write it: a damaged one is named on stderr with exit status 1 (no box that
+// waits for a click), a missing one is not created.
+TEST_F(ReportPrinting, QbtoolNeverWaitsOnACatalogueAndNeverCreatesOne)
+{
+    addNamed(1);
+    table.close();
+    struct Case {
+        const char* command;
+        const char* catalogue;
+    };
+    for (const Case c : {Case{"report", "REPORT.DBF"}, Case{"labels", "LABEL.DBF"}, Case{"envelopes", "ENVELOPE.DBF"}}) {
+        SCOPED_TRACE(c.command);
+        const QString path = program.folder() + "sysdata/" + c.catalogue;
+        const auto run = [&] {
+            QProcess p;
+            p.start(QB_QBTOOL, {c.command, program.data("add0001.DBF"), "Any", pdf("out.pdf"), "--program",
+                                program.folder()});
+            const bool finished = p.waitForFinished(30000);
+            if (!finished) {
+                p.kill();
+                p.waitForFinished();
+            }
+            return std::tuple{finished, p.exitCode(), QString::fromUtf8(p.readAllStandardError()),
+                              QString::fromUtf8(p.readAllStandardOutput())};
+        };
+        QFile::remove(path);
+        const auto [missingEnded, missingStatus, missingErr, missingOut] = run();
+        EXPECT_TRUE(missingEnded);
+        EXPECT_EQ(missingStatus, 1);
+        EXPECT_TRUE(missingErr.contains(c.catalogue)) << missingErr.toStdString();
+        EXPECT_TRUE(missingOut.isEmpty());
+        EXPECT_FALSE(QFile::exists(path));
+
+        QFile damaged(path);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a table at all");
+        damaged.close();
+        const auto [damagedEnded, damagedStatus, damagedErr, damagedOut] = run();
+        EXPECT_TRUE(damagedEnded);
+        EXPECT_EQ(damagedStatus, 1);
+        EXPECT_TRUE(damagedErr.contains(c.catalogue)) << damagedErr.toStdString();
+        EXPECT_TRUE(damagedOut.isEmpty());
+        QFile::remove(path);
+    }
+}
+
 } // namespace
 } // namespace qb
