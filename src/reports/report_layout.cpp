@@ -63,8 +63,11 @@ bool ReportLayout::uses(ReportBand band) const
 
 void ReportLayout::write(design::LayoutWriter& w) const
 {
-    for (int v : {pageWidth, pageHeight, marginLeft, marginTop, marginRight, marginBottom, headerHeight, detailHeight,
-                  footerHeight})
+    for (int v : {pageWidth, pageHeight})
+        w.writeInteger(pixelsToThousandths(v));
+    for (int v : {marginLeft, marginTop, marginRight, marginBottom})
+        w.writeInteger(v);
+    for (int v : {headerHeight, detailHeight, footerHeight})
         w.writeInteger(pixelsToThousandths(v));
     for (bool b : {useHeader, useDetail, useMemo, useFooter})
         w.writeBool(b);
@@ -83,8 +86,11 @@ void ReportLayout::write(design::LayoutWriter& w) const
 void ReportLayout::read(design::LayoutReader& r)
 {
     ReportLayout l;
-    for (int* v : {&l.pageWidth, &l.pageHeight, &l.marginLeft, &l.marginTop, &l.marginRight, &l.marginBottom,
-                   &l.headerHeight, &l.detailHeight, &l.footerHeight})
+    for (int* v : {&l.pageWidth, &l.pageHeight})
+        *v = thousandthsToPixels(r.readInteger());
+    for (int* v : {&l.marginLeft, &l.marginTop, &l.marginRight, &l.marginBottom})
+        *v = r.readInteger();
+    for (int* v : {&l.headerHeight, &l.detailHeight, &l.footerHeight})
         *v = thousandthsToPixels(r.readInteger());
     for (bool* b : {&l.useHeader, &l.useDetail, &l.useMemo, &l.useFooter})
         *b = r.readBool();
@@ -130,8 +136,28 @@ QString ReportLayout::layoutText() const
 void ReportLayout::resetPage()
 {
     setPaper(ReportPaper::Letter, false);
-    marginLeft = marginTop = marginRight = marginBottom = inchesToPixels(0.5);
+    marginLeft = marginTop = marginRight = marginBottom = 500;
     frames = {};
+}
+
+int ReportLayout::bandWidth() const
+{
+    return pageWidth - marginPixels(marginLeft) - marginPixels(marginRight) - kReportPixelsPerInch / 4;
+}
+
+int ReportLayout::availableHeight() const
+{
+    return pageHeight - marginPixels(marginTop) - marginPixels(marginBottom);
+}
+
+QString ReportLayout::marginProblem() const
+{
+    // An inch each way is the least a band can be designed in.
+    const int across = pageWidth - marginPixels(marginLeft) - marginPixels(marginRight);
+    if (across < kReportPixelsPerInch || availableHeight() < kReportPixelsPerInch)
+        return QStringLiteral("These margins leave no room to print: at least one inch must remain between the "
+                              "left and right margins and between the top and bottom margins.");
+    return {};
 }
 
 ReportGeometry reportGeometry(const ReportLayout& l)
@@ -145,8 +171,9 @@ ReportGeometry reportGeometry(const ReportLayout& l)
         outA = std::min(a, room);
         outB = std::min(b, room - outA);
     };
-    pair(clampPixels(l.marginLeft), clampPixels(l.marginRight), g.pageWidth, g.left, g.right);
-    pair(clampPixels(l.marginTop), clampPixels(l.marginBottom), g.pageHeight, g.top, g.bottom);
+    const auto margin = [](int thousandths) { return std::clamp(thousandths, 0, 341000) / 1000.0; };
+    pair(margin(l.marginLeft), margin(l.marginRight), g.pageWidth, g.left, g.right);
+    pair(margin(l.marginTop), margin(l.marginBottom), g.pageHeight, g.top, g.bottom);
     // Bands print at their designed heights. Only what no page could hold is
     // cut: a header taller than the area between the margins, a footer
     // taller than what the header leaves, a detail band taller than the area.

@@ -1,6 +1,6 @@
 #pragma once
-// A report's layout record: page, margins and band heights in design pixels
-// (96 to the inch), which bands are used, the memo and default fonts and the
+// A report's layout record: page and band heights in design pixels (96 to the
+// inch), margins in thousandths of an inch, which bands are used, the memo and default fonts and the
 // four bands' frames. In a report file it is the last list, fifty values in a
 // fixed order; sizes are stored as thousandths of an inch.
 //
@@ -46,7 +46,9 @@ enum class ReportPaper { Letter, A4, Other };
 struct ReportLayout {
     // Pixels at 96 per inch.
     int pageWidth = 816, pageHeight = 1056;   // Trunc(8.5 x 96), Trunc(11 x 96)
-    int marginLeft = 48, marginTop = 48, marginRight = 48, marginBottom = 48;
+    // Thousandths of an inch, as typed and as stored: a margin never goes
+    // through pixels, so it never creeps.
+    int marginLeft = 500, marginTop = 500, marginRight = 500, marginBottom = 500;
     int headerHeight = 33, detailHeight = 33, footerHeight = 33;
     bool useHeader = true, useDetail = true, useMemo = false, useFooter = false;
     ReportFont memoFont;
@@ -70,6 +72,15 @@ struct ReportLayout {
     QString layoutText() const;
     // Letter portrait, margins 0.5 in, every frame cleared.
     void resetPage();
+
+    // The margins in pixels, Trunc(inches x 96): what the designer draws with.
+    int marginPixels(int thousandths) const { return int(int64_t(thousandths) * kReportPixelsPerInch / 1000); }
+    // The designer's band width (the room between the margins less a quarter
+    // inch) and the height header, detail and footer share, in pixels.
+    int bandWidth() const;
+    int availableHeight() const;
+    // Why these margins leave no room to print, or nothing when they do.
+    QString marginProblem() const;
 };
 
 // A pixel size as stored, Trunc(v / 96 x 1000), and back, Round(x x 0.001 x 96)

@@ -198,7 +198,7 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
     }
 
     const bool useHeader = layout.useHeader, useFooter = layout.useFooter;
-    const int memoWidth = std::max(1, layout.pageWidth - layout.marginLeft - layout.marginRight);
+    const int memoWidth = std::max(1, int(std::trunc((g.pageWidth - g.left - g.right) * kReportPixelsPerInch)));
     bool started = false;
     double y = 0;
     ReportDesignPrinter printer(job);

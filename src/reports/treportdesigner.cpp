@@ -318,7 +318,7 @@ int TReportDesigner::bandHeight(ReportBand b) const
     return *heightOf(const_cast<ReportLayout&>(layout_), b);
 }
 
-int TReportDesigner::available() const { return layout_.pageHeight - layout_.marginTop - layout_.marginBottom; }
+int TReportDesigner::available() const { return layout_.availableHeight(); }
 
 int TReportDesigner::usedHeights() const
 {
@@ -374,7 +374,7 @@ void TReportDesigner::setBandUsed(ReportBand b, bool on)
 
 void TReportDesigner::relayout()
 {
-    const int width = std::max(1, layout_.pageWidth - layout_.marginLeft - layout_.marginRight - kReportPixelsPerInch / 4);
+    const int width = std::max(1, layout_.bandWidth());
     const auto scaled = [this](int v) { return int(std::lround(v * zoom_)); };
     for (int b : {0, 1, 3}) {
         const auto rb = ReportBand(b);
@@ -568,22 +568,33 @@ void TReportDesigner::SaveButtonClick()
         showInformation(QStringLiteral("No report bands are selected. Please select at least one"));
         return;
     }
-    const int width = layout_.pageWidth - layout_.marginLeft - layout_.marginRight - kReportPixelsPerInch / 4;
+    // Objects beyond their band's edges are dropped, but never unasked.
+    const int width = layout_.bandWidth();
+    std::vector<TKGraphicControl*> outside;
     for (int b : {0, 1, 3}) {
         const auto rb = ReportBand(b);
-        TReportPanel* p = band(rb);
-        p->clearSelection();
-        if (!*useOf(layout_, rb)) {
-            p->clearObjects();
+        if (!*useOf(layout_, rb))
             continue;
-        }
         const int h = *heightOf(layout_, rb);
-        for (TKGraphicControl* o : p->designObjects()) {
+        for (TKGraphicControl* o : band(rb)->designObjects()) {
             const QRect r = o->bounds();
             if (r.top() > h + 10 || r.left() > width + 10)
-                delete o;
+                outside.push_back(o);
         }
     }
+    if (!outside.empty() &&
+        !askQuestion(QStringLiteral("%1 object(s) lie outside their bands and will be deleted.\r\nSave anyway?")
+                         .arg(outside.size()),
+                     QStringLiteral("Report Designer")))
+        return;
+    for (int b : {0, 1, 3}) {
+        const auto rb = ReportBand(b);
+        band(rb)->clearSelection();
+        if (!*useOf(layout_, rb))
+            band(rb)->clearObjects();
+    }
+    for (TKGraphicControl* o : outside)
+        delete o;
     record_.description = description_->text();
     record_.layout = layout_.layoutText();
     result_ = layout_;

@@ -1,5 +1,6 @@
 #include "reports/treportlayoutdialog.h"
 
+#include "core/messages.h"
 #include "design/design_colour.h"
 #include "platform/help/help_viewer.h"
 #include "printing/tbasereport.h"
@@ -43,8 +44,8 @@ public:
     {
         const ReportLayout& l = dialog_.layout();
         const double s = kMiniature / kReportPixelsPerInch;
-        const double left = l.marginLeft * s, right = (l.pageWidth - l.marginRight) * s;
-        double y = l.marginTop * s;
+        const double left = l.marginPixels(l.marginLeft) * s, right = (l.pageWidth - l.marginPixels(l.marginRight)) * s;
+        double y = l.marginPixels(l.marginTop) * s;
         std::array<QRectF, 4> r;
         const int heights[] = {l.useHeader ? l.headerHeight : 0, l.useDetail ? l.detailHeight : 0, l.useMemo ? 33 : 0, 0};
         for (int b = 0; b < 3; ++b) {
@@ -52,7 +53,7 @@ public:
             y += heights[b] * s;
         }
         const double footer = (l.useFooter ? l.footerHeight : 0) * s;
-        r[3] = QRectF(left, (l.pageHeight - l.marginBottom) * s - footer, right - left, footer);
+        r[3] = QRectF(left, (l.pageHeight - l.marginPixels(l.marginBottom)) * s - footer, right - left, footer);
         return r;
     }
 
@@ -65,8 +66,9 @@ protected:
         p.fillRect(rect(), palette().window());
         p.fillRect(QRectF(0, 0, l.pageWidth * s, l.pageHeight * s), Qt::white);
         p.setPen(QPen(Qt::gray, 0, Qt::DotLine));
-        p.drawRect(QRectF(l.marginLeft * s, l.marginTop * s, (l.pageWidth - l.marginLeft - l.marginRight) * s,
-                          (l.pageHeight - l.marginTop - l.marginBottom) * s));
+        const double left = l.marginPixels(l.marginLeft), top = l.marginPixels(l.marginTop);
+        p.drawRect(QRectF(left * s, top * s, (l.pageWidth - left - l.marginPixels(l.marginRight)) * s,
+                          l.availableHeight() * s));
         const std::array<QRectF, 4> rects = bandRects();
         for (int b = 0; b < 4; ++b) {
             const QRectF r = rects[size_t(b)];
@@ -199,7 +201,7 @@ TReportLayoutDialog::TReportLayoutDialog(const ReportLayout& layout, QWidget* pa
         return b;
     };
     QPushButton* save = button("SaveButton", QStringLiteral("Save"));
-    connect(save, &QPushButton::clicked, this, &QDialog::accept);
+    connect(save, &QPushButton::clicked, this, &TReportLayoutDialog::SaveClick);
     QPushButton* cancel = button("CancelButton", QStringLiteral("Cancel"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     QPushButton* defaults = button("DefaultsButton", QStringLiteral("Defaults"));
@@ -239,7 +241,7 @@ void TReportLayoutDialog::toControls()
     portrait_->setChecked(!layout_.landscape());
     const int m[] = {layout_.marginLeft, layout_.marginTop, layout_.marginRight, layout_.marginBottom};
     for (int i = 0; i < 4; ++i)
-        margins_[size_t(i)]->setValue(m[i] / double(kReportPixelsPerInch));
+        margins_[size_t(i)]->setValue(m[i] / 1000.0);
     for (int b = 0; b < 4; ++b) {
         const BandFrame& f = layout_.frames[size_t(b)];
         BandControls& c = bands_[size_t(b)];
@@ -261,7 +263,7 @@ void TReportLayoutDialog::fromControls()
     layout_.setPaper(a4_->isChecked() ? ReportPaper::A4 : ReportPaper::Letter, landscape_->isChecked());
     int* m[] = {&layout_.marginLeft, &layout_.marginTop, &layout_.marginRight, &layout_.marginBottom};
     for (int i = 0; i < 4; ++i)
-        *m[i] = inchesToPixels(margins_[size_t(i)]->value());
+        *m[i] = int(std::lround(margins_[size_t(i)]->value() * 1000));
     for (int b = 0; b < 4; ++b) {
         BandFrame& f = layout_.frames[size_t(b)];
         const BandControls& c = bands_[size_t(b)];
@@ -279,6 +281,16 @@ void TReportLayoutDialog::DefaultsClick()
 {
     layout_.resetPage();
     toControls();
+}
+
+void TReportLayoutDialog::SaveClick()
+{
+    if (const QString problem = layout_.marginProblem(); !problem.isEmpty()) {
+        showInformation(problem);
+        tabs_->setCurrentIndex(0);
+        return;
+    }
+    accept();
 }
 
 } // namespace qb

@@ -33,6 +33,8 @@ public:
     QWidget* miniature() const { return miniature_; }
 
     void DefaultsClick();
+    // Margins that leave no room to print are refused with a message.
+    void SaveClick();
 
 private:
     void fromControls();

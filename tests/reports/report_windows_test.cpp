@@ -266,7 +266,7 @@ TEST_F(ReportWindows, SizersLayoutDialogAndSave)
     EXPECT_FALSE(l.useHeader);
     EXPECT_EQ(l.paper(), ReportPaper::A4);
     EXPECT_TRUE(l.landscape());
-    EXPECT_EQ(l.marginLeft, 96);
+    EXPECT_EQ(l.marginLeft, 1000);
     EXPECT_TRUE(l.frames[kDetailBand].top);
     EXPECT_EQ(l.frames[kDetailBand].shadePercent, 40);
     EXPECT_EQ(l.memoAlignment, 2);
@@ -276,8 +276,74 @@ TEST_F(ReportWindows, SizersLayoutDialogAndSave)
     dialog.findChild<QPushButton*>("DefaultsButton")->click();
     EXPECT_EQ(dialog.layout().paper(), ReportPaper::Letter);
     EXPECT_FALSE(dialog.layout().landscape());
-    EXPECT_EQ(dialog.layout().marginLeft, 48);
+    EXPECT_EQ(dialog.layout().marginLeft, 500);
     EXPECT_EQ(dialog.layout().frames[kDetailBand], BandFrame());
+}
+
+// A margin keeps what was typed: five rounds through "Report Layout", each
+// changing something else, leave 0.30 inch as 300 thousandths and "0.30".
+TEST_F(ReportWindows, MarginsKeepWhatWasTyped)
+{
+    ReportLayout l;
+    for (int round = 0; round < 5; ++round) {
+        TReportLayoutDialog dialog(l);
+        dialog.show();
+        auto* left = dialog.findChild<QDoubleSpinBox*>("LeftMargin");
+        if (round == 0)
+            left->setValue(0.30);
+        EXPECT_EQ(left->text(), "0.30") << round;
+        dialog.findChild<QCheckBox*>("HeaderTop")->click();
+        dialog.findChild<QPushButton*>("SaveButton")->click();
+        l = dialog.layout();
+    }
+    EXPECT_EQ(l.marginLeft, 300);
+    // And as stored in the report file.
+    const QString file = program.folder() + "sysdata/BIN00005.R";
+    saveReportFile(bands(), l, file);
+    ReportLayout back;
+    loadReportFile(&owner, bands(), back, file);
+    EXPECT_EQ(back.marginLeft, 300);
+}
+
+// Margins that leave no room to print are refused where they are typed, and
+// Save never drops objects without asking.
+TEST_F(ReportWindows, WideMarginsAreRefusedAndObjectsNeverDroppedInSilence)
+{
+    {
+        TReportLayoutDialog dialog{ReportLayout{}};
+        dialog.show();
+        dialog.findChild<QDoubleSpinBox*>("LeftMargin")->setValue(4.2);
+        dialog.findChild<QDoubleSpinBox*>("RightMargin")->setValue(4.2);
+        dialog.findChild<QPushButton*>("SaveButton")->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_NE(dialog.result(), int(QDialog::Accepted));
+        ASSERT_FALSE(log.texts().isEmpty());
+        EXPECT_TRUE(log.texts().back().contains("margins")) << log.texts().back().toStdString();
+    }
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        log.messages.clear();
+        log.answer = yes;
+        qsizetype left = -1;
+        bool visible = false;
+        design([&](TReportDesigner& d) {
+            text(d.band(kHeaderBand), "Far", QRect(600, 2, 80, 20));
+            text(d.band(kHeaderBand), "Near", QRect(10, 2, 80, 20));
+            d.chooseLayout = [](ReportLayout& l) {
+                l.marginLeft = l.marginRight = 3000;   // 2.5 in between them: far beyond the band
+                return true;
+            };
+            d.LayoutClick();
+            d.SaveButtonClick();
+            visible = d.isVisible();
+            left = d.band(kHeaderBand)->designObjects().size();
+        }, false);
+        button("NewButton")->click();
+        ASSERT_EQ(log.messages.size(), 1u);
+        EXPECT_EQ(log.messages[0].kind, MessageKind::Question);
+        EXPECT_EQ(visible, !yes);
+        EXPECT_EQ(left, yes ? 1 : 2);
+    }
 }
 
 TEST_F(ReportWindows, NoBandSelectedStaysOpen)
