@@ -148,13 +148,17 @@ void setReportClockForTesting(std::function<QDateTime()> clock) { reportClock() 
 
 QStringList wrapMemo(const QString& memo, const ReportFont& f, int width)
 {
+    // Measured eight times over, so that the font's whole pixels come close
+    // to the size the job prints in (10 points are 13 1/3 pixels, not 13).
+    constexpr int kScale = 8;
     QFont font = design::drawingFont(QFont(f.name));
-    font.setPixelSize(std::max(1, int(std::lround(std::max(1, f.size) * kReportPixelsPerInch / 72.0))));
+    font.setPixelSize(std::max(1, int(std::lround(std::max(1, f.size) * kReportPixelsPerInch * kScale / 72.0))));
     font.setBold(f.bold);
     font.setItalic(f.italic);
     QString text = memo;
     text.remove(QLatin1Char('\r'));
-    QStringList lines = design::wrapLines(text.split(QLatin1Char('\n')), QFontMetrics(font), std::max(1, width));
+    QStringList lines =
+        design::wrapLines(text.split(QLatin1Char('\n')), QFontMetrics(font), std::max(1, width) * kScale);
     if (lines.size() == 1 && lines.front().trimmed().isEmpty())
         lines.clear();
     return lines;
@@ -182,6 +186,22 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
         band->setDataset(&addresses);
 
     // The paper the layout's page is; any other size as a paper of its own.
+    // The job gets the printer's own paper back afterwards, for the runs
+    // that follow on it.
+    struct PaperBack {
+        TBaseReport& job;
+        printer::PrinterSettings settings = job.printerSettings();
+        Orientation orientation = job.orientation();
+        ~PaperBack()
+        {
+            try {
+                job.setOrientation(orientation);
+                job.setPrinterSettings(settings);
+            } catch (...) {
+                // The job is idle once the run returned; nothing to put back otherwise.
+            }
+        }
+    } paperBack{job};
     switch (layout.paper()) {
     case ReportPaper::Letter: job.SetPaperSize(1, 0, 0); break;
     case ReportPaper::A4: job.SetPaperSize(9, 0, 0); break;
@@ -198,7 +218,10 @@ ReportRunResult runUserReport(AddressTable& addresses, const ReportBands& bands,
     }
 
     const bool useHeader = layout.useHeader, useFooter = layout.useFooter;
-    const int memoWidth = std::max(1, int(std::trunc((g.pageWidth - g.left - g.right) * kReportPixelsPerInch)));
+    // The memo wraps in the room its lines print in, an eighth of an inch
+    // inside each margin, so that no line runs past its frame.
+    const int memoWidth =
+        std::max(1, int(std::trunc((g.pageWidth - g.left - g.right - 2 * kEighth) * kReportPixelsPerInch)));
     bool started = false;
     double y = 0;
     ReportDesignPrinter printer(job);
@@ -410,6 +433,9 @@ ReportRunResult runBuiltInReport(AddressTable& addresses, TBaseReport& job, cons
         return result;
     }
 
+    // The lists are laid out for the printer's paper upright, whatever a
+    // designed report on this job chose.
+    job.setOrientation(Orientation::poPortrait);
     const double fontSize = entry == 4 ? 8 : 9;
     int memoWidth = 0;
     const auto setCells = [&] {

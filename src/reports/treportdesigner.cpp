@@ -362,14 +362,31 @@ void TReportDesigner::setBandUsed(ReportBand b, bool on)
     if (int* h = heightOf(layout_, b)) {
         if (!on)
             *h = 0;
-        else if (*h == 0) {
+        else if (*h == 0)
             *h = 20;
-            const int excess = usedHeights() - available();
-            if (excess > 0)
-                *h = std::max(0, *h - excess);
-        }
+        // A band switched on with the height it had keeps to the page too.
+        const int excess = usedHeights() - available();
+        if (on && excess > 0)
+            *h = std::max(0, *h - excess);
     }
     relayout();
+    if (on && b != kMemoBand)
+        keepObjectsIn(band(b));
+}
+
+void TReportDesigner::fitBandsToPage()
+{
+    // A smaller page (landscape, wider margins) takes the excess from the
+    // footer first, then the detail band, then the header.
+    for (const ReportBand b : {kFooterBand, kDetailBand, kHeaderBand}) {
+        const int excess = usedHeights() - available();
+        if (excess <= 0)
+            break;
+        if (!*useOf(layout_, b))
+            continue;
+        int* h = heightOf(layout_, b);
+        *h = std::max(0, *h - excess);
+    }
 }
 
 void TReportDesigner::relayout()
@@ -441,6 +458,7 @@ void TReportDesigner::LayoutClick()
     if (!chooseLayout || !chooseLayout(edited))
         return;
     layout_ = edited;
+    fitBandsToPage();
     relayout();
     updateCaptions();
 }

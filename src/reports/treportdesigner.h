@@ -77,6 +77,7 @@ private:
     int available() const;
     int usedHeights() const;
     void keepObjectsIn(TReportPanel* panel);
+    void fitBandsToPage();
     void applyDefaultFont();
 
     ReportRecord& record_;

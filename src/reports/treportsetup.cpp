@@ -44,7 +44,6 @@ TReportStatusWindow::TReportStatusWindow(const char* className, TBaseReport& job
     : TPrintStatusWindow(job, mode, PrintStatusTexts{}, parent)
 {
     setObjectName(QLatin1String(className));
-    setWindowTitle(QStringLiteral("Print Status Screen"));
 }
 
 ReportRunHooks reportWindowHooks(QWidget* parent, const char* className)
@@ -61,7 +60,7 @@ ReportRunHooks reportWindowHooks(QWidget* parent, const char* className)
         return window.loop().outcome();
     };
     hooks.preview = [parent](const TPageStream& pages) {
-        TPreviewForm form(&pages, 1, parent);
+        TPreviewForm form(&pages, 2, parent);   // at the page's width
         form.setWindowTitle(QStringLiteral("Preview Report"));
         form.exec();
     };
@@ -138,10 +137,11 @@ TReportSetup::TReportSetup(xbase::Table& reports, AddressTable& addresses, bool 
     all_->setObjectName(QStringLiteral("rbQAll"));
     filter_ = new QRadioButton(QStringLiteral("Records matching filter"), what);
     filter_->setObjectName(QStringLiteral("rbQFilter"));
-    filter_->setChecked(true);
     onlyThis_ = new QRadioButton(QStringLiteral("Only current record"), what);
     onlyThis_->setObjectName(QStringLiteral("rbOnlyThis"));
-    Q_UNUSED(filterSet);
+    // Without a filter there is nothing to match: all records it is.
+    filter_->setEnabled(filterSet);
+    (filterSet ? filter_ : all_)->setChecked(true);
     startCurrent_ = new QCheckBox(QStringLiteral("Start from current record"), what);
     startCurrent_->setObjectName(QStringLiteral("StartCurrentCheck"));
     onePerPage_ = new QCheckBox(QStringLiteral("One Record Per Page"), what);

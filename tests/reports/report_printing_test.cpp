@@ -11,6 +11,7 @@
 #include "reports/report_printing.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -176,6 +177,61 @@ TEST_F(ReportPrinting, EveryBandPrintsValuesNeverDesignText)
     const test::PdfText t = test::readPdf(pdf("values.pdf"));
     EXPECT_TRUE(t.find("N0002"));
     EXPECT_FALSE(t.find(creation)) << creation.toStdString();
+}
+
+// A built-in list printed on the job a landscape A4 report used comes out on
+// the printer's own paper (Letter here) in portrait; pdfinfo reads the size.
+TEST_F(ReportPrinting, BuiltInListAfterALandscapeReportIsOnThePrintersPaper)
+{
+    addNamed(3);
+    ready();
+    TReportPrinter job;
+    test::setUpPdfJob(job, pdf("landscape.pdf"));
+    ReportLayout wide = threeBands();
+    wide.setPaper(ReportPaper::A4, true);
+    EXPECT_EQ(runUserReport(table, bands(), wide, job, {}, {}).outcome, PrintOutcome::Completed);
+    job.setPdfFileName(pdf("list.pdf"));
+    ready();
+    EXPECT_EQ(runBuiltInReport(table, job, {}, {}).outcome, PrintOutcome::Completed);
+    const auto pageSize = [](const QString& file) {
+        const QString info = test::run("pdfinfo", {file});
+        const QRegularExpressionMatch m = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(info);
+        return std::pair{m.captured(1).toDouble(), m.captured(2).toDouble()};
+    };
+    const auto [landW, landH] = pageSize(pdf("landscape.pdf"));
+    EXPECT_NEAR(landW, 11.69 * 72, 1);   // the designed report: A4 across
+    EXPECT_NEAR(landH, 8.27 * 72, 1);
+    const auto [w, h] = pageSize(pdf("list.pdf"));
+    EXPECT_NEAR(w, 612, 1);
+    EXPECT_NEAR(h, 792, 1);
+}
+
+// The memo's lines stay inside its frame, which runs from the left margin to
+// the right one: 8.5 - 0.5 inches on Letter.
+TEST_F(ReportPrinting, MemoTextStaysInsideItsFrame)
+{
+    QString memo;
+    for (int i = 0; i < 120; ++i)
+        memo += QStringLiteral("word%1 ").arg(i);
+    test::addRow(table.table(), {{"LNAME", "Adams"}, {"MEMO", memo.toStdString()}});
+    ReportLayout l = threeBands();
+    l.useMemo = true;
+    l.frames[kMemoBand].left = l.frames[kMemoBand].right = true;
+    for (const int alignment : {0, 1, 2}) {
+        SCOPED_TRACE(alignment);
+        l.memoAlignment = alignment;
+        EXPECT_EQ(printUser(pdf("memo.pdf"), l).outcome, PrintOutcome::Completed);
+        const test::PdfText t = test::readPdf(pdf("memo.pdf"));
+        double right = 0, left = 99;
+        for (const test::PdfWord& w : t.words)
+            if (w.text.startsWith("word")) {
+                right = std::max(right, w.right);
+                left = std::min(left, w.left);
+            }
+        EXPECT_LE(right, 8.0);
+        EXPECT_GT(right, 7.0);   // the lines are full, not merely short
+        EXPECT_GE(left, 0.5);
+    }
 }
 
 TEST_F(ReportPrinting, LongMemoFlowsOntoTheNextPageWithoutLosingALine)

@@ -12,6 +12,9 @@
 #include "design/tkbasepanel.h"
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
+#include "printing/tfileprinter.h"
+#include "printing/tpreviewform.h"
+#include "printing/treportfiler.h"
 #include "reports/report_commands.h"
 #include "reports/tprintcurrentrecord.h"
 #include "reports/treportdesigner.h"
@@ -405,6 +408,86 @@ TEST_F(ReportWindows, CloneDeleteAndPreview)
     screen->DeleteButtonClick();
     EXPECT_EQ(log.messages.back().caption, "DELETE");
     EXPECT_EQ(screen->grid()->model()->rowCount(), before - 1);
+}
+
+// The status window is captioned for what it does and the preview opens at
+// the page's width (the zoom the "Width" button gives).
+TEST_F(ReportWindows, StatusCaptionsAndPreviewAtPageWidth)
+{
+    for (const PrintRunMode mode : {PrintRunMode::Print, PrintRunMode::Preview}) {
+        SCOPED_TRACE(int(mode));
+        TReportPrinter printerJob;
+        test::setUpPdfJob(printerJob, program.folder() + "status.pdf");
+        TReportFiler previewJob;
+        TBaseReport& job = mode == PrintRunMode::Print ? static_cast<TBaseReport&>(printerJob)
+                                                       : static_cast<TBaseReport&>(previewJob);
+        QString caption;
+        double opened = 0, width = -1;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* status = qobject_cast<TReportStatusWindow*>(w)) {
+                caption = status->windowTitle();
+                if (status->loop().ended())
+                    status->button()->click();
+            } else if (auto* preview = qobject_cast<TPreviewForm*>(w); preview && preview->isVisible()) {
+                opened = preview->preview()->ZoomFactor();
+                preview->findChild<QToolButton*>("sbZoomPageWidth")->click();
+                width = preview->preview()->ZoomFactor();
+                preview->reject();
+            }
+        });
+        watch.start(20);
+        BuiltInReportRequest request;
+        request.selection.mode = mode;
+        const ReportRunResult r = runBuiltInReport(table, job, request, reportWindowHooks(screen.get(), "TBuiltInReportPrint"));
+        EXPECT_EQ(r.outcome, PrintOutcome::Completed);
+        EXPECT_EQ(caption, mode == PrintRunMode::Print ? "Print Status" : "Preview Status");
+        if (mode == PrintRunMode::Preview) {
+            EXPECT_GT(opened, 0);
+            EXPECT_DOUBLE_EQ(opened, width);
+        }
+    }
+}
+
+// "Records matching filter" is there to choose only while a filter is set.
+TEST_F(ReportWindows, RecordsMatchingFilterOnlyWithAFilter)
+{
+    for (const bool filterSet : {false, true}) {
+        TReportSetup window(*reports, table, filterSet);
+        auto* matching = window.findChild<QRadioButton*>("rbQFilter");
+        EXPECT_EQ(matching->isEnabled(), filterSet);
+        EXPECT_EQ(matching->isChecked(), filterSet);
+        EXPECT_EQ(window.findChild<QRadioButton*>("rbQAll")->isChecked(), !filterSet);
+    }
+}
+
+// The designer keeps header, detail and footer within the page's area when
+// the footer is switched on and when the page turns to landscape.
+TEST_F(ReportWindows, BandHeightsStayWithinThePageArea)
+{
+    design([&](TReportDesigner& d) {
+        d.setBandHeight(kDetailBand, 5000);   // fills what the header leaves
+        const auto sum = [&d] {
+            return d.bandHeight(kHeaderBand) + d.bandHeight(kDetailBand) + d.bandHeight(kFooterBand);
+        };
+        d.findChild<QCheckBox*>("FooterCheck")->click();
+        EXPECT_TRUE(d.bandCheck(kFooterBand)->isChecked());
+        EXPECT_LE(sum(), 1056 - 96);
+        d.chooseLayout = [](ReportLayout& l) {
+            TReportLayoutDialog dialog(l);
+            dialog.show();
+            dialog.findChild<QRadioButton*>("LandscapeRadio")->click();
+            dialog.findChild<QPushButton*>("SaveButton")->click();
+            l = dialog.layout();
+            return true;
+        };
+        d.findChild<QAction*>("mnuLayout")->trigger();
+        EXPECT_EQ(d.layoutCaption(), "Layout: Letter Size, Landscape");
+        EXPECT_LE(sum(), 816 - 96);
+        EXPECT_GT(d.bandHeight(kDetailBand), 0);
+    }, false);
+    button("NewButton")->click();
 }
 
 // The report windows' Help buttons open their own topics.
