@@ -1,6 +1,7 @@
 // Prints built-in list 1 and a designed three-band report over generated
 // records into PDF files through the report runs and says pages per second,
-// the PDFs' sizes and the peak memory:
+// the PDFs' sizes and the peak memory; then wraps single-paragraph memos of
+// 8 KB and 100 KB and prints a record with the 8 KB one:
 //   report_bench [RECORDS] [FOLDER]
 
 #include "core/address_table.h"
@@ -142,6 +143,46 @@ int main(int argc, char** argv)
         const double cpu = cpuSeconds() - cpuStart;
         report("designed report", r.records, job.printedPages(), seconds, cpu, pdf, r.outcome == PrintOutcome::Completed);
         ok &= r.outcome == PrintOutcome::Completed;
+    }
+    {
+        // One paragraph without a line break, wrapped as the memo band wraps it.
+        for (const int kilobytes : {8, 100}) {
+            QString memo;
+            for (int i = 0; memo.size() < kilobytes * 1024; ++i)
+                memo += QStringLiteral("word%1 ").arg(i % 1000);
+            const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = cpuSeconds();
+            const QStringList lines = wrapMemo(memo, ReportFont{}, 7 * kReportPixelsPerInch);
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::printf("memo of %d KB in one paragraph: %lld lines wrapped in %.3f s (%.3f s of processor)\n",
+                        kilobytes, static_cast<long long>(lines.size()), seconds, cpuSeconds() - cpuStart);
+            if (kilobytes != 8)
+                continue;
+            addresses.table().setFilter("RECNO()=1");
+            addresses.table().first();
+            addresses.table().edit();
+            addresses.table().setMemo("MEMO", memo.toStdString());
+            addresses.table().post();
+            QWidget owner;
+            const ReportBands bands{new TReportPanel(rpkHeader, &owner), new TReportPanel(rpkDetail, &owner),
+                                    new TReportPanel(rpkFooter, &owner)};
+            put(bands[1], "TKPDLabel", QRect(0, 2, 200, 18), "DataFieldName", "LNAME");
+            ReportLayout layout;
+            layout.useMemo = true;
+            const QString pdf = folder + "/memo.pdf";
+            TReportPrinter job;
+            job.SelectPrinterByName("PDF file");
+            job.setPdfFileName(pdf);
+            job.setUnits(Units::unInch);
+            const auto printStart = std::chrono::steady_clock::now();
+            const double printCpu = cpuSeconds();
+            const ReportRunResult r = runUserReport(addresses, bands, layout, job, {}, {});
+            const double printSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - printStart).count();
+            report("one record, 8 KB memo", r.records, job.printedPages(), printSeconds, cpuSeconds() - printCpu, pdf,
+                   r.outcome == PrintOutcome::Completed);
+            ok &= r.outcome == PrintOutcome::Completed;
+        }
     }
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace qb::design {
 
@@ -74,43 +75,75 @@ QString symbolText(const QString& text)
     return out;
 }
 
+namespace {
+
+// One paragraph. Each line is the longest head of what is left that ends
+// before a blank and fits. Only text within reach of the width is ever
+// measured, so the work grows with the paragraph's length, not with its
+// square; the heads ending at blanks grow with each blank taken, so the last
+// one that fits is found by halving.
+void wrapParagraph(const QString& source, const QFontMetrics& fm, int width, QStringList& out)
+{
+    const qsizetype size = source.size();
+    const auto fits = [&](qsizetype from, qsizetype length) {
+        return fm.horizontalAdvance(source.mid(from, length)) <= width;
+    };
+    std::vector<qsizetype> blanks;
+    qsizetype at = 0;
+    while (at < size) {
+        // How far the line could reach: a span that does not fit ends any
+        // head worth trying.
+        qsizetype reach = 64;
+        while (at + reach < size && fits(at, reach))
+            reach *= 2;
+        const qsizetype limit = std::min(size, at + reach);
+        if (limit == size && fits(at, size - at)) {
+            out << source.mid(at);
+            return;
+        }
+        // The blanks within reach, and of them the last whose head fits,
+        // found by halving.
+        blanks.clear();
+        for (qsizetype i = at + 1; i < limit; ++i)
+            if (source[i] == QLatin1Char(' '))
+                blanks.push_back(i);
+        qsizetype cut = -1;
+        size_t lo = 0, hi = blanks.size();   // heads before lo fit, from hi on they do not
+        while (lo < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (fits(at, blanks[mid] - at))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo > 0)
+            cut = blanks[lo - 1];
+        if (cut > 0) {
+            out << source.mid(at, cut - at);
+            at = cut;
+            while (at < size && source[at] == QLatin1Char(' '))
+                ++at;
+            continue;
+        }
+        // A word wider than the width: as many characters as fit, at least one.
+        qsizetype n = 1;
+        while (at + n < size && fits(at, n + 1))
+            ++n;
+        out << source.mid(at, n);
+        at += n;
+    }
+}
+
+} // namespace
+
 QStringList wrapLines(const QStringList& lines, const QFontMetrics& fm, int width)
 {
     QStringList out;
-    const auto fits = [&](const QString& s) { return fm.horizontalAdvance(s) <= width; };
     for (const QString& source : lines) {
-        if (source.isEmpty() || fits(source)) {
+        if (source.isEmpty())
             out << source;
-            continue;
-        }
-        QString rest = source;
-        while (!rest.isEmpty()) {
-            if (fits(rest)) {
-                out << rest;
-                break;
-            }
-            // The longest head that fits and ends before a blank.
-            qsizetype cut = -1;
-            for (qsizetype i = rest.size() - 1; i > 0; --i)
-                if (rest[i] == QLatin1Char(' ') && fits(rest.left(i))) {
-                    cut = i;
-                    break;
-                }
-            if (cut > 0) {
-                out << rest.left(cut);
-                qsizetype next = cut;
-                while (next < rest.size() && rest[next] == QLatin1Char(' '))
-                    ++next;
-                rest = rest.mid(next);
-                continue;
-            }
-            // A word wider than the object: as many characters as fit, at least one.
-            qsizetype n = 1;
-            while (n < rest.size() && fits(rest.left(n + 1)))
-                ++n;
-            out << rest.left(n);
-            rest = rest.mid(n);
-        }
+        else
+            wrapParagraph(source, fm, width, out);
     }
     return out;
 }
