@@ -720,11 +720,13 @@ ReportRunResult runRecordPrintout(AddressTable& addresses, TBaseReport& job, Pri
                 job.NextLine();
                 plainCell();
             }
+            // A line goes on the page only when it ends clear of the rule
+            // along the area's bottom (half the rule's width and a hair).
+            const auto clearsRule = [&] {
+                return job.CursorY() + job.DescentHeight() <= job.AreaBottom() - 0.02;
+            };
             for (qsizetype i = 0; i < lines.size(); ++i) {
-                job.NextTab();
-                job.EmitText(lines[i]);
-                job.NextLine();
-                if (job.RemainingLines() == 0 && i + 1 < lines.size()) {
+                if (!clearsRule()) {
                     job.RestoreTabs();
                     job.SetItalic(false);
                     job.BreakPage();
@@ -733,6 +735,9 @@ ReportRunResult runRecordPrintout(AddressTable& addresses, TBaseReport& job, Pri
                     job.SetItalic(true);
                     plainCell();
                 }
+                job.NextTab();
+                job.EmitText(lines[i]);
+                job.NextLine();
             }
             job.RestoreTabs();
             job.SetItalic(false);

@@ -105,6 +105,10 @@ TReportLayoutDialog::TReportLayoutDialog(const ReportLayout& layout, QWidget* pa
     setObjectName(QStringLiteral("TReportLayoutDialog"));
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("LayoutTabs"));
+    // All five tabs in view: the dialog grows to hold them rather than hide
+    // the last behind scroll arrows.
+    tabs_->setUsesScrollButtons(false);
+    tabs_->setElideMode(Qt::ElideNone);
 
     auto* page = new QWidget(tabs_);
     auto* orientation = new QGroupBox(QStringLiteral("Orientation"), page);

@@ -77,7 +77,8 @@ QString TReportPanel::bandMessage(const QString& cls, TRPanelKind kind)
 void TReportPanel::mousePressEvent(QMouseEvent* event)
 {
     if (state_ != psPointing && !accepts_ && event->button() == Qt::LeftButton) {
-        QApplication::beep();
+        // The tool's object may not be in this band: say which band it serves.
+        tell(bandMessage(toolClass(state_), kind_));
         event->accept();
         return;
     }

@@ -561,6 +561,12 @@ TEST_F(ReportPrinting, RecordPrintoutListsEveryField)
     EXPECT_EQ(lines.back(), "m200");
     for (int page = 1; page <= text.pages; ++page)
         EXPECT_TRUE(text.find(QString::number(page), page));
+    // The rule along the area's bottom (11 - 1 inches) stays clear of the
+    // memo's last line on each page, descenders and all.
+    for (const test::PdfWord& w : text.words)
+        if (w.text.startsWith('m') && w.text.size() == 4) {
+            EXPECT_LT(w.bottom, 10.0 - 0.01) << w.text.toStdString();
+        }
 
     // With every box cleared only the header and lines remain.
     TReportPrinter bare;

@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -488,6 +489,49 @@ TEST_F(ReportWindows, BandHeightsStayWithinThePageArea)
         EXPECT_GT(d.bandHeight(kDetailBand), 0);
     }, false);
     button("NewButton")->click();
+}
+
+// Drawing with a tool in a band it does not serve shows that band rule's
+// message (after the beep), not a bare beep.
+TEST_F(ReportWindows, ToolInTheWrongBandSaysWhy)
+{
+    design([&](TReportDesigner& d) {
+        struct Case {
+            const char* tool;
+            ReportBand band;
+            const char* message;
+        };
+        for (const Case& c : {Case{"DatabaseFieldTool", kHeaderBand, "This object may only be used in the detail band"},
+                              Case{"ClipArtTool", kDetailBand, "This object may only be used in the header band"},
+                              Case{"PageNumberTool", kDetailBand,
+                                   "This object may only be used in the header or footer bands"}}) {
+            SCOPED_TRACE(c.tool);
+            log.messages.clear();
+            d.tool(c.tool)->click();
+            drag(d.band(c.band), QPoint(2, 2), QPoint(40, 12));
+            EXPECT_TRUE(d.band(c.band)->designObjects().isEmpty());
+            EXPECT_EQ(log.texts(), QStringList{c.message});
+            d.tool("SelectionTool")->click();
+        }
+    }, false);
+    button("NewButton")->click();
+}
+
+// Every tab of "Report Layout" shows in full, the Footer tab included.
+TEST_F(ReportWindows, LayoutTabsAllShow)
+{
+    TReportLayoutDialog dialog{ReportLayout{}};
+    dialog.show();
+    QTest::qWaitForWindowExposed(&dialog);
+    QTabBar* bar = dialog.tabs()->tabBar();
+    ASSERT_EQ(bar->count(), 5);
+    EXPECT_EQ(bar->tabText(4), "Footer");
+    for (int i = 0; i < bar->count(); ++i) {
+        EXPECT_TRUE(bar->rect().contains(bar->tabRect(i))) << bar->tabText(i).toStdString();
+    }
+    for (QToolButton* arrow : bar->findChildren<QToolButton*>()) {
+        EXPECT_FALSE(arrow->isVisible());
+    }
 }
 
 // The report windows' Help buttons open their own topics.
