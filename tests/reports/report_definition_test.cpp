@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QDir>
 #include <QProcess>
+#include <QSet>
 
 namespace qb {
 namespace {
@@ -312,11 +313,19 @@ TEST_F(ReportFiles, FuzzSeedsAndRegressionsReadOrFailCleanly)
         for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files))
             files << f.absoluteFilePath();
     ASSERT_FALSE(files.isEmpty());
+    QSet<QString> kinds;   // band kind and object class, as read
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
         ReportLayout layout;
         try {
             loadReportFile(&owner, bands(), layout, file);
+            for (TReportPanel* p : bands())
+                for (design::TKGraphicControl* o : p->designObjects()) {
+                    EXPECT_TRUE(TReportPanel::bandMessage(o->designClassName(), p->panelKind()).isEmpty());
+                    kinds << QString::number(p->panelKind()) + o->designClassName();
+                }
+            if (layout.useMemo)
+                kinds << QStringLiteral("memo");
             const QString out = program.folder() + "out.R";
             saveReportFile(bands(), layout, out);
             ReportLayout back;
@@ -327,6 +336,10 @@ TEST_F(ReportFiles, FuzzSeedsAndRegressionsReadOrFailCleanly)
                 EXPECT_TRUE(p->designObjects().isEmpty());
         }
     }
+    // The seeds hold every object kind in a band that takes it, and a memo band.
+    for (const char* kind : {"0TKPLabel", "0TKDateTimeLabel", "0TKPageNumberLabel", "0TKImage", "1TKPDLabel",
+                             "1TKSymbolLabel", "1TKLineShape", "3Trpshapes", "3TKPageNumberLabel", "memo"})
+        EXPECT_TRUE(kinds.contains(kind)) << kind;
 }
 
 } // namespace
