@@ -19,6 +19,7 @@
 #include <QFileInfo>
 
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <sys/resource.h>
 #include <time.h>
@@ -62,6 +63,22 @@ void report(const char* what, int records, int pages, double seconds, double cpu
                 QFileInfo(pdf).size() / 1048576.0, peakMegabytes(), ok ? "" : " (the job did not complete)");
 }
 
+// One report run into pdf, timed and reported; true when it completed.
+bool printTimed(const char* what, const QString& pdf, const std::function<ReportRunResult(TBaseReport&)>& run)
+{
+    TReportPrinter job;
+    job.SelectPrinterByName("PDF file");
+    job.setPdfFileName(pdf);
+    job.setUnits(Units::unInch);
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuSeconds();
+    const ReportRunResult r = run(job);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = cpuSeconds() - cpuStart;
+    report(what, r.records, job.printedPages(), seconds, cpu, pdf, r.outcome == PrintOutcome::Completed);
+    return r.outcome == PrintOutcome::Completed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,21 +118,9 @@ int main(int argc, char** argv)
     bool ok = true;
     std::printf("%d records generated and open: peak memory %ld MB\n", count, peakMegabytes());
 
-    {
-        ready();
-        const QString pdf = folder + "/list.pdf";
-        TReportPrinter job;
-        job.SelectPrinterByName("PDF file");
-        job.setPdfFileName(pdf);
-        job.setUnits(Units::unInch);
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = cpuSeconds();
-        const ReportRunResult r = runBuiltInReport(addresses, job, BuiltInReportRequest{}, {});
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double cpu = cpuSeconds() - cpuStart;
-        report("built-in list 1", r.records, job.printedPages(), seconds, cpu, pdf, r.outcome == PrintOutcome::Completed);
-        ok &= r.outcome == PrintOutcome::Completed;
-    }
+    ready();
+    ok &= printTimed("built-in list 1", folder + "/list.pdf",
+                     [&](TBaseReport& job) { return runBuiltInReport(addresses, job, BuiltInReportRequest{}, {}); });
     {
         ready();
         QWidget owner;
@@ -131,18 +136,8 @@ int main(int argc, char** argv)
         layout.detailHeight = 24;
         layout.frames[kDetailBand].bottom = true;
         layout.frames[kHeaderBand].shadePercent = 20;
-        const QString pdf = folder + "/designed.pdf";
-        TReportPrinter job;
-        job.SelectPrinterByName("PDF file");
-        job.setPdfFileName(pdf);
-        job.setUnits(Units::unInch);
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = cpuSeconds();
-        const ReportRunResult r = runUserReport(addresses, bands, layout, job, {}, {});
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double cpu = cpuSeconds() - cpuStart;
-        report("designed report", r.records, job.printedPages(), seconds, cpu, pdf, r.outcome == PrintOutcome::Completed);
-        ok &= r.outcome == PrintOutcome::Completed;
+        ok &= printTimed("designed report", folder + "/designed.pdf",
+                         [&](TBaseReport& job) { return runUserReport(addresses, bands, layout, job, {}, {}); });
     }
     {
         // One paragraph without a line break, wrapped as the memo band wraps it.
@@ -169,19 +164,8 @@ int main(int argc, char** argv)
             put(bands[1], "TKPDLabel", QRect(0, 2, 200, 18), "DataFieldName", "LNAME");
             ReportLayout layout;
             layout.useMemo = true;
-            const QString pdf = folder + "/memo.pdf";
-            TReportPrinter job;
-            job.SelectPrinterByName("PDF file");
-            job.setPdfFileName(pdf);
-            job.setUnits(Units::unInch);
-            const auto printStart = std::chrono::steady_clock::now();
-            const double printCpu = cpuSeconds();
-            const ReportRunResult r = runUserReport(addresses, bands, layout, job, {}, {});
-            const double printSeconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - printStart).count();
-            report("one record, 8 KB memo", r.records, job.printedPages(), printSeconds, cpuSeconds() - printCpu, pdf,
-                   r.outcome == PrintOutcome::Completed);
-            ok &= r.outcome == PrintOutcome::Completed;
+            ok &= printTimed("one record, 8 KB memo", folder + "/memo.pdf",
+                             [&](TBaseReport& job) { return runUserReport(addresses, bands, layout, job, {}, {}); });
         }
     }
     return ok ? 0 : 1;

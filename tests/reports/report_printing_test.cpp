@@ -582,15 +582,16 @@ TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
     addNamed(50);
     test::addRow(table.table(), {{"LNAME", "Gone"}, {"ISDEL", "T"}});
     const ReportLayout layout = threeBands();
-    {
+    const auto store = [this](const char* description, const ReportLayout& l) {
         std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Report, xbase::OpenMode::Exclusive);
         ASSERT_TRUE(rows);
         ReportCatalogue catalogue(*rows);
         ReportRecord record;
         record.isNew = true;
-        record.description = "Roster";
-        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { saveReportFile(bands(), layout, path); }));
-    }
+        record.description = description;
+        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { saveReportFile(bands(), l, path); }));
+    };
+    store("Roster", layout);
     table.close();
     const auto qbtool = [this](const QStringList& args) {
         QProcess p;
@@ -611,20 +612,12 @@ TEST_F(ReportPrinting, QbtoolPrintsAStoredReportAndTheBuiltInLists)
     EXPECT_TRUE(test::readPdf(pdf("list.pdf")).find("Phones", 1));
 
     // A run that stops early fails, with its reason.
-    {
-        std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Report, xbase::OpenMode::Exclusive);
-        ASSERT_TRUE(rows);
-        ReportCatalogue catalogue(*rows);
-        ReportRecord record;
-        record.isNew = true;
-        record.description = "Crowded";
-        ReportLayout crowded = layout;
-        crowded.headerHeight = crowded.footerHeight = 480;   // all of the area between the margins
-        crowded.detailHeight = 0;
-        crowded.useDetail = false;
-        crowded.useMemo = true;
-        ASSERT_TRUE(catalogue.save(record, [&](const QString& path) { saveReportFile(bands(), crowded, path); }));
-    }
+    ReportLayout crowded = layout;
+    crowded.headerHeight = crowded.footerHeight = 480;   // all of the area between the margins
+    crowded.detailHeight = 0;
+    crowded.useDetail = false;
+    crowded.useMemo = true;
+    store("Crowded", crowded);
     ASSERT_TRUE(table.open(program.data("add0001.DBF")));
     test::addRow(table.table(), {{"LNAME", "Memo"}, {"MEMO", "a line"}});
     table.close();
