@@ -1,6 +1,7 @@
 #include "letters/letter_merge.h"
 
 #include "core/blanks.h"
+#include "platform/richtext/rich_text.h"
 #include "platform/xbase/table.h"
 
 #include <QLocale>
@@ -118,7 +119,10 @@ void mergeLetter(QTextDocument& document, const MergeFieldReader& field, const Q
                 break;
             QTextCursor first(&document);
             first.setPosition(found.selectionStart() + 1);
+            const int at = found.selectionStart();
             found.insertText(value, first.charFormat());
+            // The value's line breaks make paragraphs; none of them begins a page.
+            richtext::clearPageBreaksAfter(document, at, found.position());
             // On after the value: a value holding its own field stays as it is.
             from = found.position();
         }

@@ -1,8 +1,10 @@
 #include "letters/letter_text_edit.h"
 
+#include "platform/richtext/rich_text.h"
 #include "platform/richtext/text_units.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -37,6 +39,16 @@ void LetterTextEdit::applyWrap()
         setLineWrapColumnOrWidth(int(richtext::twipsToUnits(page_.contentWidth())));
     }
     viewport()->update();
+}
+
+void LetterTextEdit::keyPressEvent(QKeyEvent* event)
+{
+    const bool newParagraph = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                              !(event->modifiers() & Qt::ShiftModifier);
+    const int from = textCursor().selectionStart();
+    QTextEdit::keyPressEvent(event);
+    if (newParagraph)
+        richtext::clearPageBreaksAfter(*document(), from, textCursor().position());
 }
 
 void LetterTextEdit::paintEvent(QPaintEvent* event)

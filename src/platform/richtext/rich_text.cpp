@@ -6,6 +6,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -218,6 +219,20 @@ int RichText::drawPage(QPainter& painter, int start, const QRectF& target)
         painter.restore();
     }
     return entry + 1 < starts.size() ? starts[entry + 1] : 0;
+}
+
+void clearPageBreaksAfter(QTextDocument& document, int from, int to)
+{
+    QTextBlock b = document.findBlock(from);
+    if (!b.isValid())
+        return;
+    for (b = b.next(); b.isValid() && b.position() <= to; b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (!(f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+            continue;
+        f.setPageBreakPolicy(f.pageBreakPolicy() & ~QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(b).setBlockFormat(f);
+    }
 }
 
 } // namespace qb::richtext

@@ -76,4 +76,10 @@ private:
     double laidOutWidth_ = -1, laidOutHeight_ = -1;
 };
 
+// A paragraph break put into a paragraph that begins a new page makes a
+// paragraph that does not: only the paragraph the user (or the file) marked
+// starts the page. Clears the mark of every paragraph that begins after
+// position from, up to position to.
+void clearPageBreaksAfter(QTextDocument& document, int from, int to);
+
 } // namespace qb::richtext
