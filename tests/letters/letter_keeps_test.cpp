@@ -7,9 +7,15 @@
 #include "letters/tletterdesign.h"
 #include "letters/tqbletters.h"
 
+#include "disk_full.h"
 #include "letter_fixture.h"
 #include "mainwindow/window_test_support.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 
@@ -18,8 +24,38 @@ namespace {
 
 using test::child;
 
+// A letterhead as word processors write one: a logo, a header line, the
+// letter, and a text box beside it.
+QString letterheadRtf()
+{
+    QImage logo(4, 2, QImage::Format_RGB32);
+    logo.fill(QColor(200, 30, 30));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    logo.save(&buffer, "PNG");
+    return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
+                          "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440\r\n"
+                          "{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}\r\n"
+                          "\\pard\\f0\\fs24 {\\pict\\pngblip\\picw4\\pich2\\picwgoal1440\\pichgoal720 ") +
+           QString::fromLatin1(png.toHex()) +
+           QStringLiteral("}\\par\r\nDear [First],\\par\r\n"
+                          "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright2000\\shpbottom1000"
+                          "{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt \\pard Box words\\par}}}\r\n"
+                          "Thank you.\\par\r\n}");
+}
+
 class LetterKeeps : public test::LetterFixture {
 protected:
+    // Stores rtf in LETTER.DBF as it stands, as another program would have.
+    void storeAsItStands(const QString& description, const QString& rtf)
+    {
+        auto table = letters();
+        table->appendBlank();
+        table->setText("DESCRIPT", description.toStdString());
+        table->setMemo("RTF", rtf.toStdString());
+        table->post();
+    }
     std::unique_ptr<xbase::Table> letters()
     {
         auto t = openSystemTable(SystemTable::Letter, xbase::OpenMode::Exclusive);
@@ -88,6 +124,134 @@ TEST_F(LetterKeeps, TheAddressBlockAfterAPageBreakStaysOnItsPage)
     EXPECT_EQ(letter.document().toPlainText(), "one\nAnn Adams \n1 Main St\nSpringfield  62701\nDear Adams");
     EXPECT_EQ(breaks(letter.document()), 1);
     EXPECT_EQ(letter.pageCount(), 2);
+}
+
+} // namespace
+} // namespace qb
+
+namespace qb {
+namespace {
+
+TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
+{
+    storeAsItStands("Letterhead", letterheadRtf());
+    auto table = letters();
+    TQBLetters screen(*table, addresses, false, nullptr);
+    const std::string stored = table->memo("RTF");
+    ASSERT_EQ(stored, letterheadRtf().toStdString());
+
+    // Opened and closed without a change: named, and left byte for byte.
+    screen.runEditor = [](TLetterDesign& editor) {
+        editor.show();
+        editor.close();
+        return editor.result() == QDialog::Accepted;
+    };
+    child<QPushButton>(&screen, "ModifyButton")->click();
+    ASSERT_FALSE(log.messages.empty());
+    EXPECT_EQ(log.messages.back().text, "This letter contains a header, a picture and a text box that this editor cannot show; "
+                                        "saving it will remove them.");
+    EXPECT_EQ(table->memo("RTF"), stored);
+
+    // Clone copies the stored text, not what the editor makes of it.
+    log.answer = true;
+    child<QPushButton>(&screen, "CloneButton")->click();
+    EXPECT_EQ(screen.catalogue().description(), "Clone of Letterhead");
+    EXPECT_EQ(table->memo("RTF"), stored);
+
+    // A change asks before it is saved without them; No keeps the editor open.
+    int asked = 0;
+    screen.runEditor = [this, &asked](TLetterDesign& editor) {
+        editor.show();
+        editor.editor()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor.editor(), "PS.");
+        log.answer = false;
+        editor.close();
+        asked += log.messages.back().text.endsWith("Save anyway?") ? 1 : 0;
+        EXPECT_TRUE(editor.isVisible());
+        log.answer = true;
+        editor.close();
+        return editor.result() == QDialog::Accepted;
+    };
+    child<QPushButton>(&screen, "ModifyButton")->click();
+    EXPECT_EQ(asked, 1);
+    const QString saved = QString::fromStdString(table->memo("RTF"));
+    EXPECT_FALSE(saved.contains("Box words"));
+    EXPECT_FALSE(saved.contains("\\shp"));
+    richtext::RichText reread;
+    reread.setRtf(saved);
+    EXPECT_TRUE(reread.document().toPlainText().contains("Thank you.PS."));
+}
+
+TEST_F(LetterKeeps, TheReadersOwnWarningsAreShownWhenATemplateOpens)
+{
+    struct Case {
+        const char* rtf;
+        const char* said;
+    } cases[] = {
+        {"{\\rtf1 Dear {\\b friend", "ends before its last group is closed"},
+        {"{\\rtf1 Dear} friend, more text}", "stray \"}\""},
+        {"{\\rtf1 Dear {\\v secret}friend}", "contains hidden text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rtf);
+        storeAsItStands("Damaged", QString::fromLatin1(c.rtf));
+        auto table = letters();
+        TQBLetters screen(*table, addresses, false, nullptr);
+        screen.runEditor = [](TLetterDesign&) { return false; };
+        log.messages.clear();
+        child<QPushButton>(&screen, "ModifyButton")->click();
+        ASSERT_FALSE(log.messages.empty());
+        EXPECT_TRUE(log.messages.back().text.contains(QLatin1String(c.said))) << log.messages.back().text.toStdString();
+        log.answer = true;
+        screen.catalogue().remove();
+    }
+}
+
+TEST_F(LetterKeeps, EscAsksBeforeEditsAreThrownAway)
+{
+    TLetterDesign editor("Esc", nullptr, nullptr);
+    editor.show();
+    // Nothing changed: Esc closes at once.
+    QTest::keyClick(editor.editor(), Qt::Key_Escape);
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_TRUE(log.messages.empty());
+
+    editor.show();
+    QTest::keyClicks(editor.editor(), "Dear Ann");
+    log.answer = false;
+    QTest::keyClick(editor.editor(), Qt::Key_Escape);
+    ASSERT_FALSE(log.messages.empty());
+    EXPECT_EQ(log.messages.back().text, "Discard the changes to this letter?");
+    EXPECT_EQ(log.messages.back().kind, MessageKind::QuestionDefaultNo);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.text().document().toPlainText(), "Dear Ann");
+    log.answer = true;
+    QTest::keyClick(editor.editor(), Qt::Key_Escape);
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(editor.result(), QDialog::Rejected);
+}
+
+TEST_F(LetterKeeps, SaveAsRtfOnAFullDiskKeepsTheOldFileAndSaysSo)
+{
+    TLetterDesign editor("Full", nullptr, nullptr);
+    editor.show();
+    QTest::keyClicks(editor.editor(), QString(3000, 'w'));
+    const QString path = program.folder() + "letter.rtf";
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("{\\rtf1 old}");
+    }
+    editor.chooseFile = [&path](const QString&, bool) { return path; };
+    {
+        test::DiskFull full(2000);
+        editor.SaveAsRtfClick();
+    }
+    ASSERT_FALSE(log.messages.empty());
+    EXPECT_EQ(log.messages.back().text, "Unable to write the RTF file " + path);
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "{\\rtf1 old}");
 }
 
 } // namespace

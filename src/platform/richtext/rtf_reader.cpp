@@ -174,6 +174,8 @@ private:
     void closeGroup();
     void literal(QChar c);
     void problem(const QString& text, bool stop);
+    void noteDestination(QStringView w);
+    void note(RtfDropped what) { ++result_.dropped[what]; }
 
     // ---- state ----
     void word(QStringView w, bool hasParam, int param);
@@ -203,6 +205,11 @@ private:
     std::vector<Group> stack_;
     Group cur_;
     int skipChars_ = 0;
+    // "{\*\word": the word names a destination that is passed over.
+    bool optionalPending_ = false;
+    // A shape being passed over: its group's depth, and what it turned out to hold.
+    int shapeDepth_ = -1;
+    bool shapeText_ = false, shapePicture_ = false;
 
     std::map<int, Font> fonts_;
     int defaultFont_ = 0;
@@ -262,8 +269,15 @@ RtfReadResult Reader::run()
             openGroup();
         } else if (c == QLatin1Char('}')) {
             closeGroup();
-            if (stack_.empty())
-                break;   // the end of the document; anything after it is not RTF
+            if (stack_.empty()) {
+                // The end of the document. Text after it means a stray "}"
+                // closed the document before its end.
+                const QStringView rest = in_.mid(pos_);
+                if (std::any_of(rest.begin(), rest.end(), [](QChar r) { return !r.isSpace() && r.unicode() != 0; }))
+                    problem(QStringLiteral("A stray \"}\" ended the RTF text early; the text after it was left out."),
+                            true);
+                break;
+            }
         } else {
             literal(c);
         }
@@ -282,6 +296,31 @@ void Reader::problem(const QString& text, bool stop)
     result_.complete = false;
     if (stop)
         stopped_ = true;
+}
+
+void Reader::noteDestination(QStringView w)
+{
+    const auto is = [&w](const char* name) { return w == QLatin1String(name); };
+    if (w.startsWith(QLatin1String("header")))
+        note(RtfDropped::Header);
+    else if (w.startsWith(QLatin1String("footer")))
+        note(RtfDropped::Footer);
+    else if (is("footnote"))
+        note(RtfDropped::Footnote);
+    else if (is("annotation"))
+        note(RtfDropped::Comment);
+    else if (is("object"))
+        note(RtfDropped::Object);
+    else if (is("do"))
+        note(RtfDropped::Drawing);
+    else if (is("fldinst"))
+        note(RtfDropped::Field);
+    else if ((is("pict") || is("shppict")) && shapeDepth_ < 0)
+        note(RtfDropped::Picture);
+    else if (is("shp") && shapeDepth_ < 0) {
+        shapeDepth_ = int(stack_.size());
+        shapeText_ = shapePicture_ = false;
+    }
 }
 
 void Reader::controlWord()
@@ -315,6 +354,14 @@ void Reader::controlWord()
     const bool hasParam = digits > 0;
     const int param = clampInt(negative ? -value : value, INT_MIN, INT_MAX);
 
+    if (optionalPending_) {
+        optionalPending_ = false;
+        noteDestination(w);
+    }
+    if (shapeDepth_ >= 0 && cur_.dest == Dest::Skip) {
+        shapeText_ = shapeText_ || w == QLatin1String("shptxt");
+        shapePicture_ = shapePicture_ || w == QLatin1String("pict");
+    }
     if (w == QLatin1String("bin")) {
         // Binary data of the given length follows, unescaped.
         flushBytes();
@@ -364,8 +411,10 @@ void Reader::controlSymbol(QChar c)
         return;
     flushBytes();
     if (c == QLatin1Char('*')) {
-        // An optional destination: nothing in one is needed for the letter.
+        // An optional destination: nothing in one is needed for the letter,
+        // unless its word names something the user put there.
         cur_.dest = Dest::Skip;
+        optionalPending_ = true;
         return;
     }
     if (skipChars_ > 0) {
@@ -412,6 +461,10 @@ void Reader::closeGroup()
     }
     if (stack_.empty())
         return;
+    if (shapeDepth_ == int(stack_.size())) {
+        note(shapeText_ ? RtfDropped::TextBox : shapePicture_ ? RtfDropped::Picture : RtfDropped::Drawing);
+        shapeDepth_ = -1;
+    }
     cur_ = stack_.back();
     stack_.pop_back();
 }
@@ -515,8 +568,12 @@ void Reader::addText(const QString& given)
     QString text = given;
     // Control characters are no text (a tab is taken as \tab).
     text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
-    if (cur_.ch.hidden || text.isEmpty())
+    if (text.isEmpty())
         return;
+    if (cur_.ch.hidden) {
+        note(RtfDropped::HiddenText);
+        return;
+    }
     if (sectionBreak_) {
         pendingBreak_ = true;
         sectionBreak_ = false;
@@ -547,6 +604,7 @@ void Reader::word(QStringView w, bool hasParam, int param)
         return;
     }
     if (skippedDestination(w)) {
+        noteDestination(w);
         g.dest = Dest::Skip;
         return;
     }
@@ -758,6 +816,36 @@ QTextBlockFormat Reader::blockFormat(const ParaState& p, bool pageBreak) const
 }
 
 } // namespace
+
+QString RtfReadResult::droppedText() const
+{
+    struct Name {
+        RtfDropped what;
+        const char* one;
+        const char* many;
+    };
+    static const Name names[] = {
+        {RtfDropped::Header, "a header", "headers"},     {RtfDropped::Footer, "a footer", "footers"},
+        {RtfDropped::Picture, "a picture", "pictures"},  {RtfDropped::TextBox, "a text box", "text boxes"},
+        {RtfDropped::Drawing, "a drawing", "drawings"},  {RtfDropped::Object, "an embedded object", "embedded objects"},
+        {RtfDropped::Footnote, "a footnote", "footnotes"}, {RtfDropped::Comment, "a comment", "comments"},
+        {RtfDropped::Field, "a field code", "field codes"}, {RtfDropped::HiddenText, "hidden text", "hidden text"},
+    };
+    QStringList parts;
+    for (const Name& n : names) {
+        const auto it = dropped.find(n.what);
+        if (it == dropped.end() || it->second <= 0)
+            continue;
+        if (it->second == 1 || n.what == RtfDropped::HiddenText)
+            parts << QLatin1String(n.one);
+        else
+            parts << QString::number(it->second) + QLatin1Char(' ') + QLatin1String(n.many);
+    }
+    if (parts.size() < 2)
+        return parts.value(0);
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
 
 RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page)
 {

@@ -201,6 +201,28 @@ TEST(RtfReader, BadInputLoadsWhatCanBeRead)
     EXPECT_GE(rt.pageCount(), 1);
 }
 
+// What the reader passes over is counted and named, so the user can be told.
+TEST(RtfReader, NamesWhatItPassesOver)
+{
+    struct Case {
+        const char* rtf;
+        const char* dropped;
+    } cases[] = {
+        {R"({\rtf1 {\header h}{\footerl f}{\footerr g}text})", "a header and 2 footers"},
+        {R"({\rtf1 {\*\shppict{\pict\pngblip 00}}{\nonshppict{\pict\wmetafile8 00}}x})", "a picture"},
+        {R"({\rtf1 {\shp{\*\shpinst{\shptxt box}}}{\shp{\*\shpinst{\sp{\sn pib}{\sv {\pict 00}}}}}{\shp{\*\shpinst}}})",
+         "a picture, a text box and a drawing"},
+        {R"({\rtf1 a{\footnote n}{\*\annotation c}{\object{\*\objdata 00}}{\field{\*\fldinst PAGE}{\fldrslt 1}}})",
+         "an embedded object, a footnote, a comment and a field code"},
+        {R"({\rtf1 {\v hidden}{\*\generator Writer}{\*\bkmkstart b}shown})", "hidden text"},
+        {R"({\rtf1 plain})", ""},
+    };
+    for (const Case& c : cases) {
+        RichText rt;
+        EXPECT_EQ(rt.setRtf(QString::fromLatin1(c.rtf)).droppedText(), c.dropped) << c.rtf;
+    }
+}
+
 // Every attribute a letter carries survives our own writing and reading, and
 // what we write reads back to the same RTF.
 TEST(RtfWriter, WritesWhatItReadsBack)
