@@ -118,7 +118,7 @@ TQBLetters::TQBLetters(xbase::Table& letters, AddressTable& addresses, bool filt
     showPrinter();
 
     printDialog = [this] { return printerJob_->ShowPrintDialog(this); };
-    printerSetup = [this] { return printerJob_->ShowPrintDialog(this); };
+    printerSetup = [this] { return printerJob_->ShowPrinterSetup(this); };
     runEditor = [](TLetterDesign& editor) {
         centreWindow(&editor);
         return editor.exec() == QDialog::Accepted;

@@ -231,6 +231,19 @@ TEST_F(LetterKeeps, EscAsksBeforeEditsAreThrownAway)
     EXPECT_EQ(editor.result(), QDialog::Rejected);
 }
 
+TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)
+{
+    auto table = letters();
+    TQBLetters screen(*table, addresses, false, nullptr);
+    QString opened;
+    test::whenShown<QDialog>([&opened](QDialog* d) {
+        opened = QString::fromLatin1(d->metaObject()->className());
+        d->reject();
+    });
+    child<QPushButton>(&screen, "PrinterSetupButton")->click();
+    EXPECT_EQ(opened, "QPageSetupDialog");
+}
+
 TEST_F(LetterKeeps, SaveAsRtfOnAFullDiskKeepsTheOldFileAndSaysSo)
 {
     TLetterDesign editor("Full", nullptr, nullptr);

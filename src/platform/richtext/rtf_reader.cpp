@@ -221,7 +221,9 @@ private:
 
     int codePage_ = 1252;
     QByteArray bytes_;
-    std::map<int, QStringDecoder> decoders_;
+    // One decoder for each code page name: every number that is no code page
+    // we know shares Windows-1252's, so the map stays small whatever the text says.
+    std::map<QByteArray, QStringDecoder> decoders_;
 
     std::vector<Run> runs_;
     CharState markFormat_;
@@ -511,12 +513,13 @@ int Reader::currentCodePage() const
 
 QStringDecoder& Reader::decoder(int codePage)
 {
-    auto it = decoders_.find(codePage);
+    const QByteArray name = codePage == 28591 ? "ISO-8859-1" : codePageName(codePage);
+    auto it = decoders_.find(name);
     if (it == decoders_.end()) {
-        QStringDecoder d(codePage == 28591 ? "ISO-8859-1" : codePageName(codePage));
+        QStringDecoder d(name.constData());
         if (!d.isValid())
             d = QStringDecoder(QStringDecoder::Latin1);
-        it = decoders_.emplace(codePage, std::move(d)).first;
+        it = decoders_.emplace(name, std::move(d)).first;
     }
     return it->second;
 }
@@ -530,6 +533,12 @@ void Reader::flushBytes()
     text += d.decode(QByteArray());   // a lead byte left alone ends here
     d.resetState();
     bytes_.clear();
+    // An escaped character in a font's name is part of the name, even a ';'.
+    if (cur_.dest == Dest::FontTable) {
+        if (fontName_.size() + text.size() <= 256)
+            fontName_ += text;
+        return;
+    }
     destinationText(text);
 }
 
@@ -854,6 +863,9 @@ RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page
 
 QString rtfFromBytes(const QByteArray& bytes)
 {
+    // A file that says it is UTF-8 is read as UTF-8.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
     QStringDecoder d("windows-1252");
     if (!d.isValid())
         return QString::fromLatin1(bytes);

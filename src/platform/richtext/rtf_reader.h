@@ -42,7 +42,8 @@ inline constexpr int kMaxTabStops = 64;
 RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page);
 
 // The bytes of an RTF file: RTF is 7-bit text, and whatever unescaped 8-bit
-// bytes a careless writer left in it are taken as Windows-1252.
+// bytes a careless writer left in it are taken as Windows-1252, or as UTF-8
+// in a file that begins with UTF-8's byte-order mark.
 QString rtfFromBytes(const QByteArray& bytes);
 
 } // namespace qb::richtext

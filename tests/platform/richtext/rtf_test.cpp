@@ -201,6 +201,25 @@ TEST(RtfReader, BadInputLoadsWhatCanBeRead)
     EXPECT_GE(rt.pageCount(), 1);
 }
 
+// A file saved with a UTF-8 byte-order mark is RTF, its bare bytes UTF-8; a
+// ';' in a font's name survives our writing and reading.
+TEST(RtfReader, ByteOrderMarkAndFontNames)
+{
+    RichText marked;
+    const RtfReadResult r = marked.setRtf(rtfFromBytes("\xEF\xBB\xBF{\\rtf1\\ansi caf\xC3\xA9 \\'e9}"));
+    EXPECT_TRUE(r.wasRtf);
+    EXPECT_EQ(marked.document().toPlainText(), QString::fromUtf8("café é"));
+
+    RichText named;
+    QTextCursor c(&named.document());
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{"Odd;Name"});
+    c.insertText("x", f);
+    RichText back;
+    back.setRtf(named.rtf());
+    EXPECT_EQ(family(formatOf(back.document(), "x")), "Odd;Name");
+}
+
 // What the reader passes over is counted and named, so the user can be told.
 TEST(RtfReader, NamesWhatItPassesOver)
 {
