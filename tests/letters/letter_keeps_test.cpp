@@ -10,8 +10,12 @@
 #include "disk_full.h"
 #include "letter_fixture.h"
 #include "mainwindow/window_test_support.h"
+#include "platform/richtext/format_at.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
+#include <QMimeData>
 #include <QFile>
 #include <QImage>
 #include <QPushButton>
@@ -229,6 +233,37 @@ TEST_F(LetterKeeps, EscAsksBeforeEditsAreThrownAway)
     QTest::keyClick(editor.editor(), Qt::Key_Escape);
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(editor.result(), QDialog::Rejected);
+}
+
+TEST_F(LetterKeeps, PasteShowsOnlyWhatTheLetterCanStore)
+{
+    TLetterDesign editor("Paste", nullptr, nullptr);
+    editor.show();
+    QTest::keyClicks(editor.editor(), "Start ");
+    auto* mime = new QMimeData;
+    mime->setHtml("<p>See <a href='http://example.org'>our site</a> and <b>bold</b>"
+                  "<img src='data:image/png;base64,iVBORw0KGgo='></p>"
+                  "<ul><li>one</li><li>two</li></ul><ol><li>first</li></ol>"
+                  "<table border=1><tr><td>a</td><td>b</td></tr><tr><td>c</td><td>d</td></tr></table>"
+                  "<p style='margin-left:40px'>End</p>");
+    QApplication::clipboard()->setMimeData(mime);
+    QTest::keyClick(editor.editor(), Qt::Key_V, Qt::ControlModifier);
+
+    const QTextDocument& shown = editor.text().document();
+    EXPECT_EQ(shown.toPlainText(),
+              QString::fromUtf8("Start See our site and bold\n\u2022\tone\n\u2022\ttwo\n1.\tfirst\na\tb\nc\td\nEnd"));
+    EXPECT_TRUE(shown.rootFrame()->childFrames().isEmpty());
+    for (QTextBlock b = shown.begin(); b.isValid(); b = b.next()) {
+        EXPECT_EQ(b.textList(), nullptr) << b.text().toStdString();
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            EXPECT_FALSE(it.fragment().charFormat().isAnchor()) << it.fragment().text().toStdString();
+    }
+    EXPECT_EQ(richtext::test::formatOf(shown, "bold").fontWeight(), QFont::Bold);
+    // Stored and read back, the letter is what the screen showed.
+    richtext::RichText stored;
+    stored.setRtf(editor.text().rtf());
+    EXPECT_EQ(stored.document().toPlainText(), shown.toPlainText());
+    EXPECT_EQ(stored.rtf(), editor.text().rtf());
 }
 
 TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)
