@@ -5,16 +5,23 @@
 #include "letters/letter_merge.h"
 #include "letters/letter_text_edit.h"
 #include "letters/tletterdesign.h"
+#include "letters/tparagraphpropdlg.h"
 #include "letters/tqbletters.h"
+#include "letters/trtfpreviewform.h"
+#include "letters/letter_print_loop.h"
 
 #include "disk_full.h"
 #include "letter_fixture.h"
 #include "mainwindow/window_test_support.h"
 #include "platform/richtext/format_at.h"
+#include "printing/pdf_support.h"
+#include "printing/tcanvasreport.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QFile>
 #include <QImage>
@@ -264,6 +271,65 @@ TEST_F(LetterKeeps, PasteShowsOnlyWhatTheLetterCanStore)
     stored.setRtf(editor.text().rtf());
     EXPECT_EQ(stored.document().toPlainText(), shown.toPlainText());
     EXPECT_EQ(stored.rtf(), editor.text().rtf());
+}
+
+// Indents set in Paragraph Settings, in inches and in centimetres, and tab
+// stops read from RTF land where they were set, in the PDF and the preview.
+TEST_F(LetterKeeps, IndentsAndTabStopsPrintWhereTheyWereSet)
+{
+    add({{{"LNAME", "Adams"}}});
+    richtext::RichText stored(richtext::RichText::Layout::Editor);
+    stored.setRtf(test::rtfLetter({"Plain", "Inches", "Centimetres", "\\pard\\tx2880 x\\tab Tabbed", "\\pard\\sb720 Spaced"}));
+    TLetterDesign editor("Indents", &stored, nullptr);
+    editor.show();
+    const auto indent = [&editor](int paragraph, int unit, const QString& left) {
+        QTextCursor c(editor.text().document().findBlockByNumber(paragraph));
+        editor.editor()->setTextCursor(c);
+        test::whenShown<TParagraphPropDlg>([unit, left](TParagraphPropDlg* d) {
+            child<QComboBox>(d, "UnitsCombo")->setCurrentIndex(unit);
+            auto* edit = child<QLineEdit>(d, "LeftIndentEdit");
+            edit->selectAll();
+            QTest::keyClicks(edit, left);
+            child<QPushButton>(d, "OKButton")->click();
+        });
+        editor.ParagraphSettingsClick();
+    };
+    indent(1, 0, "0.5");    // inches
+    indent(2, 1, "2.54");   // centimetres: one inch
+
+    const QString pdf = program.folder() + "indents.pdf";
+    TReportPrinter job;
+    job.SelectPrinterByName("PDF file");
+    job.setPdfFileName(pdf);
+    LetterPrintLoop loop(addresses.table(), editor.text(), 1, true);
+    ASSERT_EQ(loop.run(job), PrintOutcome::Completed);
+    const test::PdfText text = test::readPdf(pdf);
+    const std::pair<const char*, double> lefts[] = {{"Plain", 1.0}, {"Inches", 1.5}, {"Centimetres", 2.0}, {"Tabbed", 3.0}};
+    for (const auto& [word, inches] : lefts) {
+        const test::PdfWord* w = text.find(word);
+        ASSERT_NE(w, nullptr) << word;
+        EXPECT_NEAR(w->left, inches, 0.03) << word;
+    }
+    // Space before, half an inch, beyond the line's own height.
+    const double line = text.find("Inches")->top - text.find("Plain")->top;
+    EXPECT_NEAR(text.find("Spaced")->top - text.find("Tabbed")->top - line, 0.5, 0.03);
+
+    // The preview of the paragraph indented by an inch: its ink begins two
+    // inches from the paper's edge.
+    richtext::RichText one;
+    one.setRtf(test::rtfLetter({"\\li1440 Centimetres"}));
+    TRTFPreviewForm preview(one, addresses);
+    preview.show();
+    preview.setZoom(100);
+    const QImage page = preview.pagePanel()->grab().toImage();
+    int firstInk = page.width();
+    for (int y = 2; y < page.height() / 2; ++y)
+        for (int x = 2; x < firstInk; ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
+                firstInk = x;
+                break;
+            }
+    EXPECT_NEAR(firstInk * 8.5 / page.width(), 2.0, 0.05);
 }
 
 TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)

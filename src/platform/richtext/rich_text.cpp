@@ -1,6 +1,7 @@
 #include "platform/richtext/rich_text.h"
 
 #include "platform/richtext/rtf_writer.h"
+#include "platform/richtext/text_units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
@@ -54,6 +55,29 @@ LayoutDevice& layoutDevice()
 
 double twipsToLayout(int twips) { return twips * RichText::kLayoutResolution / kTwipsPerInch; }
 
+// Brings the indents of every paragraph to the given scale (see
+// kIndentScaleProperty): the layout's for a print document, 1 for an editor's.
+void scaleIndents(QTextDocument& doc, double scale)
+{
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        const double now = f.hasProperty(kIndentScaleProperty) ? f.doubleProperty(kIndentScaleProperty) : 1.0;
+        if (now == scale)
+            continue;
+        const double k = scale / now;
+        f.setLeftMargin(f.leftMargin() * k);
+        f.setRightMargin(f.rightMargin() * k);
+        f.setTextIndent(f.textIndent() * k);
+        if (scale == 1.0)
+            f.clearProperty(kIndentScaleProperty);
+        else
+            f.setProperty(kIndentScaleProperty, scale);
+        QTextCursor(b).setBlockFormat(f);
+    }
+}
+
+double layoutIndentScale() { return RichText::kLayoutResolution / twipsToUnits(kTwipsPerInch); }
+
 } // namespace
 
 RichText::RichText(Layout layout) : layout_(layout), doc_(std::make_unique<QTextDocument>())
@@ -66,6 +90,8 @@ RichText::~RichText() = default;
 void RichText::setUp()
 {
     doc_->setDocumentMargin(0);
+    doc_->setUndoRedoEnabled(false);
+    scaleIndents(*doc_, layout_ == Layout::Print ? layoutIndentScale() : 1.0);
     doc_->setUndoRedoEnabled(layout_ == Layout::Editor);
     if (layout_ == Layout::Print) {
         // Glyph advances unhinted, so lines break where they would on paper.
@@ -96,6 +122,7 @@ RtfReadResult RichText::setRtf(QStringView rtf)
 {
     PageLayout page;
     const RtfReadResult result = readRtf(rtf, *doc_, page);
+    fitIndents();
     page_ = page;
     forgetPages();
     return result;
@@ -110,10 +137,19 @@ void RichText::assign(const RichText& other)
     page_ = other.page_;
 }
 
+void RichText::fitIndents()
+{
+    // Done before any editing the caller may want to undo: the merge of the
+    // print loop is taken back by undo.
+    if (!doc_->isUndoRedoEnabled())
+        scaleIndents(*doc_, layout_ == Layout::Print ? layoutIndentScale() : 1.0);
+}
+
 void RichText::prepareLayout()
 {
     if (layout_ != Layout::Print)
         return;
+    fitIndents();
     const double w = twipsToLayout(page_.contentWidth());
     const double h = twipsToLayout(page_.contentHeight());
     if (w != laidOutWidth_ || h != laidOutHeight_) {

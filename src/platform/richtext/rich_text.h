@@ -66,6 +66,7 @@ public:
 private:
     void setUp();
     void prepareLayout();
+    void fitIndents();
     void forgetPages() { pages_.clear(); }
 
     Layout layout_;

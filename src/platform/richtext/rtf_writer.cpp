@@ -169,9 +169,10 @@ void Writer::paragraph(const QTextBlock& block)
         if (const int t = unitsToTwips(units))
             body_ += QStringLiteral("\\%1%2").arg(QLatin1String(word)).arg(t);
     };
-    length("fi", f.textIndent());
-    length("li", f.leftMargin());
-    length("ri", f.rightMargin());
+    const double indentScale = f.hasProperty(kIndentScaleProperty) ? f.doubleProperty(kIndentScaleProperty) : 1.0;
+    length("fi", f.textIndent() / indentScale);
+    length("li", f.leftMargin() / indentScale);
+    length("ri", f.rightMargin() / indentScale);
     length("sb", f.topMargin());
     length("sa", f.bottomMargin());
     switch (f.lineHeightType()) {
