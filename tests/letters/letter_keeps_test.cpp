@@ -159,7 +159,7 @@ TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
     };
     child<QPushButton>(&screen, "ModifyButton")->click();
     ASSERT_FALSE(log.messages.empty());
-    EXPECT_EQ(log.messages.back().text, "This letter contains a header, a picture and a text box that this editor cannot show; "
+    EXPECT_EQ(log.messages.back().text, "This letter contains a header and a text box that this editor cannot show; "
                                         "saving it will remove them.");
     EXPECT_EQ(table->memo("RTF"), stored);
 
@@ -188,6 +188,10 @@ TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
     const QString saved = QString::fromStdString(table->memo("RTF"));
     EXPECT_FALSE(saved.contains("Box words"));
     EXPECT_FALSE(saved.contains("\\shp"));
+    // The logo is written back as it was read.
+    const QString logoHex = letterheadRtf().section("\\picwgoal1440\\pichgoal720 ", 1).section('}', 0, 0);
+    EXPECT_TRUE(QString(saved).remove("\r\n").contains(logoHex));
+    EXPECT_TRUE(saved.contains("\\picwgoal1440\\pichgoal720"));
     richtext::RichText reread;
     reread.setRtf(saved);
     EXPECT_TRUE(reread.document().toPlainText().contains("Thank you.PS."));
@@ -330,6 +334,40 @@ TEST_F(LetterKeeps, IndentsAndTabStopsPrintWhereTheyWereSet)
                 break;
             }
     EXPECT_NEAR(firstInk * 8.5 / page.width(), 2.0, 0.05);
+}
+
+// The letterhead's logo prints at its stored size, once in the PDF however
+// many letters share it, with the text after it below it.
+TEST_F(LetterKeeps, ALetterheadPicturePrintsAtItsStoredSize)
+{
+    add({{{"FNAME", "Ann"}, {"LNAME", "Adams"}}, {{"FNAME", "Bob"}, {"LNAME", "Baker"}}});
+    richtext::RichText letter;
+    letter.setRtf(letterheadRtf());
+    const QString pdf = program.folder() + "letterhead.pdf";
+    TReportPrinter job;
+    job.SelectPrinterByName("PDF file");
+    job.setPdfFileName(pdf);
+    LetterPrintLoop loop(addresses.table(), letter, 1, false);
+    ASSERT_EQ(loop.run(job), PrintOutcome::Completed);
+    const test::PdfText text = test::readPdf(pdf);
+    ASSERT_EQ(text.pages, 2);
+    EXPECT_EQ(text.wordsOf(2).join(' '), "Dear Bob, Thank you.");
+    // Below the logo: an inch from the top, half an inch high.
+    EXPECT_GT(text.find("Dear", 1)->top, 1.5);
+
+    const QStringList list = test::run("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(list.size(), 2 + 2) << list.join('\n').toStdString();   // a header of two lines, an image a page
+    QStringList objects;
+    for (int row = 2; row < list.size(); ++row) {
+        const QStringList c = list[row].simplified().split(' ');
+        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi
+        ASSERT_GE(c.size(), 14);
+        EXPECT_EQ(c[3], "4");
+        EXPECT_NEAR(c[3].toDouble() / c[12].toDouble(), 1.0, 0.01);   // inches wide
+        EXPECT_NEAR(c[4].toDouble() / c[13].toDouble(), 0.5, 0.01);   // inches high
+        objects << c[10];
+    }
+    EXPECT_EQ(objects.value(0), objects.value(1));   // one image object, shown on both pages
 }
 
 TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)

@@ -1,5 +1,6 @@
 #include "platform/richtext/rich_text.h"
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/rtf_writer.h"
 #include "platform/richtext/text_units.h"
 
@@ -90,6 +91,7 @@ RichText::~RichText() = default;
 void RichText::setUp()
 {
     doc_->setDocumentMargin(0);
+    registerPictures(*doc_);
     doc_->setUndoRedoEnabled(false);
     scaleIndents(*doc_, layout_ == Layout::Print ? layoutIndentScale() : 1.0);
     doc_->setUndoRedoEnabled(layout_ == Layout::Editor);
@@ -97,6 +99,7 @@ void RichText::setUp()
         // Glyph advances unhinted, so lines break where they would on paper.
         doc_->setUseDesignMetrics(true);
         doc_->documentLayout()->setPaintDevice(&layoutDevice());
+        installPictureHandler(*doc_, layoutIndentScale());
     }
     laidOutWidth_ = laidOutHeight_ = -1;
     pages_.clear();
@@ -243,6 +246,7 @@ int RichText::drawPage(QPainter& painter, int start, const QRectF& target)
                     continue;
                 if (r.top() > lines.bottom())
                     break;
+                // Pictures are drawn with their lines, by the document's layout.
                 if (b.layout())
                     b.layout()->draw(&painter, QPointF(0, 0), {}, lines);
             }

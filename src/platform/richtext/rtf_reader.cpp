@@ -1,5 +1,6 @@
 #include "platform/richtext/rtf_reader.h"
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/text_units.h"
 
 #include <QColor>
@@ -9,8 +10,11 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cctype>
+#include <utility>
 #include <climits>
 #include <map>
+#include <optional>
 #include <vector>
 
 // RTF, as far as this reader takes it.
@@ -51,7 +55,7 @@ namespace qb::richtext {
 
 namespace {
 
-enum class Dest { Text, Skip, FontTable, ColourTable };
+enum class Dest { Text, Skip, FontTable, ColourTable, Picture };
 
 struct CharState {
     int font = -1;          // \fN; -1 the default font
@@ -91,6 +95,17 @@ struct Font {
 struct Run {
     QString text;
     CharState ch;
+    std::optional<QTextImageFormat> picture;   // the run is this picture
+};
+
+// A \pict group being read.
+struct Picture {
+    QByteArray kind;   // "png", "jpeg"; anything else is passed over
+    int width = 0, height = 0;           // \picw \pich
+    int goalWidth = 0, goalHeight = 0;   // \picwgoal \pichgoal, twips
+    int scaleX = 100, scaleY = 100;
+    QByteArray hex;
+    bool binary = false;
 };
 
 int clampInt(long long v, int lo, int hi) { return int(std::clamp<long long>(v, lo, hi)); }
@@ -189,6 +204,8 @@ private:
     // ---- the document ----
     void endParagraph();
     void pageBreak();
+    void finishPicture();
+    void addRun(Run run);
     void finish();
     QTextCharFormat charFormat(const CharState& c) const;
     QTextBlockFormat blockFormat(const ParaState& p, bool pageBreak) const;
@@ -226,6 +243,7 @@ private:
     std::map<QByteArray, QStringDecoder> decoders_;
 
     std::vector<Run> runs_;
+    Picture picture_;
     CharState markFormat_;
     bool firstBlock_ = true;
     bool pendingBreak_ = false;
@@ -358,6 +376,12 @@ void Reader::controlWord()
 
     if (optionalPending_) {
         optionalPending_ = false;
+        // Word's picture for readers that know pictures: read what it holds.
+        if (w == QLatin1String("shppict") && shapeDepth_ < 0 && !stack_.empty() &&
+            stack_.back().dest == Dest::Text) {
+            cur_.dest = Dest::Text;
+            return;
+        }
         noteDestination(w);
     }
     if (shapeDepth_ >= 0 && cur_.dest == Dest::Skip) {
@@ -366,6 +390,8 @@ void Reader::controlWord()
     }
     if (w == QLatin1String("bin")) {
         // Binary data of the given length follows, unescaped.
+        if (cur_.dest == Dest::Picture)
+            picture_.binary = true;
         flushBytes();
         pos_ += std::min<qsizetype>(std::max(0, param), in_.size() - pos_);
         return;
@@ -463,6 +489,12 @@ void Reader::closeGroup()
     }
     if (stack_.empty())
         return;
+    if (cur_.dest == Dest::Picture && stack_.back().dest != Dest::Picture) {
+        cur_ = stack_.back();
+        stack_.pop_back();
+        finishPicture();
+        return;
+    }
     if (shapeDepth_ == int(stack_.size())) {
         note(shapeText_ ? RtfDropped::TextBox : shapePicture_ ? RtfDropped::Picture : RtfDropped::Drawing);
         shapeDepth_ = -1;
@@ -547,6 +579,11 @@ void Reader::destinationText(const QString& text)
     switch (cur_.dest) {
     case Dest::Skip: return;
     case Dest::Text: addText(text); return;
+    case Dest::Picture:
+        for (QChar c : text)
+            if (isxdigit(c.unicode() < 128 ? c.unicode() : 0) && picture_.hex.size() < 2 * kMaxPictureBytes + 2)
+                picture_.hex.append(char(c.unicode()));
+        return;
     case Dest::FontTable:
         for (QChar c : text) {
             if (c != QLatin1Char(';')) {
@@ -583,14 +620,40 @@ void Reader::addText(const QString& given)
         note(RtfDropped::HiddenText);
         return;
     }
+    addRun({text, cur_.ch, std::nullopt});
+}
+
+void Reader::addRun(Run run)
+{
     if (sectionBreak_) {
         pendingBreak_ = true;
         sectionBreak_ = false;
     }
-    if (!runs_.empty() && runs_.back().ch == cur_.ch)
-        runs_.back().text += text;
+    if (!run.picture && !runs_.empty() && !runs_.back().picture && runs_.back().ch == run.ch)
+        runs_.back().text += run.text;
     else
-        runs_.push_back({text, cur_.ch});
+        runs_.push_back(std::move(run));
+}
+
+void Reader::finishPicture()
+{
+    const Picture p = std::exchange(picture_, Picture{});
+    std::optional<QTextImageFormat> format;
+    if (!p.binary && (p.kind == "png" || p.kind == "jpeg")) {
+        QSizeF twips;
+        if (p.goalWidth > 0 && p.goalHeight > 0)
+            twips = QSizeF(p.goalWidth, p.goalHeight);
+        else if (p.width > 0 && p.height > 0)
+            twips = QSizeF(p.width * 15.0, p.height * 15.0);   // pixels at 96 to the inch
+        twips = QSizeF(std::clamp(twips.width() * p.scaleX / 100.0, 0.0, double(kMaxPageSide)),
+                       std::clamp(twips.height() * p.scaleY / 100.0, 0.0, double(kMaxPageSide)));
+        format = pictureFormat(doc_, QByteArray::fromHex(p.hex), p.kind, twips);
+    }
+    if (!format) {
+        note(RtfDropped::Picture);
+        return;
+    }
+    addRun({QString(QChar::ObjectReplacementCharacter), cur_.ch, format});
 }
 
 void Reader::word(QStringView w, bool hasParam, int param)
@@ -610,6 +673,24 @@ void Reader::word(QStringView w, bool hasParam, int param)
     if (is("colortbl")) {
         g.dest = Dest::ColourTable;
         colours_.clear();
+        return;
+    }
+    if (is("pict") && shapeDepth_ < 0 && g.dest == Dest::Text) {
+        g.dest = Dest::Picture;
+        picture_ = Picture{};
+        return;
+    }
+    if (g.dest == Dest::Picture) {
+        if (is("pngblip")) picture_.kind = "png";
+        else if (is("jpegblip")) picture_.kind = "jpeg";
+        else if (is("wmetafile") || is("emfblip") || is("macpict") || is("dibitmap") || is("wbitmap")) picture_.kind = w.toLatin1();
+        else if (is("picw")) picture_.width = twips(0, 100000);
+        else if (is("pich")) picture_.height = twips(0, 100000);
+        else if (is("picwgoal")) picture_.goalWidth = twips(0, kMaxPageSide);
+        else if (is("pichgoal")) picture_.goalHeight = twips(0, kMaxPageSide);
+        else if (is("picscalex")) picture_.scaleX = twips(1, 1000);
+        else if (is("picscaley")) picture_.scaleY = twips(1, 1000);
+        else if (skippedDestination(w)) g.dest = Dest::Skip;
         return;
     }
     if (skippedDestination(w)) {
@@ -740,8 +821,12 @@ void Reader::endParagraph()
     } else {
         cursor_.insertBlock(bf, mark);
     }
-    for (const Run& r : runs_)
-        cursor_.insertText(r.text, charFormat(r.ch));
+    for (const Run& r : runs_) {
+        QTextCharFormat f = charFormat(r.ch);
+        if (r.picture)
+            f.merge(*r.picture);
+        cursor_.insertText(r.text, f);
+    }
     runs_.clear();
     pendingBreak_ = false;
     endedParagraph_ = true;

@@ -1,12 +1,15 @@
 // The RTF reader and writer: what word processors write, what we write back,
 // and what damaged text gives.
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/rich_text.h"
 #include "platform/richtext/rtf_writer.h"
 #include "platform/richtext/text_units.h"
 
 #include "format_at.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -220,6 +223,42 @@ TEST(RtfReader, ByteOrderMarkAndFontNames)
     RichText back;
     back.setRtf(named.rtf());
     EXPECT_EQ(family(formatOf(back.document(), "x")), "Odd;Name");
+}
+
+// A PNG or JPEG picture is read with its stored size and written back with
+// the same bytes; a copy of the document shows it too.
+TEST(RtfReader, PicturesKeepTheirBytesAndSize)
+{
+    for (const char* kind : {"png", "jpeg"}) {
+        SCOPED_TRACE(kind);
+        QImage logo(6, 3, QImage::Format_RGB32);
+        logo.fill(Qt::blue);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        logo.save(&buffer, kind);
+        const QString rtf = QStringLiteral("{\\rtf1 a{\\pict\\%1blip\\picw6\\pich3\\picwgoal2880\\pichgoal1440"
+                                           "\\picscalex50\\picscaley50 %2}b\\par}")
+                                .arg(QLatin1String(kind), QString::fromLatin1(bytes.toHex()));
+        RichText read(RichText::Layout::Editor);
+        const RtfReadResult r = read.setRtf(rtf);
+        EXPECT_TRUE(r.dropped.empty());
+        EXPECT_EQ(read.document().toPlainText(), QString("a") + QChar::ObjectReplacementCharacter + "b");
+        const QTextCharFormat f = formatOf(read.document(), QString(QChar::ObjectReplacementCharacter));
+        ASSERT_TRUE(f.isImageFormat());
+        EXPECT_EQ(twips(f.toImageFormat().width()), 1440);
+        EXPECT_EQ(twips(f.toImageFormat().height()), 720);
+        EXPECT_EQ(f.property(kPictureBytesProperty).toByteArray(), bytes);
+
+        RichText copy;
+        copy.assign(read);
+        EXPECT_EQ(pictureImage(copy.document(), f.toImageFormat()).size(), QSize(6, 3));
+        RichText back(RichText::Layout::Editor);
+        back.setRtf(copy.rtf());
+        EXPECT_EQ(formatOf(back.document(), QString(QChar::ObjectReplacementCharacter)).property(kPictureBytesProperty).toByteArray(),
+                  bytes);
+        EXPECT_EQ(back.rtf(), copy.rtf());
+    }
 }
 
 // What the reader passes over is counted and named, so the user can be told.
