@@ -2,14 +2,16 @@
 // letters into a PDF file through the whole letter run (template, merge,
 // pages, print engine); reports letters per second, the PDF's size and the
 // peak memory:
-//   letter_bench [LETTERS] [PAGES] [FOLDER]
+//   letter_bench [LETTERS] [PAGES] [FOLDER] [--window]
 // PAGES is 1 or 2: a one-page letter of about 250 words, or the same with a
-// second page.
+// second page. --window runs the letters through the status window
+// "Print Status Screen", as the letters screen does.
 
 #include "core/address_table.h"
 #include "core/field_lengths.h"
 #include "core/paths.h"
 #include "letters/letter_print_loop.h"
+#include "letters/tletterprint.h"
 #include "platform/xbase/table.h"
 #include "printing/tcanvasreport.h"
 
@@ -19,6 +21,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <sys/resource.h>
 
 using namespace qb;
@@ -56,6 +59,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const bool throughWindow = argc > 1 && std::strcmp(argv[argc - 1], "--window") == 0;
+    if (throughWindow)
+        --argc;
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int pages = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 2) : 1;
     const QString folder = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::tempPath() + "/qb-letter-bench";
@@ -93,7 +99,16 @@ int main(int argc, char** argv)
     job.setPdfFileName(pdf);
     LetterPrintLoop loop(addresses.table(), letter, 1, false);
     const auto start = std::chrono::steady_clock::now();
-    const PrintOutcome outcome = loop.run(job);
+    PrintOutcome outcome = PrintOutcome::Failed;
+    if (throughWindow) {
+        TLetterPrint window(loop, job);
+        window.show();
+        while (!window.ended())
+            QApplication::processEvents();
+        outcome = window.outcome();
+    } else {
+        outcome = loop.run(job);
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage u{};
     getrusage(RUSAGE_SELF, &u);

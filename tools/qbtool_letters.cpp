@@ -6,6 +6,7 @@
 #include "qbtool_commands.h"
 
 #include "core/address_table.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/system_tables.h"
 #include "letters/letter_catalogue.h"
@@ -40,6 +41,16 @@ int lettersCommand(const std::string& command, int argc, char** argv)
     }
     auto app = ensureApplication(argc, argv);
     useProgramFolder(args.program);
+    // Nothing here may wait for a click: whatever a window would ask or say
+    // goes to standard error, and questions are answered No.
+    qb::setMessageResponder([](const qb::Message& m) {
+        std::cerr << "qbtool: " << QString(m.text).replace(QLatin1String("\r\n"), QLatin1String("\n")).toStdString()
+                  << "\n";
+        return false;
+    });
+    struct ResponderReset {
+        ~ResponderReset() { qb::setMessageResponder({}); }
+    } reset;
 
     qb::AddressTable addresses;
     if (!addresses.open(positional[0], qb::AddressTable::Messages::Quiet))
@@ -59,8 +70,12 @@ int lettersCommand(const std::string& command, int argc, char** argv)
     if (!found)
         return qbtoolFail(QStringLiteral("no letter template ") + positional[1] + QStringLiteral(" in LETTER.DBF"));
     qb::richtext::RichText letterTemplate;
-    if (!catalogue.load(letterTemplate))
-        return qbtoolFail(QStringLiteral("the letter template ") + positional[1] + QStringLiteral(" cannot be read"));
+    QString error;
+    const std::optional<qb::richtext::RtfReadResult> read = catalogue.read(letterTemplate, error);
+    if (!read)
+        return qbtoolFail(error);
+    if (const QString note = qb::letterReadNote(*read); !note.isEmpty())
+        std::cerr << note.toStdString() << '\n';
 
     if (!selectRecords(addresses, args.filter))
         return 1;

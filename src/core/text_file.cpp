@@ -13,12 +13,17 @@ bool writeLines1252(const QString& path, const QStringList& lines)
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
     const std::string bytes = xbase::utf8ToCp1252(text.toStdString());
+    return writeFileReplacing(path, QByteArray::fromStdString(bytes));
+}
+
+bool writeFileReplacing(const QString& path, const QByteArray& bytes)
+{
     // Unbuffered, so that a disk that fills up shows as a short write: a
     // buffered QSaveFile commits a file cut short without a word.
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (out.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
+    if (out.write(bytes) != bytes.size()) {
         out.cancelWriting();
         return false;
     }

@@ -10,6 +10,11 @@
 
 namespace qb {
 
+// bytes as the whole file, through a temporary file renamed into place and
+// written unbuffered, so a full disk shows as a short write. False (old file
+// intact) when it cannot be written whole.
+bool writeFileReplacing(const QString& path, const QByteArray& bytes);
+
 // Every line followed by CR LF. False (old file intact) when it cannot be written.
 bool writeLines1252(const QString& path, const QStringList& lines);
 

@@ -5,6 +5,8 @@
 #include "platform/richtext/rich_text.h"
 #include "platform/xbase/table.h"
 
+#include <QStringList>
+
 namespace qb {
 
 LetterCatalogue::LetterCatalogue(xbase::Table& letters) : letters_(letters)
@@ -21,21 +23,42 @@ QString LetterCatalogue::description() const
     return hasCurrent() ? QString::fromStdString(letters_.text("DESCRIPT")) : QString();
 }
 
-bool LetterCatalogue::load(richtext::RichText& text) const
+std::optional<richtext::RtfReadResult> LetterCatalogue::read(richtext::RichText& text, QString& error) const
 {
     text.clear();
-    if (!hasCurrent())
-        return false;
+    if (!hasCurrent()) {
+        error = QStringLiteral("There is no letter to read.");
+        return std::nullopt;
+    }
     QString rtf;
     try {
         rtf = QString::fromStdString(letters_.memo("RTF"));
     } catch (const std::exception& e) {
-        showInformation(QStringLiteral("The letter \"%1\" cannot be read:\r\n%2")
-                            .arg(description(), QString::fromStdString(e.what())));
-        return false;
+        error = QStringLiteral("The letter \"%1\" cannot be read:\r\n%2")
+                    .arg(description(), QString::fromStdString(e.what()));
+        return std::nullopt;
     }
-    text.setRtf(memoForEditor(rtf));
-    return true;
+    return text.setRtf(memoForEditor(rtf));
+}
+
+bool LetterCatalogue::load(richtext::RichText& text) const
+{
+    QString error;
+    if (read(text, error))
+        return true;
+    showInformation(error);
+    return false;
+}
+
+QString letterReadNote(const richtext::RtfReadResult& read)
+{
+    QStringList lines;
+    if (!read.problem.isEmpty())
+        lines << read.problem;
+    if (const QString dropped = read.droppedText(); !dropped.isEmpty())
+        lines << QStringLiteral("This letter contains ") + dropped +
+                     QStringLiteral(" that this editor cannot show; saving it will remove them.");
+    return lines.join(QStringLiteral("\r\n"));
 }
 
 QString LetterCatalogue::storedText(const richtext::RichText& text)
@@ -45,23 +68,7 @@ QString LetterCatalogue::storedText(const richtext::RichText& text)
 
 bool LetterCatalogue::save(bool isNew, const QString& description, const richtext::RichText& text)
 {
-    const QString stored = storedText(text);
-    try {
-        if (isNew)
-            letters_.appendBlank();
-        else
-            letters_.edit();
-        letters_.setText("DESCRIPT", description.left(kLetterDescriptionLength).toStdString());
-        letters_.setMemo("RTF", stored.toStdString());
-        letters_.post();
-    } catch (const std::exception& e) {
-        if (letters_.editing())
-            letters_.cancel();
-        showInformation(QStringLiteral("Unable to save the letter \"%1\":\r\n%2")
-                            .arg(description, QString::fromStdString(e.what())));
-        return false;
-    }
-    return true;
+    return write(isNew, description, storedText(text).toStdString());
 }
 
 bool LetterCatalogue::remove()
@@ -87,10 +94,35 @@ bool LetterCatalogue::clone()
     const QString old = description();
     if (!askQuestion(QStringLiteral("Clone \"") + old + QStringLiteral("\"?"), QStringLiteral("CLONE")))
         return false;
-    richtext::RichText hidden;
-    if (!load(hidden))
+    // The stored text as it is: what this editor cannot show goes along.
+    std::string memo;
+    try {
+        memo = letters_.memo("RTF");
+    } catch (const std::exception& e) {
+        showInformation(QStringLiteral("The letter \"%1\" cannot be read:\r\n%2").arg(old, QString::fromStdString(e.what())));
         return false;
-    return save(true, QStringLiteral("Clone of ") + old, hidden);
+    }
+    return write(true, QStringLiteral("Clone of ") + old, memo);
+}
+
+bool LetterCatalogue::write(bool isNew, const QString& description, const std::string& memo)
+{
+    try {
+        if (isNew)
+            letters_.appendBlank();
+        else
+            letters_.edit();
+        letters_.setText("DESCRIPT", description.left(kLetterDescriptionLength).toStdString());
+        letters_.setMemo("RTF", memo);
+        letters_.post();
+    } catch (const std::exception& e) {
+        if (letters_.editing())
+            letters_.cancel();
+        showInformation(QStringLiteral("Unable to save the letter \"%1\":\r\n%2")
+                            .arg(description, QString::fromStdString(e.what())));
+        return false;
+    }
+    return true;
 }
 
 } // namespace qb

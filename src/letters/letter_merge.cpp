@@ -1,11 +1,15 @@
 #include "letters/letter_merge.h"
 
 #include "core/blanks.h"
+#include "platform/richtext/rich_text.h"
 #include "platform/xbase/table.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <map>
 
 namespace qb {
 
@@ -88,8 +92,14 @@ QString mergeValue(const QString& name, const MergeFieldReader& field, const QDa
     for (const Column& c : columns)
         if (name == QLatin1String(c.name))
             return field(c.column);
-    if (name == QLatin1String("Full Name"))
-        return mergeFullName(field);
+    if (name == QLatin1String("Full Name")) {
+        // The name's trailing blank belongs to the address block's line, not
+        // to "Dear [Full Name],".
+        QString full = mergeFullName(field);
+        while (full.endsWith(QLatin1Char(' ')))
+            full.chop(1);
+        return full;
+    }
     if (name == QLatin1String("Name and Address"))
         return mergeAddressBlock(field);
     if (name == QLatin1String("City+State+Zip"))
@@ -103,26 +113,40 @@ QString mergeValue(const QString& name, const MergeFieldReader& field, const QDa
 
 void mergeLetter(QTextDocument& document, const MergeFieldReader& field, const QDate& today)
 {
-    // A letter holds a few of the 25 fields; the text is searched through
-    // once for each field only when it holds that field at all.
-    QString plain = document.toPlainText();
-    for (const QString& name : mergeOrder()) {
-        const QString pattern = QLatin1Char('[') + name + QLatin1Char(']');
-        if (!plain.contains(pattern, Qt::CaseInsensitive))
-            continue;
-        const QString value = mergeValue(name, field, today);
-        int from = 0;
-        for (;;) {
-            QTextCursor found = document.find(pattern, from);   // letter case is ignored
-            if (found.isNull())
-                break;
-            QTextCursor first(&document);
-            first.setPosition(found.selectionStart() + 1);
-            found.insertText(value, first.charFormat());
-            // On after the value: a value holding its own field stays as it is.
-            from = found.position();
+    // One pass from the start of the text to its end: each field found is
+    // replaced and the search goes on after its value, so a value is never
+    // merged again, whatever fields it holds and wherever it came from.
+    static const QRegularExpression anyField = [] {
+        QStringList names;
+        for (const QString& name : mergeFieldNames())
+            names << QRegularExpression::escape(name);
+        return QRegularExpression(QStringLiteral("\\[(") + names.join(QLatin1Char('|')) + QStringLiteral(")\\]"),
+                                  QRegularExpression::CaseInsensitiveOption);
+    }();
+    if (!document.toPlainText().contains(QLatin1Char('[')))
+        return;
+    std::map<QString, QString> values;   // by the name upper-cased; a letter may hold a field twice
+    int from = 0;
+    for (;;) {
+        QTextCursor found = document.find(anyField, from);
+        if (found.isNull())
+            break;
+        const QString typed = found.selectedText().mid(1).chopped(1).toUpper();
+        auto value = values.find(typed);
+        if (value == values.end()) {
+            QString name;
+            for (const QString& n : mergeFieldNames())
+                if (n.toUpper() == typed)
+                    name = n;
+            value = values.emplace(typed, mergeValue(name, field, today)).first;
         }
-        plain = document.toPlainText();
+        QTextCursor first(&document);
+        first.setPosition(found.selectionStart() + 1);
+        const int at = found.selectionStart();
+        found.insertText(value->second, first.charFormat());
+        // The value's line breaks make paragraphs; none of them begins a page.
+        richtext::clearPageBreaksAfter(document, at, found.position());
+        from = found.position();
     }
 }
 

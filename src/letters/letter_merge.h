@@ -25,7 +25,8 @@ MergeFieldReader tableFieldReader(const xbase::Table& table);
 
 // The 25 names in the order of the editor's insert list.
 const QStringList& mergeFieldNames();
-// The order in which merging replaces them.
+// The order in which the Windows program replaced them; merging here replaces
+// every field in one pass through the text instead (see mergeLetter).
 const QStringList& mergeOrder();
 
 // "Full Name": prefix, first name, middle initial with its period and last
@@ -34,13 +35,15 @@ QString mergeFullName(const MergeFieldReader& field);
 // "Name and Address": the name, title and organisation, street lines, city
 // line and country, each line ended by CR LF, empty lines left out.
 QString mergeAddressBlock(const MergeFieldReader& field);
-// The value of a merge field name (as in mergeFieldNames); empty for any other.
+// The value of a merge field name (as in mergeFieldNames); empty for any
+// other. "Full Name" without the trailing blank of mergeFullName.
 QString mergeValue(const QString& name, const MergeFieldReader& field, const QDate& today);
 
-// Replaces every merge field in document, in mergeOrder, looking for "[" +
-// name + "]" in any letter case; the text put in takes the character format
-// of the field's first character. A value holding a field replaced later in
-// the order is replaced in its turn.
+// Replaces every merge field in document, looking for "[" + name + "]" in
+// any letter case from the start of the text to its end; the text put in
+// takes the character format of the field's first character. Values are
+// never merged again: a value holding "[Zip]" prints "[Zip]", whether it came
+// from [Title] or from inside [Name and Address].
 void mergeLetter(QTextDocument& document, const MergeFieldReader& field, const QDate& today = QDate::currentDate());
 
 } // namespace qb

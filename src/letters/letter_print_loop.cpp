@@ -1,6 +1,7 @@
 #include "letters/letter_print_loop.h"
 
 #include "letters/letter_merge.h"
+#include "platform/richtext/picture.h"
 #include "printing/tbasereport.h"
 #include "platform/xbase/table.h"
 
@@ -133,11 +134,21 @@ void LetterPrintLoop::printLetter(TBaseReport& job, richtext::RichText& letter)
     for (;;) {
         // The page is recorded as a picture in design pixels, which the job
         // plays into the area inside the margins on whatever it prints on.
+        // Pictures go to the job as images of their own: the same picture on
+        // every page is one image in the output, not one copy a page.
         QPicture picture;
         QPainter painter(&picture);
-        const int next = letter.drawPage(painter, start, QRectF(QPointF(0, 0), area));
+        std::vector<richtext::PlacedPicture> pictures;
+        int next = 0;
+        {
+            const richtext::PictureCollector collect(&pictures);
+            next = letter.drawPage(painter, start, QRectF(QPointF(0, 0), area));
+        }
         painter.end();
         job.DrawDesignPicture(picture, left, top, area);
+        for (const richtext::PlacedPicture& p : pictures)
+            job.DrawBitmap(p.image, left + p.rect.left() / px, top + p.rect.top() / px, left + p.rect.right() / px,
+                           top + p.rect.bottom() / px);
         ++pages_;
         // A start that does not move on would print the same page for ever.
         if (next <= start)

@@ -1,14 +1,119 @@
 #include "letters/letter_text_edit.h"
 
+#include "platform/richtext/rich_text.h"
+#include "platform/richtext/rtf_writer.h"
 #include "platform/richtext/text_units.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextDocumentFragment>
+#include <QTextList>
+#include <QTextTable>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QTextBlock>
 
 namespace qb {
+
+namespace {
+
+// Pasted rich text as a letter can store it: list items keep their marker as
+// text before a tab, a table's rows become lines of cells separated by tabs,
+// and whatever else the letter's RTF cannot carry (links, indent levels,
+// frames) is left to the round trip through RTF that follows.
+class PasteFlattener {
+public:
+    explicit PasteFlattener(QTextDocument& target) : out_(&target) {}
+
+    void frame(QTextFrame* frame)
+    {
+        for (auto it = frame->begin(); !it.atEnd(); ++it) {
+            if (QTextFrame* child = it.currentFrame()) {
+                if (auto* table = qobject_cast<QTextTable*>(child))
+                    this->table(table);
+                else
+                    this->frame(child);
+                afterFrame_ = true;
+            } else if (it.currentBlock().isValid()) {
+                // The empty paragraph a frame leaves behind it is no one's text.
+                if (!(afterFrame_ && it.currentBlock().length() <= 1))
+                    block(it.currentBlock());
+                afterFrame_ = false;
+            }
+        }
+    }
+
+private:
+    void newParagraph(const QTextBlockFormat& format, const QTextCharFormat& mark)
+    {
+        QTextBlockFormat f = format;
+        f.clearProperty(QTextFormat::ObjectIndex);   // no longer a list item
+        if (first_) {
+            out_.setBlockFormat(f);
+            out_.setBlockCharFormat(mark);
+            first_ = false;
+        } else {
+            out_.insertBlock(f, mark);
+        }
+    }
+    void fragments(const QTextBlock& b)
+    {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            QTextCharFormat f = fragment.charFormat();
+            f.setAnchor(false);
+            f.clearProperty(QTextFormat::AnchorHref);
+            f.clearProperty(QTextFormat::AnchorName);
+            QString text = fragment.text();
+            text.remove(QChar::ObjectReplacementCharacter);
+            if (!text.isEmpty())
+                out_.insertText(text, f);
+        }
+    }
+    void block(const QTextBlock& b)
+    {
+        newParagraph(b.blockFormat(), b.charFormat());
+        if (QTextList* list = b.textList()) {
+            // Bullets of every shape are the one bullet a letter's font has.
+            const bool numbered = list->format().style() <= QTextListFormat::ListDecimal;
+            const QString marker = numbered ? list->itemText(b) : QString(QChar(0x2022));
+            out_.insertText(marker + QLatin1Char('\t'), b.charFormat());
+        }
+        fragments(b);
+    }
+    void table(QTextTable* table)
+    {
+        for (int r = 0; r < table->rows(); ++r) {
+            newParagraph(QTextBlockFormat(), table->cellAt(r, 0).firstCursorPosition().charFormat());
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.row() != r || cell.column() != c)
+                    continue;   // the rest of a merged cell
+                if (c > 0)
+                    out_.insertText(QStringLiteral("\t"));
+                bool firstLine = true;
+                for (auto it = cell.begin(); !it.atEnd(); ++it) {
+                    if (!it.currentBlock().isValid())
+                        continue;
+                    if (!firstLine)
+                        out_.insertText(QString(QChar::LineSeparator));
+                    firstLine = false;
+                    fragments(it.currentBlock());
+                }
+            }
+        }
+    }
+
+    QTextCursor out_;
+    bool first_ = true;
+    bool afterFrame_ = false;
+};
+
+} // namespace
 
 LetterTextEdit::LetterTextEdit(QWidget* parent) : QTextEdit(parent)
 {
@@ -37,6 +142,38 @@ void LetterTextEdit::applyWrap()
         setLineWrapColumnOrWidth(int(richtext::twipsToUnits(page_.contentWidth())));
     }
     viewport()->update();
+}
+
+void LetterTextEdit::keyPressEvent(QKeyEvent* event)
+{
+    const bool newParagraph = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                              !(event->modifiers() & Qt::ShiftModifier);
+    const int from = textCursor().selectionStart();
+    QTextEdit::keyPressEvent(event);
+    if (newParagraph)
+        richtext::clearPageBreaksAfter(*document(), from, textCursor().position());
+}
+
+void LetterTextEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (!source->hasHtml() || !acceptRichText()) {
+        const int from = textCursor().selectionStart();
+        QTextEdit::insertFromMimeData(source);
+        richtext::clearPageBreaksAfter(*document(), from, textCursor().position());
+        return;
+    }
+    // What is pasted is what will be stored: flattened, written as the
+    // letter's RTF and read back before it goes into the text.
+    QTextDocument pasted;
+    pasted.setHtml(source->html());
+    QTextDocument flat;
+    PasteFlattener(flat).frame(pasted.rootFrame());
+    richtext::RichText stored(richtext::RichText::Layout::Editor);
+    stored.setRtf(richtext::writeRtf(flat, richtext::PageLayout{}));
+    QTextCursor c = textCursor();
+    c.insertFragment(QTextDocumentFragment(&stored.document()));
+    setTextCursor(c);
+    ensureCursorVisible();
 }
 
 void LetterTextEdit::paintEvent(QPaintEvent* event)

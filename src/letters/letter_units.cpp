@@ -26,8 +26,9 @@ std::optional<double> number(const QString& given)
     return v;
 }
 
-// Lengths beyond a few yards are no page's; they are kept inside int.
-int rounded(double twips) { return int(std::lround(std::clamp(twips, -1e8, 1e8))); }
+// Lengths beyond a few yards are no page's; they are kept inside int. Halves
+// go to the even number, as everywhere in the program.
+int rounded(double twips) { return int(std::nearbyint(std::clamp(twips, -1e8, 1e8))); }
 
 } // namespace
 
@@ -54,7 +55,7 @@ std::optional<int> lengthTwips(const QString& text, LengthUnit unit)
     return rounded(*v);
 }
 
-QString pointsText(int twips) { return QString::number(std::lround(twips / 20.0)); }
+QString pointsText(int twips) { return QString::number(rounded(twips / 20.0)); }
 
 std::optional<int> pointsTwips(const QString& text)
 {

@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "core/placement.h"
 #include "core/settings.h"
+#include "core/text_file.h"
 #include "letters/letter_merge.h"
 #include "letters/letter_text_edit.h"
 #include "letters/spell_engine.h"
@@ -24,13 +25,13 @@
 #include <QFileDialog>
 #include <QFontComboBox>
 #include <QFontDialog>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextFragment>
@@ -104,6 +105,8 @@ TLetterDesign::TLetterDesign(const QString& description, const richtext::RichTex
     else
         text_.setPage({12240, 15840, 1440, 1440, 1440, 1440});
     editor_->setDocument(&text_.document());
+    text_.document().setModified(false);
+    openedDescription_ = description;
     ruler_ = new LetterRuler(editor_, this);
 
     insertField_ = new QComboBox(this);
@@ -412,6 +415,31 @@ void TLetterDesign::FormActivate()
     editor_->setFocus();
 }
 
+bool TLetterDesign::changed() const
+{
+    return text_.document().isModified() || pageChanged_ || description_->text() != openedDescription_;
+}
+
+void TLetterDesign::accept()
+{
+    if (!readNote_.isEmpty() && changed() &&
+        !askQuestion(readNote_ + QStringLiteral("\r\nSave anyway?"), QStringLiteral("Letter Designer")))
+        return;
+    QDialog::accept();
+}
+
+void TLetterDesign::keyPressEvent(QKeyEvent* event)
+{
+    // Esc throws the edits away only when the user says so.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (!changed() || askQuestionDefaultNo(QStringLiteral("Discard the changes to this letter?"),
+                                               QStringLiteral("Letter Designer")))
+            reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TLetterDesign::closeEvent(QCloseEvent* event)
 {
     // Closing the window counts as Ok: the letter is kept.
@@ -447,8 +475,7 @@ void TLetterDesign::SaveAsRtfClick()
     if (path.isEmpty())
         return;
     // Written beside the target and moved over it, so a failure keeps the old file.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text_.rtf().toLatin1()) < 0 || !f.commit())
+    if (!writeFileReplacing(path, text_.rtf().toLatin1()))
         showInformation(QStringLiteral("Unable to write the RTF file ") + path);
 }
 
@@ -461,6 +488,7 @@ void TLetterDesign::LoadRtfClick()
     if (!rtf)
         return;
     const richtext::RtfReadResult r = text_.setRtf(*rtf);
+    pageChanged_ = true;
     applyPage(text_.page());
     tellProblem(r);
 }
@@ -558,6 +586,8 @@ void TLetterDesign::PageSettingsClick()
     centreWindow(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (dialog.page() != text_.page())
+        pageChanged_ = true;
     applyPage(dialog.page());
 }
 

@@ -42,6 +42,11 @@ public:
     richtext::RichText& text() { return text_; }
     LetterTextEdit* editor() const { return editor_; }
     bool isNew() const { return isNew_; }
+    // Text, page or description differ from what the editor was opened with.
+    bool changed() const;
+    // What the opened template holds that saving removes (letterReadNote);
+    // Ok on a changed letter asks before it is stored without it.
+    void setReadNote(const QString& note) { readNote_ = note; }
     const DefaultFontPreferences& defaultFont() const { return defaultFont_; }
 
     // What the window asks of other windows; replaceable so tests can answer.
@@ -63,11 +68,13 @@ public:
     void DefaultFontClick();
     void PreviewClick();
 
+    void accept() override;
     void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormActivate();
@@ -84,6 +91,9 @@ private:
     AddressTable* addresses_;
     bool isNew_;
     bool activated_ = false;
+    QString openedDescription_;
+    bool pageChanged_ = false;
+    QString readNote_;
     DefaultFontPreferences defaultFont_;
     LetterTextEdit* editor_;
     LetterRuler* ruler_;

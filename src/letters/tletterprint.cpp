@@ -32,8 +32,14 @@ TLetterPrint::TLetterPrint(LetterPrintLoop& loop, TBaseReport& job, QWidget* par
     layout->addWidget(status_);
     layout->addLayout(row);
 
-    loop_.status = [this](const QString& text) { status_->setText(text); };
-    loop_.idle = [] { QApplication::processEvents(); };
+    loop_.status = [this](const QString& text) { pendingStatus_ = text; };
+    loop_.idle = [this] {
+        if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval)
+            return;
+        sinceEvents_.start();
+        status_->setText(pendingStatus_);
+        QApplication::processEvents();
+    };
     loop_.confirmCancel = [](const QString& question) { return askQuestion(question, QStringLiteral("Print Letters")); };
 }
 

@@ -7,6 +7,7 @@
 #include "letters/letter_print_loop.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QPushButton;
@@ -34,6 +35,13 @@ protected:
 private:
     void print();
 
+    // The status line and the event loop get their turn every kEventInterval
+    // milliseconds, not after every record: a trip through the event loop
+    // and a repaint of the label after each of ten thousand letters cost more
+    // than the letters.
+    static constexpr int kEventInterval = 40;
+    QElapsedTimer sinceEvents_;
+    QString pendingStatus_;
     LetterPrintLoop& loop_;
     TBaseReport& job_;
     QLabel* status_;

@@ -118,7 +118,7 @@ TQBLetters::TQBLetters(xbase::Table& letters, AddressTable& addresses, bool filt
     showPrinter();
 
     printDialog = [this] { return printerJob_->ShowPrintDialog(this); };
-    printerSetup = [this] { return printerJob_->ShowPrintDialog(this); };
+    printerSetup = [this] { return printerJob_->ShowPrinterSetup(this); };
     runEditor = [](TLetterDesign& editor) {
         centreWindow(&editor);
         return editor.exec() == QDialog::Accepted;
@@ -175,12 +175,27 @@ void TQBLetters::NewButtonClick() { modify(true); }
 void TQBLetters::modify(bool isNew)
 {
     richtext::RichText stored(richtext::RichText::Layout::Editor);
-    // A row whose template cannot be read is left as it is.
-    if (!isNew && !catalogue_.load(stored))
-        return;
+    QString note;
+    if (!isNew) {
+        // A row whose template cannot be read is left as it is.
+        QString error;
+        const std::optional<richtext::RtfReadResult> read = catalogue_.read(stored, error);
+        if (!read) {
+            showInformation(error);
+            return;
+        }
+        note = letterReadNote(*read);
+        if (!note.isEmpty())
+            showInformation(note);
+    }
     TLetterDesign editor(isNew ? kUntitledLetter : catalogue_.description(), isNew ? nullptr : &stored, &addresses_,
                          this);
+    editor.setReadNote(note);
     if (!runEditor || !runEditor(editor))
+        return;
+    // A template left as it was is not written again: what this editor
+    // cannot show stays in it.
+    if (!isNew && !editor.changed())
         return;
     if (catalogue_.save(isNew, editor.description(), editor.text()))
         reloadList(letters_.recno());

@@ -41,9 +41,9 @@ TEST(LetterMerge, FieldValues)
         Record record;
         const char* value;
     } cases[] = {
-        {"Full Name", {{"PREFIX", "Dr."}, {"FNAME", "Ann"}, {"MIDDLE", "B"}, {"LNAME", "Cole"}}, "Dr. Ann B. Cole "},
-        {"Full Name", {{"FNAME", "Ann"}, {"LNAME", "Cole"}}, "Ann Cole "},
-        {"Full Name", {{"PREFIX", "Dr."}, {"FNAME", "Ann"}}, "Dr. Ann "},
+        {"Full Name", {{"PREFIX", "Dr."}, {"FNAME", "Ann"}, {"MIDDLE", "B"}, {"LNAME", "Cole"}}, "Dr. Ann B. Cole"},
+        {"Full Name", {{"FNAME", "Ann"}, {"LNAME", "Cole"}}, "Ann Cole"},
+        {"Full Name", {{"PREFIX", "Dr."}, {"FNAME", "Ann"}}, "Dr. Ann"},
         {"Full Name", {}, ""},
         {"Middle", {{"MIDDLE", "B"}}, "B"},
         {"City+State+Zip", {{"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}}, "Springfield IL 62701"},
@@ -105,11 +105,13 @@ TEST(LetterMerge, ReplacingFieldsInTheText)
         {"[Nickname] and [First", r, "[Nickname] and [First"},
         {"[First][Last]", r, "AnnCole"},
         {"[Phone]x", r, "x"},   // an empty value removes the field
-        // A value holding a field later in the order is merged in its turn;
-        // one holding its own field is not merged again.
-        {"[First]", {{"FNAME", "[Zip]"}, {"ZIP", "1"}}, "1"},
+        // A value is never merged again, whichever field brought it.
+        {"[First]", {{"FNAME", "[Zip]"}, {"ZIP", "1"}}, "[Zip]"},
         {"[Zip]", {{"ZIP", "[First]"}, {"FNAME", "Ann"}}, "[First]"},
         {"[Last]!", {{"LNAME", "[Last]"}}, "[Last]!"},
+        {"[Title]/[Name and Address]", {{"TITLE", "Chief [Zip] Officer"}, {"ZIP", "1"}},
+         "Chief [Zip] Officer/Chief [Zip] Officer\n1\n"},
+        {"Dear [Full Name],", {{"FNAME", "Ann"}, {"LNAME", "Adams"}}, "Dear Ann Adams,"},
         // The address block brings its own paragraphs.
         {"[Name and Address]Dear", r, "Ann Cole \nSpringfield  62701\nDear"},
         {"", r, ""},

@@ -4,6 +4,7 @@
 #include "letters/letter_print_loop.h"
 
 #include "letter_fixture.h"
+#include "mainwindow/window_test_support.h"
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
 
@@ -223,6 +224,17 @@ TEST_F(LetterPrinting, QbtoolMergesAStoredTemplateForAFilter)
         EXPECT_EQ(qbtool.exitCode(), 1);
     }
     EXPECT_TRUE(qbtool.readAllStandardError().contains("usage: qbtool letters"));
+
+    // A template whose memo cannot be read is said on standard error, in no window.
+    storeTemplate("Damaged", test::rtfLetter({"x"}));
+    test::pointMemoOutsideItsFile(systemTablePath(SystemTable::Letter), 2, "RTF");
+    qbtool.start(QB_QBTOOL, {"letters", path(), "Damaged", out, "--program", program.folder()});
+    const bool finished = qbtool.waitForFinished(20000);
+    if (!finished)
+        qbtool.kill();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(qbtool.exitCode(), 1);
+    EXPECT_TRUE(qbtool.readAllStandardError().contains("The letter \"Damaged\" cannot be read"));
 }
 
 } // namespace

@@ -32,13 +32,14 @@ TEST(LetterUnits, LengthsAndPoints)
         {"1", LengthUnit::Inch, 1440},     {"0.5", LengthUnit::Inch, 720},    {"2.54", LengthUnit::Cm, 1440},
         {"21", LengthUnit::Cm, 11906},     {"100.4", LengthUnit::Twips, 100}, {"", LengthUnit::Inch, 0},
         {" 1 ", LengthUnit::Inch, 1440},   {"abc", LengthUnit::Inch, std::nullopt}, {"1in", LengthUnit::Inch, std::nullopt},
-        {"1e99", LengthUnit::Inch, 100000000},
+        {"1e99", LengthUnit::Inch, 100000000}, {"100.5", LengthUnit::Twips, 100}, {"101.5", LengthUnit::Twips, 102},
     };
     for (const Read& r : read)
         EXPECT_EQ(lengthTwips(r.text, r.unit), r.twips) << r.text;
 
     EXPECT_EQ(pointsText(240), "12");
-    EXPECT_EQ(pointsText(250), "13");   // 12.5 points round away from zero
+    EXPECT_EQ(pointsText(250), "12");   // halves round to the even number
+    EXPECT_EQ(pointsText(270), "14");
     EXPECT_EQ(pointsTwips("12"), 240);
     EXPECT_EQ(pointsTwips("x"), std::nullopt);
     for (const char* unfinished : {"-", ".", "-."})

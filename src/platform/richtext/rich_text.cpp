@@ -1,11 +1,14 @@
 #include "platform/richtext/rich_text.h"
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/rtf_writer.h"
+#include "platform/richtext/text_units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -53,6 +56,29 @@ LayoutDevice& layoutDevice()
 
 double twipsToLayout(int twips) { return twips * RichText::kLayoutResolution / kTwipsPerInch; }
 
+// Brings the indents of every paragraph to the given scale (see
+// kIndentScaleProperty): the layout's for a print document, 1 for an editor's.
+void scaleIndents(QTextDocument& doc, double scale)
+{
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        const double now = f.hasProperty(kIndentScaleProperty) ? f.doubleProperty(kIndentScaleProperty) : 1.0;
+        if (now == scale)
+            continue;
+        const double k = scale / now;
+        f.setLeftMargin(f.leftMargin() * k);
+        f.setRightMargin(f.rightMargin() * k);
+        f.setTextIndent(f.textIndent() * k);
+        if (scale == 1.0)
+            f.clearProperty(kIndentScaleProperty);
+        else
+            f.setProperty(kIndentScaleProperty, scale);
+        QTextCursor(b).setBlockFormat(f);
+    }
+}
+
+double layoutIndentScale() { return RichText::kLayoutResolution / twipsToUnits(kTwipsPerInch); }
+
 } // namespace
 
 RichText::RichText(Layout layout) : layout_(layout), doc_(std::make_unique<QTextDocument>())
@@ -65,11 +91,15 @@ RichText::~RichText() = default;
 void RichText::setUp()
 {
     doc_->setDocumentMargin(0);
+    registerPictures(*doc_);
+    doc_->setUndoRedoEnabled(false);
+    scaleIndents(*doc_, layout_ == Layout::Print ? layoutIndentScale() : 1.0);
     doc_->setUndoRedoEnabled(layout_ == Layout::Editor);
     if (layout_ == Layout::Print) {
         // Glyph advances unhinted, so lines break where they would on paper.
         doc_->setUseDesignMetrics(true);
         doc_->documentLayout()->setPaintDevice(&layoutDevice());
+        installPictureHandler(*doc_, layoutIndentScale());
     }
     laidOutWidth_ = laidOutHeight_ = -1;
     pages_.clear();
@@ -95,6 +125,7 @@ RtfReadResult RichText::setRtf(QStringView rtf)
 {
     PageLayout page;
     const RtfReadResult result = readRtf(rtf, *doc_, page);
+    fitIndents();
     page_ = page;
     forgetPages();
     return result;
@@ -109,10 +140,19 @@ void RichText::assign(const RichText& other)
     page_ = other.page_;
 }
 
+void RichText::fitIndents()
+{
+    // Done before any editing the caller may want to undo: the merge of the
+    // print loop is taken back by undo.
+    if (!doc_->isUndoRedoEnabled())
+        scaleIndents(*doc_, layout_ == Layout::Print ? layoutIndentScale() : 1.0);
+}
+
 void RichText::prepareLayout()
 {
     if (layout_ != Layout::Print)
         return;
+    fitIndents();
     const double w = twipsToLayout(page_.contentWidth());
     const double h = twipsToLayout(page_.contentHeight());
     if (w != laidOutWidth_ || h != laidOutHeight_) {
@@ -206,6 +246,7 @@ int RichText::drawPage(QPainter& painter, int start, const QRectF& target)
                     continue;
                 if (r.top() > lines.bottom())
                     break;
+                // Pictures are drawn with their lines, by the document's layout.
                 if (b.layout())
                     b.layout()->draw(&painter, QPointF(0, 0), {}, lines);
             }
@@ -218,6 +259,20 @@ int RichText::drawPage(QPainter& painter, int start, const QRectF& target)
         painter.restore();
     }
     return entry + 1 < starts.size() ? starts[entry + 1] : 0;
+}
+
+void clearPageBreaksAfter(QTextDocument& document, int from, int to)
+{
+    QTextBlock b = document.findBlock(from);
+    if (!b.isValid())
+        return;
+    for (b = b.next(); b.isValid() && b.position() <= to; b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (!(f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+            continue;
+        f.setPageBreakPolicy(f.pageBreakPolicy() & ~QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(b).setBlockFormat(f);
+    }
 }
 
 } // namespace qb::richtext

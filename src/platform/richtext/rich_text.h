@@ -66,6 +66,7 @@ public:
 private:
     void setUp();
     void prepareLayout();
+    void fitIndents();
     void forgetPages() { pages_.clear(); }
 
     Layout layout_;
@@ -75,5 +76,11 @@ private:
     std::vector<int> pageNumbers_;  // the page index of each entry of pages_
     double laidOutWidth_ = -1, laidOutHeight_ = -1;
 };
+
+// A paragraph break put into a paragraph that begins a new page makes a
+// paragraph that does not: only the paragraph the user (or the file) marked
+// starts the page. Clears the mark of every paragraph that begins after
+// position from, up to position to.
+void clearPageBreaksAfter(QTextDocument& document, int from, int to);
 
 } // namespace qb::richtext

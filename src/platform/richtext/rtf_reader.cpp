@@ -1,5 +1,6 @@
 #include "platform/richtext/rtf_reader.h"
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/text_units.h"
 
 #include <QColor>
@@ -9,8 +10,11 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cctype>
+#include <utility>
 #include <climits>
 #include <map>
+#include <optional>
 #include <vector>
 
 // RTF, as far as this reader takes it.
@@ -51,7 +55,7 @@ namespace qb::richtext {
 
 namespace {
 
-enum class Dest { Text, Skip, FontTable, ColourTable };
+enum class Dest { Text, Skip, FontTable, ColourTable, Picture };
 
 struct CharState {
     int font = -1;          // \fN; -1 the default font
@@ -91,6 +95,17 @@ struct Font {
 struct Run {
     QString text;
     CharState ch;
+    std::optional<QTextImageFormat> picture;   // the run is this picture
+};
+
+// A \pict group being read.
+struct Picture {
+    QByteArray kind;   // "png", "jpeg"; anything else is passed over
+    int width = 0, height = 0;           // \picw \pich
+    int goalWidth = 0, goalHeight = 0;   // \picwgoal \pichgoal, twips
+    int scaleX = 100, scaleY = 100;
+    QByteArray hex;
+    bool binary = false;
 };
 
 int clampInt(long long v, int lo, int hi) { return int(std::clamp<long long>(v, lo, hi)); }
@@ -174,6 +189,8 @@ private:
     void closeGroup();
     void literal(QChar c);
     void problem(const QString& text, bool stop);
+    void noteDestination(QStringView w);
+    void note(RtfDropped what) { ++result_.dropped[what]; }
 
     // ---- state ----
     void word(QStringView w, bool hasParam, int param);
@@ -187,6 +204,8 @@ private:
     // ---- the document ----
     void endParagraph();
     void pageBreak();
+    void finishPicture();
+    void addRun(Run run);
     void finish();
     QTextCharFormat charFormat(const CharState& c) const;
     QTextBlockFormat blockFormat(const ParaState& p, bool pageBreak) const;
@@ -203,6 +222,11 @@ private:
     std::vector<Group> stack_;
     Group cur_;
     int skipChars_ = 0;
+    // "{\*\word": the word names a destination that is passed over.
+    bool optionalPending_ = false;
+    // A shape being passed over: its group's depth, and what it turned out to hold.
+    int shapeDepth_ = -1;
+    bool shapeText_ = false, shapePicture_ = false;
 
     std::map<int, Font> fonts_;
     int defaultFont_ = 0;
@@ -214,9 +238,12 @@ private:
 
     int codePage_ = 1252;
     QByteArray bytes_;
-    std::map<int, QStringDecoder> decoders_;
+    // One decoder for each code page name: every number that is no code page
+    // we know shares Windows-1252's, so the map stays small whatever the text says.
+    std::map<QByteArray, QStringDecoder> decoders_;
 
     std::vector<Run> runs_;
+    Picture picture_;
     CharState markFormat_;
     bool firstBlock_ = true;
     bool pendingBreak_ = false;
@@ -262,8 +289,15 @@ RtfReadResult Reader::run()
             openGroup();
         } else if (c == QLatin1Char('}')) {
             closeGroup();
-            if (stack_.empty())
-                break;   // the end of the document; anything after it is not RTF
+            if (stack_.empty()) {
+                // The end of the document. Text after it means a stray "}"
+                // closed the document before its end.
+                const QStringView rest = in_.mid(pos_);
+                if (std::any_of(rest.begin(), rest.end(), [](QChar r) { return !r.isSpace() && r.unicode() != 0; }))
+                    problem(QStringLiteral("A stray \"}\" ended the RTF text early; the text after it was left out."),
+                            true);
+                break;
+            }
         } else {
             literal(c);
         }
@@ -282,6 +316,31 @@ void Reader::problem(const QString& text, bool stop)
     result_.complete = false;
     if (stop)
         stopped_ = true;
+}
+
+void Reader::noteDestination(QStringView w)
+{
+    const auto is = [&w](const char* name) { return w == QLatin1String(name); };
+    if (w.startsWith(QLatin1String("header")))
+        note(RtfDropped::Header);
+    else if (w.startsWith(QLatin1String("footer")))
+        note(RtfDropped::Footer);
+    else if (is("footnote"))
+        note(RtfDropped::Footnote);
+    else if (is("annotation"))
+        note(RtfDropped::Comment);
+    else if (is("object"))
+        note(RtfDropped::Object);
+    else if (is("do"))
+        note(RtfDropped::Drawing);
+    else if (is("fldinst"))
+        note(RtfDropped::Field);
+    else if ((is("pict") || is("shppict")) && shapeDepth_ < 0)
+        note(RtfDropped::Picture);
+    else if (is("shp") && shapeDepth_ < 0) {
+        shapeDepth_ = int(stack_.size());
+        shapeText_ = shapePicture_ = false;
+    }
 }
 
 void Reader::controlWord()
@@ -315,8 +374,24 @@ void Reader::controlWord()
     const bool hasParam = digits > 0;
     const int param = clampInt(negative ? -value : value, INT_MIN, INT_MAX);
 
+    if (optionalPending_) {
+        optionalPending_ = false;
+        // Word's picture for readers that know pictures: read what it holds.
+        if (w == QLatin1String("shppict") && shapeDepth_ < 0 && !stack_.empty() &&
+            stack_.back().dest == Dest::Text) {
+            cur_.dest = Dest::Text;
+            return;
+        }
+        noteDestination(w);
+    }
+    if (shapeDepth_ >= 0 && cur_.dest == Dest::Skip) {
+        shapeText_ = shapeText_ || w == QLatin1String("shptxt");
+        shapePicture_ = shapePicture_ || w == QLatin1String("pict");
+    }
     if (w == QLatin1String("bin")) {
         // Binary data of the given length follows, unescaped.
+        if (cur_.dest == Dest::Picture)
+            picture_.binary = true;
         flushBytes();
         pos_ += std::min<qsizetype>(std::max(0, param), in_.size() - pos_);
         return;
@@ -364,8 +439,10 @@ void Reader::controlSymbol(QChar c)
         return;
     flushBytes();
     if (c == QLatin1Char('*')) {
-        // An optional destination: nothing in one is needed for the letter.
+        // An optional destination: nothing in one is needed for the letter,
+        // unless its word names something the user put there.
         cur_.dest = Dest::Skip;
+        optionalPending_ = true;
         return;
     }
     if (skipChars_ > 0) {
@@ -412,6 +489,16 @@ void Reader::closeGroup()
     }
     if (stack_.empty())
         return;
+    if (cur_.dest == Dest::Picture && stack_.back().dest != Dest::Picture) {
+        cur_ = stack_.back();
+        stack_.pop_back();
+        finishPicture();
+        return;
+    }
+    if (shapeDepth_ == int(stack_.size())) {
+        note(shapeText_ ? RtfDropped::TextBox : shapePicture_ ? RtfDropped::Picture : RtfDropped::Drawing);
+        shapeDepth_ = -1;
+    }
     cur_ = stack_.back();
     stack_.pop_back();
 }
@@ -458,12 +545,13 @@ int Reader::currentCodePage() const
 
 QStringDecoder& Reader::decoder(int codePage)
 {
-    auto it = decoders_.find(codePage);
+    const QByteArray name = codePage == 28591 ? "ISO-8859-1" : codePageName(codePage);
+    auto it = decoders_.find(name);
     if (it == decoders_.end()) {
-        QStringDecoder d(codePage == 28591 ? "ISO-8859-1" : codePageName(codePage));
+        QStringDecoder d(name.constData());
         if (!d.isValid())
             d = QStringDecoder(QStringDecoder::Latin1);
-        it = decoders_.emplace(codePage, std::move(d)).first;
+        it = decoders_.emplace(name, std::move(d)).first;
     }
     return it->second;
 }
@@ -477,6 +565,12 @@ void Reader::flushBytes()
     text += d.decode(QByteArray());   // a lead byte left alone ends here
     d.resetState();
     bytes_.clear();
+    // An escaped character in a font's name is part of the name, even a ';'.
+    if (cur_.dest == Dest::FontTable) {
+        if (fontName_.size() + text.size() <= 256)
+            fontName_ += text;
+        return;
+    }
     destinationText(text);
 }
 
@@ -485,6 +579,11 @@ void Reader::destinationText(const QString& text)
     switch (cur_.dest) {
     case Dest::Skip: return;
     case Dest::Text: addText(text); return;
+    case Dest::Picture:
+        for (QChar c : text)
+            if (isxdigit(c.unicode() < 128 ? c.unicode() : 0) && picture_.hex.size() < 2 * kMaxPictureBytes + 2)
+                picture_.hex.append(char(c.unicode()));
+        return;
     case Dest::FontTable:
         for (QChar c : text) {
             if (c != QLatin1Char(';')) {
@@ -515,16 +614,46 @@ void Reader::addText(const QString& given)
     QString text = given;
     // Control characters are no text (a tab is taken as \tab).
     text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
-    if (cur_.ch.hidden || text.isEmpty())
+    if (text.isEmpty())
         return;
+    if (cur_.ch.hidden) {
+        note(RtfDropped::HiddenText);
+        return;
+    }
+    addRun({text, cur_.ch, std::nullopt});
+}
+
+void Reader::addRun(Run run)
+{
     if (sectionBreak_) {
         pendingBreak_ = true;
         sectionBreak_ = false;
     }
-    if (!runs_.empty() && runs_.back().ch == cur_.ch)
-        runs_.back().text += text;
+    if (!run.picture && !runs_.empty() && !runs_.back().picture && runs_.back().ch == run.ch)
+        runs_.back().text += run.text;
     else
-        runs_.push_back({text, cur_.ch});
+        runs_.push_back(std::move(run));
+}
+
+void Reader::finishPicture()
+{
+    const Picture p = std::exchange(picture_, Picture{});
+    std::optional<QTextImageFormat> format;
+    if (!p.binary && (p.kind == "png" || p.kind == "jpeg")) {
+        QSizeF twips;
+        if (p.goalWidth > 0 && p.goalHeight > 0)
+            twips = QSizeF(p.goalWidth, p.goalHeight);
+        else if (p.width > 0 && p.height > 0)
+            twips = QSizeF(p.width * 15.0, p.height * 15.0);   // pixels at 96 to the inch
+        twips = QSizeF(std::clamp(twips.width() * p.scaleX / 100.0, 0.0, double(kMaxPageSide)),
+                       std::clamp(twips.height() * p.scaleY / 100.0, 0.0, double(kMaxPageSide)));
+        format = pictureFormat(doc_, QByteArray::fromHex(p.hex), p.kind, twips);
+    }
+    if (!format) {
+        note(RtfDropped::Picture);
+        return;
+    }
+    addRun({QString(QChar::ObjectReplacementCharacter), cur_.ch, format});
 }
 
 void Reader::word(QStringView w, bool hasParam, int param)
@@ -546,7 +675,26 @@ void Reader::word(QStringView w, bool hasParam, int param)
         colours_.clear();
         return;
     }
+    if (is("pict") && shapeDepth_ < 0 && g.dest == Dest::Text) {
+        g.dest = Dest::Picture;
+        picture_ = Picture{};
+        return;
+    }
+    if (g.dest == Dest::Picture) {
+        if (is("pngblip")) picture_.kind = "png";
+        else if (is("jpegblip")) picture_.kind = "jpeg";
+        else if (is("wmetafile") || is("emfblip") || is("macpict") || is("dibitmap") || is("wbitmap")) picture_.kind = w.toLatin1();
+        else if (is("picw")) picture_.width = twips(0, 100000);
+        else if (is("pich")) picture_.height = twips(0, 100000);
+        else if (is("picwgoal")) picture_.goalWidth = twips(0, kMaxPageSide);
+        else if (is("pichgoal")) picture_.goalHeight = twips(0, kMaxPageSide);
+        else if (is("picscalex")) picture_.scaleX = twips(1, 1000);
+        else if (is("picscaley")) picture_.scaleY = twips(1, 1000);
+        else if (skippedDestination(w)) g.dest = Dest::Skip;
+        return;
+    }
     if (skippedDestination(w)) {
+        noteDestination(w);
         g.dest = Dest::Skip;
         return;
     }
@@ -673,8 +821,12 @@ void Reader::endParagraph()
     } else {
         cursor_.insertBlock(bf, mark);
     }
-    for (const Run& r : runs_)
-        cursor_.insertText(r.text, charFormat(r.ch));
+    for (const Run& r : runs_) {
+        QTextCharFormat f = charFormat(r.ch);
+        if (r.picture)
+            f.merge(*r.picture);
+        cursor_.insertText(r.text, f);
+    }
     runs_.clear();
     pendingBreak_ = false;
     endedParagraph_ = true;
@@ -759,6 +911,36 @@ QTextBlockFormat Reader::blockFormat(const ParaState& p, bool pageBreak) const
 
 } // namespace
 
+QString RtfReadResult::droppedText() const
+{
+    struct Name {
+        RtfDropped what;
+        const char* one;
+        const char* many;
+    };
+    static const Name names[] = {
+        {RtfDropped::Header, "a header", "headers"},     {RtfDropped::Footer, "a footer", "footers"},
+        {RtfDropped::Picture, "a picture", "pictures"},  {RtfDropped::TextBox, "a text box", "text boxes"},
+        {RtfDropped::Drawing, "a drawing", "drawings"},  {RtfDropped::Object, "an embedded object", "embedded objects"},
+        {RtfDropped::Footnote, "a footnote", "footnotes"}, {RtfDropped::Comment, "a comment", "comments"},
+        {RtfDropped::Field, "a field code", "field codes"}, {RtfDropped::HiddenText, "hidden text", "hidden text"},
+    };
+    QStringList parts;
+    for (const Name& n : names) {
+        const auto it = dropped.find(n.what);
+        if (it == dropped.end() || it->second <= 0)
+            continue;
+        if (it->second == 1 || n.what == RtfDropped::HiddenText)
+            parts << QLatin1String(n.one);
+        else
+            parts << QString::number(it->second) + QLatin1Char(' ') + QLatin1String(n.many);
+    }
+    if (parts.size() < 2)
+        return parts.value(0);
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
 RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page)
 {
     return Reader(rtf, document, page).run();
@@ -766,6 +948,9 @@ RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page
 
 QString rtfFromBytes(const QByteArray& bytes)
 {
+    // A file that says it is UTF-8 is read as UTF-8.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
     QStringDecoder d("windows-1252");
     if (!d.isValid())
         return QString::fromLatin1(bytes);

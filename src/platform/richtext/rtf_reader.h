@@ -8,15 +8,26 @@
 #include <QString>
 #include <QStringView>
 
+#include <map>
+
 class QTextDocument;
 
 namespace qb::richtext {
+
+// What an RTF text may hold that the document cannot carry.
+enum class RtfDropped { Header, Footer, Picture, TextBox, Drawing, Object, Footnote, Comment, Field, HiddenText };
 
 struct RtfReadResult {
     bool wasRtf = true;     // false: the text did not begin with "{\rtf" and was read as plain text
     bool complete = true;   // false: the reader stopped before the end of the text
     // One sentence for the user about what went wrong; empty when the text read cleanly.
     QString problem;
+    // What was passed over, and how many of each.
+    std::map<RtfDropped, int> dropped;
+
+    // The dropped things as a user reads them: "a header and 2 text boxes";
+    // empty when nothing was dropped.
+    QString droppedText() const;
 };
 
 // Limits that keep a damaged or hostile text from costing more than it is worth.
@@ -31,7 +42,8 @@ inline constexpr int kMaxTabStops = 64;
 RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page);
 
 // The bytes of an RTF file: RTF is 7-bit text, and whatever unescaped 8-bit
-// bytes a careless writer left in it are taken as Windows-1252.
+// bytes a careless writer left in it are taken as Windows-1252, or as UTF-8
+// in a file that begins with UTF-8's byte-order mark.
 QString rtfFromBytes(const QByteArray& bytes);
 
 } // namespace qb::richtext

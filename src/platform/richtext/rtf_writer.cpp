@@ -1,8 +1,12 @@
 #include "platform/richtext/rtf_writer.h"
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/text_units.h"
 
+#include <QBuffer>
 #include <QColor>
+#include <QImage>
+#include <QImageReader>
 #include <QHash>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -91,6 +95,7 @@ private:
     int fontIndex(const QString& family);
     int colourIndex(const QColor& colour);
     void paragraph(const QTextBlock& block);
+    void picture(const QTextImageFormat& f);
     QString character(const QTextCharFormat& f);
 
     const QTextDocument& doc_;
@@ -169,9 +174,10 @@ void Writer::paragraph(const QTextBlock& block)
         if (const int t = unitsToTwips(units))
             body_ += QStringLiteral("\\%1%2").arg(QLatin1String(word)).arg(t);
     };
-    length("fi", f.textIndent());
-    length("li", f.leftMargin());
-    length("ri", f.rightMargin());
+    const double indentScale = f.hasProperty(kIndentScaleProperty) ? f.doubleProperty(kIndentScaleProperty) : 1.0;
+    length("fi", f.textIndent() / indentScale);
+    length("li", f.leftMargin() / indentScale);
+    length("ri", f.rightMargin() / indentScale);
     length("sb", f.topMargin());
     length("sa", f.bottomMargin());
     switch (f.lineHeightType()) {
@@ -207,6 +213,11 @@ void Writer::paragraph(const QTextBlock& block)
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid())
             continue;
+        if (fragment.charFormat().isImageFormat()) {
+            for (int i = 0; i < fragment.length(); ++i)
+                picture(fragment.charFormat().toImageFormat());
+            continue;
+        }
         QString text;
         escape(text, fragment.text());
         if (text.isEmpty())
@@ -219,6 +230,44 @@ void Writer::paragraph(const QTextBlock& block)
     }
     body_ += character(block.charFormat());
     body_ += QLatin1String("\\par\r\n");
+}
+
+void Writer::picture(const QTextImageFormat& f)
+{
+    // The bytes as they were read; a picture put in some other way is
+    // written as PNG.
+    QByteArray bytes = f.property(kPictureBytesProperty).toByteArray();
+    QByteArray kind = f.property(kPictureKindProperty).toByteArray();
+    QImage image = pictureImage(doc_, f);
+    if (bytes.isEmpty() || (kind != "png" && kind != "jpeg")) {
+        if (image.isNull())
+            return;
+        bytes.clear();
+        QBuffer out(&bytes);
+        out.open(QIODevice::WriteOnly);
+        image.save(&out, "PNG");
+        kind = "png";
+    }
+    if (image.isNull()) {
+        QBuffer in(&bytes);
+        QImageReader reader(&in, kind);
+        const QSize size = reader.size();
+        image = QImage(size.isValid() ? size : QSize(1, 1), QImage::Format_Mono);
+    }
+    const int w = unitsToTwips(f.width() > 0 ? f.width() : twipsToUnits(image.width() * 15));
+    const int h = unitsToTwips(f.height() > 0 ? f.height() : twipsToUnits(image.height() * 15));
+    body_ += QStringLiteral("{\\pict\\%1blip\\picw%2\\pich%3\\picwgoal%4\\pichgoal%5\r\n")
+                 .arg(QLatin1String(kind))
+                 .arg(image.width())
+                 .arg(image.height())
+                 .arg(w)
+                 .arg(h);
+    const QByteArray hex = bytes.toHex();
+    for (qsizetype at = 0; at < hex.size(); at += 128) {
+        body_ += QLatin1String(hex.mid(at, 128));
+        body_ += QLatin1String("\r\n");
+    }
+    body_ += QLatin1Char('}');
 }
 
 QString Writer::write(const PageLayout& page)

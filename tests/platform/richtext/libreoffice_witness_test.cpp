@@ -165,7 +165,7 @@ TEST(LibreOfficeWitness, ItsRtfReadsWithEveryAttributeAndOursReadsBackTheSame)
     ASSERT_TRUE(office.convert({original}, QStringLiteral("rtf"), theirs, error)) << error.toStdString();
     QFile theirRtf(theirs + QStringLiteral("/original.rtf"));
     ASSERT_TRUE(theirRtf.open(QIODevice::ReadOnly));
-    RichText read;
+    RichText read(RichText::Layout::Editor);
     const RtfReadResult r = read.setRtf(rtfFromBytes(theirRtf.readAll()));
     EXPECT_TRUE(r.complete && r.problem.isEmpty()) << r.problem.toStdString();
     const QTextDocument& d = read.document();

@@ -1,12 +1,15 @@
 // The RTF reader and writer: what word processors write, what we write back,
 // and what damaged text gives.
 
+#include "platform/richtext/picture.h"
 #include "platform/richtext/rich_text.h"
 #include "platform/richtext/rtf_writer.h"
 #include "platform/richtext/text_units.h"
 
 #include "format_at.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -48,7 +51,7 @@ const char* const kWordRtf =
 
 TEST(RtfReader, ReadsWhatAWordProcessorOnWindowsWrites)
 {
-    RichText rt;
+    RichText rt(RichText::Layout::Editor);   // formats in the units the editor shows
     const RtfReadResult r = rt.setRtf(QString::fromLatin1(kWordRtf));
     EXPECT_TRUE(r.wasRtf);
     EXPECT_TRUE(r.complete) << r.problem.toStdString();
@@ -102,7 +105,9 @@ TEST(RtfReader, ReadsWhatAWordProcessorOnWindowsWrites)
     EXPECT_FALSE(blockOf(d, "total").pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
 
     EXPECT_EQ(rt.page(), (PageLayout{12240, 15840, 1800, 1440, 1800, 1440}));
-    EXPECT_EQ(rt.pageCount(), 2);
+    RichText printed;
+    printed.assign(rt);
+    EXPECT_EQ(printed.pageCount(), 2);
 }
 
 TEST(RtfReader, CodePagesEscapesAndBreaks)
@@ -186,7 +191,7 @@ TEST(RtfReader, BadInputLoadsWhatCanBeRead)
     }
 
     // Absurd sizes are brought into range where they are used.
-    RichText rt;
+    RichText rt(RichText::Layout::Editor);
     rt.setRtf(QStringLiteral(R"({\rtf1\paperw-5\paperh99999999\margl-20\margr99999\margt20000\margb20000
 {\fonttbl{\f0 F;}}\fs0 a\fs70000 b\li99999999 c\par})"));
     const PageLayout p = rt.page();
@@ -199,6 +204,83 @@ TEST(RtfReader, BadInputLoadsWhatCanBeRead)
     EXPECT_EQ(formatOf(rt.document(), "b").fontPointSize(), 1638);
     EXPECT_EQ(twips(blockOf(rt.document(), "c").leftMargin()), kMaxPageSide);
     EXPECT_GE(rt.pageCount(), 1);
+}
+
+// A file saved with a UTF-8 byte-order mark is RTF, its bare bytes UTF-8; a
+// ';' in a font's name survives our writing and reading.
+TEST(RtfReader, ByteOrderMarkAndFontNames)
+{
+    RichText marked;
+    const RtfReadResult r = marked.setRtf(rtfFromBytes("\xEF\xBB\xBF{\\rtf1\\ansi caf\xC3\xA9 \\'e9}"));
+    EXPECT_TRUE(r.wasRtf);
+    EXPECT_EQ(marked.document().toPlainText(), QString::fromUtf8("café é"));
+
+    RichText named;
+    QTextCursor c(&named.document());
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{"Odd;Name"});
+    c.insertText("x", f);
+    RichText back;
+    back.setRtf(named.rtf());
+    EXPECT_EQ(family(formatOf(back.document(), "x")), "Odd;Name");
+}
+
+// A PNG or JPEG picture is read with its stored size and written back with
+// the same bytes; a copy of the document shows it too.
+TEST(RtfReader, PicturesKeepTheirBytesAndSize)
+{
+    for (const char* kind : {"png", "jpeg"}) {
+        SCOPED_TRACE(kind);
+        QImage logo(6, 3, QImage::Format_RGB32);
+        logo.fill(Qt::blue);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        logo.save(&buffer, kind);
+        const QString rtf = QStringLiteral("{\\rtf1 a{\\pict\\%1blip\\picw6\\pich3\\picwgoal2880\\pichgoal1440"
+                                           "\\picscalex50\\picscaley50 %2}b\\par}")
+                                .arg(QLatin1String(kind), QString::fromLatin1(bytes.toHex()));
+        RichText read(RichText::Layout::Editor);
+        const RtfReadResult r = read.setRtf(rtf);
+        EXPECT_TRUE(r.dropped.empty());
+        EXPECT_EQ(read.document().toPlainText(), QString("a") + QChar::ObjectReplacementCharacter + "b");
+        const QTextCharFormat f = formatOf(read.document(), QString(QChar::ObjectReplacementCharacter));
+        ASSERT_TRUE(f.isImageFormat());
+        EXPECT_EQ(twips(f.toImageFormat().width()), 1440);
+        EXPECT_EQ(twips(f.toImageFormat().height()), 720);
+        EXPECT_EQ(f.property(kPictureBytesProperty).toByteArray(), bytes);
+
+        RichText copy;
+        copy.assign(read);
+        EXPECT_EQ(pictureImage(copy.document(), f.toImageFormat()).size(), QSize(6, 3));
+        RichText back(RichText::Layout::Editor);
+        back.setRtf(copy.rtf());
+        EXPECT_EQ(formatOf(back.document(), QString(QChar::ObjectReplacementCharacter)).property(kPictureBytesProperty).toByteArray(),
+                  bytes);
+        EXPECT_EQ(back.rtf(), copy.rtf());
+    }
+}
+
+// What the reader passes over is counted and named, so the user can be told.
+TEST(RtfReader, NamesWhatItPassesOver)
+{
+    struct Case {
+        const char* rtf;
+        const char* dropped;
+    } cases[] = {
+        {R"({\rtf1 {\header h}{\footerl f}{\footerr g}text})", "a header and 2 footers"},
+        {R"({\rtf1 {\*\shppict{\pict\pngblip 00}}{\nonshppict{\pict\wmetafile8 00}}x})", "a picture"},
+        {R"({\rtf1 {\shp{\*\shpinst{\shptxt box}}}{\shp{\*\shpinst{\sp{\sn pib}{\sv {\pict 00}}}}}{\shp{\*\shpinst}}})",
+         "a picture, a text box and a drawing"},
+        {R"({\rtf1 a{\footnote n}{\*\annotation c}{\object{\*\objdata 00}}{\field{\*\fldinst PAGE}{\fldrslt 1}}})",
+         "an embedded object, a footnote, a comment and a field code"},
+        {R"({\rtf1 {\v hidden}{\*\generator Writer}{\*\bkmkstart b}shown})", "hidden text"},
+        {R"({\rtf1 plain})", ""},
+    };
+    for (const Case& c : cases) {
+        RichText rt;
+        EXPECT_EQ(rt.setRtf(QString::fromLatin1(c.rtf)).droppedText(), c.dropped) << c.rtf;
+    }
 }
 
 // Every attribute a letter carries survives our own writing and reading, and
@@ -254,7 +336,7 @@ TEST(RtfWriter, WritesWhatItReadsBack)
     for (QChar ch : written)
         ASSERT_LT(ch.unicode(), 128) << "RTF is 7-bit text";
 
-    RichText back;
+    RichText back(RichText::Layout::Editor);
     const RtfReadResult r = back.setRtf(written);
     EXPECT_TRUE(r.complete && r.problem.isEmpty()) << r.problem.toStdString();
     const QTextDocument& b = back.document();
