@@ -48,6 +48,8 @@ public:
         std::function<bool()> cancelRequested;
         // The rebuild's progress, 0 to 100 as the engine reports it.
         std::function<void(int)> rebuildProgress;
+        // Each note of the check as it is found, all of them.
+        std::function<void(const std::string&)> note;
     };
 
     ImportRun(xbase::Table& destination, std::vector<ImportField> fields, Hooks hooks);

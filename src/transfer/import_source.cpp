@@ -55,11 +55,16 @@ bool CsvImportSource::next(std::vector<ImportValue>& values)
         restart();
     if (!reader_->next(record_))
         return false;
-    for (size_t k = size_t(columns_); k < record_.fields.size(); ++k)
-        if (record_.fields[k].find_first_not_of(" \t") != std::string::npos)
-            throw TransferError(path_ + ", line " + std::to_string(record_.line) + ": the line has " +
-                                std::to_string(record_.fields.size()) + " fields, the first line " + std::to_string(columns_) +
-                                "; field " + std::to_string(k + 1) + " would be lost");
+    notes_ = std::move(record_.notes);
+    for (size_t k = record_.fields.size(); k-- > size_t(columns_);)
+        if (record_.fields[k].find_first_not_of(" \t") != std::string::npos) {
+            notes_.push_back("line " + std::to_string(record_.line) + ": " + std::to_string(record_.fields.size()) +
+                             " fields, the first line " + std::to_string(columns_) + "; " +
+                             (k == size_t(columns_) ? "field " + std::to_string(k + 1) + " is"
+                                                    : "fields " + std::to_string(columns_ + 1) + " to " + std::to_string(k + 1) + " are") +
+                             " left out");
+            break;
+        }
     for (const auto& [column, field] : feeds_)
         if (size_t(column) < record_.fields.size() && !record_.fields[size_t(column)].empty())
             values.push_back({field, std::move(record_.fields[size_t(column)])});

@@ -31,6 +31,12 @@ public:
     virtual bool next(std::vector<ImportValue>& values) = 0;
     // Where the record read last begins: "line 12", "record 7".
     virtual std::string where() const = 0;
+    // What was not read as it stands in the record read last: lines read as
+    // Windows-1252, text cut off, values left out or converted.
+    const std::vector<std::string>& notes() const { return notes_; }
+
+protected:
+    std::vector<std::string> notes_;
 };
 
 // The columns of a comma-separated file, from its first ten records: as many
@@ -48,8 +54,8 @@ CsvSample sampleCsv(const std::string& path);
 std::vector<ImportSourceField> csvColumns(int count);
 
 // A text file read with a match made over its columns. A record with fewer
-// fields than the columns leaves the rest empty; one with more, whose extra
-// fields hold anything, is an error, since a column would be lost.
+// fields than the columns leaves the rest empty; of one with more, the fields
+// beyond the columns are left out, with a note when they hold anything.
 class CsvImportSource : public ImportSource {
 public:
     CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match, const xbase::Table& destination);

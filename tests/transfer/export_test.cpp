@@ -82,6 +82,9 @@ TEST_F(Export, TextReimportsToTheSameRecords)
             if (r["LNAME"] == lname) {
                 r.erase("MEMO");   // text carries no memo; DATE is not a text import field
                 r.erase("DATE");
+                // A line break comes back as a blank: a street is one line.
+                for (auto& [field, value] : r)
+                    value = QString::fromStdString(value).replace("\r\n", " ").toStdString();
                 expected.push_back(r);
             }
     EXPECT_EQ(rowsOf(into.t()), expected);
