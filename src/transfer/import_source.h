@@ -5,6 +5,7 @@
 // import reads its source twice: once to check all of it, once to append.
 
 #include "transfer/csv_reader.h"
+#include "transfer/dos_code_page.h"
 #include "transfer/field_match.h"
 
 #include <memory>
@@ -74,8 +75,10 @@ private:
 };
 
 // Another xBase table opened read-only; records marked deleted in it are
-// passed over. Throws TransferError "Unable to open the file ..." when it
-// cannot be opened.
+// passed over. Its text is read in the code page its header names. What goes
+// into DATE is made yyyymmdd (importDate); what is no date is left out with a
+// note. Throws TransferError "Unable to open the file ..." when it cannot be
+// opened.
 class TableImportSource : public ImportSource {
 public:
     explicit TableImportSource(const std::string& path);
@@ -96,6 +99,9 @@ protected:
     // The values of the current source record.
     virtual void read(std::vector<ImportValue>& values);
     std::string text(int sourceField) const;
+    std::string memo(int sourceField) const;
+    // The yyyymmdd of value for DATE; empty, with a note, when it is no date.
+    std::string date(const std::string& value, const std::string& label);
 
     std::string path_;
     std::unique_ptr<xbase::Table> table_;
@@ -105,9 +111,11 @@ private:
         int from;
         int to;
         bool memo;
+        std::string date;   // the label of DATE when it feeds DATE
     };
     std::vector<Feed> feeds_;
     uint32_t recno_ = 0;
+    DosCodePage codePage_ = DosCodePage::None;
 };
 
 // A database of the program's version 1.x or 2.x, recognised by its fields,
@@ -126,14 +134,9 @@ private:
     struct Copy {
         int from;
         int to;
-        enum { Text, Date1x, Memo } how;
+        enum { Text, Date, Memo } how;
     };
     std::vector<Copy> copies_;
 };
-
-// A date of version 1.x as DATE keeps it: empty stays empty, yyyymmdd stays,
-// a date in the system's short date format becomes yyyymmdd; anything else
-// is dropped (empty).
-std::string olderDate(const std::string& value);
 
 } // namespace qb
