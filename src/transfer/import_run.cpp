@@ -42,6 +42,10 @@ ImportRun::ImportRun(xbase::Table& destination, std::vector<ImportField> fields,
 
 std::optional<ImportResult> ImportRun::run(ImportSource& source, const std::function<bool(const ImportCheck&)>& acceptNotes)
 {
+    // Refused before anything is read or closed: an append would fail only
+    // after the indexes were put aside.
+    if (table_.readOnly())
+        throw TransferError(table_.path() + " is open read-only: nothing can be imported into it");
     const ImportCheck checked = check(source);
     if (checked.cancelled) {
         ImportResult r;

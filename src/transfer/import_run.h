@@ -56,8 +56,8 @@ public:
 
     // The whole import: check, let acceptNotes decide on values that would
     // change (none: accepted), append, rebuild the indexes. Nothing when the
-    // notes were declined. Throws TransferError from the check, before the
-    // destination is touched.
+    // notes were declined. Throws TransferError for a destination open
+    // read-only and from the check, before the destination is touched.
     std::optional<ImportResult> run(ImportSource& source, const std::function<bool(const ImportCheck&)>& acceptNotes = {});
 
     // Reads the whole source and checks every record against the destination.

@@ -142,6 +142,8 @@ void TCopyRecordsOut::copy(RecordExport::Format format, const QString& target)
     copying_ = false;
     if (r.outcome == RecordExport::Result::Outcome::Failed)
         showInformation(exportFailureMessage(format, r, target));
+    else if (r.outcome == RecordExport::Result::Outcome::Cancelled)
+        showInformation(exportCancelMessage(target));
     accept();
 }
 

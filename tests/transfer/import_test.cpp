@@ -248,6 +248,38 @@ TEST_F(Import, CancelKeepsWhatWasImported)
     EXPECT_TRUE(db.t().check().empty());
 }
 
+// A database that opened read-only (its table in dBase's layout, which the
+// engine does not write) is refused before anything is read; its index stays
+// open for the session.
+TEST(ImportReadOnly, RefusedAtTheStart)
+{
+    MessageLog messages;
+    AddressDatabase db;
+    test::addRow(db.t(), {{"LNAME", "Kept"}});
+    db.table.close();
+    std::string bytes = readFile(db.path.toStdString());
+    bytes[0] = '\x83';
+    writeFile(db.path.toStdString(), bytes);
+    ASSERT_TRUE(db.table.open(db.path));
+    ASSERT_TRUE(db.t().readOnly());
+    ASSERT_TRUE(db.table.checkValidIndex());
+
+    const std::string path = db.program.folder().toStdString() + "in.csv";
+    writeFile(path, "a\r\nb\r\n");
+    const CsvSample sample = sampleCsv(path);
+    FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(1));
+    match.select(rowNamed(match, "LNAME"), 0);
+    CsvImportSource source(path, sample.kind, 1, match, db.t());
+    try {
+        ImportRun(db.t(), match.rows(), {}).run(source);
+        ADD_FAILURE() << "imported into a read-only database";
+    } catch (const TransferError& e) {
+        EXPECT_EQ(e.what(), db.path.toStdString() + " is open read-only: nothing can be imported into it");
+    }
+    EXPECT_TRUE(db.table.checkValidIndex()) << "the index is still open";
+    EXPECT_EQ(db.t().recordCount(), 1u);
+}
+
 // The disk fills half-way through: the records appended are taken off again
 // and the message says how many there had been.
 TEST(ImportFailure, FullDiskLeavesTheDatabaseAsItWas)

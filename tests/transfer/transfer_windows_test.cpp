@@ -12,6 +12,7 @@
 #include "transfer_fixture.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -274,6 +275,29 @@ TEST_F(TransferWindows, CopyRecordsOutChecksItsTarget)
     whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) { click(shown, "SaveAsButton"); });
     EXPECT_EQ(w.exec(), QDialog::Accepted);
     EXPECT_EQ(readFile(file("old.txt").toStdString()).substr(0, 21), "\"\",\"\",\"\",\"Jones\",\"\",\"");
+}
+
+// Cancel while copying, Yes to "Cancel copy?": the window says the copy was
+// cancelled and the file of that name is not made.
+TEST_F(TransferWindows, CopyRecordsOutSaysItWasCancelled)
+{
+    for (int i = 0; i < 50; ++i)
+        test::addRow(db.t(), {{"LNAME", "Name" + std::to_string(i)}});
+    db.t().setFilter("!ISDEL");
+    TCopyRecordsOut w(db.table);
+    child<QRadioButton>(&w, "AsciiChoice")->setChecked(true);
+    chooser.next = file("out.txt");
+    log.answer = true;
+    whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) {
+        QTimer::singleShot(0, shown, [shown] {
+            EXPECT_TRUE(shown->copying());
+            click(shown, "CancelButton");
+        });
+        click(shown, "SaveAsButton");
+    });
+    w.exec();
+    EXPECT_EQ(log.texts(), (QStringList{"Cancel copy?", "Copy cancelled. " + file("out.txt") + " was left as it was."}));
+    EXPECT_FALSE(QFile::exists(file("out.txt")));
 }
 
 } // namespace
