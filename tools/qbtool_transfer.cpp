@@ -1,4 +1,4 @@
-// qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--version 1|2]
+// qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--header] [--version 1|2]
 // qbtool export DATABASE OUT [--filter EXPR] [--tag T]
 // The import and export of the program's windows, for scripts: the same
 // checks, the same messages, the counts on standard output.
@@ -9,6 +9,7 @@
 #include "core/messages.h"
 #include "platform/xbase/codepage.h"
 #include "transfer/export_run.h"
+#include "transfer/header_row.h"
 #include "transfer/import_run.h"
 #include "transfer/transfer_error.h"
 #include "transfer/transfer_paths.h"
@@ -21,10 +22,12 @@
 namespace {
 
 const char* kTransferUsage =
-    "usage: qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--version 1|2]\n"
-    "  SOURCE is comma-separated text (COLUMN counts from 1; --map is needed) or a\n"
-    "  table (.dbf; COLUMN is a field name, fields of the same name or label match\n"
-    "  by themselves), or with --version a database of Quillbase 1.x or 2.x.\n"
+    "usage: qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--header] [--version 1|2]\n"
+    "  SOURCE is comma-separated text (COLUMN counts from 1; --map is needed, unless\n"
+    "  --header says the first line names the columns, which then match the fields\n"
+    "  of those names and may be named in --map) or a table (.dbf; COLUMN is a\n"
+    "  field name, fields of the same name or label match by themselves), or with\n"
+    "  --version a database of Quillbase 1.x or 2.x.\n"
     "  FIELD is an address field's name or label.\n"
     "usage: qbtool export DATABASE OUT [--filter EXPR] [--tag T]\n"
     "  OUT ending in .dbf is a new table, anything else comma-separated text.\n";
@@ -49,7 +52,8 @@ int rowFor(const qb::FieldMatch& m, const std::string& field)
     throw qb::TransferError("no address field " + field + " to import into");
 }
 
-// Applies "FIELD=COLUMN,..." to a match; columns of a text file count from 1.
+// Applies "FIELD=COLUMN,..." to a match; columns of a text file count from 1
+// or go by their names.
 void applyMap(qb::FieldMatch& match, const std::string& map, bool columnsByNumber)
 {
     for (const QString& pair : QString::fromStdString(map).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -62,6 +66,9 @@ void applyMap(qb::FieldMatch& match, const std::string& map, bool columnsByNumbe
         if (columnsByNumber) {
             bool ok = false;
             source = QString::fromStdString(column).toInt(&ok) - 1;
+            for (int s = 0; !ok && s < int(match.sources().size()); ++s)
+                if (qb::xbase::equalsIgnoreCase(match.sources()[size_t(s)].name, column))
+                    source = s, ok = true;
             if (!ok || source < 0 || source >= int(match.sources().size()))
                 throw qb::TransferError("the file has no column " + column);
         } else {
@@ -94,7 +101,7 @@ int runImport(qb::AddressTable& db, qb::ImportSource& source, const std::vector<
     return notes ? 3 : 0;
 }
 
-int importCommand(const QStringList& positional, const std::string& map, int version)
+int importCommand(const QStringList& positional, const std::string& map, bool header, int version)
 {
     if (positional.size() != 2)
         return fail(std::string("wrong number of arguments\n") + kTransferUsage);
@@ -120,12 +127,19 @@ int importCommand(const QStringList& positional, const std::string& map, int ver
         src.useMatch(match, db.table());
         return runImport(db, src, match.rows(), qb::ImportRun::Kind::Table);
     }
-    if (map.empty())
+    if (map.empty() && !header)
         return fail("a text file's columns need --map FIELD=COLUMN,...");
     const qb::CsvSample sample = qb::sampleCsv(source.toStdString());
-    qb::FieldMatch match(qb::FieldMatch::Kind::Text, qb::textImportFields(db.table()), qb::csvColumns(sample.columns()));
-    applyMap(match, map, true);
-    qb::CsvImportSource src(source.toStdString(), sample.kind, sample.columns(), match, db.table());
+    const std::vector<qb::ImportField> fields = qb::textImportFields(db.table());
+    const std::vector<std::string> names = header ? sample.records.front().fields : std::vector<std::string>{};
+    qb::FieldMatch match(qb::FieldMatch::Kind::Text, fields, qb::csvColumns(sample.columns(), names));
+    if (map.empty())
+        qb::applyHeaderMatch(match, qb::matchHeaders(names, fields));
+    else
+        applyMap(match, map, true);
+    if (!match.any())
+        return fail("no column of " + source.toStdString() + " is named like an address field; say which with --map");
+    qb::CsvImportSource src(source.toStdString(), sample.kind, sample.columns(), match, db.table(), header);
     return runImport(db, src, match.rows(), qb::ImportRun::Kind::Text);
 }
 
@@ -163,6 +177,7 @@ int transferCommand(const std::string& command, int argc, char** argv)
     QStringList positional;
     std::string map, filter, tag;
     int version = 0;
+    bool header = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         const auto value = [&]() -> std::string {
@@ -172,6 +187,8 @@ int transferCommand(const std::string& command, int argc, char** argv)
         };
         if (a == "--map" && command == "import")
             map = value();
+        else if (a == "--header" && command == "import")
+            header = true;
         else if (a == "--version" && command == "import")
             version = std::stoi(value());
         else if (a == "--filter" && command == "export")
@@ -190,5 +207,5 @@ int transferCommand(const std::string& command, int argc, char** argv)
         std::cerr << "qbtool: " << plain(m.text) << "\n";
         return false;
     });
-    return command == "import" ? importCommand(positional, map, version) : exportCommand(positional, filter, tag);
+    return command == "import" ? importCommand(positional, map, header, version) : exportCommand(positional, filter, tag);
 }

@@ -28,24 +28,33 @@ CsvSample sampleCsv(const std::string& path)
     return sample;
 }
 
-std::vector<ImportSourceField> csvColumns(int count)
+std::vector<ImportSourceField> csvColumns(int count, const std::vector<std::string>& names)
 {
     std::vector<ImportSourceField> out;
-    for (int k = 1; k <= count; ++k)
-        out.push_back({"Field " + std::to_string(k), 'C'});
+    for (int k = 1; k <= count; ++k) {
+        const std::string name = size_t(k) <= names.size() ? names[size_t(k - 1)] : std::string();
+        const size_t from = name.find_first_not_of(' ');
+        out.push_back({from == std::string::npos ? "Field " + std::to_string(k) : name.substr(from, name.find_last_not_of(' ') - from + 1),
+                       'C'});
+    }
     return out;
 }
 
 CsvImportSource::CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match,
-                                 const xbase::Table& destination)
-    : path_(std::move(path)), kind_(kind), columns_(columns)
+                                 const xbase::Table& destination, bool skipFirst)
+    : path_(std::move(path)), kind_(kind), columns_(columns), skipFirst_(skipFirst)
 {
     for (int row = 0; row < int(match.rows().size()); ++row)
         if (const int column = match.sourceOf(row); column >= 0 && column < columns_)
             feeds_.push_back({column, destination.fieldIndex(match.rows()[size_t(row)].name)});
 }
 
-void CsvImportSource::restart() { reader_ = std::make_unique<CsvReader>(path_, kind_); }
+void CsvImportSource::restart()
+{
+    reader_ = std::make_unique<CsvReader>(path_, kind_);
+    if (skipFirst_)
+        reader_->next(record_);
+}
 
 bool CsvImportSource::next(std::vector<ImportValue>& values)
 {

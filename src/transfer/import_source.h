@@ -51,15 +51,18 @@ struct CsvSample {
 // Throws TransferError for a file that is not text or breaks a bound in the
 // first ten records, and for one with fewer than two records.
 CsvSample sampleCsv(const std::string& path);
-// "Field 1", "Field 2", ...
-std::vector<ImportSourceField> csvColumns(int count);
+// "Field 1", "Field 2", ...; with names (the first line's values), a column
+// whose name is not empty goes by it.
+std::vector<ImportSourceField> csvColumns(int count, const std::vector<std::string>& names = {});
 
 // A text file read with a match made over its columns. A record with fewer
 // fields than the columns leaves the rest empty; of one with more, the fields
 // beyond the columns are left out, with a note when they hold anything.
 class CsvImportSource : public ImportSource {
 public:
-    CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match, const xbase::Table& destination);
+    // With skipFirst the first record names the columns and is not imported.
+    CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match, const xbase::Table& destination,
+                    bool skipFirst = false);
     const std::string& name() const override { return path_; }
     void restart() override;
     bool next(std::vector<ImportValue>& values) override;
@@ -69,6 +72,7 @@ private:
     std::string path_;
     TextFileKind kind_;
     int columns_;
+    bool skipFirst_;
     std::vector<std::pair<int, int>> feeds_;   // column -> destination field index
     std::unique_ptr<CsvReader> reader_;
     CsvRecord record_;

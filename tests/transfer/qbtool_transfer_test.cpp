@@ -79,6 +79,27 @@ TEST(QbtoolTransfer, RefusalsSayWhatIsWrong)
     EXPECT_EQ(readFile(db.path.toStdString()), before);
 }
 
+// --header: the first line names the columns; they match the fields of those
+// names by themselves, or --map names them.
+TEST(QbtoolTransfer, HeaderLineNamesTheColumns)
+{
+    AddressDatabase db;
+    db.table.close();
+    const QString folder = db.program.folder();
+    writeFile((folder + "google.csv").toStdString(),
+              "First Name,Last Name,Address 1 - City,Notes\r\nAnn,Smith,Dayton,x\r\nBo,Jones,Troy,y\r\n");
+    ToolRun r = qbtool({"import", db.path, folder + "google.csv", "--header"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "imported 2 records\n");
+    r = qbtool({"import", db.path, folder + "google.csv", "--header", "--map", "LNAME=Notes,CITY=2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::rowsOf(db.path),
+              (std::vector<test::Row>{{{"FNAME", "Ann"}, {"LNAME", "Smith"}, {"CITY", "Dayton"}},
+                                      {{"FNAME", "Bo"}, {"LNAME", "Jones"}, {"CITY", "Troy"}},
+                                      {{"LNAME", "x"}, {"CITY", "Smith"}},
+                                      {{"LNAME", "y"}, {"CITY", "Jones"}}}));
+}
+
 // Every note on standard error; exit status 3 when a value did not go in as
 // it stood, 0 when all did.
 TEST(QbtoolTransfer, NotesOnStandardErrorAndStatusThree)

@@ -12,6 +12,7 @@
 #include "transfer_fixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -114,6 +115,53 @@ TEST_F(TransferWindows, AsciiImportSamplesMatchesAndImports)
     EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"CITY", "Springfield"}, {"STREET", "1 Oak St, Apt 2"}},
                                                  {{"LNAME", "Jones"}, {"CITY", "Dayton"}, {"STREET", "2 Elm"}}}));
     EXPECT_TRUE(db.table.checkValidIndex());
+}
+
+// A file whose first line names its columns: the option checks itself, the
+// sample grid's columns bear the names and the line is not among the samples,
+// the columns are matched by their names, and the line is not imported.
+// Unchecked, the line is a record and nothing is matched.
+TEST_F(TransferWindows, AsciiImportFirstLineNamesTheColumns)
+{
+    writeFile(file("named.csv").toStdString(), "Last Name,First Name,Town\r\nSmith,Ann,Dayton\r\nJones,Bo,Troy\r\n");
+    TASCIIImport w(db.table);
+    QCheckBox* header = child<QCheckBox>(&w, "HeaderCheck");
+    EXPECT_EQ(header->text(), "First line holds the column names");
+    chooser.next = file("named.csv");
+    click(&w, "SelectFileButton");
+    EXPECT_TRUE(header->isChecked());
+    EXPECT_TRUE(child<QPushButton>(&w, "ImportButton")->isEnabled()) << "matched by the names";
+
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        QTableWidget* sample = m->sampleGrid();
+        ASSERT_EQ(sample->rowCount(), 2);
+        EXPECT_EQ(sample->horizontalHeaderItem(0)->text(), "Last Name");
+        EXPECT_EQ(sample->horizontalHeaderItem(2)->text(), "Town");
+        EXPECT_EQ(sample->item(0, 0)->text(), "Smith");
+        EXPECT_EQ(sourceOf(m, "Last Name"), "Last Name");
+        EXPECT_EQ(sourceOf(m, "First Name"), "First Name");
+        EXPECT_EQ(sourceOf(m, "City"), "");
+        pick(m, "City", "Town");
+        click(m, "OkButton");
+    });
+    click(&w, "MatchFieldsButton");
+
+    QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(4, header->height() / 2));
+    EXPECT_FALSE(header->isChecked());
+    EXPECT_FALSE(child<QPushButton>(&w, "ImportButton")->isEnabled()) << "no names, no match";
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        EXPECT_EQ(m->sampleGrid()->rowCount(), 3);
+        EXPECT_EQ(m->sampleGrid()->horizontalHeaderItem(0)->text(), "Field 1");
+        click(m, "CancelButton");
+    });
+    click(&w, "MatchFieldsButton");
+    QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(4, header->height() / 2));
+    ASSERT_TRUE(header->isChecked());
+
+    whenShown<TASCIIImport>([](TASCIIImport* shown) { click(shown, "ImportButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 2 records."});
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"FNAME", "Ann"}}, {{"LNAME", "Jones"}, {"FNAME", "Bo"}}}));
 }
 
 TEST_F(TransferWindows, AsciiImportRefusalsAndCancel)
