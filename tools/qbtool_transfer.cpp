@@ -13,6 +13,7 @@
 #include "transfer/import_run.h"
 #include "transfer/transfer_error.h"
 #include "transfer/transfer_paths.h"
+#include "transfer/vcard.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -27,10 +28,11 @@ const char* kTransferUsage =
     "  --header says the first line names the columns, which then match the fields\n"
     "  of those names and may be named in --map) or a table (.dbf; COLUMN is a\n"
     "  field name, fields of the same name or label match by themselves), or with\n"
-    "  --version a database of Quillbase 1.x or 2.x.\n"
+    "  --version a database of Quillbase 1.x or 2.x, or a vCard file (.vcf).\n"
     "  FIELD is an address field's name or label.\n"
     "usage: qbtool export DATABASE OUT [--filter EXPR] [--tag T]\n"
-    "  OUT ending in .dbf is a new table, anything else comma-separated text.\n";
+    "  OUT ending in .dbf is a new table, in .vcf vCards (3.0), anything else\n"
+    "  comma-separated text.\n";
 
 int fail(const std::string& message)
 {
@@ -115,6 +117,10 @@ int importCommand(const QStringList& positional, const std::string& map, bool he
         qb::OlderVersionSource src(source.toStdString(), version, db.table());
         return runImport(db, src, qb::tableImportFields(db.table()), qb::ImportRun::Kind::Table);
     }
+    if (QFileInfo(source).suffix().compare(QLatin1String("vcf"), Qt::CaseInsensitive) == 0 || qb::looksLikeVCard(source.toStdString())) {
+        qb::VCardImportSource src(source.toStdString(), db.table());
+        return runImport(db, src, qb::tableImportFields(db.table()), qb::ImportRun::Kind::Table);
+    }
     if (QFileInfo(source).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0) {
         qb::TableImportSource src(source.toStdString());
         qb::FieldMatch match(qb::FieldMatch::Kind::Table, qb::tableImportFields(db.table()), src.fields());
@@ -148,9 +154,10 @@ int exportCommand(const QStringList& positional, const std::string& filter, cons
     if (positional.size() != 2)
         return fail(std::string("wrong number of arguments\n") + kTransferUsage);
     const QString target = QFileInfo(positional[1]).absoluteFilePath();
-    const auto format = QFileInfo(target).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0
-                            ? qb::RecordExport::Format::Table
-                            : qb::RecordExport::Format::Text;
+    const QString suffix = QFileInfo(target).suffix();
+    const auto format = suffix.compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0   ? qb::RecordExport::Format::Table
+                        : suffix.compare(QLatin1String("vcf"), Qt::CaseInsensitive) == 0 ? qb::RecordExport::Format::VCard
+                                                                                          : qb::RecordExport::Format::Text;
     if (const QString problem = qb::exportTargetProblem(format, target, positional[0]); !problem.isEmpty())
         return fail(problem.toStdString());
     qb::AddressTable db;

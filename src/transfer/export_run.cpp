@@ -3,6 +3,7 @@
 #include "platform/xbase/file_io.h"
 #include "platform/xbase/file_swap.h"
 #include "transfer/transfer_paths.h"
+#include "transfer/vcard.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -103,6 +104,32 @@ RecordExport::Result exportText(xbase::Table& table, const std::string& target, 
     return r;
 }
 
+RecordExport::Result exportVCard(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
+{
+    QSaveFile out(QString::fromStdString(target));
+    if (!out.open(QIODevice::WriteOnly))
+        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+    std::string buffer;
+    const auto flush = [&] {
+        if (out.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size()))
+            throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+        buffer.clear();
+    };
+    RecordExport::Result r = walk(table, hooks, [&] {
+        buffer += vcardOfRecord(table);
+        if (buffer.size() > (1u << 20))
+            flush();
+    });
+    if (r.outcome == RecordExport::Result::Outcome::Cancelled) {
+        out.cancelWriting();
+        return r;
+    }
+    flush();
+    if (!out.commit())
+        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+    return r;
+}
+
 RecordExport::Result exportTable(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
 {
     // The new table and its memo file take temporary names beside the target.
@@ -184,7 +211,12 @@ RecordExport::Result exportTable(xbase::Table& table, const std::string& target,
 RecordExport::Result RecordExport::run(xbase::Table& table, Format format, const std::string& target, const Hooks& hooks)
 {
     try {
-        return format == Format::Text ? exportText(table, target, hooks) : exportTable(table, target, hooks);
+        switch (format) {
+        case Format::Text: return exportText(table, target, hooks);
+        case Format::VCard: return exportVCard(table, target, hooks);
+        case Format::Table: break;
+        }
+        return exportTable(table, target, hooks);
     } catch (const ExportFailed& e) {
         Result r;
         r.outcome = Result::Outcome::Failed;
@@ -214,7 +246,7 @@ QString exportCancelMessage(const QString& target) { return QStringLiteral("Copy
 QString exportFailureMessage(RecordExport::Format format, const RecordExport::Result& r, const QString& target)
 {
     QString text;
-    if (format == RecordExport::Format::Text)
+    if (format != RecordExport::Format::Table)
         text = QStringLiteral("Error copying - possibly Disk Full");
     else if (r.countsAgreed)
         text = QStringLiteral("There was an error copying");

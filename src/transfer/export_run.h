@@ -9,7 +9,8 @@
 //
 // Text lines (Windows-1252, CR LF): the twenty fields below, each between
 // double quotes with the double quotes of the value doubled, separated by
-// commas. MEMO, ISDEL and TAG are not written.
+// commas. MEMO, ISDEL and TAG are not written. A vCard file holds one card
+// (3.0) a record (see vcardOfRecord).
 
 #include "platform/xbase/table.h"
 
@@ -29,7 +30,7 @@ const std::vector<const char*>& tableExportFields();
 
 class RecordExport {
 public:
-    enum class Format { Table, Text };
+    enum class Format { Table, Text, VCard };
 
     struct Hooks {
         std::function<void(int)> gauge;

@@ -8,8 +8,10 @@
 #include "transfer/tdbfimport.h"
 #include "transfer/tdbfmatchfields.h"
 #include "transfer/timportoldversion.h"
+#include "transfer/tvcardimport.h"
 #include "mainwindow/window_test_support.h"
 #include "transfer_fixture.h"
+#include "help_topic.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -346,6 +348,47 @@ TEST_F(TransferWindows, CopyRecordsOutSaysItWasCancelled)
     w.exec();
     EXPECT_EQ(log.texts(), (QStringList{"Cancel copy?", "Copy cancelled. " + file("out.txt") + " was left as it was."}));
     EXPECT_FALSE(QFile::exists(file("out.txt")));
+}
+
+// The contacts of a vCard file, one record a card; a file that is not one is
+// refused. Copied out again as vCards through "Copy Records Out".
+TEST_F(TransferWindows, VCardImportAndCopyOut)
+{
+    writeFile(file("contacts.vcf").toStdString(), "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\nTEL:555-1\r\nEND:VCARD\r\n"
+                                                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Jones;Bo;;;\r\nEND:VCARD\r\n");
+    writeFile(file("other.txt").toStdString(), "Smith,Ann\r\n");
+    TVCardImport w(db.table);
+    EXPECT_EQ(w.windowTitle(), "vCard File Import");
+    {
+        test::ShippedHelp help;
+        w.show();
+        test::expectHelpTopic(w, "1507.html", "Importing a vCard file");
+        w.hide();
+    }
+    EXPECT_EQ(w.findChild<QPushButton*>("MatchFieldsButton"), nullptr);
+    chooser.next = file("other.txt");
+    click(&w, "SelectFileButton");
+    EXPECT_EQ(log.texts(), QStringList{file("other.txt") + " is not a vCard file"});
+    EXPECT_FALSE(child<QPushButton>(&w, "ImportButton")->isEnabled());
+    chooser.next = file("contacts.vcf");
+    click(&w, "SelectFileButton");
+    log.messages.clear();
+    whenShown<TVCardImport>([](TVCardImport* shown) { click(shown, "ImportButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 2 records."});
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"FNAME", "Ann"}, {"PHONE", "555-1"}}, {{"LNAME", "Jones"}, {"FNAME", "Bo"}}}));
+
+    db.t().setFilter("!ISDEL");
+    TCopyRecordsOut out(db.table);
+    child<QRadioButton>(&out, "VcardChoice")->setChecked(true);
+    chooser.next = file("out.vcf");
+    log.messages.clear();
+    whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) { click(shown, "SaveAsButton"); });
+    EXPECT_EQ(out.exec(), QDialog::Accepted);
+    EXPECT_EQ(chooser.asked.back().defaultExtension, "vcf");
+    EXPECT_EQ(readFile(file("out.vcf").toStdString()),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\nFN:Ann Smith\r\nTEL;TYPE=VOICE:555-1\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Jones;Bo;;;\r\nFN:Bo Jones\r\nEND:VCARD\r\n");
 }
 
 } // namespace
