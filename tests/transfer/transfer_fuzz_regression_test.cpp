@@ -2,6 +2,7 @@
 // through the fuzz targets' own harnesses.
 
 #include "csv_harness.h"
+#include "vcard_harness.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,16 @@ TEST(TransferFuzzInputs, CsvReaderTakesEach)
         records += fuzz::csvBytes(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
     EXPECT_GE(all.size(), 5u);
     EXPECT_GE(records, 10u);   // the seeds are real files
+}
+
+TEST(TransferFuzzInputs, VCardReaderTakesEach)
+{
+    size_t cards = 0;
+    const auto all = inputs("vcard");
+    for (const QByteArray& bytes : all)
+        cards += fuzz::vcardBytes(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    EXPECT_GE(all.size(), 3u);
+    EXPECT_GE(cards, 4u);   // the seeds are real files
 }
 
 } // namespace
