@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 300),
-# FUZZ_JOBS at a time (default 2); without TARGETs all of them: dbf fpt dbt cdx expr write csv layout envelope report image rtf imb. Seeds are the small files in fuzz/seeds and the regression inputs;
+# FUZZ_JOBS at a time (default 2); without TARGETs all of them: dbf fpt dbt cdx expr write csv vcard layout envelope report image rtf imb. Seeds are the small files in fuzz/seeds and the regression inputs;
 # a crash leaves its input in fuzz/crashes/TARGET/.
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(dbf fpt dbt cdx expr write csv layout envelope report image rtf imb)
+((${#targets[@]})) || targets=(dbf fpt dbt cdx expr write csv vcard layout envelope report image rtf imb)
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQB_BUILD_FUZZ=ON -DQB_BUILD_TESTS=OFF -DQB_BUILD_BENCH=OFF >/dev/null

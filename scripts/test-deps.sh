@@ -11,6 +11,8 @@
 #                            reader must take and reads back the RTF we write
 #   libzint-dev              an independent barcode encoder the POSTNET and
 #                            Intelligent Mail bars are compared with
+#   python3-vobject          an independent vCard reader and writer for the
+#                            import and export of contacts
 #   python3-dbf,             two other xBase engines that write tables our
 #   libdbd-xbase-perl        engine must open and read the tables and indexes
 #                            it writes
@@ -22,6 +24,7 @@ packages=(
   libreoffice-writer-nogui
   libzint-dev
   python3 python3-dbf libdbd-xbase-perl
+  python3-vobject
 )
 missing=()
 for p in "${packages[@]}"; do

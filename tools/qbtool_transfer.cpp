@@ -1,4 +1,4 @@
-// qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--version 1|2]
+// qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--header] [--version 1|2]
 // qbtool export DATABASE OUT [--filter EXPR] [--tag T]
 // The import and export of the program's windows, for scripts: the same
 // checks, the same messages, the counts on standard output.
@@ -9,9 +9,11 @@
 #include "core/messages.h"
 #include "platform/xbase/codepage.h"
 #include "transfer/export_run.h"
+#include "transfer/header_row.h"
 #include "transfer/import_run.h"
 #include "transfer/transfer_error.h"
 #include "transfer/transfer_paths.h"
+#include "transfer/vcard.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -21,13 +23,16 @@
 namespace {
 
 const char* kTransferUsage =
-    "usage: qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--version 1|2]\n"
-    "  SOURCE is comma-separated text (COLUMN counts from 1; --map is needed) or a\n"
-    "  table (.dbf; COLUMN is a field name, fields of the same name or label match\n"
-    "  by themselves), or with --version a database of Quillbase 1.x or 2.x.\n"
+    "usage: qbtool import DATABASE SOURCE [--map FIELD=COLUMN,...] [--header] [--version 1|2]\n"
+    "  SOURCE is comma-separated text (COLUMN counts from 1; --map is needed, unless\n"
+    "  --header says the first line names the columns, which then match the fields\n"
+    "  of those names and may be named in --map) or a table (.dbf; COLUMN is a\n"
+    "  field name, fields of the same name or label match by themselves), or with\n"
+    "  --version a database of Quillbase 1.x or 2.x, or a vCard file (.vcf).\n"
     "  FIELD is an address field's name or label.\n"
     "usage: qbtool export DATABASE OUT [--filter EXPR] [--tag T]\n"
-    "  OUT ending in .dbf is a new table, anything else comma-separated text.\n";
+    "  OUT ending in .dbf is a new table, in .vcf vCards (3.0), anything else\n"
+    "  comma-separated text.\n";
 
 int fail(const std::string& message)
 {
@@ -49,7 +54,8 @@ int rowFor(const qb::FieldMatch& m, const std::string& field)
     throw qb::TransferError("no address field " + field + " to import into");
 }
 
-// Applies "FIELD=COLUMN,..." to a match; columns of a text file count from 1.
+// Applies "FIELD=COLUMN,..." to a match; columns of a text file count from 1
+// or go by their names.
 void applyMap(qb::FieldMatch& match, const std::string& map, bool columnsByNumber)
 {
     for (const QString& pair : QString::fromStdString(map).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -62,6 +68,9 @@ void applyMap(qb::FieldMatch& match, const std::string& map, bool columnsByNumbe
         if (columnsByNumber) {
             bool ok = false;
             source = QString::fromStdString(column).toInt(&ok) - 1;
+            for (int s = 0; !ok && s < int(match.sources().size()); ++s)
+                if (qb::xbase::equalsIgnoreCase(match.sources()[size_t(s)].name, column))
+                    source = s, ok = true;
             if (!ok || source < 0 || source >= int(match.sources().size()))
                 throw qb::TransferError("the file has no column " + column);
         } else {
@@ -76,23 +85,25 @@ void applyMap(qb::FieldMatch& match, const std::string& map, bool columnsByNumbe
     }
 }
 
+// Exit status 0 when every value went in as it stood, 3 when records were
+// imported with values changed (each note on standard error), 1 on failure.
 int runImport(qb::AddressTable& db, qb::ImportSource& source, const std::vector<qb::ImportField>& fields, qb::ImportRun::Kind kind)
 {
-    qb::ImportRun run(db.table(), fields, {});
-    const auto result = run.run(source, [](const qb::ImportCheck& check) {
-        for (const std::string& note : check.notes)
-            std::cerr << "qbtool: note: " << note << "\n";
-        if (check.moreNotes)
-            std::cerr << "qbtool: note: ... and " << check.moreNotes << " more\n";
-        return true;
-    });
+    uint64_t notes = 0;
+    qb::ImportRun::Hooks hooks;
+    hooks.note = [&](const std::string& note) {
+        ++notes;
+        std::cerr << "qbtool: note: " << note << "\n";
+    };
+    qb::ImportRun run(db.table(), fields, hooks);
+    const auto result = run.run(source, [](const qb::ImportCheck&) { return true; });
     if (result->outcome != qb::ImportResult::Outcome::Complete || !result->indexesRebuilt)
         return fail(plain(qb::importMessage(kind, *result)));
     std::cout << "imported " << result->count << " records\n";
-    return 0;
+    return notes ? 3 : 0;
 }
 
-int importCommand(const QStringList& positional, const std::string& map, int version)
+int importCommand(const QStringList& positional, const std::string& map, bool header, int version)
 {
     if (positional.size() != 2)
         return fail(std::string("wrong number of arguments\n") + kTransferUsage);
@@ -104,6 +115,10 @@ int importCommand(const QStringList& positional, const std::string& map, int ver
         return fail("cannot open the address database " + positional[0].toStdString());
     if (version) {
         qb::OlderVersionSource src(source.toStdString(), version, db.table());
+        return runImport(db, src, qb::tableImportFields(db.table()), qb::ImportRun::Kind::Table);
+    }
+    if (QFileInfo(source).suffix().compare(QLatin1String("vcf"), Qt::CaseInsensitive) == 0 || qb::looksLikeVCard(source.toStdString())) {
+        qb::VCardImportSource src(source.toStdString(), db.table());
         return runImport(db, src, qb::tableImportFields(db.table()), qb::ImportRun::Kind::Table);
     }
     if (QFileInfo(source).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0) {
@@ -118,12 +133,19 @@ int importCommand(const QStringList& positional, const std::string& map, int ver
         src.useMatch(match, db.table());
         return runImport(db, src, match.rows(), qb::ImportRun::Kind::Table);
     }
-    if (map.empty())
+    if (map.empty() && !header)
         return fail("a text file's columns need --map FIELD=COLUMN,...");
     const qb::CsvSample sample = qb::sampleCsv(source.toStdString());
-    qb::FieldMatch match(qb::FieldMatch::Kind::Text, qb::textImportFields(db.table()), qb::csvColumns(sample.columns()));
-    applyMap(match, map, true);
-    qb::CsvImportSource src(source.toStdString(), sample.kind, sample.columns(), match, db.table());
+    const std::vector<qb::ImportField> fields = qb::textImportFields(db.table());
+    const std::vector<std::string> names = header ? sample.records.front().fields : std::vector<std::string>{};
+    qb::FieldMatch match(qb::FieldMatch::Kind::Text, fields, qb::csvColumns(sample.columns(), names));
+    if (map.empty())
+        qb::applyHeaderMatch(match, qb::matchHeaders(names, fields));
+    else
+        applyMap(match, map, true);
+    if (!match.any())
+        return fail("no column of " + source.toStdString() + " is named like an address field; say which with --map");
+    qb::CsvImportSource src(source.toStdString(), sample.kind, sample.columns(), match, db.table(), header);
     return runImport(db, src, match.rows(), qb::ImportRun::Kind::Text);
 }
 
@@ -132,9 +154,10 @@ int exportCommand(const QStringList& positional, const std::string& filter, cons
     if (positional.size() != 2)
         return fail(std::string("wrong number of arguments\n") + kTransferUsage);
     const QString target = QFileInfo(positional[1]).absoluteFilePath();
-    const auto format = QFileInfo(target).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0
-                            ? qb::RecordExport::Format::Table
-                            : qb::RecordExport::Format::Text;
+    const QString suffix = QFileInfo(target).suffix();
+    const auto format = suffix.compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0   ? qb::RecordExport::Format::Table
+                        : suffix.compare(QLatin1String("vcf"), Qt::CaseInsensitive) == 0 ? qb::RecordExport::Format::VCard
+                                                                                          : qb::RecordExport::Format::Text;
     if (const QString problem = qb::exportTargetProblem(format, target, positional[0]); !problem.isEmpty())
         return fail(problem.toStdString());
     qb::AddressTable db;
@@ -161,6 +184,7 @@ int transferCommand(const std::string& command, int argc, char** argv)
     QStringList positional;
     std::string map, filter, tag;
     int version = 0;
+    bool header = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         const auto value = [&]() -> std::string {
@@ -170,6 +194,8 @@ int transferCommand(const std::string& command, int argc, char** argv)
         };
         if (a == "--map" && command == "import")
             map = value();
+        else if (a == "--header" && command == "import")
+            header = true;
         else if (a == "--version" && command == "import")
             version = std::stoi(value());
         else if (a == "--filter" && command == "export")
@@ -188,5 +214,5 @@ int transferCommand(const std::string& command, int argc, char** argv)
         std::cerr << "qbtool: " << plain(m.text) << "\n";
         return false;
     });
-    return command == "import" ? importCommand(positional, map, version) : exportCommand(positional, filter, tag);
+    return command == "import" ? importCommand(positional, map, header, version) : exportCommand(positional, filter, tag);
 }

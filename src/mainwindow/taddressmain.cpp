@@ -503,6 +503,7 @@ void TAddressMain::buildMenus()
     bind(C::ImportAsciiMenuItem, menuItem(import, "mnuImportAscii", controlCaption(C::ImportAsciiMenuItem), nullptr));
     menuItem(import, "mnuImportVersion1", QStringLiteral("Import from Quillbase 1.x DBF"), nullptr);
     menuItem(import, "mnuImportVersion2", QStringLiteral("Import from Quillbase 2.x DBF"), nullptr);
+    menuItem(import, "mnuImportVcard", QStringLiteral("Import from vCard File (contacts)"), nullptr);
     bind(C::ExportMenuItem, menuItem(fileMenu_, "mnuExport", controlCaption(C::ExportMenuItem), nullptr));
     fileMenu_->addSeparator();
     bind(C::SetFilterMenuItem, menuItem(fileMenu_, "mnuSetFilter", controlCaption(C::SetFilterMenuItem), nullptr,

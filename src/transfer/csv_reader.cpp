@@ -10,16 +10,28 @@ namespace qb {
 
 namespace {
 constexpr size_t kBuffer = 1 << 16;
-
-bool blank(int c) { return c == ' ' || c == '\t'; }
-bool lineEnd(int c) { return c == '\r' || c == '\n' || c < 0 || c == 0x1A; }
-// What ends a run of plain characters outside quotes.
-bool special(int c) { return c == ',' || c == '"' || c == '\r' || c == '\n' || c == 0x1A; }
+// The most bytes kMaxLine characters take in UTF-8.
+constexpr size_t kMaxLineBytes = CsvReader::kMaxLine * 4;
 
 bool holdsNothing(const std::vector<std::string>& fields)
 {
     return std::all_of(fields.begin(), fields.end(),
                        [](const std::string& f) { return f.find_first_not_of(" \t") == std::string::npos; });
+}
+
+bool ascii(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The byte offset of character n of a UTF-8 text (its length when shorter).
+size_t offsetOfCharacter(std::string_view utf8, size_t n)
+{
+    size_t chars = 0;
+    for (size_t i = 0; i < utf8.size(); ++i)
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && chars++ == n)
+            return i;
+    return utf8.size();
 }
 } // namespace
 
@@ -63,7 +75,7 @@ bool CsvReader::fill(size_t wanted)
             buffer_.resize(buffer_.size() + kBuffer);
         const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
         if (std::ferror(file_.get()))
-            throw TransferError(name_ + ", line " + std::to_string(line_) + ": the file cannot be read");
+            throw TransferError(name_ + ", line " + std::to_string(lineNumber_ + 1) + ": the file cannot be read");
         end_ += got;
         if (got == 0 || std::feof(file_.get()))
             eof_ = true;
@@ -71,159 +83,219 @@ bool CsvReader::fill(size_t wanted)
     return end_ - pos_ >= wanted;
 }
 
-int CsvReader::peek(size_t ahead)
+bool CsvReader::readLine(Line& line)
 {
-    if (pos_ + ahead >= end_ && !fill(ahead + 1))
-        return -1;
-    return static_cast<unsigned char>(buffer_[pos_ + ahead]);
-}
-
-void CsvReader::fail(const std::string& what) const
-{
-    throw TransferError(name_ + ", line " + std::to_string(recordLine_) + ": " + what);
-}
-
-void CsvReader::finishField(CsvRecord& record, std::string& raw, size_t chars)
-{
-    const size_t index = fields_++;
-    if (chars > kMaxField)
-        fail("field " + std::to_string(index + 1) + " is longer than " + std::to_string(kMaxField) + " characters");
-    if (record.fields.size() <= index)
-        record.fields.emplace_back();
-    std::string& field = record.fields[index];
-    const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        field.assign(raw);
-    else if (kind_.encoding == TextEncoding::Utf8) {
-        if (!validUtf8(raw))
-            fail("field " + std::to_string(index + 1) + " is not valid UTF-8 text");
-        field.assign(raw);
-    } else {
-        field = xbase::cp1252ToUtf8(raw);
+    if (ended_)
+        return false;
+    std::string bytes;
+    bool cut = false, any = false;
+    line.ending.clear();
+    for (;;) {
+        if (pos_ >= end_ && !fill(1)) {
+            ended_ = true;
+            break;
+        }
+        const char* from = buffer_.data() + pos_;
+        const char* stop = buffer_.data() + end_;
+        const char* to = from;
+        while (to < stop && *to != '\r' && *to != '\n' && *to != 0x1A)
+            ++to;
+        if (to != from) {
+            const size_t n = size_t(to - from);
+            const size_t room = kMaxLineBytes > bytes.size() ? kMaxLineBytes - bytes.size() : 0;
+            bytes.append(from, std::min(n, room));
+            cut = cut || n > room;
+            pos_ += n;
+            any = true;
+            continue;
+        }
+        const char c = *to;
+        ++pos_;
+        if (c == 0x1A) {
+            ended_ = true;
+            break;
+        }
+        any = true;
+        if (c == '\n') {
+            line.ending = "\n";
+        } else if ((pos_ < end_ || fill(1)) && buffer_[pos_] == '\n') {
+            ++pos_;
+            line.ending = "\r\n";
+        } else {
+            line.ending = "\r";
+        }
+        break;
     }
-    raw.clear();
+    if (!any)
+        return false;
+    line.number = ++lineNumber_;
+    line.windows1252 = false;
+    if (ascii(bytes) || validUtf8(bytes)) {
+        line.text = std::move(bytes);
+    } else {
+        // A cut may have split the last character.
+        size_t keep = bytes.size();
+        if (cut)
+            for (size_t k = 1; k <= 3 && k <= bytes.size() && !validUtf8(std::string_view(bytes).substr(0, keep)); ++k)
+                keep = bytes.size() - k;
+        if (cut && validUtf8(std::string_view(bytes).substr(0, keep))) {
+            bytes.resize(keep);
+            line.text = std::move(bytes);
+        } else {
+            line.text = xbase::cp1252ToUtf8(bytes);
+            line.windows1252 = kind_.encoding == TextEncoding::Utf8;
+        }
+    }
+    if (const size_t at = offsetOfCharacter(line.text, kMaxLine); at < line.text.size()) {
+        line.text.resize(at);
+        cut = true;
+    }
+    line.cut = cut;
+    return true;
+}
+
+bool CsvReader::takeLine(Line& line)
+{
+    if (pending_.empty())
+        return readLine(line);
+    line = std::move(pending_.front());
+    pending_.pop_front();
+    return true;
 }
 
 bool CsvReader::next(CsvRecord& record)
 {
-    const bool utf8 = kind_.encoding == TextEncoding::Utf8;
-    std::string raw;
     for (;;) {
-        fields_ = 0;
-        record.line = recordLine_ = line_;
-        raw.clear();
-        size_t lineChars = 0, fieldChars = 0;
-        bool quoted = false, started = false, blanksOnly = true;
-        const auto count = [&](int c, size_t n = 1) {
-            if (utf8 && (c & 0xC0) == 0x80)
-                return;
-            lineChars += n;
-            if (lineChars > kMaxLine)
-                fail(quoted ? "a quoted field runs on for more than " + std::to_string(kMaxLine) +
-                                  " characters; a closing quote may be missing"
-                            : "the line is longer than " + std::to_string(kMaxLine) + " characters");
-        };
-        for (;;) {
-            if (!quoted && pos_ < end_) {
-                // A run of plain characters goes in one piece.
-                const char* from = buffer_.data() + pos_;
-                const char* to = from;
-                const char* stop = buffer_.data() + end_;
-                while (to < stop && !special(static_cast<unsigned char>(*to)))
-                    ++to;
-                if (to != from) {
-                    size_t chars = size_t(to - from);
-                    if (utf8)
-                        chars = utf8Length(std::string_view(from, chars));
-                    if (blanksOnly && std::any_of(from, to, [](char ch) { return !blank(static_cast<unsigned char>(ch)); }))
-                        blanksOnly = false;
-                    raw.append(from, to);
-                    pos_ += size_t(to - from);
-                    started = true;
-                    fieldChars += chars;
-                    lineChars += chars;
-                    if (lineChars > kMaxLine)
-                        fail("the line is longer than " + std::to_string(kMaxLine) + " characters");
+        std::vector<Line> lines(1);
+        if (!takeLine(lines[0]))
+            return false;
+        record.line = lines[0].number;
+        if (parse(record, lines, true) == Parse::Unclosed) {
+            // A quote that never closed: the first line by itself, the lines
+            // read after it are records of their own.
+            for (size_t i = lines.size(); i-- > 1;)
+                pending_.push_front(std::move(lines[i]));
+            lines.resize(1);
+            parse(record, lines, false);
+        }
+        if (holdsNothing(record.fields))
+            continue;
+        finish(record, lines);
+        return true;
+    }
+}
+
+CsvReader::Parse CsvReader::parse(CsvRecord& record, std::vector<Line>& lines, bool overBreaks)
+{
+    record.fields.clear();
+    record.notes.clear();
+    std::string text = lines[0].text;
+    size_t characters = utf8Length(text);
+    const auto nextLine = [&]() -> bool {
+        if (!overBreaks || lines.back().ending.empty() || characters > kMaxQuotedRecord)
+            return false;
+        Line more;
+        if (!takeLine(more))
+            return false;
+        text += lines.back().ending;
+        text += more.text;
+        characters += lines.back().ending.size() + utf8Length(more.text);
+        lines.push_back(std::move(more));
+        return true;
+    };
+    const auto add = [&](std::string value) {
+        const size_t index = record.fields.size();
+        if (index == kMaxFields) {
+            record.notes.push_back("line " + std::to_string(record.line) + ": more than " + std::to_string(kMaxFields) +
+                                   " fields; the rest are left out");
+        }
+        if (index >= kMaxFields)
+            return;
+        if (const size_t at = offsetOfCharacter(value, kMaxField); at < value.size()) {
+            record.notes.push_back("line " + std::to_string(record.line) + ", field " + std::to_string(index + 1) + ": " +
+                                   std::to_string(utf8Length(value)) + " characters; the first " + std::to_string(kMaxField) +
+                                   " are kept");
+            value.resize(at);
+        }
+        record.fields.push_back(std::move(value));
+    };
+
+    size_t p = 0;
+    for (;;) {
+        size_t q = p;
+        while (q < text.size() && text[q] == ' ')
+            ++q;
+        if (q < text.size() && text[q] == '"') {
+            std::string value;
+            bool lone = false, closed = false;
+            size_t r = q + 1;
+            for (;;) {
+                if (r >= text.size()) {
+                    // The end of a line inside the quotes: on to the next line
+                    // while nothing but doubled quotes stood in the field.
+                    // The line break itself is text of the value, from r on.
+                    if (!lone && nextLine())
+                        continue;
+                    break;
+                }
+                const char c = text[r];
+                if (c != '"') {
+                    const size_t run = text.find('"', r);
+                    const size_t stop = run == std::string::npos ? text.size() : run;
+                    value.append(text, r, stop - r);
+                    r = stop;
                     continue;
                 }
-            }
-            const int c = peek(0);
-            if (c < 0 || c == 0x1A) {
-                if (quoted)
-                    fail("a quoted field is still open at the end of the file");
-                if (!started)
-                    return false;
-                finishField(record, raw, fieldChars);
-                break;
-            }
-            ++pos_;
-            started = true;
-            if (quoted) {
-                if (c == '"') {
-                    if (peek(0) == '"') {
-                        ++pos_;
-                        count(c, 2);
-                        raw += '"';
-                        ++fieldChars;
-                        continue;
-                    }
-                    size_t k = 0;
-                    while (blank(peek(k)) && k <= kMaxLine)
-                        ++k;
-                    if (peek(k) == ',' || lineEnd(peek(k))) {
-                        pos_ += k;
-                        count(c, 1 + k);
-                        quoted = false;
-                        continue;
-                    }
-                } else if (c == '\r' || c == '\n') {
-                    raw += char(c);
-                    if (c == '\r' && peek(0) == '\n') {
-                        ++pos_;
-                        raw += '\n';
-                    }
-                    ++line_;
+                if (r + 1 < text.size() && text[r + 1] == '"') {
+                    value += '"';
+                    r += 2;
+                    continue;
                 }
-                if (c != '\r' && c != '\n')
-                    raw += char(c);
-                count(c);
-                if (!utf8 || (c & 0xC0) != 0x80)
-                    ++fieldChars;
+                size_t s = r + 1;
+                while (s < text.size() && text[s] == ' ')
+                    ++s;
+                if (s >= text.size() || text[s] == ',') {
+                    value.append(text, r + 1, s - r - 1);
+                    closed = true;
+                    p = s;
+                    break;
+                }
+                lone = true;
+                value += '"';
+                ++r;
+            }
+            if (closed) {
+                add(std::move(value));
+                if (p >= text.size())
+                    return Parse::Done;
+                ++p;
                 continue;
             }
-            if (c == ',') {
-                count(c);
-                if (fields_ + 1 >= kMaxFields)
-                    fail("the line has more than " + std::to_string(kMaxFields) + " fields");
-                finishField(record, raw, fieldChars);
-                fieldChars = 0;
-                blanksOnly = true;
-                continue;
-            }
-            if (c == '\r' || c == '\n') {
-                if (c == '\r' && peek(0) == '\n')
-                    ++pos_;
-                ++line_;
-                finishField(record, raw, fieldChars);
-                break;
-            }
-            count(c);
-            if (c == '"' && blanksOnly) {
-                quoted = true;
-                raw.clear();
-                fieldChars = 0;
-                continue;
-            }
-            raw += char(c);
-            if (!utf8 || (c & 0xC0) != 0x80)
-                ++fieldChars;
-            if (!blank(c))
-                blanksOnly = false;
+            if (lines.size() > 1)
+                return Parse::Unclosed;
+            p = q;   // taken as it stands, the quote included
         }
-        record.fields.resize(fields_);
-        if (!holdsNothing(record.fields))
-            return true;
+        const size_t comma = text.find(',', p);
+        const size_t stop = comma == std::string::npos ? text.size() : comma;
+        add(text.substr(p, stop - p));
+        if (comma == std::string::npos)
+            return Parse::Done;
+        p = comma + 1;
     }
+}
+
+void CsvReader::finish(CsvRecord& record, const std::vector<Line>& lines)
+{
+    std::vector<std::string> notes;
+    for (const Line& l : lines) {
+        if (l.windows1252)
+            notes.push_back("line " + std::to_string(l.number) + " is not UTF-8 text; it was read as Windows-1252");
+        if (l.cut)
+            notes.push_back("line " + std::to_string(l.number) + " is longer than " + std::to_string(kMaxLine) +
+                            " characters; the rest of it is left out");
+    }
+    notes.insert(notes.end(), record.notes.begin(), record.notes.end());
+    record.notes = std::move(notes);
 }
 
 } // namespace qb

@@ -1,8 +1,9 @@
 #include "transfer/export_run.h"
 
-#include "core/memo_text.h"
 #include "platform/xbase/file_io.h"
+#include "platform/xbase/file_swap.h"
 #include "transfer/transfer_paths.h"
+#include "transfer/vcard.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -31,8 +32,12 @@ namespace {
 
 class ExportFailed : public std::runtime_error {
 public:
-    ExportFailed(const std::string& what, bool agreed) : std::runtime_error(what), countsAgreed(agreed) {}
+    ExportFailed(const std::string& what, bool agreed, bool untouched = true)
+        : std::runtime_error(what), countsAgreed(agreed), targetUntouched(untouched)
+    {
+    }
     bool countsAgreed;
+    bool targetUntouched;
 };
 
 // Steps the table through its records in order and filter, with the gauge.
@@ -99,6 +104,32 @@ RecordExport::Result exportText(xbase::Table& table, const std::string& target, 
     return r;
 }
 
+RecordExport::Result exportVCard(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
+{
+    QSaveFile out(QString::fromStdString(target));
+    if (!out.open(QIODevice::WriteOnly))
+        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+    std::string buffer;
+    const auto flush = [&] {
+        if (out.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size()))
+            throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+        buffer.clear();
+    };
+    RecordExport::Result r = walk(table, hooks, [&] {
+        buffer += vcardOfRecord(table);
+        if (buffer.size() > (1u << 20))
+            flush();
+    });
+    if (r.outcome == RecordExport::Result::Outcome::Cancelled) {
+        out.cancelWriting();
+        return r;
+    }
+    flush();
+    if (!out.commit())
+        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+    return r;
+}
+
 RecordExport::Result exportTable(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
 {
     // The new table and its memo file take temporary names beside the target.
@@ -123,9 +154,9 @@ RecordExport::Result exportTable(xbase::Table& table, const std::string& target,
             // One structure on both sides: the stored bytes are the text.
             for (const char* name : tableExportFields())
                 out->setRaw(name, table.raw(name));
-            // Through the memo box, as the memo rule wants it.
+            // The memo as it is: the copy is the user's data, not one of our saves.
             if (const std::string memo = table.memo("MEMO"); !memo.empty())
-                out->setMemo("MEMO", memoForStorage(QString::fromStdString(memo)).toStdString());
+                out->setMemo("MEMO", memo);
             out->post();
             if (out->recordCount() != ++copied)
                 throw ExportFailed("Error copying - not enough disk space", false);
@@ -143,11 +174,31 @@ RecordExport::Result exportTable(xbase::Table& table, const std::string& target,
         removeTemporary();
         return r;
     }
-    // The memo file first: the table that refers to it comes last.
+    // The table and its memo file take the target's names together, as pack
+    // puts its files in place: once the list of the swap is written, a crash
+    // or a failed rename is finished by the next open of the table.
     const std::string memo = companionOf(target, ".FPT");
-    if (std::rename(temporaryMemo.c_str(), memo.c_str()) != 0 || std::rename(temporary.c_str(), target.c_str()) != 0) {
+    try {
+        xbase::renameFile(temporary, target + ".qbnew");
+        xbase::renameFile(temporaryMemo, memo + ".qbnew");
+    } catch (const std::exception& e) {
         removeTemporary();
-        throw ExportFailed(target + ": the new table cannot take this name", true);
+        std::remove((target + ".qbnew").c_str());
+        throw ExportFailed(e.what(), true);
+    }
+    xbase::FileSwap swap(target);
+    try {
+        xbase::File table(target + ".qbnew", xbase::File::Mode::ReadOnly);
+        xbase::File memoFile(memo + ".qbnew", xbase::File::Mode::ReadOnly);
+        swap.add(table, target);
+        swap.add(memoFile, memo);
+        swap.commit();
+    } catch (const std::exception& e) {
+        if (swap.committed())
+            throw ExportFailed(e.what(), true, false);
+        std::remove((target + ".qbnew").c_str());
+        std::remove((memo + ".qbnew").c_str());
+        throw ExportFailed(e.what(), true);
     }
     // An index of an earlier table of this name describes other records.
     if (const std::string index = companionOf(target, ".CDX"); xbase::fileExists(index))
@@ -160,12 +211,18 @@ RecordExport::Result exportTable(xbase::Table& table, const std::string& target,
 RecordExport::Result RecordExport::run(xbase::Table& table, Format format, const std::string& target, const Hooks& hooks)
 {
     try {
-        return format == Format::Text ? exportText(table, target, hooks) : exportTable(table, target, hooks);
+        switch (format) {
+        case Format::Text: return exportText(table, target, hooks);
+        case Format::VCard: return exportVCard(table, target, hooks);
+        case Format::Table: break;
+        }
+        return exportTable(table, target, hooks);
     } catch (const ExportFailed& e) {
         Result r;
         r.outcome = Result::Outcome::Failed;
         r.detail = e.what();
         r.countsAgreed = e.countsAgreed;
+        r.targetUntouched = e.targetUntouched;
         return r;
     } catch (const std::exception& e) {
         Result r;
@@ -184,10 +241,12 @@ QString exportTargetProblem(RecordExport::Format format, const QString& target, 
     return {};
 }
 
+QString exportCancelMessage(const QString& target) { return QStringLiteral("Copy cancelled. ") + target + QStringLiteral(" was left as it was."); }
+
 QString exportFailureMessage(RecordExport::Format format, const RecordExport::Result& r, const QString& target)
 {
     QString text;
-    if (format == RecordExport::Format::Text)
+    if (format != RecordExport::Format::Table)
         text = QStringLiteral("Error copying - possibly Disk Full");
     else if (r.countsAgreed)
         text = QStringLiteral("There was an error copying");
@@ -195,6 +254,9 @@ QString exportFailureMessage(RecordExport::Format format, const RecordExport::Re
         text = QStringLiteral("There was an error copying\r\rPossibly: Not Enough Disk Space");
     if (!r.detail.empty())
         text += QStringLiteral("\r\n\r\n") + QString::fromStdString(r.detail);
+    if (!r.targetUntouched)
+        return text + QStringLiteral("\r\n\r\nThe copy is complete: ") + target +
+               QStringLiteral(" becomes the copy, memos included, when it is next opened.");
     return text + QStringLiteral("\r\n\r\n") + target + QStringLiteral(" was left as it was.");
 }
 

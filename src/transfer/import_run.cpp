@@ -6,6 +6,29 @@
 
 namespace qb {
 
+namespace {
+// A line break in a value for a single-line field becomes one blank; true when
+// there was one.
+bool toSingleLine(std::string& text)
+{
+    if (text.find_first_of("\r\n") == std::string::npos)
+        return false;
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    text = std::move(out);
+    return true;
+}
+} // namespace
+
 ImportRun::ImportRun(xbase::Table& destination, std::vector<ImportField> fields, Hooks hooks)
     : table_(destination), hooks_(std::move(hooks))
 {
@@ -19,6 +42,10 @@ ImportRun::ImportRun(xbase::Table& destination, std::vector<ImportField> fields,
 
 std::optional<ImportResult> ImportRun::run(ImportSource& source, const std::function<bool(const ImportCheck&)>& acceptNotes)
 {
+    // Refused before anything is read or closed: an append would fail only
+    // after the indexes were put aside.
+    if (table_.readOnly())
+        throw TransferError(table_.path() + " is open read-only: nothing can be imported into it");
     const ImportCheck checked = check(source);
     if (checked.cancelled) {
         ImportResult r;
@@ -36,6 +63,8 @@ bool ImportRun::cancelled() { return hooks_.cancelRequested && hooks_.cancelRequ
 
 void ImportRun::note(ImportCheck& check, const std::string& text)
 {
+    if (hooks_.note)
+        hooks_.note(text);
     if (check.notes.size() < kNotesKept)
         check.notes.push_back(text);
     else
@@ -51,10 +80,14 @@ ImportCheck ImportRun::check(ImportSource& source)
     source.restart();
     while (source.next(values)) {
         ++check.records;
-        for (const ImportValue& v : values) {
+        for (const std::string& n : source.notes())
+            note(check, n);
+        for (ImportValue& v : values) {
             const Destination& d = fields_.at(size_t(v.field));
             if (d.type == 'M')
                 continue;
+            if (toSingleLine(v.text))
+                note(check, source.where() + ", " + d.label + ": its line breaks become blanks");
             if (const std::string missing = charactersOutside1252(v.text); !missing.empty())
                 note(check, source.where() + ", " + d.label + ": " + missing +
                                 " cannot be stored in the database's characters and would become ?");
@@ -103,12 +136,14 @@ ImportResult ImportRun::append(ImportSource& source, uint64_t total)
             }
             try {
                 table_.appendBlank();
-                for (const ImportValue& v : values) {
+                for (ImportValue& v : values) {
                     const xbase::Field& f = table_.field(v.field);
-                    if (f.type == 'M')
+                    if (f.type == 'M') {
                         table_.setMemo(f.name, v.text);
-                    else
+                    } else {
+                        toSingleLine(v.text);
                         table_.setText(f.name, v.text);
+                    }
                 }
                 table_.post();
             } catch (const std::exception& e) {

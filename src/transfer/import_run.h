@@ -48,14 +48,16 @@ public:
         std::function<bool()> cancelRequested;
         // The rebuild's progress, 0 to 100 as the engine reports it.
         std::function<void(int)> rebuildProgress;
+        // Each note of the check as it is found, all of them.
+        std::function<void(const std::string&)> note;
     };
 
     ImportRun(xbase::Table& destination, std::vector<ImportField> fields, Hooks hooks);
 
     // The whole import: check, let acceptNotes decide on values that would
     // change (none: accepted), append, rebuild the indexes. Nothing when the
-    // notes were declined. Throws TransferError from the check, before the
-    // destination is touched.
+    // notes were declined. Throws TransferError for a destination open
+    // read-only and from the check, before the destination is touched.
     std::optional<ImportResult> run(ImportSource& source, const std::function<bool(const ImportCheck&)>& acceptNotes = {});
 
     // Reads the whole source and checks every record against the destination.

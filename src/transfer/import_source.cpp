@@ -2,10 +2,9 @@
 
 #include "core/memo_text.h"
 #include "platform/xbase/codepage.h"
+#include "transfer/import_date.h"
 #include "transfer/transfer_error.h"
 
-#include <QDate>
-#include <QLocale>
 #include <QString>
 
 namespace qb {
@@ -29,24 +28,33 @@ CsvSample sampleCsv(const std::string& path)
     return sample;
 }
 
-std::vector<ImportSourceField> csvColumns(int count)
+std::vector<ImportSourceField> csvColumns(int count, const std::vector<std::string>& names)
 {
     std::vector<ImportSourceField> out;
-    for (int k = 1; k <= count; ++k)
-        out.push_back({"Field " + std::to_string(k), 'C'});
+    for (int k = 1; k <= count; ++k) {
+        const std::string name = size_t(k) <= names.size() ? names[size_t(k - 1)] : std::string();
+        const size_t from = name.find_first_not_of(' ');
+        out.push_back({from == std::string::npos ? "Field " + std::to_string(k) : name.substr(from, name.find_last_not_of(' ') - from + 1),
+                       'C'});
+    }
     return out;
 }
 
 CsvImportSource::CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match,
-                                 const xbase::Table& destination)
-    : path_(std::move(path)), kind_(kind), columns_(columns)
+                                 const xbase::Table& destination, bool skipFirst)
+    : path_(std::move(path)), kind_(kind), columns_(columns), skipFirst_(skipFirst)
 {
     for (int row = 0; row < int(match.rows().size()); ++row)
         if (const int column = match.sourceOf(row); column >= 0 && column < columns_)
             feeds_.push_back({column, destination.fieldIndex(match.rows()[size_t(row)].name)});
 }
 
-void CsvImportSource::restart() { reader_ = std::make_unique<CsvReader>(path_, kind_); }
+void CsvImportSource::restart()
+{
+    reader_ = std::make_unique<CsvReader>(path_, kind_);
+    if (skipFirst_)
+        reader_->next(record_);
+}
 
 bool CsvImportSource::next(std::vector<ImportValue>& values)
 {
@@ -55,11 +63,16 @@ bool CsvImportSource::next(std::vector<ImportValue>& values)
         restart();
     if (!reader_->next(record_))
         return false;
-    for (size_t k = size_t(columns_); k < record_.fields.size(); ++k)
-        if (record_.fields[k].find_first_not_of(" \t") != std::string::npos)
-            throw TransferError(path_ + ", line " + std::to_string(record_.line) + ": the line has " +
-                                std::to_string(record_.fields.size()) + " fields, the first line " + std::to_string(columns_) +
-                                "; field " + std::to_string(k + 1) + " would be lost");
+    notes_ = std::move(record_.notes);
+    for (size_t k = record_.fields.size(); k-- > size_t(columns_);)
+        if (record_.fields[k].find_first_not_of(" \t") != std::string::npos) {
+            notes_.push_back("line " + std::to_string(record_.line) + ": " + std::to_string(record_.fields.size()) +
+                             " fields, the first line " + std::to_string(columns_) + "; " +
+                             (k == size_t(columns_) ? "field " + std::to_string(k + 1) + " is"
+                                                    : "fields " + std::to_string(columns_ + 1) + " to " + std::to_string(k + 1) + " are") +
+                             " left out");
+            break;
+        }
     for (const auto& [column, field] : feeds_)
         if (size_t(column) < record_.fields.size() && !record_.fields[size_t(column)].empty())
             values.push_back({field, std::move(record_.fields[size_t(column)])});
@@ -77,6 +90,7 @@ TableImportSource::TableImportSource(const std::string& path) : path_(path)
     } catch (const xbase::XbaseError& e) {
         throw TransferError("Unable to open the file " + path + "\r\n\r\n" + e.what());
     }
+    codePage_ = dosCodePage(table_->codePage());
 }
 
 TableImportSource::~TableImportSource() = default;
@@ -95,13 +109,17 @@ void TableImportSource::useMatch(const FieldMatch& match, const xbase::Table& de
 {
     feeds_.clear();
     for (int row = 0; row < int(match.rows().size()); ++row)
-        if (const int source = match.sourceOf(row); source >= 0)
-            feeds_.push_back({source, destination.fieldIndex(match.rows()[size_t(row)].name), table_->field(source).type == 'M'});
+        if (const int source = match.sourceOf(row); source >= 0) {
+            const ImportField& to = match.rows()[size_t(row)];
+            feeds_.push_back({source, destination.fieldIndex(to.name), table_->field(source).type == 'M',
+                              xbase::equalsIgnoreCase(to.name, "DATE") ? to.label : std::string()});
+        }
 }
 
 bool TableImportSource::next(std::vector<ImportValue>& values)
 {
     values.clear();
+    notes_.clear();
     try {
         for (;;) {
             if (recno_ >= table_->recordCount())
@@ -127,13 +145,32 @@ std::string TableImportSource::text(int sourceField) const
     if (f.type == 'L' && value != "T" && value != "F" && value != "t" && value != "f" && value != "Y" && value != "N" &&
         value != "y" && value != "n")
         return {};
+    // The engine reads Windows-1252; a DOS table's bytes are taken back and read in its own page.
+    if (codePage_ != DosCodePage::None && (f.type == 'C' || f.type == 'V'))
+        return dosToUtf8(xbase::utf8ToCp1252(value), codePage_);
     return value;
+}
+
+std::string TableImportSource::memo(int sourceField) const
+{
+    const std::string value = table_->memo(table_->field(sourceField).name);
+    return codePage_ == DosCodePage::None ? value : dosToUtf8(xbase::utf8ToCp1252(value), codePage_);
+}
+
+std::string TableImportSource::date(const std::string& value, const std::string& label)
+{
+    if (const auto d = importDate(value))
+        return *d;
+    notes_.push_back(where() + ", " + label + ": \"" + value + "\" is not a date; left empty");
+    return {};
 }
 
 void TableImportSource::read(std::vector<ImportValue>& values)
 {
     for (const Feed& feed : feeds_) {
-        std::string value = feed.memo ? table_->memo(table_->field(feed.from).name) : text(feed.from);
+        std::string value = feed.memo ? memo(feed.from) : text(feed.from);
+        if (!feed.date.empty())
+            value = date(value, feed.date);
         if (!value.empty())
             values.push_back({feed.to, std::move(value)});
     }
@@ -167,12 +204,12 @@ OlderVersionSource::OlderVersionSource(const std::string& path, int version, con
                           "PHONE", "FAX", "EMAIL"})
         copy(f, f, Copy::Text);
     if (version == 2) {
-        for (const char* f : {"CODES", "STREET2", "PHONE2", "USER1", "USER2", "ISDEL", "DATE"})
+        for (const char* f : {"CODES", "STREET2", "PHONE2", "USER1", "USER2", "ISDEL"})
             copy(f, f, Copy::Text);
     } else {
         copy("NOTES", "CODES", Copy::Text);
-        copy("DATE", "DATE", Copy::Date1x);
     }
+    copy("DATE", "DATE", Copy::Date);
     copy("MEMO", "MEMO", Copy::Memo);
 }
 
@@ -182,36 +219,16 @@ void OlderVersionSource::read(std::vector<ImportValue>& values)
         std::string value;
         switch (c.how) {
         case Copy::Text: value = text(c.from); break;
-        case Copy::Date1x: value = olderDate(text(c.from)); break;
+        case Copy::Date: value = date(text(c.from), "Actual Date"); break;
         case Copy::Memo:
             // Through the memo box, as earlier versions stored their memos.
             if (table_->field(c.from).type == 'M')
-                value = memoForStorage(QString::fromStdString(table_->memo(table_->field(c.from).name))).toStdString();
+                value = memoForStorage(QString::fromStdString(memo(c.from))).toStdString();
             break;
         }
         if (!value.empty())
             values.push_back({c.to, std::move(value)});
     }
-}
-
-std::string olderDate(const std::string& value)
-{
-    if (value.empty())
-        return {};
-    const QString v = QString::fromStdString(value);
-    if (v.size() >= 8 && QDate::fromString(v.left(8), QStringLiteral("yyyyMMdd")).isValid())
-        return value;
-    const QLocale locale;
-    const QString pattern = locale.language() == QLocale::C ? QStringLiteral("MM/dd/yyyy") : locale.dateFormat(QLocale::ShortFormat);
-    QString other = pattern;
-    if (pattern.contains(QStringLiteral("yyyy")))
-        other.replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
-    else
-        other.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    for (const QString& p : {pattern, other})
-        if (const QDate d = QDate::fromString(v.trimmed(), p); d.isValid())
-            return d.toString(QStringLiteral("yyyyMMdd")).toStdString();
-    return {};
 }
 
 } // namespace qb

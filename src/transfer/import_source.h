@@ -5,6 +5,7 @@
 // import reads its source twice: once to check all of it, once to append.
 
 #include "transfer/csv_reader.h"
+#include "transfer/dos_code_page.h"
 #include "transfer/field_match.h"
 
 #include <memory>
@@ -31,6 +32,12 @@ public:
     virtual bool next(std::vector<ImportValue>& values) = 0;
     // Where the record read last begins: "line 12", "record 7".
     virtual std::string where() const = 0;
+    // What was not read as it stands in the record read last: lines read as
+    // Windows-1252, text cut off, values left out or converted.
+    const std::vector<std::string>& notes() const { return notes_; }
+
+protected:
+    std::vector<std::string> notes_;
 };
 
 // The columns of a comma-separated file, from its first ten records: as many
@@ -44,15 +51,18 @@ struct CsvSample {
 // Throws TransferError for a file that is not text or breaks a bound in the
 // first ten records, and for one with fewer than two records.
 CsvSample sampleCsv(const std::string& path);
-// "Field 1", "Field 2", ...
-std::vector<ImportSourceField> csvColumns(int count);
+// "Field 1", "Field 2", ...; with names (the first line's values), a column
+// whose name is not empty goes by it.
+std::vector<ImportSourceField> csvColumns(int count, const std::vector<std::string>& names = {});
 
 // A text file read with a match made over its columns. A record with fewer
-// fields than the columns leaves the rest empty; one with more, whose extra
-// fields hold anything, is an error, since a column would be lost.
+// fields than the columns leaves the rest empty; of one with more, the fields
+// beyond the columns are left out, with a note when they hold anything.
 class CsvImportSource : public ImportSource {
 public:
-    CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match, const xbase::Table& destination);
+    // With skipFirst the first record names the columns and is not imported.
+    CsvImportSource(std::string path, TextFileKind kind, int columns, const FieldMatch& match, const xbase::Table& destination,
+                    bool skipFirst = false);
     const std::string& name() const override { return path_; }
     void restart() override;
     bool next(std::vector<ImportValue>& values) override;
@@ -62,14 +72,17 @@ private:
     std::string path_;
     TextFileKind kind_;
     int columns_;
+    bool skipFirst_;
     std::vector<std::pair<int, int>> feeds_;   // column -> destination field index
     std::unique_ptr<CsvReader> reader_;
     CsvRecord record_;
 };
 
 // Another xBase table opened read-only; records marked deleted in it are
-// passed over. Throws TransferError "Unable to open the file ..." when it
-// cannot be opened.
+// passed over. Its text is read in the code page its header names. What goes
+// into DATE is made yyyymmdd (importDate); what is no date is left out with a
+// note. Throws TransferError "Unable to open the file ..." when it cannot be
+// opened.
 class TableImportSource : public ImportSource {
 public:
     explicit TableImportSource(const std::string& path);
@@ -90,6 +103,9 @@ protected:
     // The values of the current source record.
     virtual void read(std::vector<ImportValue>& values);
     std::string text(int sourceField) const;
+    std::string memo(int sourceField) const;
+    // The yyyymmdd of value for DATE; empty, with a note, when it is no date.
+    std::string date(const std::string& value, const std::string& label);
 
     std::string path_;
     std::unique_ptr<xbase::Table> table_;
@@ -99,9 +115,11 @@ private:
         int from;
         int to;
         bool memo;
+        std::string date;   // the label of DATE when it feeds DATE
     };
     std::vector<Feed> feeds_;
     uint32_t recno_ = 0;
+    DosCodePage codePage_ = DosCodePage::None;
 };
 
 // A database of the program's version 1.x or 2.x, recognised by its fields,
@@ -120,14 +138,9 @@ private:
     struct Copy {
         int from;
         int to;
-        enum { Text, Date1x, Memo } how;
+        enum { Text, Date, Memo } how;
     };
     std::vector<Copy> copies_;
 };
-
-// A date of version 1.x as DATE keeps it: empty stays empty, yyyymmdd stays,
-// a date in the system's short date format becomes yyyymmdd; anything else
-// is dropped (empty).
-std::string olderDate(const std::string& value);
 
 } // namespace qb

@@ -96,6 +96,12 @@ ImportWindow::ImportWindow(const Captions& captions, AddressTable& table, QWidge
 
 QString ImportWindow::fileNameText() const { return fileName_->text(); }
 
+void ImportWindow::addOption(QWidget* option)
+{
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertWidget(box->indexOf(status_), option);
+}
+
 void ImportWindow::setFileName(const QString& path) { fileName_->setText(path.isEmpty() ? kNone : path); }
 void ImportWindow::setMatchEnabled(bool on)
 {

@@ -52,6 +52,8 @@ protected:
     // Refuses the open database itself as a source, with the user's message.
     bool sameAsDatabase(const QString& path) const;
     void setFileName(const QString& path);
+    // Puts a control of the window's own under the file name.
+    void addOption(QWidget* option);
     void setMatchEnabled(bool on);
     void setImportEnabled(bool on);
 

@@ -3,10 +3,13 @@
 #include "core/address_table.h"
 #include "core/messages.h"
 #include "core/placement.h"
+#include "transfer/header_row.h"
 #include "transfer/tasciimatchfields.h"
 #include "transfer/transfer_error.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
+#include <QLabel>
 
 namespace qb {
 
@@ -16,6 +19,17 @@ TASCIIImport::TASCIIImport(AddressTable& table, QWidget* parent)
                    table, parent)
 {
     setObjectName(QStringLiteral("TASCIIImport"));
+    header_ = new QCheckBox(QStringLiteral("First line holds the column names"), this);
+    header_->setObjectName(QStringLiteral("HeaderCheck"));
+    header_->setEnabled(false);
+    header_->setWhatsThis(QStringLiteral("The first line of the file names its columns: it is not imported, and columns named like a "
+                                         "field of the database are matched to it."));
+    headerNote_ = new QLabel(this);
+    headerNote_->setObjectName(QStringLiteral("HeaderNote"));
+    headerNote_->setWordWrap(true);
+    addOption(header_);
+    addOption(headerNote_);
+    connect(header_, &QCheckBox::clicked, this, &TASCIIImport::HeaderCheckClick);
 }
 
 FileQuestion TASCIIImport::fileQuestion() const
@@ -35,14 +49,43 @@ bool TASCIIImport::takeFile(const QString& path)
         return false;
     }
     path_ = path;
-    match_ = FieldMatch(FieldMatch::Kind::Text, textImportFields(table_.table()), csvColumns(sample_.columns()));
+    const std::vector<ImportField> fields = textImportFields(table_.table());
+    header_->setEnabled(true);
+    header_->setChecked(firstLineNamesColumns(sample_.records[0].fields, sample_.records[1].fields, fields));
+    makeMatch();
     setMatchEnabled(true);
     return true;
 }
 
+void TASCIIImport::makeMatch()
+{
+    const std::vector<ImportField> fields = textImportFields(table_.table());
+    const bool header = header_->isChecked();
+    const std::vector<std::string> names = header ? sample_.records[0].fields : std::vector<std::string>{};
+    match_ = FieldMatch(FieldMatch::Kind::Text, fields, csvColumns(sample_.columns(), names));
+    QString note;
+    if (header) {
+        const HeaderMatch headers = matchHeaders(names, fields);
+        applyHeaderMatch(match_, headers);
+        if (match_.any())
+            note = (headers.book.empty() ? QStringLiteral("Columns matched by their names")
+                                         : QStringLiteral("A ") + QString::fromStdString(headers.book) +
+                                               QStringLiteral(" export: columns matched by its names")) +
+                   QStringLiteral("; check them with Match Fields.");
+    }
+    headerNote_->setText(note);
+    setImportEnabled(match_.any());
+}
+
+void TASCIIImport::HeaderCheckClick()
+{
+    if (!path_.isEmpty())
+        makeMatch();
+}
+
 bool TASCIIImport::matchFields()
 {
-    TASCIIMatchFields window(sample_, match_, QFileInfo(path_).fileName(), this);
+    TASCIIMatchFields window(sample_, header_->isChecked(), match_, QFileInfo(path_).fileName(), this);
     centreWindow(&window);
     if (window.exec() == QDialog::Accepted)
         match_ = window.match();
@@ -51,7 +94,7 @@ bool TASCIIImport::matchFields()
 
 void TASCIIImport::importFile()
 {
-    CsvImportSource source(path_.toStdString(), sample_.kind, sample_.columns(), match_, table_.table());
+    CsvImportSource source(path_.toStdString(), sample_.kind, sample_.columns(), match_, table_.table(), header_->isChecked());
     runImport(source, match_.rows(), ImportRun::Kind::Text);
 }
 

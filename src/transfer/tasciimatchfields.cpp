@@ -9,13 +9,15 @@
 
 namespace qb {
 
-TASCIIMatchFields::TASCIIMatchFields(const CsvSample& sample, const FieldMatch& match, const QString& fileName, QWidget* parent)
+TASCIIMatchFields::TASCIIMatchFields(const CsvSample& sample, bool header, const FieldMatch& match, const QString& fileName,
+                                     QWidget* parent)
     : MatchWindow(QStringLiteral("ASCII File Import Match Fields"), match, fileName, HelpContext, parent)
 {
     setObjectName(QStringLiteral("TASCIIMatchFields"));
     auto* box = new QGroupBox(QStringLiteral("Sample ASCII Fields"), this);
     box->setObjectName(QStringLiteral("SampleBox"));
-    sample_ = new QTableWidget(int(sample.records.size()), sample.columns(), box);
+    const int first = header ? 1 : 0;
+    sample_ = new QTableWidget(int(sample.records.size()) - first, sample.columns(), box);
     sample_->setObjectName(QStringLiteral("SampleGrid"));
     sample_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sample_->setWhatsThis(QStringLiteral("The first lines of the file, split into its fields."));
@@ -24,12 +26,12 @@ TASCIIMatchFields::TASCIIMatchFields(const CsvSample& sample, const FieldMatch& 
     const int least = metrics.horizontalAdvance(QStringLiteral("Field 12"));
     const int most = std::max(least, 2 * logicalDpiX());
     for (int c = 0; c < sample.columns(); ++c) {
-        sample_->setHorizontalHeaderItem(c, new QTableWidgetItem(QStringLiteral("Field ") + QString::number(c + 1)));
+        sample_->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromStdString(match.sources()[size_t(c)].name)));
         sample_->setColumnWidth(c, std::clamp(int(sample.widths[size_t(c)]) * w, least, most));
-        for (int r = 0; r < int(sample.records.size()); ++r) {
+        for (int r = first; r < int(sample.records.size()); ++r) {
             const auto& fields = sample.records[size_t(r)].fields;
             const QString text = size_t(c) < fields.size() ? QString::fromStdString(fields[size_t(c)]) : QString();
-            sample_->setItem(r, c, new QTableWidgetItem(text));
+            sample_->setItem(r - first, c, new QTableWidgetItem(text));
         }
     }
     auto* layout = new QVBoxLayout(box);

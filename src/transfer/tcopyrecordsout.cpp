@@ -45,6 +45,10 @@ TCopyRecordsOut::TCopyRecordsOut(AddressTable& table, QWidget* parent) : QDialog
     dbfChoice_->setChecked(true);
     asciiChoice_ = new QRadioButton(QStringLiteral("Copy to an &ASCII file (comma delimited)"), this);
     asciiChoice_->setObjectName(QStringLiteral("AsciiChoice"));
+    vcardChoice_ = new QRadioButton(QStringLiteral("Copy to a &vCard file (contacts)"), this);
+    vcardChoice_->setObjectName(QStringLiteral("VcardChoice"));
+    vcardChoice_->setWhatsThis(QStringLiteral("A vCard file (.vcf) with one contact a record, which phones, mail programs and web "
+                                              "address books import."));
     dbfChoice_->setWhatsThis(QStringLiteral("A new database file with the same fields, memos included."));
     asciiChoice_->setWhatsThis(QStringLiteral("A text file with one line a record, the fields in quotes separated by commas."));
 
@@ -81,6 +85,7 @@ TCopyRecordsOut::TCopyRecordsOut(AddressTable& table, QWidget* parent) : QDialog
     layout->addWidget(note);
     layout->addWidget(dbfChoice_);
     layout->addWidget(asciiChoice_);
+    layout->addWidget(vcardChoice_);
     layout->addWidget(progress_);
     layout->addStretch();
     layout->addLayout(buttons);
@@ -95,13 +100,15 @@ TCopyRecordsOut::TCopyRecordsOut(AddressTable& table, QWidget* parent) : QDialog
 
 void TCopyRecordsOut::SaveAsButtonClick()
 {
-    const bool dbf = dbfChoice_->isChecked();
-    const RecordExport::Format format = dbf ? RecordExport::Format::Table : RecordExport::Format::Text;
+    const bool dbf = dbfChoice_->isChecked(), vcard = vcardChoice_->isChecked();
+    const RecordExport::Format format = dbf ? RecordExport::Format::Table : vcard ? RecordExport::Format::VCard : RecordExport::Format::Text;
     FileQuestion q;
     q.save = true;
     q.folder = startFolder();
-    q.filter = dbf ? QStringLiteral("DBF files (*.DBF *.dbf)") : QStringLiteral("Text files (*.TXT *.txt)");
-    q.defaultExtension = dbf ? QStringLiteral("DBF") : QStringLiteral("TXT");
+    q.filter = dbf     ? QStringLiteral("DBF files (*.DBF *.dbf)")
+               : vcard ? QStringLiteral("vCard files (*.vcf *.VCF)")
+                       : QStringLiteral("Text files (*.TXT *.txt)");
+    q.defaultExtension = dbf ? QStringLiteral("DBF") : vcard ? QStringLiteral("vcf") : QStringLiteral("TXT");
     q.presetName = QStringLiteral("*.") + q.defaultExtension;
     QString target = chooseFile(this, q);
     if (target.isEmpty())
@@ -124,7 +131,8 @@ void TCopyRecordsOut::copy(RecordExport::Format format, const QString& target)
 {
     copying_ = true;
     cancelled_ = false;
-    for (QWidget* w : {static_cast<QWidget*>(dbfChoice_), static_cast<QWidget*>(asciiChoice_), static_cast<QWidget*>(help_),
+    for (QWidget* w : {static_cast<QWidget*>(dbfChoice_), static_cast<QWidget*>(asciiChoice_), static_cast<QWidget*>(vcardChoice_),
+                       static_cast<QWidget*>(help_),
                        static_cast<QWidget*>(mouseHelp_), static_cast<QWidget*>(saveAs_)})
         w->hide();
     status_->setText(QStringLiteral("Copying to ") + target);
@@ -142,6 +150,8 @@ void TCopyRecordsOut::copy(RecordExport::Format format, const QString& target)
     copying_ = false;
     if (r.outcome == RecordExport::Result::Outcome::Failed)
         showInformation(exportFailureMessage(format, r, target));
+    else if (r.outcome == RecordExport::Result::Outcome::Cancelled)
+        showInformation(exportCancelMessage(target));
     accept();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // "Copy Records Out": the records that pass the main window's filter, in its
-// order, into a new table with the address structure or into comma-delimited
-// text.
+// order, into a new table with the address structure, into comma-delimited
+// text or into a vCard file that phones and mail programs read.
 
 #include "transfer/export_run.h"
 #include "transfer/file_choice.h"
@@ -39,6 +39,7 @@ private:
     AddressTable& table_;
     QRadioButton* dbfChoice_;
     QRadioButton* asciiChoice_;
+    QRadioButton* vcardChoice_;
     QPushButton* saveAs_;
     QPushButton* help_;
     QPushButton* cancel_;

@@ -82,7 +82,8 @@ TextFileKind detectTextEncoding(const std::string& path)
     TextFileKind kind;
     std::vector<unsigned char> buffer(1 << 16);
     size_t carry = 0;   // the start of a character cut by the end of the last read
-    bool first = true, validSoFar = true, beyondAscii = false, ended = false;
+    // Whether the line being read is valid UTF-8 so far and has gone beyond ASCII.
+    bool first = true, lineValid = true, lineBeyond = false, utf8Line = false, ended = false;
     uint64_t line = 1;
     for (;;) {
         const size_t got = std::fread(buffer.data() + carry, 1, buffer.size() - carry, f.get());
@@ -110,9 +111,13 @@ TextFileKind detectTextEncoding(const std::string& path)
             }
             if (ended || controlCharacter(c))
                 throw notText(line);
-            if (c == '\n')
-                ++line;
-            if (c >= 0x80 && validSoFar) {
+            if (c == '\n' || c == '\r') {
+                utf8Line = utf8Line || (lineValid && lineBeyond);
+                lineValid = true;
+                lineBeyond = false;
+                line += c == '\n';
+            }
+            if (c >= 0x80 && lineValid) {
                 const size_t need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
                 if (!last && n - i < need) {
                     carry = n - i;
@@ -120,18 +125,19 @@ TextFileKind detectTextEncoding(const std::string& path)
                     break;
                 }
                 if (const size_t len = sequenceLength(&buffer[i], n - i)) {
-                    beyondAscii = true;
+                    lineBeyond = true;
                     i += len;
                     continue;
                 }
-                validSoFar = false;
+                lineValid = false;
             }
             ++i;
         }
         if (last)
             break;
     }
-    kind.encoding = kind.byteOrderMark || (validSoFar && beyondAscii) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    utf8Line = utf8Line || (lineValid && lineBeyond);
+    kind.encoding = kind.byteOrderMark || utf8Line ? TextEncoding::Utf8 : TextEncoding::Windows1252;
     return kind;
 }
 

@@ -16,9 +16,10 @@ struct TextFileKind {
     bool byteOrderMark = false;   // the file starts with EF BB BF
 };
 
-// Reads the whole file once, a buffer at a time. A byte-order mark, or text
-// that is valid UTF-8 and holds at least one character beyond ASCII, is UTF-8;
-// anything else is Windows-1252. A file with a NUL or another control character
+// Reads the whole file once, a buffer at a time. A byte-order mark, or a line
+// that is valid UTF-8 and holds at least one character beyond ASCII, makes a
+// UTF-8 file (whose other lines are still read each by itself); anything else
+// is Windows-1252. A file with a NUL or another control character
 // (tab, line breaks, form feed and a closing 0x1A aside) is not text: throws
 // TransferError naming the file and the line. So does one that cannot be read.
 TextFileKind detectTextEncoding(const std::string& path);

@@ -7,6 +7,7 @@
 #include "transfer/tcopyrecordsout.h"
 #include "transfer/tdbfimport.h"
 #include "transfer/timportoldversion.h"
+#include "transfer/tvcardimport.h"
 
 namespace qb {
 
@@ -41,6 +42,7 @@ void registerTransferCommands(CommandRegistry& registry)
                                [](CommandHost& h) { show<TImportOldVersion>(h, 1); }));
     registry.add(importCommand("mnuImportVersion2", CommandScope::importOlderVersion(),
                                [](CommandHost& h) { show<TImportOldVersion>(h, 2); }));
+    registry.add(importCommand("mnuImportVcard", CommandScope::importFile(), [](CommandHost& h) { show<TVCardImport>(h); }));
 
     Command out;
     out.menuItem = QStringLiteral("mnuExport");

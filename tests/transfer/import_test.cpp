@@ -114,16 +114,30 @@ TEST_F(Import, TextFileValuesLandInTheirFields)
                                  "\"O'Brien \"\"Bud\"\"\",Seán,,\"Line one\nline two\",IL,,\r\n"
                                  "Short,Only\r\n"
                                  "\r\n"
-                                 "M\xFCller,Dörte,1 Rue,Paris,\r\n");
-    const ImportResult r = importCsv(db.t(), path, {{"LNAME", 1}, {"FNAME", 2}, {"STREET", 3}, {"CITY", 4}, {"STATE", 5}});
-    EXPECT_EQ(importMessage(ImportRun::Kind::Text, r), "Import complete. Imported 4 records.");
-    // Not UTF-8 throughout, so the whole file is Windows-1252.
+                                 "M\xFCller,D\xF6rte,1 Rue,Paris,\r\n");
+    const CsvSample sample = sampleCsv(path);
+    FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(sample.columns()));
+    int column = 0;
+    for (const char* name : {"LNAME", "FNAME", "STREET", "CITY", "STATE"})
+        match.select(rowNamed(match, name), column++);
+    CsvImportSource source(path, sample.kind, sample.columns(), match, db.t());
+    std::vector<std::string> notes;
+    const auto r = ImportRun(db.t(), match.rows(), {}).run(source, [&](const ImportCheck& c) {
+        notes = c.notes;
+        return true;
+    });
+    ASSERT_TRUE(r);
+    EXPECT_EQ(importMessage(ImportRun::Kind::Text, *r), "Import complete. Imported 4 records.");
+    // UTF-8 line by line: the one line in Windows-1252 is read as such and
+    // named; a line break in a single-line field becomes a blank.
+    EXPECT_EQ(notes, (std::vector<std::string>{"line 2, City: its line breaks become blanks",
+                                               "line 6 is not UTF-8 text; it was read as Windows-1252"}));
     const std::vector<Row> expected{
         {{"LNAME", "Existing"}, {"CITY", "Dayton"}, {"MEMO", "kept memo"}},
         {{"LNAME", "Smith"}, {"FNAME", "John"}, {"STREET", "12 Oak St, Apt 4"}, {"CITY", "Springfield"}, {"STATE", "OH"}},
-        {{"LNAME", "O'Brien \"Bud\""}, {"FNAME", "SeÃ¡n"}, {"CITY", "Line one\nline two"}, {"STATE", "IL"}},
+        {{"LNAME", "O'Brien \"Bud\""}, {"FNAME", "Seán"}, {"CITY", "Line one line two"}, {"STATE", "IL"}},
         {{"LNAME", "Short"}, {"FNAME", "Only"}},
-        {{"LNAME", "Müller"}, {"FNAME", "DÃ¶rte"}, {"STREET", "1 Rue"}, {"CITY", "Paris"}},
+        {{"LNAME", "Müller"}, {"FNAME", "Dörte"}, {"STREET", "1 Rue"}, {"CITY", "Paris"}},
     };
     EXPECT_EQ(rowsOf(db.t()), expected);
     EXPECT_TRUE(db.table.checkValidIndex());
@@ -165,33 +179,15 @@ TEST_F(Import, ValuesThatWouldChangeAreReportedFirst)
 
 TEST_F(Import, BadTextFilesAreRefusedAndChangeNothing)
 {
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string message;   // after the file's path
-    } cases[] = {
-        {"not text", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), " is not a text file (a control character on line 2)"},
-        {"varying columns", "a,b\r\nc,d\r\ne,f,g\r\n", ", line 3: the line has 3 fields, the first line 2; field 3 would be lost"},
-        {"line of 100,000 characters", "a,b\r\nc,d\r\n" + std::string(100000, 'x') + "\r\n",
-         ", line 3: the line is longer than 2048 characters"},
-        {"long field late in the file", "a,b\r\nc,d\r\n" + std::string(5000, 'e') + "\r\n" + std::string(300, 'f') + ",x\r\n",
-         ", line 3: the line is longer than 2048 characters"},
-    };
-    for (const auto& c : cases) {
-        const std::string path = csv(c.bytes);
-        const std::string before = filesOf(db);
-        try {
-            const CsvSample sample = sampleCsv(path);
-            FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(sample.columns()));
-            match.select(0, 0);
-            CsvImportSource source(path, sample.kind, sample.columns(), match, db.t());
-            ImportRun(db.t(), match.rows(), {}).run(source);
-            ADD_FAILURE() << c.name << " imported";
-        } catch (const TransferError& e) {
-            EXPECT_EQ(e.what(), path + c.message) << c.name;
-        }
-        EXPECT_EQ(filesOf(db), before) << c.name;
+    const std::string path = csv(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    const std::string before = filesOf(db);
+    try {
+        sampleCsv(path);
+        ADD_FAILURE() << "a picture sampled";
+    } catch (const TransferError& e) {
+        EXPECT_EQ(e.what(), path + " is not a text file (a control character on line 2)");
     }
+    EXPECT_EQ(filesOf(db), before);
     // A file of one record is not taken, as before.
     try {
         sampleCsv(csv("only,one\r\n"));
@@ -199,6 +195,42 @@ TEST_F(Import, BadTextFilesAreRefusedAndChangeNothing)
     } catch (const TransferError& e) {
         EXPECT_STREQ(e.what(), "Unable to import from this file");
     }
+}
+
+// A line longer than 2048 characters, a field longer than 255 (in a column
+// nobody matched too), a line with more fields than the first: each record
+// is imported with what its bounds hold, and each cut is named first.
+TEST_F(Import, OversizeAndRaggedLinesImportWithNotes)
+{
+    const std::string path = csv("a,b,c\r\nd,e,f\r\ng,h,i,j,k\r\n" + std::string(100000, 'x') + "\r\n" + std::string(300, 'y') +
+                                 ",z," + std::string(256, 'u') + "\r\nl,m\r\n");
+    const CsvSample sample = sampleCsv(path);
+    FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(sample.columns()));
+    match.select(rowNamed(match, "LNAME"), 0);
+    match.select(rowNamed(match, "CITY"), 1);
+    CsvImportSource source(path, sample.kind, sample.columns(), match, db.t());
+    std::vector<std::string> notes;
+    const auto r = ImportRun(db.t(), match.rows(), {}).run(source, [&](const ImportCheck& c) {
+        notes = c.notes;
+        return true;
+    });
+    ASSERT_TRUE(r);
+    EXPECT_EQ(importMessage(ImportRun::Kind::Text, *r), "Import complete. Imported 6 records.");
+    EXPECT_EQ(notes, (std::vector<std::string>{
+                         "line 3: 5 fields, the first line 3; fields 4 to 5 are left out",
+                         "line 4 is longer than 2048 characters; the rest of it is left out",
+                         "line 4, field 1: 2048 characters; the first 255 are kept",
+                         "line 4, Last Name: 255 characters, of which the field holds 30",
+                         "line 5, field 1: 300 characters; the first 255 are kept",
+                         "line 5, field 3: 256 characters; the first 255 are kept",
+                         "line 5, Last Name: 255 characters, of which the field holds 30",
+                     }));
+    const auto rows = rowsOf(db.t());
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[3], (Row{{"LNAME", "g"}, {"CITY", "h"}}));
+    EXPECT_EQ(rows[4], (Row{{"LNAME", std::string(30, 'x')}}));
+    EXPECT_EQ(rows[5], (Row{{"LNAME", std::string(30, 'y')}, {"CITY", "z"}}));
+    EXPECT_EQ(rows[6], (Row{{"LNAME", "l"}, {"CITY", "m"}}));
 }
 
 TEST_F(Import, CancelKeepsWhatWasImported)
@@ -214,6 +246,38 @@ TEST_F(Import, CancelKeepsWhatWasImported)
     EXPECT_EQ(db.t().recordCount(), 51u);
     EXPECT_TRUE(db.table.checkValidIndex());
     EXPECT_TRUE(db.t().check().empty());
+}
+
+// A database that opened read-only (its table in dBase's layout, which the
+// engine does not write) is refused before anything is read; its index stays
+// open for the session.
+TEST(ImportReadOnly, RefusedAtTheStart)
+{
+    MessageLog messages;
+    AddressDatabase db;
+    test::addRow(db.t(), {{"LNAME", "Kept"}});
+    db.table.close();
+    std::string bytes = readFile(db.path.toStdString());
+    bytes[0] = '\x83';
+    writeFile(db.path.toStdString(), bytes);
+    ASSERT_TRUE(db.table.open(db.path));
+    ASSERT_TRUE(db.t().readOnly());
+    ASSERT_TRUE(db.table.checkValidIndex());
+
+    const std::string path = db.program.folder().toStdString() + "in.csv";
+    writeFile(path, "a\r\nb\r\n");
+    const CsvSample sample = sampleCsv(path);
+    FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(1));
+    match.select(rowNamed(match, "LNAME"), 0);
+    CsvImportSource source(path, sample.kind, 1, match, db.t());
+    try {
+        ImportRun(db.t(), match.rows(), {}).run(source);
+        ADD_FAILURE() << "imported into a read-only database";
+    } catch (const TransferError& e) {
+        EXPECT_EQ(e.what(), db.path.toStdString() + " is open read-only: nothing can be imported into it");
+    }
+    EXPECT_TRUE(db.table.checkValidIndex()) << "the index is still open";
+    EXPECT_EQ(db.t().recordCount(), 1u);
 }
 
 // The disk fills half-way through: the records appended are taken off again

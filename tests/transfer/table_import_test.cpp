@@ -1,6 +1,7 @@
 // Imports from other xBase tables and from databases of the program's earlier
 // versions, with tables other programs wrote as sources.
 
+#include "transfer/import_date.h"
 #include "transfer/import_run.h"
 #include "transfer/transfer_error.h"
 #include "transfer_fixture.h"
@@ -32,15 +33,18 @@ protected:
     std::string source(const char* name) const { return db.program.folder().toStdString() + name; }
 
     // Writes a table with python-dbf: rows as dbf_make.py reads them.
-    std::string make(const char* name, const char* kind, const char* fields, const std::string& rows)
+    std::string make(const char* name, const char* kind, const char* fields, const std::string& rows, const std::string& codePage = "")
     {
         const std::string path = source(name);
         writeFile(path + ".rows", rows);
-        shell("/usr/bin/python3 " + test::kWitnesses + "/dbf_make.py " + path + " " + kind + " '" + fields + "' < " + path + ".rows");
+        shell("/usr/bin/python3 " + test::kWitnesses + "/dbf_make.py " + path + " " + kind + " '" + fields + "' " + codePage + " < " +
+              path + ".rows");
         return path;
     }
 
-    std::optional<ImportResult> importTable(const std::string& path, const std::function<void(FieldMatch&)>& adjust = {})
+    // Imports with the automatic match; notes, when given, receives the notes.
+    std::optional<ImportResult> importTable(const std::string& path, const std::function<void(FieldMatch&)>& adjust = {},
+                                            std::vector<std::string>* notes = nullptr)
     {
         TableImportSource src(path);
         FieldMatch match(FieldMatch::Kind::Table, tableImportFields(db.t()), src.fields());
@@ -48,7 +52,10 @@ protected:
         if (adjust)
             adjust(match);
         src.useMatch(match, db.t());
-        return ImportRun(db.t(), match.rows(), {}).run(src);
+        ImportRun::Hooks hooks;
+        if (notes)
+            hooks.note = [notes](const std::string& n) { notes->push_back(n); };
+        return ImportRun(db.t(), match.rows(), hooks).run(src);
     }
 
     AddressDatabase db;
@@ -171,17 +178,26 @@ TEST_F(TableImport, Version1ConvertsItsDates)
     const std::string path = make("old1.dbf", "db3", spec,
                                   "-\tAdams\tAl\tB\tDr\tACME\t1 Main\tTroy\tOH\t45373\tUSA\t555\ta@b.c\t556\tVIP\tMr\tC001\t19970428\tfour\n"
                                   "-\tBrown\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t04/28/1997\t\n"
-                                  "-\tClark\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tsoon\t\n");
+                                  "-\tClark\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tsoon\t\n"
+                                  "-\tDavis\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t04/28/05\t\n"
+                                  "-\tEvans\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t4/8/97\t\n");
     OlderVersionSource src(path, 1, db.t());
-    ASSERT_TRUE(ImportRun(db.t(), tableImportFields(db.t()), {}).run(src));
+    std::vector<std::string> notes;
+    ImportRun::Hooks hooks;
+    hooks.note = [&](const std::string& n) { notes.push_back(n); };
+    ASSERT_TRUE(ImportRun(db.t(), tableImportFields(db.t()), hooks).run(src));
+    EXPECT_EQ(notes, std::vector<std::string>{"record 3, Actual Date: \"soon\" is not a date; left empty"});
     const auto rows = rowsOf(db.t());
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0], (Row{{"LNAME", "Adams"}, {"FNAME", "Al"}, {"MIDDLE", "B"}, {"TITLE", "Dr"}, {"ORG", "ACME"}, {"STREET", "1 Main"},
                             {"CITY", "Troy"}, {"STATE", "OH"}, {"ZIP", "45373"}, {"COUNTRY", "USA"}, {"PHONE", "555"},
                             {"EMAIL", "a@b.c"}, {"FAX", "556"}, {"CODES", "VIP"}, {"PREFIX", "Mr"}, {"DATE", "19970428"},
                             {"MEMO", "four "}}));
     EXPECT_EQ(rows[1], (Row{{"LNAME", "Brown"}, {"DATE", "19970428"}}));
     EXPECT_EQ(rows[2], (Row{{"LNAME", "Clark"}}));
+    // Two-digit years about the pivot (00-49 this century), no leading zeros needed.
+    EXPECT_EQ(rows[3], (Row{{"LNAME", "Davis"}, {"DATE", "20050428"}}));
+    EXPECT_EQ(rows[4], (Row{{"LNAME", "Evans"}, {"DATE", "19970408"}}));
 
     // Without CARRIER it is not a 1.x file.
     const std::string lacking = make("nocarrier.dbf", "db3", "LNAME C(20); FNAME C(20)", "-\tX\tY\n");
@@ -193,13 +209,71 @@ TEST_F(TableImport, Version1ConvertsItsDates)
     }
 }
 
-TEST(OlderDate, Conversions)
+// The date forms imports read, whatever the locale: yyyymmdd, the ISO form,
+// month/day/year with two or four digits (00-49 is 20xx, 50-99 19xx), and
+// day.month.year.
+TEST(ImportDate, Forms)
 {
-    EXPECT_EQ(olderDate(""), "");
-    EXPECT_EQ(olderDate("19970428"), "19970428");
-    EXPECT_EQ(olderDate("04/28/1997"), "19970428");
-    EXPECT_EQ(olderDate("19971328"), "");
-    EXPECT_EQ(olderDate("someday"), "");
+    const struct {
+        const char* text;
+        std::optional<std::string> date;
+    } cases[] = {
+        {"", ""},
+        {"19970428", "19970428"},
+        {"04/28/1997", "19970428"},
+        {"4/8/1997", "19970408"},
+        {"4/8/97", "19970408"},
+        {"04/28/05", "20050428"},
+        {"1/2/49", "20490102"},
+        {"1/2/50", "19500102"},
+        {" 12-31-1999 ", "19991231"},
+        {"1997-04-28", "19970428"},
+        {"1997-04-28T10:15:00Z", "19970428"},
+        {"28.04.1997", "19970428"},
+        {"19971328", std::nullopt},
+        {"02/30/2000", std::nullopt},
+        {"2/29/2000", "20000229"},
+        {"2/29/1900", std::nullopt},
+        {"someday", std::nullopt},
+        {"4/8", std::nullopt},
+        {"--0428", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(importDate(c.text), c.date) << c.text;
+}
+
+// What goes into DATE from another table is a date as yyyymmdd: a date field
+// as it is, text when it reads as a date; anything else is left empty and
+// named. The field is matched by its name.
+TEST_F(TableImport, DatesBecomeYyyymmdd)
+{
+    const std::string path = make("dates.dbf", "db3", "LNAME C(20); DATE C(12)",
+                                  "-\tA\t19970428\n-\tB\t04/28/1997\n-\tC\t4/8/97\n-\tD\t1997-04-28\n-\tE\tsoon\n-\tF\t13/45/2000\n-\tG\t\n");
+    std::vector<std::string> notes;
+    ASSERT_TRUE(importTable(path, {}, &notes));
+    EXPECT_EQ(notes, (std::vector<std::string>{"record 5, Actual Date: \"soon\" is not a date; left empty",
+                                               "record 6, Actual Date: \"13/45/2000\" is not a date; left empty"}));
+    std::vector<std::string> dates;
+    for (const Row& r : rowsOf(db.t()))
+        dates.push_back(r.count("DATE") ? r.at("DATE") : "");
+    EXPECT_EQ(dates, (std::vector<std::string>{"19970428", "19970428", "19970408", "19970428", "", "", ""}));
+}
+
+// A DOS program's table names its code page in its header (437, 850): its
+// text and memos arrive as they were written. python-dbf writes the tables.
+TEST_F(TableImport, TextInTheSourcesCodePage)
+{
+    for (const char* page : {"cp437", "cp850"}) {
+        AddressDatabase into;
+        const std::string path = make((std::string(page) + ".dbf").c_str(), "db3", "LNAME C(20); CITY C(20); NOTES M",
+                                      "-\tMüller\tNiño\tÇa va, Zoë\n", page);
+        TableImportSource src(path);
+        FieldMatch match(FieldMatch::Kind::Table, tableImportFields(into.t()), src.fields());
+        match.preMatch();
+        src.useMatch(match, into.t());
+        ASSERT_TRUE(ImportRun(into.t(), match.rows(), {}).run(src));
+        EXPECT_EQ(rowsOf(into.t()), (std::vector<Row>{{{"LNAME", "Müller"}, {"CITY", "Niño"}, {"MEMO", "Ça va, Zoë"}}})) << page;
+    }
 }
 
 } // namespace

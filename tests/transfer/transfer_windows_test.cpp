@@ -8,10 +8,14 @@
 #include "transfer/tdbfimport.h"
 #include "transfer/tdbfmatchfields.h"
 #include "transfer/timportoldversion.h"
+#include "transfer/tvcardimport.h"
 #include "mainwindow/window_test_support.h"
 #include "transfer_fixture.h"
+#include "help_topic.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -113,6 +117,53 @@ TEST_F(TransferWindows, AsciiImportSamplesMatchesAndImports)
     EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"CITY", "Springfield"}, {"STREET", "1 Oak St, Apt 2"}},
                                                  {{"LNAME", "Jones"}, {"CITY", "Dayton"}, {"STREET", "2 Elm"}}}));
     EXPECT_TRUE(db.table.checkValidIndex());
+}
+
+// A file whose first line names its columns: the option checks itself, the
+// sample grid's columns bear the names and the line is not among the samples,
+// the columns are matched by their names, and the line is not imported.
+// Unchecked, the line is a record and nothing is matched.
+TEST_F(TransferWindows, AsciiImportFirstLineNamesTheColumns)
+{
+    writeFile(file("named.csv").toStdString(), "Last Name,First Name,Town\r\nSmith,Ann,Dayton\r\nJones,Bo,Troy\r\n");
+    TASCIIImport w(db.table);
+    QCheckBox* header = child<QCheckBox>(&w, "HeaderCheck");
+    EXPECT_EQ(header->text(), "First line holds the column names");
+    chooser.next = file("named.csv");
+    click(&w, "SelectFileButton");
+    EXPECT_TRUE(header->isChecked());
+    EXPECT_TRUE(child<QPushButton>(&w, "ImportButton")->isEnabled()) << "matched by the names";
+
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        QTableWidget* sample = m->sampleGrid();
+        ASSERT_EQ(sample->rowCount(), 2);
+        EXPECT_EQ(sample->horizontalHeaderItem(0)->text(), "Last Name");
+        EXPECT_EQ(sample->horizontalHeaderItem(2)->text(), "Town");
+        EXPECT_EQ(sample->item(0, 0)->text(), "Smith");
+        EXPECT_EQ(sourceOf(m, "Last Name"), "Last Name");
+        EXPECT_EQ(sourceOf(m, "First Name"), "First Name");
+        EXPECT_EQ(sourceOf(m, "City"), "");
+        pick(m, "City", "Town");
+        click(m, "OkButton");
+    });
+    click(&w, "MatchFieldsButton");
+
+    QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(4, header->height() / 2));
+    EXPECT_FALSE(header->isChecked());
+    EXPECT_FALSE(child<QPushButton>(&w, "ImportButton")->isEnabled()) << "no names, no match";
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        EXPECT_EQ(m->sampleGrid()->rowCount(), 3);
+        EXPECT_EQ(m->sampleGrid()->horizontalHeaderItem(0)->text(), "Field 1");
+        click(m, "CancelButton");
+    });
+    click(&w, "MatchFieldsButton");
+    QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(4, header->height() / 2));
+    ASSERT_TRUE(header->isChecked());
+
+    whenShown<TASCIIImport>([](TASCIIImport* shown) { click(shown, "ImportButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 2 records."});
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"FNAME", "Ann"}}, {{"LNAME", "Jones"}, {"FNAME", "Bo"}}}));
 }
 
 TEST_F(TransferWindows, AsciiImportRefusalsAndCancel)
@@ -274,6 +325,70 @@ TEST_F(TransferWindows, CopyRecordsOutChecksItsTarget)
     whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) { click(shown, "SaveAsButton"); });
     EXPECT_EQ(w.exec(), QDialog::Accepted);
     EXPECT_EQ(readFile(file("old.txt").toStdString()).substr(0, 21), "\"\",\"\",\"\",\"Jones\",\"\",\"");
+}
+
+// Cancel while copying, Yes to "Cancel copy?": the window says the copy was
+// cancelled and the file of that name is not made.
+TEST_F(TransferWindows, CopyRecordsOutSaysItWasCancelled)
+{
+    for (int i = 0; i < 50; ++i)
+        test::addRow(db.t(), {{"LNAME", "Name" + std::to_string(i)}});
+    db.t().setFilter("!ISDEL");
+    TCopyRecordsOut w(db.table);
+    child<QRadioButton>(&w, "AsciiChoice")->setChecked(true);
+    chooser.next = file("out.txt");
+    log.answer = true;
+    whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) {
+        QTimer::singleShot(0, shown, [shown] {
+            EXPECT_TRUE(shown->copying());
+            click(shown, "CancelButton");
+        });
+        click(shown, "SaveAsButton");
+    });
+    w.exec();
+    EXPECT_EQ(log.texts(), (QStringList{"Cancel copy?", "Copy cancelled. " + file("out.txt") + " was left as it was."}));
+    EXPECT_FALSE(QFile::exists(file("out.txt")));
+}
+
+// The contacts of a vCard file, one record a card; a file that is not one is
+// refused. Copied out again as vCards through "Copy Records Out".
+TEST_F(TransferWindows, VCardImportAndCopyOut)
+{
+    writeFile(file("contacts.vcf").toStdString(), "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\nTEL:555-1\r\nEND:VCARD\r\n"
+                                                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Jones;Bo;;;\r\nEND:VCARD\r\n");
+    writeFile(file("other.txt").toStdString(), "Smith,Ann\r\n");
+    TVCardImport w(db.table);
+    EXPECT_EQ(w.windowTitle(), "vCard File Import");
+    {
+        test::ShippedHelp help;
+        w.show();
+        test::expectHelpTopic(w, "1507.html", "Importing a vCard file");
+        w.hide();
+    }
+    EXPECT_EQ(w.findChild<QPushButton*>("MatchFieldsButton"), nullptr);
+    chooser.next = file("other.txt");
+    click(&w, "SelectFileButton");
+    EXPECT_EQ(log.texts(), QStringList{file("other.txt") + " is not a vCard file"});
+    EXPECT_FALSE(child<QPushButton>(&w, "ImportButton")->isEnabled());
+    chooser.next = file("contacts.vcf");
+    click(&w, "SelectFileButton");
+    log.messages.clear();
+    whenShown<TVCardImport>([](TVCardImport* shown) { click(shown, "ImportButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 2 records."});
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"FNAME", "Ann"}, {"PHONE", "555-1"}}, {{"LNAME", "Jones"}, {"FNAME", "Bo"}}}));
+
+    db.t().setFilter("!ISDEL");
+    TCopyRecordsOut out(db.table);
+    child<QRadioButton>(&out, "VcardChoice")->setChecked(true);
+    chooser.next = file("out.vcf");
+    log.messages.clear();
+    whenShown<TCopyRecordsOut>([](TCopyRecordsOut* shown) { click(shown, "SaveAsButton"); });
+    EXPECT_EQ(out.exec(), QDialog::Accepted);
+    EXPECT_EQ(chooser.asked.back().defaultExtension, "vcf");
+    EXPECT_EQ(readFile(file("out.vcf").toStdString()),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\nFN:Ann Smith\r\nTEL;TYPE=VOICE:555-1\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Jones;Bo;;;\r\nFN:Bo Jones\r\nEND:VCARD\r\n");
 }
 
 } // namespace

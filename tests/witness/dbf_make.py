@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """Writes a table with python-dbf from rows on standard input.
 
-    dbf_make.py PATH KIND "FIELD SPECS" < rows
+    dbf_make.py PATH KIND "FIELD SPECS" [CODEPAGE] < rows
 
 KIND is db3 (dBase III, DBT memo), fp (FoxPro, FPT memo) or vfp (Visual
 FoxPro); the specs are python-dbf's ("LNAME C(20); NOTES M; BORN D"). Each
 input line is one record: '*' (deleted) or '-', then the values, tab-separated,
 with \\t, \\n, \\r and \\\\ escaped. Dates are yyyymmdd or empty, logicals T or F,
-text is UTF-8 and stored in Windows-1252."""
+text is UTF-8 and stored in Windows-1252, or in CODEPAGE (cp437, cp850),
+which the table's header then names."""
 import datetime
 import sys
 import dbf
@@ -25,7 +26,7 @@ def unescape(text):
     return "".join(out)
 
 
-table = dbf.Table(sys.argv[1], sys.argv[3], dbf_type=sys.argv[2], codepage="cp1252")
+table = dbf.Table(sys.argv[1], sys.argv[3], dbf_type=sys.argv[2], codepage=sys.argv[4] if len(sys.argv) > 4 else "cp1252")
 table.open(dbf.READ_WRITE)
 kinds = [table.field_info(name).field_type for name in table.field_names]
 for line in sys.stdin.read().splitlines():
