@@ -175,6 +175,40 @@ TEST_F(CrashSafety, EveryFailingWriteOrSyncLeavesTheOldStateOrTheNew)
                 const auto faults = t->check();
                 EXPECT_TRUE(faults.empty()) << faults.front();
                 EXPECT_TRUE(leftovers().empty()) << leftovers().front();
+                t.reset();
+
+                // The same fault, and the session goes on once the disk is
+                // well again: Save what a failed post left pending, add and
+                // delete a record, pack, add another. The next open finds
+                // all of it.
+                restoreFiles(original);
+                std::vector<std::string> kept;
+                {
+                    auto s = Table::open(dir.file("T.DBF"));
+                    injectIoFaults(sync ? 0 : n, sync ? n : 0, error);
+                    EXPECT_THROW(op.run(*s), XbaseError);
+                    injectIoFaults(0, 0, 0);
+                    engineSettings().syncPosts = false;
+                    if (s->editing())
+                        s->post();
+                    addRecord(*s, 98, "deleted after the fault");
+                    s->deleteRecord();
+                    addRecord(*s, 99, "added after the fault");
+                    for (const std::string& line : contents(*s))
+                        if (line[0] != '*')
+                            kept.push_back(line);
+                    s->pack();
+                    addRecord(*s, 100, "added after the pack");
+                    kept.push_back(contents(*s).back());
+                    EXPECT_EQ(contents(*s), kept);
+                    engineSettings().syncPosts = true;
+                }
+                t = Table::open(dir.file("T.DBF"));
+                EXPECT_EQ(contents(*t), kept);
+                EXPECT_FALSE(t->indexStale()) << t->indexError();
+                const auto afterSession = t->check();
+                EXPECT_TRUE(afterSession.empty()) << afterSession.front();
+                EXPECT_TRUE(leftovers().empty()) << leftovers().front();
             }
         }
     }
