@@ -248,6 +248,9 @@ int pack(const Args& a)
     need(a, 1);
     auto t = Table::open(a.positional[0], OpenMode::Exclusive);
     t->pack();
+    for (const Table::LostMemo& lost : t->lostMemos())
+        std::cerr << "qbtool: record " << lost.recno << " (record " << lost.formerRecno << " before the pack) kept without its "
+                  << lost.field << ": " << lost.why << "\n";
     std::cout << t->recordCount() << "\n";
     return 0;
 }

@@ -2,7 +2,10 @@
 
 #include "core/address_table.h"
 #include "core/messages.h"
+#include "core/text_file.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace qb {
@@ -53,6 +56,52 @@ void TagSeries::report(int overall, const std::function<void(int)>& perTag)
 
 // ---- rebuild ---------------------------------------------------------------
 
+QString Reindexer::lostMemosFile(const QString& tablePath)
+{
+    const QFileInfo table(tablePath);
+    return table.dir().filePath(table.completeBaseName() + QStringLiteral("_MEMOS.TXT"));
+}
+
+void Reindexer::reportLostMemos(xbase::Table& table)
+{
+    const auto& lost = table.lostMemos();
+    if (lost.empty())
+        return;
+    constexpr size_t kShown = 20;
+    QStringList lines;
+    QStringList shown;
+    for (const xbase::Table::LostMemo& m : lost) {
+        QString name;
+        try {
+            if (table.go(m.recno)) {
+                name = QString::fromStdString(table.text("LNAME"));
+                const QString first = QString::fromStdString(table.text("FNAME"));
+                if (!first.isEmpty())
+                    name += QStringLiteral(", ") + first;
+            }
+        } catch (const std::exception&) {
+        }
+        const QString line = QStringLiteral("Record %1: %2").arg(m.recno).arg(name);
+        lines << line + QStringLiteral(" (") + QString::fromStdString(m.why) + QStringLiteral(")");
+        if (size_t(shown.size()) < kShown)
+            shown << line;
+    }
+    if (lost.size() > kShown)
+        shown << QStringLiteral("and %1 more").arg(lost.size() - kShown);
+    try {
+        table.first();
+    } catch (const std::exception&) {
+    }
+    const QString file = lostMemosFile(QString::fromStdString(table.path()));
+    QString text = QStringLiteral("The memos of these records could not be read; the records were kept with empty memos:\r\n\r\n") +
+                   shown.join(QStringLiteral("\r\n"));
+    if (writeLines1252(file, lines))
+        text += QStringLiteral("\r\n\r\nThe list is in ") + file;
+    else
+        text += QStringLiteral("\r\n\r\nThe list could not be written to ") + file;
+    showInformation(text);
+}
+
 void Reindexer::show(int value)
 {
     if (hooks_.gauge)
@@ -95,12 +144,15 @@ bool Reindexer::run(xbase::Table& table)
     bool built = true;
     try {
         table.pack(addressTags(), [this](int percent) { show(gauge_.report(percent)); }, tagProgress);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Nothing changed: the tags are still built, so the database stays usable.
         packed = false;
+        showInformation(QStringLiteral("The deleted records could not be removed:\r\n") + QString::fromStdString(e.what()));
         startIndexing();
         built = buildAllTags(table, tagProgress);
     }
+    if (packed)
+        reportLostMemos(table);
 
     gauge_.reset();
     show(0);

@@ -71,13 +71,20 @@ public:
     };
 
     explicit Reindexer(Hooks hooks) : hooks_(std::move(hooks)) {}
-    // False when the pack or the tags failed. A failed pack changes nothing
-    // and still goes on to build the tags, so the database stays usable.
+    // False when the pack or the tags failed, each said in a message. A
+    // failed pack changes nothing and still goes on to build the tags, so the
+    // database stays usable. Records whose memo the pack could not read are
+    // kept without it and listed in a message and in lostMemosFile().
     bool run(xbase::Table& table);
+
+    // The text file beside the table that lists the records a pack kept
+    // without their memo: ADD0001.DBF's is ADD0001_MEMOS.TXT.
+    static QString lostMemosFile(const QString& tablePath);
 
 private:
     void show(int value);
     void repaint();
+    void reportLostMemos(xbase::Table& table);
 
     Hooks hooks_;
     ReindexGauge gauge_;

@@ -133,7 +133,7 @@ RecordEditor::RecordEditor(AddressTable& table, Hooks hooks) : table_(table), ho
             t().first();
         };
     if (!hooks_.openDatabase)
-        hooks_.openDatabase = [this](const QString& path) { return openAddressDatabase(table_, path, {}).usable; };
+        hooks_.openDatabase = [this](const QString& path) { return openAddressDatabase(table_, path, {}); };
     if (!hooks_.today)
         hooks_.today = [] { return QDate::currentDate(); };
     sortCaption_ = sortOrders().front().caption;
@@ -482,6 +482,10 @@ void RecordEditor::closeAndReopen()
     if (++saves_ < aggressiveSaveThreshold(editing_.aggressiveSave))
         return;
     saves_ = 0;
+    // An index lost in this session that the user chose not to rebuild would
+    // only be asked about again, and the database closed on No.
+    if (t().indexStale())
+        return;
     const uint32_t recno = t().recno();
     const QString path = databasePath_;
     // The controls come back and the cursor returns however the reopen ends,
@@ -491,8 +495,13 @@ void RecordEditor::closeAndReopen()
     const QString folder = QDir::currentPath();
     table_.close();
     QDir::setCurrent(folder);
-    for (int attempt = 0; attempt < 10 && !table_.isOpen(); ++attempt) {
-        if (!hooks_.openDatabase(path) || !table_.isOpen())
+    bool declined = false;
+    for (int attempt = 0; attempt < 10 && !table_.isOpen() && !declined; ++attempt) {
+        const DatabaseOpening opening = hooks_.openDatabase(path);
+        // The file opened but its index was not rebuilt: the user has
+        // answered, and asking again would not change the answer.
+        declined = opening.fileOpened && !opening.usable;
+        if (!opening.usable || !table_.isOpen())
             continue;
         reselectOrder();
         hooks_.applyFilter();
@@ -507,7 +516,8 @@ void RecordEditor::closeAndReopen()
         memo_.clear();
         memoUnreadable_ = false;
         call(hooks_.recordChanged);
-        showInformation(kReopenFailedMessage);
+        if (!declined)
+            showInformation(kReopenFailedMessage);
     }
     steps.end();
     call(hooks_.refreshButtons);

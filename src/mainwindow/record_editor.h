@@ -53,9 +53,9 @@ public:
         // Part of the filter machinery: make the current filter the table's
         // query again (it drops a filter that matches nothing). Default: "!ISDEL".
         std::function<void()> applyFilter;
-        // Opens the database at path into the address table; true when usable.
-        // Default: openAddressDatabase without a rebuild offer.
-        std::function<bool(const QString& path)> openDatabase;
+        // Opens the database at path into the address table. Default:
+        // openAddressDatabase without a rebuild offer.
+        std::function<DatabaseOpening(const QString& path)> openDatabase;
         // The "New Record" dialog; nullopt on "Cancel".
         std::function<std::optional<NewRecordEntry>(bool askNames, bool askZip)> askNewRecord;
         std::function<QDate()> today;

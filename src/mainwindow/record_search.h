@@ -14,6 +14,11 @@ namespace xbase {
 class Table;
 }
 
+// The key search seeks in an index tag; without a usable index it says so.
+inline const QString kSearchNeedsIndexMessage = QStringLiteral(
+    "The index of this database must be rebuilt before it can be searched.\r\n"
+    "Choose \"Rebuild Indexes for this file\" from the File menu.");
+
 // Seeks text (upper-cased, a-z only, as the keys are) in the table's current
 // order with exact comparison off and soft seek on. True when found; when not,
 // the record that was current before stays current. Engine errors count as

@@ -158,7 +158,7 @@ TAddressMain::TAddressMain(const std::function<void(CommandRegistry&)>& subsyste
         table_.table().first();
     };
     editor_ = std::make_unique<RecordEditor>(table_, hooks);
-    reopenDatabase_ = [this](const QString& path) { return openAddressDatabase(table_, path, {}).usable; };
+    reopenDatabase_ = [this](const QString& path) { return openAddressDatabase(table_, path, [this] { runRebuildDialog(); }); };
     newRecordDialog_ = [this](bool askNames, bool askZip) {
         return askNewRecordEntry(askNames, askZip, this, table_.isOpen() ? newRecordWidths(table_.table()) : NewRecordWidths{});
     };
@@ -810,13 +810,35 @@ QAbstractButton* TAddressMain::mnemonicButton(int key) const
 
 bool TAddressMain::recordStep(const std::function<void()>& step)
 {
+    bool done = false;
+    ++stepDepth_;
     try {
         step();
-        return true;
+        done = true;
     } catch (const std::exception& e) {
         afterFailure(e);
     }
-    return false;
+    if (--stepDepth_ == 0)
+        offerRebuildAfterIndexLoss();
+    return done;
+}
+
+void TAddressMain::offerRebuildAfterIndexLoss()
+{
+    if (indexLossTold_ || !table_.isOpen() || isPending(editor_->state()) || !table_.table().indexStale())
+        return;
+    indexLossTold_ = true;
+    if (!askQuestion(rebuildQuestion(table_.path()), QStringLiteral("Warning")))
+        return;
+    // As "Rebuild Indexes for this file" does it, with its steps around.
+    if (const Command* rebuild = commands_.find(QStringLiteral("mnuRebuildIndexes")))
+        runCommand(*rebuild);
+}
+
+void TAddressMain::runRebuildDialog()
+{
+    TQBReindex dialog(table_.table(), this);
+    withDialog(&dialog);
 }
 
 void TAddressMain::afterFailure(const std::exception& error)
@@ -1011,7 +1033,9 @@ void TAddressMain::setUpCommands(const std::function<void(CommandRegistry&)>& su
 
 CommandRunner::Outcome TAddressMain::runCommand(const Command& command)
 {
-    return runner_->run(command);
+    const CommandRunner::Outcome outcome = runner_->run(command);
+    offerRebuildAfterIndexLoss();
+    return outcome;
 }
 
 CommandScope::Hooks TAddressMain::commandHooks()
@@ -1138,10 +1162,7 @@ void TAddressMain::TaggedClick()
 
 bool TAddressMain::openDatabase(const QString& path)
 {
-    const auto rebuild = [this] {
-        TQBReindex dialog(table_.table(), this);
-        withDialog(&dialog);
-    };
+    const auto rebuild = [this] { runRebuildDialog(); };
     table_.close();
     // "Find &Next" goes on with the database it searched, not another one.
     memoSearch_.found = false;
@@ -1157,6 +1178,7 @@ bool TAddressMain::openDatabase(const QString& path)
 
 void TAddressMain::startDatabase(bool usable)
 {
+    indexLossTold_ = false;
     if (usable && table_.isOpen()) {
         // The database stays open when its first record cannot be read, so
         // the user can still look at the others or open another one.
@@ -1324,10 +1346,7 @@ void TAddressMain::FormActivate()
     xbase::engineSettings().syncPosts = true;
 
     Settings settings = Settings::program();
-    const auto rebuild = [this] {
-        TQBReindex dialog(table_.table(), this);
-        withDialog(&dialog);
-    };
+    const auto rebuild = [this] { runRebuildDialog(); };
     if (!settings.readable())
         showInformation(kUnreadableSettings.arg(settings.path()));
     // A result index of the checks outlives its window only in a crash.

@@ -64,9 +64,10 @@ public:
     // The "New Record" dialog asked before an add; nullopt abandons the add.
     using NewRecordDialog = std::function<std::optional<NewRecordEntry>(bool askNames, bool askZip)>;
     void setNewRecordDialog(NewRecordDialog dialog) { newRecordDialog_ = std::move(dialog); }
-    // How aggressive saving opens the database again after closing it; true
-    // when usable. Replaceable so a caller can watch or fail the reopen.
-    using DatabaseOpener = std::function<bool(const QString& path)>;
+    // How aggressive saving opens the database again after closing it (with
+    // the rebuild offer of an open). Replaceable so a caller can watch or
+    // fail the reopen.
+    using DatabaseOpener = std::function<DatabaseOpening(const QString& path)>;
     void setReopenDatabase(DatabaseOpener open) { reopenDatabase_ = std::move(open); }
 
     // SetButtons: every control's enabled and visible state from the rules.
@@ -119,6 +120,11 @@ private:
     // becomes a message and the window goes on; false after an error.
     bool recordStep(const std::function<void()>& step);
     void afterFailure(const std::exception& error);
+    // A post that failed part way leaves the index to be rebuilt: once the
+    // record is settled the user is told, once a database, and offered the
+    // rebuild.
+    void offerRebuildAfterIndexLoss();
+    void runRebuildDialog();
     std::function<void()> guarded(void (TAddressMain::*handler)());
     // The shown and enabled button whose caption underlines the letter of key.
     QAbstractButton* mnemonicButton(int key) const;
@@ -182,6 +188,8 @@ private:
     bool typing_ = false;
     bool loadingMemo_ = false;
     bool insertMode_ = false;
+    int stepDepth_ = 0;
+    bool indexLossTold_ = false;
 
     std::map<QString, QLineEdit*> edits_;
     QStringList tabOrder_;

@@ -132,6 +132,10 @@ void tagAll(MainWindowHost& w)
 
 void searchByKey(MainWindowHost& w)
 {
+    if (tableOf(w).indexStale()) {
+        showInformation(kSearchNeedsIndexMessage);
+        return;
+    }
     QStringList orders;
     for (const SortOrder& o : sortOrders())
         orders << plainCaption(o.caption);

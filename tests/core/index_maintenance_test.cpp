@@ -1,6 +1,8 @@
 #include "core/index_maintenance.h"
 #include "core/address_table.h"
 #include "address_fixture.h"
+#include "disk_full.h"
+#include "mainwindow/window_test_support.h"
 
 #include <QFile>
 
@@ -185,6 +187,60 @@ TEST_F(Rebuild, WorksWhenTheIndexFileWasDeletedByHand)
     EXPECT_TRUE(table.checkValidIndex());
     EXPECT_TRUE(table.table().check().empty());
     EXPECT_TRUE(QFile::exists(program.data("ADD0001.CDX")));
+}
+
+// A memo pointer outside the memo file: the rebuild still packs, keeps the
+// record without its memo and names it in a message and in a file beside
+// the table.
+TEST_F(Rebuild, ARecordWhoseMemoCannotBeReadIsKeptAndListed)
+{
+    {
+        AddressTable table;
+        ASSERT_TRUE(table.open(path));
+        for (uint32_t r : {4u, 5u}) {
+            table.table().go(r);
+            table.table().edit();
+            table.table().setText("FNAME", r == 4 ? "Ann" : "Bo");
+            table.table().setMemo("MEMO", "memo of " + std::to_string(r));
+            table.table().post();
+        }
+    }
+    pointMemoOutsideItsFile(path, 4);
+    AddressTable table;
+    ASSERT_TRUE(table.open(path));
+    EXPECT_TRUE(rebuild(table.table()).ok);
+    EXPECT_EQ(table.table().recordCount(), 8u);
+    const QString file = Reindexer::lostMemosFile(path);
+    EXPECT_EQ(file, program.data("ADD0001_MEMOS.TXT"));
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].text, "The memos of these records could not be read; the records were kept with empty memos:\r\n\r\n"
+                                    "Record 3: Name3, Ann\r\n\r\nThe list is in " + file);
+    QFile list(file);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(list.readAll().startsWith("Record 3: Name3, Ann (")) << file.toStdString();
+    table.table().go(3);
+    EXPECT_EQ(table.table().text("LNAME"), "Name3");
+    EXPECT_EQ(table.table().memo("MEMO"), "");
+    table.table().go(4);
+    EXPECT_EQ(table.table().memo("MEMO"), "memo of 5");
+    EXPECT_TRUE(table.table().check().empty()) << table.table().check().front();
+}
+
+// A pack the disk refuses says so, and the database keeps its records.
+TEST_F(Rebuild, AFailedPackIsReported)
+{
+    AddressTable table;
+    ASSERT_TRUE(table.open(path));
+    Run run;
+    {
+        DiskFull full(100);
+        run = rebuild(table.table());
+    }
+    EXPECT_FALSE(run.ok);
+    ASSERT_FALSE(log.messages.empty());
+    EXPECT_TRUE(log.messages[0].text.startsWith("The deleted records could not be removed:\r\n")) << log.messages[0].text.toStdString();
+    EXPECT_EQ(table.table().recordCount(), 11u);
+    EXPECT_TRUE(table.checkValidIndex());
 }
 
 // A program stopped while it wrote the index leaves it marked in change: the

@@ -32,7 +32,9 @@ protected:
         hooks.today = [] { return QDate(2024, 3, 9); };
         hooks.openDatabase = [this](const QString& p) {
             ++opens;
-            return opens > failingOpens && table.open(p);
+            DatabaseOpening opening;
+            opening.fileOpened = opening.usable = opens > failingOpens && table.open(p);
+            return opening;
         };
         hooks.askNewRecord = [this](bool, bool) { return entry; };
         hooks.refreshButtons = [this] {

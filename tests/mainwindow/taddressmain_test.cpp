@@ -4,7 +4,9 @@
 #include "core/mru.h"
 #include "core/preferences.h"
 #include "core/settings.h"
+#include "core/tqbreindex.h"
 #include "mainwindow/configuration_report.h"
+#include "mainwindow/record_search.h"
 #include "platform/help/help_viewer.h"
 #include "window_test_support.h"
 
@@ -359,7 +361,7 @@ TEST_F(TAddressMainTest, AggressiveSavingReopensTheDatabaseAfterItsThreshold)
         int opens = 0;
         w.setReopenDatabase([&opens, &w](const QString& path) {
             ++opens;
-            return openAddressDatabase(w.addressTable(), path, {}).usable;
+            return openAddressDatabase(w.addressTable(), path, {});
         });
         button("LastButton")->click();
         ASSERT_EQ(w.fieldEdit("LNAME")->text(), "Young");
@@ -509,12 +511,88 @@ TEST_F(TAddressMainTest, ASaveTheDiskRefusesKeepsTheRecordBeingTyped)
     EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Brown");
     EXPECT_EQ(memo->toPlainText(), "a new memo");
 
+    // The failed post lost the index; its rebuild offer is declined here.
+    log.answer = false;
     button("SaveButton")->click();
     EXPECT_EQ(state(), EditState::Browsing);
     EXPECT_EQ(recordCount(), 2u);
     EXPECT_EQ(field("LNAME"), "Brown");
     EXPECT_EQ(w.addressTable().table().memo("MEMO"), "a new memo");
     EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
+}
+
+// A full disk on Save loses the index part way through the post. Once there
+// is room again and the record is saved, the user is told once and offered
+// the rebuild; five more saves (the fifth closes and reopens the database)
+// ask nothing more, lose nothing, and Search says why it cannot search
+// while the index is still to be rebuilt.
+TEST_F(TAddressMainTest, AnIndexLostOnAFullDiskIsOfferedForRebuildOnce)
+{
+    for (const bool rebuild : {true, false}) {
+        SCOPED_TRACE(rebuild ? "rebuilt" : "not rebuilt");
+        reseed({kSmith});
+        Settings::program().setInteger("Editing", "AggressiveSave", 1);
+        TAddressMain& w = show();
+        button("AddButton")->click();
+        QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+        auto* memo = w.memoEditor();
+        memo->setFocus();
+        QTest::keyClicks(memo, "a new memo");
+        {
+            FileSizeLimit full(rlim_t(QFileInfo(defaultPath()).size()));
+            button("SaveButton")->click();
+        }
+        ASSERT_EQ(log.messages.size(), 1u);
+        EXPECT_TRUE(log.messages[0].text.contains("write error")) << log.messages[0].text.toStdString();
+        ASSERT_EQ(state(), EditState::Adding);
+
+        log.answer = rebuild;
+        if (rebuild) {
+            test::whenShown<TQBReindex>([](TQBReindex* d) {
+                QTest::mouseClick(test::child<QPushButton>(d, "ReindexButton"), Qt::LeftButton);
+            });
+        }
+        button("SaveButton")->click();
+        EXPECT_EQ(state(), EditState::Browsing);
+        const QString question = rebuildQuestion(defaultPath());
+        EXPECT_EQ(log.texts().count(question), 1);
+        EXPECT_EQ(w.addressTable().checkValidIndex(), rebuild);
+
+        for (int i = 1; i <= 5; ++i) {
+            QLineEdit* codes = w.fieldEdit("CODES");
+            codes->setFocus();
+            codes->selectAll();
+            QTest::keyClicks(codes, QString::number(i));
+            ASSERT_EQ(state(), EditState::Editing);
+            button("SaveButton")->click();
+            ASSERT_TRUE(w.addressTable().isOpen());
+            EXPECT_EQ(state(), EditState::Browsing);
+            EXPECT_EQ(field("LNAME"), "Brown");
+            EXPECT_EQ(field("CODES"), std::to_string(i));
+        }
+        EXPECT_EQ(log.texts().count(question), 1);
+        EXPECT_FALSE(asked(kReopenFailedMessage));
+        EXPECT_EQ(recordCount(), 2u);
+        EXPECT_EQ(w.addressTable().table().memo("MEMO"), "a new memo");
+        EXPECT_EQ(w.filterStatus(), "2 records (no filter)");
+
+        log.messages.clear();
+        if (rebuild) {
+            EXPECT_EQ(w.sortStatus(), "Sorted by Last Name");
+        } else {
+            w.findChild<QAction*>("mnuSearch")->trigger();
+            ASSERT_EQ(log.messages.size(), 1u);
+            EXPECT_EQ(log.messages[0].text, kSearchNeedsIndexMessage);
+        }
+        window.reset();
+        AddressTable t;
+        ASSERT_TRUE(t.open(defaultPath()));
+        EXPECT_EQ(t.table().recordCount(), 2u);
+        ASSERT_TRUE(t.table().go(2));
+        EXPECT_EQ(t.table().text("LNAME"), "Brown");
+        EXPECT_EQ(t.table().text("CODES"), "5");
+        EXPECT_EQ(t.table().memo("MEMO"), "a new memo");
+    }
 }
 
 // After aggressive saving gave up on the database, the window shows nothing
@@ -524,7 +602,7 @@ TEST_F(TAddressMainTest, AFailedReopenLeavesNoOldTextsBehind)
     seed({kSmith});
     Settings::program().setInteger("Editing", "AggressiveSave", 2);
     TAddressMain& w = show();
-    w.setReopenDatabase([](const QString&) { return false; });
+    w.setReopenDatabase([](const QString&) { return DatabaseOpening{}; });
     QLineEdit* phone = w.fieldEdit("PHONE");
     QTest::keyClicks(phone, "555");
     button("SaveButton")->click();
@@ -541,7 +619,7 @@ TEST_F(TAddressMainTest, AFailedReopenLeavesNoOldTextsBehind)
         ASSERT_TRUE(t.open(other));
         test::addRow(t.table(), {{"LNAME", "Young"}});
     }
-    w.setReopenDatabase([&w](const QString& path) { return openAddressDatabase(w.addressTable(), path, {}).usable; });
+    w.setReopenDatabase([&w](const QString& path) { return openAddressDatabase(w.addressTable(), path, {}); });
     w.setOpenDatabaseQuestion([&] { return other; });
     w.findChild<QAction*>("mnuOpenDatabase")->trigger();
     EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Young");

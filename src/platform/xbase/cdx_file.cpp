@@ -209,6 +209,8 @@ uint32_t FileImpl::allocPage() {
         uint32_t next = le32(page(off, nullptr));
         freeHead_ = (next == off || !validPage(next)) ? 0 : next;
     } else {
+        // Offsets are 32 bits: a page past them would wrap round to the header.
+        if (fileSize_ + kPageSize > 0xFFFFFE00u) fail("index would grow beyond 4 GB");
         off = uint32_t(fileSize_);
         fileSize_ += kPageSize;
     }

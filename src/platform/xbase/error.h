@@ -32,6 +32,14 @@ private:
     int position_;
 };
 
+// A file whose bytes point where nothing can be: a memo block outside the
+// memo file, a block number that is no number. The file is damaged, not the
+// disk failing.
+class DamageError : public XbaseError {
+public:
+    using XbaseError::XbaseError;
+};
+
 // A record lock that could not be had within the lock timeout.
 class LockError : public XbaseError {
 public:

@@ -1,6 +1,7 @@
 #include "platform/xbase/file_swap.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -57,25 +58,46 @@ void FileSwap::commit()
     for (Entry& e : entries_)
         stage(e);
     syncFolder(folder);
-    if (entries_.size() > 1) {
-        std::string list;
-        for (const Entry& e : entries_)
-            list += nameOf(e.target) + "\n";
-        list += "end\n";
+    if (entries_.size() == 1) {
+        // One file needs no list: its rename is the commit.
+        Entry& e = entries_.front();
+        renameFile(staged(e.target), e.target);
+        committed_ = true;
+        e.file->setPath(e.target);
+        syncFolder(folder);
+        return;
+    }
+    std::string list;
+    for (const Entry& e : entries_)
+        list += nameOf(e.target) + "\n";
+    list += "end\n";
+    {
         File out(listPath(table_), File::Mode::Create);
         out.truncate(0);
         out.writeAt(0, list.data(), list.size());
         out.sync();
-        syncFolder(folder);
-    }
-    committed_ = true;
-    for (Entry& e : entries_) {
-        renameFile(staged(e.target), e.target);
-        e.file->setPath(e.target);
     }
     syncFolder(folder);
-    if (entries_.size() > 1)
-        ::unlink(listPath(table_).c_str());
+    // From here the new files are the table: they answer to the targets'
+    // names whatever becomes of the renames, which the next open finishes
+    // should one of them fail now.
+    committed_ = true;
+    for (Entry& e : entries_)
+        e.file->setPath(e.target);
+    for (Entry& e : entries_)
+        renameFile(staged(e.target), e.target);
+    syncFolder(folder);
+    removeList(folder);
+}
+
+// The list goes only once the renames it names are on the disk, and its
+// removal reaches the disk before a later swap stages new files: a power cut
+// must never find this complete list beside part of another set.
+void FileSwap::removeList(const std::string& folder)
+{
+    if (::unlink(listPath(table_).c_str()) != 0 && errno != ENOENT)
+        throw XbaseError(listPath(table_), "cannot remove the list of new files: " + std::string(std::strerror(errno)));
+    syncFolder(folder);
 }
 
 bool FileSwap::pending(const std::string& tablePath) { return fileExists(listPath(tablePath)); }
@@ -94,7 +116,8 @@ void FileSwap::recover(const std::string& tablePath, const std::vector<std::stri
         for (const std::string& f : files)
             ::unlink(staged(f).c_str());
     }
-    ::unlink(listPath(tablePath).c_str());
+    if (::unlink(listPath(tablePath).c_str()) == 0)
+        syncFolder(folderOf(tablePath));
 }
 
 } // namespace qb::xbase

@@ -7,8 +7,10 @@
 // it is written leaves nothing behind. To commit, every new file is synced and
 // linked as target + ".qbnew"; with more than one file, the list of their
 // names, table + ".qbswap", is then written and synced: from that moment the
-// new set is the table. The ".qbnew" files are renamed over their targets and
-// the list removed. The list is plain text, one file name (without folder) a
+// new set is the table, and the open files answer to their targets' names.
+// The ".qbnew" files are renamed over their targets, the folder synced, the
+// list removed and the folder synced again. A single file needs no list: its
+// rename is the commit. The list is plain text, one file name (without folder) a
 // line, ended by a line "end"; a list without it was cut short by the crash
 // and counts as absent.
 //
@@ -47,6 +49,7 @@ private:
         std::string target;
     };
     void stage(Entry& e);
+    void removeList(const std::string& folder);
 
     std::string table_;
     std::vector<Entry> entries_;

@@ -21,6 +21,10 @@ void putBe32(uint8_t* p, uint32_t v)
 uint32_t firstBlock(uint32_t blockSize) { return (kHeaderSize + blockSize - 1) / blockSize; }
 uint64_t blocksFor(uint64_t length, uint32_t blockSize) { return (length + 8 + blockSize - 1) / blockSize; }
 
+// Block numbers are 32 bits. A file that ends past the last of them is full:
+// cut to 32 bits, its end would name a block near the start, over old memos.
+uint32_t blockAtMost(uint64_t block) { return block > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(block); }
+
 } // namespace
 
 FptFile::FptFile(File file) : file_(std::move(file))
@@ -36,7 +40,7 @@ FptFile::FptFile(File file) : file_(std::move(file))
     // one past the end is harmless. Both are put right when we write.
     const uint64_t endBlock = (size + blockSize_ - 1) / blockSize_;
     if (nextFree_ < firstBlock(blockSize_) || nextFree_ < endBlock)
-        nextFree_ = uint32_t(std::max<uint64_t>(endBlock, firstBlock(blockSize_)));
+        nextFree_ = blockAtMost(std::max<uint64_t>(endBlock, firstBlock(blockSize_)));
 }
 
 FptFile FptFile::create(const std::string& path, uint32_t blockSize)
@@ -63,12 +67,12 @@ std::string FptFile::read(uint32_t block) const
     const uint64_t offset = uint64_t(block) * blockSize_;
     const uint64_t size = file_.size();
     if (offset < kHeaderSize || offset + 8 > size)
-        throw XbaseError(path(), "memo block " + std::to_string(block) + " lies outside the file");
+        throw DamageError(path(), "memo block " + std::to_string(block) + " lies outside the file");
     uint8_t head[8];
     file_.readAt(offset, head, sizeof head, "a memo block header");
     const uint64_t length = be32(head + 4);
     if (length > size - offset - 8)
-        throw XbaseError(path(), "memo at block " + std::to_string(block) + " runs past the end of the file");
+        throw DamageError(path(), "memo at block " + std::to_string(block) + " runs past the end of the file");
     std::string text(length, '\0');
     file_.readAt(offset + 8, text.data(), length, "a memo");
     return text;
@@ -122,7 +126,7 @@ uint32_t FptFile::copyFrom(const FptFile& other, uint32_t block)
     uint8_t head[8];
     const uint64_t offset = uint64_t(block) * other.blockSize_;
     if (offset < kHeaderSize || offset + 8 > other.file_.size())
-        throw XbaseError(other.path(), "memo block " + std::to_string(block) + " lies outside the file");
+        throw DamageError(other.path(), "memo block " + std::to_string(block) + " lies outside the file");
     other.file_.readAt(offset, head, sizeof head, "a memo block header");
     const std::string bytes = other.read(block);
     return append(be32(head), bytes, true);
@@ -156,7 +160,7 @@ void FptFile::refresh()
     uint8_t head[4];
     file_.readAt(0, head, sizeof head, "the memo file header");
     const uint64_t endBlock = (file_.size() + blockSize_ - 1) / blockSize_;
-    nextFree_ = uint32_t(std::max<uint64_t>({be32(head), endBlock, firstBlock(blockSize_)}));
+    nextFree_ = blockAtMost(std::max<uint64_t>({be32(head), endBlock, firstBlock(blockSize_)}));
 }
 
 void FptFile::clear()

@@ -778,6 +778,10 @@ void Table::reindex(const Progress& progress)
 
 void Table::replaceIndex(const std::vector<TagSpec>& specs, const Progress& progress)
 {
+    // Others sharing the table keep writing to the index they opened: only a
+    // first index, where there was none, may be made while they can look.
+    if (shared_ && (cdx_ || indexStale_ || fileExists(cdxPath())))
+        throw XbaseError(path(), "rebuilding the index needs the table open exclusively");
     requireRebuildable("rebuilding the index");
     if (specs.empty())
         throw XbaseError(path(), "an index needs at least one tag");
@@ -1719,6 +1723,7 @@ void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Prog
     std::string out;
     uint64_t at = header.size();
     uint32_t kept = 0;
+    std::vector<LostMemo> notes;
     int reported = -1;
     if (packing)
         packing(reported = 0);
@@ -1732,13 +1737,17 @@ void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Prog
                 continue;
             // Each kept memo is copied to the new memo file, so a memo that
             // two records shared (after some other program's pack) becomes two.
+            // A memo the damaged file cannot give back leaves its record
+            // with none, noted, rather than the pack undone for one memo.
             for (int m : memoFields) {
                 const Field& f = dbf_->fields()[size_t(m)];
+                uint32_t copied = 0;
                 try {
-                    setMemoBlock(rec, f, newFpt->copyFrom(*fpt_, memoBlock(rec, f)));
-                } catch (const XbaseError& e) {
-                    throw XbaseError(dbfPath, std::string(e.what()) + " (record " + std::to_string(r + i) + ")");
+                    copied = newFpt->copyFrom(*fpt_, memoBlock(rec, f));
+                } catch (const DamageError& e) {
+                    notes.push_back({kept + 1, r + i, f.name, e.what()});
                 }
+                setMemoBlock(rec, f, copied);
             }
             out.append(rec, recLen);
             ++kept;
@@ -1800,6 +1809,7 @@ void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Prog
         }
         if (newCdx)
             installIndex(std::move(newCdx));
+        lostMemos_ = std::move(notes);
         setEof();
         throw;
     }
@@ -1807,6 +1817,7 @@ void Table::rewrite(bool keepNone, const std::vector<TagSpec>& specs, const Prog
         installIndex(std::move(newCdx));
     else
         replan();
+    lostMemos_ = std::move(notes);
     if (keepNone) {
         setEof();
         bof_ = true;
@@ -1850,10 +1861,10 @@ uint32_t Table::memoBlock(const char* buffer, const Field& f) const
         if (p[i] == ' ' || p[i] == '\0')
             continue;
         if (p[i] < '0' || p[i] > '9')
-            throw XbaseError(path(), "memo field " + f.name + " holds a bad block number");
+            throw DamageError(path(), "memo field " + f.name + " holds a bad block number");
         block = block * 10 + uint64_t(p[i] - '0');
         if (block > 0xFFFFFFFFu)
-            throw XbaseError(path(), "memo field " + f.name + " holds a bad block number");
+            throw DamageError(path(), "memo field " + f.name + " holds a bad block number");
     }
     return uint32_t(block);
 }
@@ -2057,7 +2068,18 @@ void Table::setMemo(std::string_view name, std::string_view utf8)
         throw XbaseError(path(), "field " + std::string(name) + " is not a memo");
     if (!fpt_)
         throw XbaseError(path(), "the table has no memo file");
-    pendingMemos_[index] = utf8ToCp1252(utf8);
+    std::string bytes = utf8ToCp1252(utf8);
+    // The text the record holds already is not written again: an edit of
+    // another field costs no new memo blocks and no wait for the memo file.
+    pendingMemos_.erase(index);
+    if (state_ == State::Edit) {
+        try {
+            if (memoOf(buffer_.data(), index) == bytes)
+                return;
+        } catch (const DamageError&) {
+        }
+    }
+    pendingMemos_[index] = std::move(bytes);
 }
 
 // ---- check -----------------------------------------------------------------

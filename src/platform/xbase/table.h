@@ -156,6 +156,16 @@ public:
     // building the tags to indexing (each 0 to 100).
     void pack(const std::vector<TagSpec>& tags, const Progress& packing, const Progress& indexing);
     void zap();
+    // The memos the last pack could not read from a damaged memo file: their
+    // records were kept with no memo. recno is the record's number after the
+    // pack, formerRecno its number before.
+    struct LostMemo {
+        uint32_t recno = 0;
+        uint32_t formerRecno = 0;
+        std::string field;
+        std::string why;
+    };
+    const std::vector<LostMemo>& lostMemos() const { return lostMemos_; }
     // Where the table and its memo file end. cutBack(end) takes off every
     // record and memo appended since, so an import that fails part way leaves
     // the table as it found it. Needs the table exclusively, no index open.
@@ -257,6 +267,7 @@ private:
     std::string indexError_;
     bool indexStale_ = false;
     std::vector<TagSpec> staleSpecs_;   // the tags a stale index names
+    std::vector<LostMemo> lostMemos_;   // of the last pack
     int changeDepth_ = 0;               // posts and bulk changes under way
     bool memosUnsynced_ = false;        // memos written since the memo file was last synced
     bool readOnly_ = false;

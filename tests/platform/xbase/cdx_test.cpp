@@ -506,6 +506,38 @@ void put32(Bytes& b, size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) b[at +
 
 } // namespace
 
+// An index at the 4 GB its page offsets can name refuses to grow: a new page
+// never wraps round to the header.
+TEST(CdxUpdate, APageBeyondFourGigabytesIsRefused) {
+    TempDir dir;
+    const std::string path = dir.file("G.CDX");
+    {
+        auto f = CdxFile::create(path);
+        build(*f, {"K", "K", "", KeyType::Character, 30, false, false}, {});
+        f->flush();
+    }
+    auto headerOf = [&] {
+        Bytes h(1024);
+        std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(h.data()), 1024);
+        return h;
+    };
+    const Bytes header = headerOf();
+    fs::resize_file(path, 0xFFFFFE00u);   // sparse: no disk space taken
+    bool refused = false;
+    {
+        auto f = CdxFile::open(path, false);
+        try {
+            for (uint32_t r = 1; r <= 2000; ++r) f->tag("K")->insert(charKey("KEY" + std::to_string(r), 30), r);
+            f->flush();
+        } catch (const XbaseError& e) {
+            refused = std::string(e.what()).find("4 GB") != std::string::npos;
+        }
+        f->abandon();
+    }
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(headerOf(), header);
+}
+
 TEST(CdxDamage, FaultsAreReportedNeverFatal) {
     TempDir dir;
     const std::string path = smallIndex(dir);

@@ -175,6 +175,40 @@ TEST_F(CrashSafety, EveryFailingWriteOrSyncLeavesTheOldStateOrTheNew)
                 const auto faults = t->check();
                 EXPECT_TRUE(faults.empty()) << faults.front();
                 EXPECT_TRUE(leftovers().empty()) << leftovers().front();
+                t.reset();
+
+                // The same fault, and the session goes on once the disk is
+                // well again: Save what a failed post left pending, add and
+                // delete a record, pack, add another. The next open finds
+                // all of it.
+                restoreFiles(original);
+                std::vector<std::string> kept;
+                {
+                    auto s = Table::open(dir.file("T.DBF"));
+                    injectIoFaults(sync ? 0 : n, sync ? n : 0, error);
+                    EXPECT_THROW(op.run(*s), XbaseError);
+                    injectIoFaults(0, 0, 0);
+                    engineSettings().syncPosts = false;
+                    if (s->editing())
+                        s->post();
+                    addRecord(*s, 98, "deleted after the fault");
+                    s->deleteRecord();
+                    addRecord(*s, 99, "added after the fault");
+                    for (const std::string& line : contents(*s))
+                        if (line[0] != '*')
+                            kept.push_back(line);
+                    s->pack();
+                    addRecord(*s, 100, "added after the pack");
+                    kept.push_back(contents(*s).back());
+                    EXPECT_EQ(contents(*s), kept);
+                    engineSettings().syncPosts = true;
+                }
+                t = Table::open(dir.file("T.DBF"));
+                EXPECT_EQ(contents(*t), kept);
+                EXPECT_FALSE(t->indexStale()) << t->indexError();
+                const auto afterSession = t->check();
+                EXPECT_TRUE(afterSession.empty()) << afterSession.front();
+                EXPECT_TRUE(leftovers().empty()) << leftovers().front();
             }
         }
     }
@@ -284,6 +318,42 @@ TEST_F(CrashSafety, StaleIndexIsNotTrustedAndRebuildsFromItsOwnTags)
         EXPECT_TRUE(t->lastCountUsedIndex());
         EXPECT_TRUE(t->check().empty()) << t->check().front();
     }
+}
+
+// A memo pointer outside the memo file does not stop a pack: the record is
+// kept with no memo and named, the deleted records go, the rest keep theirs.
+TEST_F(CrashSafety, PackKeepsARecordWhoseMemoCannotBeReadWithoutIt)
+{
+    uint32_t memoOffset = 0;
+    std::vector<std::string> before;
+    {
+        auto t = Table::open(dir.file("T.DBF"));
+        memoOffset = t->field(t->fieldIndex("MEMO")).offset;
+        before = contents(*t);
+    }
+    std::string dbf = readFile(dir.file("T.DBF"));
+    const auto u16 = [&](size_t at) { return size_t(uint8_t(dbf[at])) | size_t(uint8_t(dbf[at + 1])) << 8; };
+    dbf.replace(u16(8) + 3 * u16(10) + memoOffset, 10, "    999999");   // record 4
+    writeFile(dir.file("T.DBF"), dbf);
+
+    auto t = Table::open(dir.file("T.DBF"));
+    t->pack();
+    ASSERT_EQ(t->lostMemos().size(), 1u);
+    EXPECT_EQ(t->lostMemos()[0].recno, 3u);
+    EXPECT_EQ(t->lostMemos()[0].formerRecno, 4u);
+    EXPECT_EQ(t->lostMemos()[0].field, "MEMO");
+    EXPECT_NE(t->lostMemos()[0].why.find("outside"), std::string::npos) << t->lostMemos()[0].why;
+    std::vector<std::string> expected;
+    for (const std::string& line : before)
+        if (line[0] != '*')
+            expected.push_back(line.rfind(" 4|", 0) == 0 ? line.substr(0, line.rfind('|') + 1) : line);
+    EXPECT_EQ(contents(*t), expected);
+    EXPECT_TRUE(t->check().empty()) << t->check().front();
+    t.reset();
+    t = Table::open(dir.file("T.DBF"));
+    EXPECT_EQ(contents(*t), expected);
+    t->pack();
+    EXPECT_TRUE(t->lostMemos().empty());
 }
 
 // New files a crash left beside the table: those of a pack that had written

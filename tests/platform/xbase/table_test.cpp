@@ -1,3 +1,4 @@
+#include "platform/xbase/file_io.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
 #include "test_support.h"
@@ -128,6 +129,58 @@ TEST_F(TableTest, ChangedMemosGoToNewBlocksAndPackReclaimsTheOld)
     EXPECT_EQ(packed.find(std::string(90, 'b')), std::string::npos);
     EXPECT_EQ(packed.size(), 512u + 1024u);   // the header and the one memo left: 1008 bytes in 16 blocks
     EXPECT_TRUE(t->check().empty());
+}
+
+// Saving a record whose memo text did not change writes no new memo blocks
+// and waits for the disk no more than an edit that leaves the memo alone.
+TEST_F(TableTest, AMemoSetToTheTextItHoldsIsNotWrittenAgain)
+{
+    engineSettings().syncPosts = true;
+    auto t = makePeople();
+    const std::string memo(10000, 'm');
+    t->go(1);
+    t->edit();
+    t->setMemo("MEMO", memo);
+    t->post();
+    const auto size = std::filesystem::file_size(dir.file("PEOPLE.FPT"));
+    auto syncsOfAnEdit = [&](bool setMemo, const char* state) {
+        injectIoFaults(0, 0, 0);
+        t->edit();
+        t->setText("STATE", state);
+        if (setMemo)
+            t->setMemo("MEMO", memo);
+        t->post();
+        return ioCounts().syncs;
+    };
+    const uint64_t withMemo = syncsOfAnEdit(true, "NV");
+    const uint64_t without = syncsOfAnEdit(false, "OR");
+    EXPECT_EQ(withMemo, without);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("PEOPLE.FPT")), size);
+    EXPECT_EQ(t->memo("MEMO"), memo);
+    EXPECT_EQ(t->text("STATE"), "OR");
+}
+
+// A memo file that ends past the last block number its header can hold is
+// full: a new memo is refused, never written near the start over others.
+TEST_F(TableTest, AMemoFilePastItsLastBlockNumberIsFull)
+{
+    engineSettings().memoBlockSize = 1;
+    {
+        auto t = makePeople();
+        t->go(1);
+        t->edit();
+        t->setMemo("MEMO", "the first memo");
+        t->post();
+    }
+    std::filesystem::resize_file(dir.file("PEOPLE.FPT"), (uint64_t(1) << 32) + 100);   // sparse
+    auto t = Table::open(dir.file("PEOPLE.DBF"));
+    t->go(2);
+    t->edit();
+    t->setMemo("MEMO", "a second memo");
+    EXPECT_THROW(t->post(), XbaseError);
+    t->cancel();
+    t->go(1);
+    EXPECT_EQ(t->memo("MEMO"), "the first memo");
 }
 
 TEST_F(TableTest, OrdersFiltersAndSeeks)
@@ -467,6 +520,13 @@ TEST_F(TableTest, ExclusiveOpenKeepsOthersOutAndSharedEditsLock)
     a->cancel();
     b->go(3);
     EXPECT_NO_THROW(b->edit());
+    b->cancel();
+    // Whole files are replaced only by a program that has the table alone.
+    const std::string index = readFile(dir.file("PEOPLE.CDX"));
+    EXPECT_THROW(b->replaceIndex({{"AGE", "AGE"}}), XbaseError);
+    EXPECT_THROW(b->reindex(), XbaseError);
+    EXPECT_THROW(b->pack(), XbaseError);
+    EXPECT_EQ(readFile(dir.file("PEOPLE.CDX")), index);
 }
 
 // Two programs appending to one shared table must not take the same record
