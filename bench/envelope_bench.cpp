@@ -2,6 +2,8 @@
 // a PDF file through the whole envelope run and reports envelopes per
 // second, the PDF's size and the peak memory:
 //   envelope_bench [ENVELOPES] [FOLDER]
+// It works in a new folder inside FOLDER (the temporary folder without one)
+// and removes only that.
 
 #include "core/address_table.h"
 #include "core/field_lengths.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -28,8 +31,14 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath() + "/qb-envelope-bench";
-    QDir(folder).removeRecursively();
+    // A folder of its own inside the one given, removed again at the end: what
+    // the given folder held before stays as it was.
+    const QString parent = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath();
+    QDir().mkpath(parent);
+    QTemporaryDir work(parent + "/qb-envelope-bench-XXXXXX");
+    if (!work.isValid())
+        return std::fprintf(stderr, "cannot make a folder in %s\n", qPrintable(parent)), 1;
+    const QString folder = work.path();
     QDir().mkpath(folder + "/sysdata");
     ProgramFolder::setPath(folder + "/");
     design::registerAllClasses();

@@ -9,6 +9,7 @@
 #include "qbtool_commands.h"
 
 #include "core/address_table.h"
+#include "core/layout_names.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/system_tables.h"
@@ -90,6 +91,8 @@ int envelopesCommand(const std::string& command, int argc, char** argv)
     if (!catalogue.find(args.positional[1]))
         return qbtoolFail(QStringLiteral("no envelope layout ") + args.positional[1] + QStringLiteral(" in ENVELOPE.DBF"));
     const qb::EnvelopeLayoutRecord layout = catalogue.read();
+    if (!layout.fileName.isEmpty() && catalogue.layoutPath(layout.fileName).isEmpty())
+        return qbtoolFail(qb::notPlainFileNameMessage(layout.fileName));
 
     if (!selectRecords(addresses, args.filter))
         return 1;
@@ -114,13 +117,17 @@ int envelopesCommand(const std::string& command, int argc, char** argv)
     request.records = qb::PrintRecords::Filter;
     request.paperName = args.paper;
     qb::EnvelopePrintHooks hooks;
-    QString problem;
-    hooks.inform = [&problem](const QString& text) { problem = text; };
+    QStringList told;
+    hooks.inform = [&told](const QString& text) { told << text; };
     const qb::EnvelopePrintResult result = qb::runEnvelopePrint(addresses, panel, job, request, hooks);
     if (result.outcome != qb::PrintOutcome::Completed)
-        return qbtoolFail(!problem.isEmpty()             ? problem
+        return qbtoolFail(!told.isEmpty()                ? told.last()
                           : !job.LastError().isEmpty() ? job.LastError()
                                                        : QStringLiteral("nothing was printed"));
+    // Notes (a serial range that began again, pieces without their barcode or
+    // whole address) go with the finished PDF, one a line, every record named.
+    for (const QString& line : told + result.notes.report(QStringLiteral("envelope"), QStringLiteral("envelopes")))
+        std::cerr << "qbtool: " << line.toStdString() << "\n";
     std::cout << result.envelopes << " envelopes, " << job.printedPages() << " pages\n";
     return 0;
 }

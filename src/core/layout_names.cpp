@@ -23,4 +23,27 @@ std::optional<QString> newLayoutFileName(const QString& folder, const QString& e
     return std::nullopt;
 }
 
+bool isPlainFileName(const QString& name)
+{
+    const QString n = name.trimmed();
+    if (n.isEmpty() || n == QLatin1String(".") || n == QLatin1String(".."))
+        return false;
+    for (const QChar c : n)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 32)
+            return false;
+    return true;
+}
+
+QString catalogueFilePath(const QString& folder, const QString& name)
+{
+    return isPlainFileName(name) ? folder + name.trimmed() : QString();
+}
+
+QString notPlainFileNameMessage(const QString& name)
+{
+    return QStringLiteral("The layout file name \"%1\" of this row is not a file name in the sysdata folder.\r\n"
+                          "No file is read, written or deleted under it.")
+        .arg(name.trimmed());
+}
+
 } // namespace qb

@@ -11,6 +11,15 @@ QString asciiUpper(const QString& s)
     return out;
 }
 
+int mostAddressLines(const AddressOptions& o)
+{
+    const bool zipWithState = o.zip == ZipOption::AfterState || o.zip == ZipOption::BeforeCity;
+    const bool cityLine = o.useCityState || (o.useZip && zipWithState);
+    const bool countryLine = o.useCountry || (o.useZip && !zipWithState);
+    return int(o.useName) + int(o.useTitle) + int(o.useCompany) + int(o.useStreet) + int(o.useStreet2) + int(cityLine) +
+           int(countryLine) + int(o.usePhone);
+}
+
 namespace {
 
 struct MissingField {};

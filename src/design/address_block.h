@@ -36,6 +36,11 @@ using FieldReader = std::function<std::optional<QString>(const char* name)>;
 // lacks ends the composition quietly with the lines made so far.
 QStringList composeAddress(const AddressOptions& options, const FieldReader& field);
 
+// The most lines the chosen parts can give: one for each of name, title,
+// organisation, the two streets and phone, one for the city line and one for
+// the country line where the options make them.
+int mostAddressLines(const AddressOptions& options);
+
 using qb::ltrimBlanks;
 using qb::rtrimBlanks;
 using qb::trimBlanks;

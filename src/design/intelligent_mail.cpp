@@ -71,6 +71,11 @@ QString check(const Fields& f)
         return QStringLiteral("The service type must be three digits.");
     if ((f.mailerId.size() != 6 && f.mailerId.size() != 9) || !allDigits(f.mailerId))
         return QStringLiteral("The mailer identifier must be 6 or 9 digits.");
+    // The first digit tells a reader the mailer identifier's length.
+    if (f.mailerId.size() == 6 && f.mailerId[0] == QLatin1Char('9'))
+        return QStringLiteral("A 6-digit mailer identifier must begin with 0 to 8; one beginning with 9 has 9 digits.");
+    if (f.mailerId.size() == 9 && f.mailerId[0] != QLatin1Char('9'))
+        return QStringLiteral("A 9-digit mailer identifier must begin with 9; one beginning with 0 to 8 has 6 digits.");
     const int serialDigits = f.mailerId.size() == 6 ? 9 : 6;
     if (f.serial.size() != serialDigits || !allDigits(f.serial))
         return QStringLiteral("With a %1-digit mailer identifier the serial number must be %2 digits.")

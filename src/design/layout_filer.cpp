@@ -4,6 +4,7 @@
 #include "design/class_registry.h"
 #include "design/layout_picture.h"
 #include "design/property_table.h"
+#include "design/tkbasepanel.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tkhandle.h"
 
@@ -326,7 +327,8 @@ QList<TKGraphicControl*> TKLabelObjectFiler::readList(LayoutReader& r, QWidget* 
             const QString className = r.readShortString();
             const QString storedName = r.readShortString();
             const DesignClass* cls = findDesignClass(className);
-            if (!cls)
+            const auto* panel = qobject_cast<const TKBasePanel*>(parent);
+            if (!cls || (panel && !panel->acceptsKind(className)))
                 throw LayoutError(QString::fromLatin1(msg::kClassNotFound).arg(className));
             std::unique_ptr<TKGraphicControl> object(cls->create(*cls->table));
             object->setReading(true);

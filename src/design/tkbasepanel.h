@@ -73,6 +73,12 @@ public:
     virtual void objectMouseDown(TKGraphicControl* object, Qt::MouseButton button, Qt::KeyboardModifiers mods,
                                  QPoint panelPos, QPoint globalPos);
     virtual void refreshData() {}
+    // Whether a layout file's object of this class may come onto the panel.
+    virtual bool acceptsKind(const QString& className) const
+    {
+        Q_UNUSED(className);
+        return true;
+    }
     virtual void printObjects(DesignPrinter& printer, double x, double y);
     virtual void keepObjectsInside();
     virtual void deleteObjectsOutside();

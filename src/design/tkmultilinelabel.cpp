@@ -106,6 +106,13 @@ void TKMultiLineBaseLabel::printAt(DesignPrinter& printer, double x, double y)
     printingNow_ = false;
 }
 
+int TKMultiLineBaseLabel::lineHeight() const
+{
+    return std::max(1, QFontMetrics(drawnFont()).boundingRect(QStringLiteral("XXX")).height());
+}
+
+int TKMultiLineBaseLabel::linesThatFit() const { return objectHeight() / lineHeight(); }
+
 void TKMultiLineBaseLabel::sizeToLines()
 {
     const QFontMetrics fm(drawnFont());

@@ -31,6 +31,9 @@ public:
     QStringList drawnLines(bool onPaper) const;
     // Height to the lines, width to at least the widest line.
     void sizeToLines();
+    // The height of one line as drawn, and how many whole lines the box shows.
+    int lineHeight() const;
+    int linesThatFit() const;
     void chooseFont();
 
 protected:
@@ -86,6 +89,9 @@ public:
     void clearData() override;
     AddressOptions options() const;
     void setOptions(const AddressOptions& o);
+    // True when the record's lines (wrapped, with WordWrap) are more than the
+    // box shows whole: the lines below are cut off on paper.
+    bool blockCut() const { return int(drawnLines(true).size()) > linesThatFit(); }
     void editLayout();
 
 protected:

@@ -87,9 +87,9 @@ imb::Fields TKIntelligentMailBarCode::fields() const
     f.barcodeId = stringValue(QStringLiteral("BarcodeIdentifier")).trimmed();
     f.serviceType = stringValue(QStringLiteral("ServiceType")).trimmed();
     f.mailerId = stringValue(QStringLiteral("MailerIdentifier")).trimmed();
-    const int serialDigits = f.mailerId.size() == 9 ? 6 : 9;
-    if (stringValue(QStringLiteral("SerialField")).trimmed().isEmpty()) {
-        f.serial = imb::serialNumber(stringValue(QStringLiteral("SerialStart")).trimmed(), printed_, serialDigits);
+    const int serialDigits = this->serialDigits();
+    if (countsSerial()) {
+        f.serial = imb::serialNumber(serialStart(), printed_, serialDigits);
     } else {
         // A shorter number in the record is the same number with leading zeros.
         const QString s = serial_.trimmed();
@@ -101,6 +101,21 @@ imb::Fields TKIntelligentMailBarCode::fields() const
     zip.address = address_;
     f.routing = zip.digits();
     return f;
+}
+
+bool TKIntelligentMailBarCode::countsSerial() const
+{
+    return stringValue(QStringLiteral("SerialField")).trimmed().isEmpty();
+}
+
+QString TKIntelligentMailBarCode::serialStart() const
+{
+    return runStart_.isEmpty() ? stringValue(QStringLiteral("SerialStart")).trimmed() : runStart_;
+}
+
+int TKIntelligentMailBarCode::serialDigits() const
+{
+    return stringValue(QStringLiteral("MailerIdentifier")).trimmed().size() == 9 ? 6 : 9;
 }
 
 void TKIntelligentMailBarCode::showData()

@@ -64,6 +64,13 @@ public:
     }
     // What goes into the barcode of the current record and piece.
     imb::Fields fields() const;
+    // True when the serial is counted here rather than read from the record.
+    bool countsSerial() const;
+    // Where a run's counting starts instead of SerialStart (empty: SerialStart).
+    void setRunSerialStart(const QString& start) { runStart_ = start; }
+    QString serialStart() const;
+    qint64 piecesCounted() const { return printed_; }
+    int serialDigits() const;
     // Empty when the barcode prints; otherwise why it does not.
     QString problem() const { return imb::check(fields()); }
     // The properties dialog; false when cancelled.
@@ -75,7 +82,7 @@ protected:
     void addKindMenuEntries(QMenu* menu) override;
 
 private:
-    QString zip_, address_, serial_;
+    QString zip_, address_, serial_, runStart_;
     qint64 printed_ = 0;
 };
 

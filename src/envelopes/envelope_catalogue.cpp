@@ -3,6 +3,7 @@
 #include "core/layout_names.h"
 #include "core/messages.h"
 #include "core/paths.h"
+#include "design/layout_filer.h"
 #include "platform/xbase/table.h"
 
 #include <QFile>
@@ -38,6 +39,8 @@ EnvelopeCatalogue::EnvelopeCatalogue(xbase::Table& envelopes) : envelopes_(envel
 }
 
 QString EnvelopeCatalogue::folder() { return ProgramFolder::file(QStringLiteral("sysdata")) + QLatin1Char('/'); }
+
+QString EnvelopeCatalogue::layoutPath(const QString& fileName) const { return catalogueFilePath(folder(), fileName); }
 
 bool EnvelopeCatalogue::hasCurrent() const { return !envelopes_.eof() && envelopes_.recordCount() > 0; }
 
@@ -95,6 +98,10 @@ bool EnvelopeCatalogue::save(EnvelopeLayoutRecord& record, const std::function<b
         record.fileName = *name;
     }
     const QString path = layoutPath(record.fileName);
+    if (path.isEmpty()) {
+        showInformation(notPlainFileNameMessage(record.fileName));
+        return false;
+    }
     record.description = record.description.left(kEnvelopeDescriptionLength);
     const auto refuse = [this](const QString& text) {
         if (envelopes_.editing())
@@ -115,6 +122,12 @@ bool EnvelopeCatalogue::save(EnvelopeLayoutRecord& record, const std::function<b
     } catch (const std::exception& e) {
         return refuse(QStringLiteral("Unable to save the envelope layout:\r\n") + QString::fromStdString(e.what()));
     }
+    // What the file held before: a row that cannot be posted then leaves file
+    // and row as they were.
+    const QString resolved = resolvePath(path);
+    std::optional<QByteArray> before;
+    if (QFile old(resolved); old.open(QIODevice::ReadOnly))
+        before = old.readAll();
     QString problem;
     bool written = false;
     try {
@@ -127,7 +140,17 @@ bool EnvelopeCatalogue::save(EnvelopeLayoutRecord& record, const std::function<b
     try {
         envelopes_.post();
     } catch (const std::exception& e) {
-        return refuse(QString::fromStdString(e.what()));
+        QString undone;
+        try {
+            if (before)
+                design::TKLabelObjectFiler::writeFile(resolved, *before);
+            else
+                QFile::remove(resolvePath(path));
+        } catch (const std::exception& again) {
+            undone = QStringLiteral("\r\n") + QString::fromStdString(again.what());
+        }
+        return refuse(QStringLiteral("Unable to save the envelope layout:\r\n") + QString::fromStdString(e.what()) +
+                      undone);
     }
     record.isNew = false;
     return true;
@@ -146,11 +169,9 @@ bool EnvelopeCatalogue::remove()
         showInformation(QString::fromStdString(e.what()));
         return false;
     }
-    if (!r.fileName.isEmpty()) {
-        const QString path = resolvePath(layoutPath(r.fileName));
-        if (QFileInfo::exists(path))
-            QFile::remove(path);
-    }
+    // A name outside sysdata takes the row only.
+    if (const QString path = layoutPath(r.fileName); !path.isEmpty() && QFileInfo::exists(resolvePath(path)))
+        QFile::remove(resolvePath(path));
     envelopes_.first();
     return true;
 }
@@ -164,6 +185,10 @@ bool EnvelopeCatalogue::clone(const std::function<bool(const QString& from, cons
         return false;
     // The copy's row is posted only once its file exists, so a layout whose
     // file is gone cannot be cloned.
+    if (!r.fileName.isEmpty() && layoutPath(r.fileName).isEmpty()) {
+        showInformation(notPlainFileNameMessage(r.fileName));
+        return false;
+    }
     const QString from = resolvePath(layoutPath(r.fileName));
     if (r.fileName.isEmpty() || !QFileInfo::exists(from)) {
         showInformation(kEnvelopeFileRemoved);

@@ -44,7 +44,8 @@ public:
     // The current row; without one the default #10 layout.
     EnvelopeLayoutRecord read() const;
     static QString folder();   // the program's sysdata folder, ending in '/'
-    QString layoutPath(const QString& fileName) const { return folder() + fileName.trimmed(); }
+    // sysdata + the name; empty when the name is not a plain file name there.
+    QString layoutPath(const QString& fileName) const;
     // Finds a row by description (any case) or file name; false when none.
     bool find(const QString& descriptionOrFile);
 

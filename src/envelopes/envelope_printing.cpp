@@ -3,6 +3,7 @@
 #include "core/address_table.h"
 #include "core/paths.h"
 #include "envelopes/envelope_catalogue.h"
+#include "design/intelligent_mail_serials.h"
 #include "envelopes/tenvelopepanel.h"
 #include "labels/label_printing.h"
 #include "labels/report_design_printer.h"
@@ -40,6 +41,9 @@ EnvelopePrintResult runEnvelopePrint(AddressTable& addresses, TEnvelopePanel& pa
     // The layout: missing, or failing to read, prints nothing.
     if (!loadRunLayout(panel, request.layoutPath, kEnvelopeFileRemoved, inform))
         return result;
+    // Serials carry on from the last printed run; a preview shows the ones
+    // the print would use.
+    design::IntelligentMailSerials serials(panel);
     const EnvelopeSize size = EnvelopeLayoutRecord{QString(), request.code, QString(), false}.size();
     if (size.width <= 0) {
         inform(unknownEnvelopeSizeMessage(request.code));
@@ -88,6 +92,7 @@ EnvelopePrintResult runEnvelopePrint(AddressTable& addresses, TEnvelopePanel& pa
                 job.SetPen(Qt::black, PenStyle::psSolid, PenMode::pmCopy, 1);
             }
             panel.refreshData();
+            result.notes.check(panel, table.recno(), addresses.text(QStringLiteral("LNAME")));
             panel.printObjects(printer, result.placement.x(), result.placement.y());
             panel.advanceCounters();
             ++printed;
@@ -98,12 +103,18 @@ EnvelopePrintResult runEnvelopePrint(AddressTable& addresses, TEnvelopePanel& pa
             QApplication::processEvents();
         }
         panel.setPrinting(false);
+        if (hooks.noted)
+            hooks.noted(result.notes);
     };
     result.outcome =
         hooks.runStatus ? hooks.runStatus(job, envelopeStatusTexts(), loop) : runJobDirectly(job, loop);
     panel.setPrinting(false);
     job.OnBeforePrint = nullptr;
     job.OnPrint = nullptr;
+    // The serials that went to the printer are used, cancelled run or not.
+    if (!preview && result.envelopes > 0)
+        for (const QString& warning : serials.keep())
+            inform(warning);
 
     if (preview && hooks.preview &&
         (result.outcome == PrintOutcome::Completed || result.outcome == PrintOutcome::Stopped))

@@ -6,6 +6,7 @@
 // through the hooks.
 
 #include "core/print_records.h"
+#include "design/piece_notes.h"
 #include "envelopes/envelope_feed.h"
 #include "printing/print_status.h"
 
@@ -40,12 +41,16 @@ struct EnvelopePrintHooks {
                                const std::function<void(const std::function<bool()>& stopped)>& loop)>
         runStatus;
     std::function<void(const TPageStream& pages)> preview;
+    // What the pieces lacked, as soon as the last one is printed (before the
+    // status window hears that the job ended).
+    std::function<void(const design::PieceNotes& notes)> noted;
 };
 
 struct EnvelopePrintResult {
     PrintOutcome outcome = PrintOutcome::NotRun;
     int envelopes = 0;
     QPointF placement;   // inches, on the printer's page
+    design::PieceNotes notes;
 };
 
 PrintStatusTexts envelopeStatusTexts();

@@ -95,7 +95,8 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(EnvelopeLayoutRecord& record, TEnve
 
     description_ = new QLineEdit(this);
     description_->setObjectName(QStringLiteral("LabelSetupDescription"));
-    description_->setMaxLength(60);
+    // No more than Save keeps.
+    description_->setMaxLength(kEnvelopeDescriptionLength);
     auto* quickTips = new QPushButton(QStringLiteral("Quick Tips"), this);
     quickTips->setObjectName(QStringLiteral("QuickTipsButton"));
     connect(quickTips, &QPushButton::clicked, this, [this] { showHelp(HelpContext, this); });
@@ -283,14 +284,16 @@ void TEnvelopeDesignScreen::applySize(int code)
     setZoom(1.0);
     record_.code = code;
     fitSurface();
-    // What now lies past the new edges comes back inside them.
+    // What now reaches past the new edges comes wholly back inside them, so
+    // nothing prints cut off (an object larger than the surface keeps to its
+    // top left corner).
     const QSize s = panel_->size();
     for (design::TKGraphicControl* o : panel_->designObjects()) {
         QRect b = o->bounds();
-        if (b.top() > s.height() - 10)
-            b.moveTop(s.height() - 10);
-        if (b.left() > s.width() - 20)
-            b.moveLeft(s.width() - 20);
+        if (b.left() + b.width() > s.width())
+            b.moveLeft(std::max(0, s.width() - b.width()));
+        if (b.top() + b.height() > s.height())
+            b.moveTop(std::max(0, s.height() - b.height()));
         if (b != o->bounds())
             o->setBounds(b.left(), b.top(), b.width(), b.height());
     }

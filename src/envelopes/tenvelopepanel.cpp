@@ -11,6 +11,11 @@ namespace qb {
 
 TEnvelopePanel::TEnvelopePanel(QWidget* parent) : design::TKLabelPanel(parent) { design::registerEnvelopePanelClasses(); }
 
+bool TEnvelopePanel::acceptsKind(const QString& className) const
+{
+    return design::envelopePanelClassNames().contains(className, Qt::CaseInsensitive);
+}
+
 QSize TEnvelopePanel::surfaceSize(double w, double h)
 {
     return QSize(design::roundHalfEven(design::kDesignPixelsPerInch * w),

@@ -47,6 +47,9 @@ public:
     };
     static QList<TemplateArea> templateAreas(QSize surface, double z);
 
+    // Only the envelope's kinds, whatever else is registered.
+    bool acceptsKind(const QString& className) const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -2,6 +2,7 @@
 
 #include "core/address_table.h"
 #include "core/description_list_model.h"
+#include "core/layout_names.h"
 #include "core/messages.h"
 #include "core/paths.h"
 #include "core/preferences.h"
@@ -9,6 +10,7 @@
 #include "core/settings.h"
 #include "envelopes/envelope_dialogs.h"
 #include "envelopes/envelope_printer.h"
+#include "design/tkgraphiccontrol.h"
 #include "envelopes/tenvelopedesignscreen.h"
 #include "envelopes/tenvelopepanel.h"
 #include "platform/help/help_viewer.h"
@@ -156,7 +158,9 @@ TQBEnvelopes::TQBEnvelopes(xbase::Table& envelopes, AddressTable& addresses, boo
 
     auto* upper = new QHBoxLayout;
     auto* list = new QVBoxLayout;
-    list->addWidget(new QLabel(QStringLiteral("&Select Envelope Setup"), this));
+    auto* listCaption = new QLabel(QStringLiteral("&Select Envelope Setup"), this);
+    listCaption->setBuddy(grid_);
+    list->addWidget(listCaption);
     list->addWidget(grid_, 1);
     upper->addLayout(list, 2);
     auto* side = new QVBoxLayout;
@@ -195,12 +199,23 @@ TQBEnvelopes::TQBEnvelopes(xbase::Table& envelopes, AddressTable& addresses, boo
         const PrintRunMode mode = dynamic_cast<TReportFiler*>(&job) ? PrintRunMode::Preview : PrintRunMode::Print;
         TEnvelopeForm window(job, mode, this);
         job.OnPrint = [&] { loop([&window] { return window.loop().shouldStop(); }); };
-        // The window closes by itself when the run ends.
-        job.OnAfterPrint = [&] { QTimer::singleShot(0, &window, &QDialog::accept); };
+        // The window closes by itself when the run ends, unless pieces went
+        // without their barcode or their whole address: then it says which
+        // and waits for Ok.
+        job.OnAfterPrint = [&] {
+            QTimer::singleShot(0, &window, [this, &window] {
+                if (notes_.isEmpty())
+                    return window.accept();
+                window.statusLabel()->setText(window.statusLabel()->text() + QStringLiteral("\n\n") +
+                                              notes_.report(QStringLiteral("envelope"), QStringLiteral("envelopes"), 10)
+                                                  .join(QLatin1Char('\n')));
+            });
+        };
         window.exec();
         job.OnAfterPrint = nullptr;
         return window.loop().outcome();
     };
+    printHooks.noted = [this](const design::PieceNotes& notes) { notes_ = notes; };
     printHooks.preview = [this](const TPageStream& pages) {
         TPreviewForm form(&pages, 1, this);
         form.setWindowTitle(QStringLiteral("Preview Envelope"));
@@ -274,7 +289,7 @@ void TQBEnvelopes::rebuildPreview()
     const EnvelopeLayoutRecord r = catalogue_.read();
     const EnvelopeSize s = envelopeSize(r.code).value_or(*envelopeSize(kDefaultEnvelopeCode));
     display_->resize(TEnvelopePanel::surfaceSize(s.width, s.height));
-    if (catalogue_.hasCurrent() && !r.fileName.isEmpty()) {
+    if (catalogue_.hasCurrent() && !catalogue_.layoutPath(r.fileName).isEmpty()) {
         const QString path = resolvePath(catalogue_.layoutPath(r.fileName));
         if (QFileInfo::exists(path)) {
             try {
@@ -343,7 +358,12 @@ void TQBEnvelopes::modify(bool isNew, int code)
                            int(std::trunc(printerJob_->OffsetBottom() / printerJob_->UnitsFactor() * 96)),
                            int(std::trunc(printerJob_->PageWidth() / printerJob_->UnitsFactor() * 96)),
                            int(std::trunc(printerJob_->PageHeight() / printerJob_->UnitsFactor() * 96))});
-    const QString existing = record.fileName.isEmpty() ? QString() : resolvePath(catalogue_.layoutPath(record.fileName));
+    // A name that leads out of sysdata is never opened: the design starts empty
+    // under a new name, as for a missing file.
+    if (!isNew && !record.fileName.isEmpty() && catalogue_.layoutPath(record.fileName).isEmpty())
+        showInformation(notPlainFileNameMessage(record.fileName));
+    const QString path = catalogue_.layoutPath(record.fileName);
+    const QString existing = path.isEmpty() ? QString() : resolvePath(path);
     if (!isNew && !existing.isEmpty() && QFileInfo::exists(existing)) {
         try {
             panel->loadFromFile(existing);
@@ -366,6 +386,8 @@ void TQBEnvelopes::modify(bool isNew, int code)
             return true;
         });
     reloadList(record.fileName);
+    // The designer may have moved the table: the panel shows the record a run prints.
+    showRecord();
 }
 
 void TQBEnvelopes::DeleteButtonClick()
@@ -391,6 +413,11 @@ void TQBEnvelopes::PreviewClick() { run(PrintRunMode::Preview); }
 
 void TQBEnvelopes::PrinterSetupClick()
 {
+    // The dialog opens on the highlighted layout's envelope, fed as set.
+    if (catalogue_.hasCurrent()) {
+        printerJob_->SetPaperSize(catalogue_.read().code, 0, 0);
+        printerJob_->setOrientation(feed_.orientation == kPortrait ? Orientation::poPortrait : Orientation::poLandScape);
+    }
     if (printerJob_->ShowPrinterSetup(this)) {
         previewJob_->setPrinterSettings(printerJob_->printerSettings());
         savePrinterSettings();
@@ -403,6 +430,11 @@ void TQBEnvelopes::run(PrintRunMode mode)
         return;
     loadPrinterSettings();
     const EnvelopeLayoutRecord r = catalogue_.read();
+    lastRun_ = {};
+    if (!r.fileName.isEmpty() && catalogue_.layoutPath(r.fileName).isEmpty()) {
+        showInformation(notPlainFileNameMessage(r.fileName));
+        return;
+    }
     EnvelopePrintRequest request;
     request.layoutPath = r.fileName.isEmpty() ? QString() : catalogue_.layoutPath(r.fileName);
     request.code = r.code;
@@ -413,13 +445,23 @@ void TQBEnvelopes::run(PrintRunMode mode)
     request.startFromCurrent = startCurrent_->isChecked();
     request.mode = mode;
     EnvelopePrintHooks hooks = printHooks;
-    // The pre-print dialog's Ok takes its feed and saves the printer's settings.
+    // "Envelope Print" always works on the printer job, so that its Printer
+    // Setup chooses the paper the print will use; a preview then records on
+    // that same paper. Its Ok takes the feed and saves it with the printer's
+    // settings, preview or not.
     hooks.confirm = [this](TBaseReport& job, EnvelopeFeed& feed) {
-        if (printHooks.confirm && !printHooks.confirm(job, feed))
+        if (&job != printerJob_.get()) {
+            printerJob_->setPrinterSettings(job.printerSettings());
+            printerJob_->setOrientation(job.orientation());
+        }
+        if (printHooks.confirm && !printHooks.confirm(*printerJob_, feed))
             return false;
+        if (&job != printerJob_.get()) {
+            job.setPrinterSettings(printerJob_->printerSettings());
+            job.setOrientation(printerJob_->orientation());
+        }
         feed_ = feed;
-        if (&job == printerJob_.get())
-            savePrinterSettings();
+        savePrinterSettings();
         return true;
     };
     TBaseReport* job = printerJob_.get();
@@ -429,6 +471,7 @@ void TQBEnvelopes::run(PrintRunMode mode)
         previewJob_->setStream(&stream);
         job = previewJob_.get();
     }
+    notes_ = {};
     lastRun_ = runEnvelopePrint(addresses_, *hiddenPanel_, *job, request, hooks);
     if (mode == PrintRunMode::Preview)
         previewJob_->setStream(nullptr);

@@ -89,6 +89,7 @@ private:
     std::unique_ptr<TReportFiler> previewJob_;
     EnvelopeFeed feed_;
     EnvelopePrintResult lastRun_;
+    design::PieceNotes notes_;   // of the run under way
     QTableView* grid_;
     QPushButton* modify_;
     QPushButton* new_;

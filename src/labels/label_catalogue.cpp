@@ -29,6 +29,8 @@ LabelCatalogue::LabelCatalogue(xbase::Table& labels) : labels_(labels)
 
 QString LabelCatalogue::folder() { return ProgramFolder::file(QStringLiteral("sysdata")) + QLatin1Char('/'); }
 
+QString LabelCatalogue::layoutPath(const QString& fileName) const { return catalogueFilePath(folder(), fileName); }
+
 bool LabelCatalogue::hasCurrent() const { return !labels_.eof() && labels_.recordCount() > 0; }
 
 LabelLayoutRecord LabelCatalogue::read() const
@@ -72,6 +74,10 @@ bool LabelCatalogue::save(LabelLayoutRecord& record, const std::function<bool(co
         record.fileName = *name;
     }
     const QString path = layoutPath(record.fileName);
+    if (path.isEmpty()) {
+        showInformation(notPlainFileNameMessage(record.fileName));
+        return false;
+    }
     record.description = record.description.left(kLayoutDescriptionLength);
     // The row is filled first, so that a value its columns cannot hold stops
     // the save before the layout file is touched; it is posted only once the
@@ -124,11 +130,8 @@ bool LabelCatalogue::remove()
         showInformation(QString::fromStdString(e.what()));
         return false;
     }
-    if (!r.fileName.trimmed().isEmpty()) {
-        const QString path = resolvePath(layoutPath(r.fileName.trimmed()));
-        if (QFileInfo::exists(path))
-            QFile::remove(path);
-    }
+    if (const QString path = layoutPath(r.fileName); !path.isEmpty() && QFileInfo::exists(resolvePath(path)))
+        QFile::remove(resolvePath(path));
     labels_.first();
     return true;
 }
@@ -140,6 +143,10 @@ bool LabelCatalogue::clone(const std::function<bool(const QString& from, const Q
     LabelLayoutRecord r = read();
     if (!askQuestion(QStringLiteral("Clone \"") + r.description + QStringLiteral("\"?"), QStringLiteral("CLONE")))
         return false;
+    if (!r.fileName.trimmed().isEmpty() && layoutPath(r.fileName).isEmpty()) {
+        showInformation(notPlainFileNameMessage(r.fileName));
+        return false;
+    }
     const QString from = resolvePath(layoutPath(r.fileName.trimmed()));
     if (r.fileName.trimmed().isEmpty() || !QFileInfo::exists(from)) {
         showInformation(kLabelFileRemoved);

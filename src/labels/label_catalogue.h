@@ -41,7 +41,8 @@ public:
     // The current row as a layout record.
     LabelLayoutRecord read() const;
     static QString folder();   // the program's sysdata folder, ending in '/'
-    QString layoutPath(const QString& fileName) const { return folder() + fileName; }
+    // sysdata + the name; empty when the name is not a plain file name there.
+    QString layoutPath(const QString& fileName) const;
 
     // A file name for a new layout; nullopt after telling the user none is free.
     std::optional<QString> newFileName();

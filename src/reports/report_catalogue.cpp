@@ -24,6 +24,8 @@ ReportCatalogue::ReportCatalogue(xbase::Table& reports) : reports_(reports)
 
 QString ReportCatalogue::folder() { return ProgramFolder::file(QStringLiteral("sysdata")) + QLatin1Char('/'); }
 
+QString ReportCatalogue::reportPath(const QString& fileName) { return catalogueFilePath(folder(), fileName); }
+
 bool ReportCatalogue::hasCurrent() const { return !reports_.eof() && reports_.recordCount() > 0; }
 
 ReportRecord ReportCatalogue::read() const
@@ -79,6 +81,10 @@ bool ReportCatalogue::save(ReportRecord& record, const std::function<void(const 
         record.fileName = *name;
     }
     const QString path = reportPath(record.fileName);
+    if (path.isEmpty()) {
+        showInformation(notPlainFileNameMessage(record.fileName));
+        return false;
+    }
     record.description = record.description.left(kReportDescriptionLength);
     const auto refuse = [this](const QString& message) {
         if (reports_.editing())
@@ -125,11 +131,8 @@ bool ReportCatalogue::remove()
         showInformation(QString::fromStdString(e.what()));
         return false;
     }
-    if (!r.fileName.isEmpty()) {
-        const QString path = resolvePath(reportPath(r.fileName));
-        if (QFileInfo::exists(path))
-            QFile::remove(path);
-    }
+    if (const QString path = reportPath(r.fileName); !path.isEmpty() && QFileInfo::exists(resolvePath(path)))
+        QFile::remove(resolvePath(path));
     reports_.first();
     return true;
 }
@@ -141,6 +144,10 @@ bool ReportCatalogue::clone()
     const ReportRecord r = read();
     if (!askQuestion(QStringLiteral("Clone \"") + r.description + QStringLiteral("\"?"), QStringLiteral("CLONE")))
         return false;
+    if (!r.fileName.isEmpty() && reportPath(r.fileName).isEmpty()) {
+        showInformation(notPlainFileNameMessage(r.fileName));
+        return false;
+    }
     const QString from = resolvePath(reportPath(r.fileName));
     if (r.fileName.isEmpty() || !QFileInfo::exists(from)) {
         showInformation(kReportFileRemoved);

@@ -36,7 +36,8 @@ public:
     bool hasCurrent() const;
     ReportRecord read() const;
     static QString folder();   // sysdata, ending in '/'
-    static QString reportPath(const QString& fileName) { return folder() + fileName.trimmed(); }
+    // sysdata + the name; empty when the name is not a plain file name there.
+    static QString reportPath(const QString& fileName);
     // By description (any case) or file name.
     bool find(const QString& descriptionOrFile);
 

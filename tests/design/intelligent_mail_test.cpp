@@ -78,7 +78,12 @@ TEST(ImbFields, RulesOfTheIdentifiersAndTheRoutingCode)
         bool ok;
     } cases[] = {
         {{"00", "040", "123456", "000000001", ""}, true},
-        {{"04", "040", "123456789", "000001", "12345678901"}, true},
+        {{"04", "040", "923456789", "000001", "12345678901"}, true},
+        {{"00", "040", "899999", "000000001", ""}, true},
+        // A 6-digit mailer begins with 0 to 8 and a 9-digit one with 9; the
+        // other way round the bars decode to another mailer and serial.
+        {{"04", "040", "123456789", "000001", ""}, false},
+        {{"00", "040", "912345", "000000001", ""}, false},
         {{"05", "040", "123456", "000000001", ""}, false},      // second digit past 4
         {{"0", "040", "123456", "000000001", ""}, false},
         {{"00", "40", "123456", "000000001", ""}, false},

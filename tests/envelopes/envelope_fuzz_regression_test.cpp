@@ -5,10 +5,15 @@
 #include "envelope_harness.h"
 
 #include "design/class_registry.h"
+#include "design/layout_stream.h"
+#include "design/tkgraphiccontrol.h"
+#include "design/tklabelpanel.h"
+#include "envelopes/tenvelopepanel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +38,41 @@ TEST(EnvelopeLayoutFuzzInputs, ReadOrRefusedNeverBroken)
         }
     EXPECT_GE(inputs, 2);
     EXPECT_GE(read, 1);   // at least one seed is a real envelope layout
+}
+
+// An ".E" file holding a label's counter or a report's date is refused as a
+// whole by the envelope panel, though every kind is registered: the panel
+// reads only the kinds it can make.
+TEST(EnvelopeLayoutKinds, OnlyTheEnvelopesKindsAreRead)
+{
+    design::registerAllClasses();
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    QWidget owner;
+    for (const char* kind : {"TKCounterLabel", "TKDateTimeLabel", "TKPageNumberLabel", "TKPDLabel"}) {
+        SCOPED_TRACE(kind);
+        design::TKLabelPanel writer(&owner);
+        const design::DesignClass* cls = design::findDesignClass(kind);
+        ASSERT_TRUE(cls);
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        writer.addObject(o, QRect(10, 10, 80, 20));
+        const QString file = scratch.path() + "/" + kind + ".E";
+        writer.saveToFile(file);
+        TEnvelopePanel panel(&owner);
+        if (QString(kind) == "TKPDLabel") {
+            panel.loadFromFile(file);
+            EXPECT_EQ(panel.designObjects().size(), 1);
+            continue;
+        }
+        try {
+            panel.loadFromFile(file);
+            ADD_FAILURE() << "read";
+        } catch (const design::LayoutError& e) {
+            EXPECT_EQ(QString(e.what()), QString("Class %1 not found").arg(kind));
+        }
+        EXPECT_TRUE(panel.designObjects().isEmpty());
+    }
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "message_log.h"
 #include "core/address_table.h"
 #include "core/field_lengths.h"
+#include "core/settings.h"
 #include "core/system_tables.h"
 #include "design/class_registry.h"
 #include "design/intelligent_mail.h"
@@ -30,6 +31,32 @@ namespace qb {
 namespace {
 
 constexpr double kTolerance = 0.01;
+
+// The 65 bars of an Intelligent Mail barcode whose first bar's top left
+// corner is at `at` (inches), read from a page rendered at 300 dots an inch:
+// every bar has ink in the middle, the gap after it none, and its top and
+// foot tell ascender and descender.
+QList<imb::BarState> readImbBars(const QString& pdf, int page, QPointF at)
+{
+    constexpr int dpi = 300;
+    const QImage image = test::renderPdf(pdf, page, dpi);
+    const auto darkAt = [&](double x, double y) {
+        const QRgb c = image.pixel(int(x * dpi), int(y * dpi));
+        return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
+    };
+    QList<imb::BarState> read;
+    for (int bar = 0; bar < imb::kBarCount; ++bar) {
+        const double x = at.x() + bar / 22.0 + 0.01, top = at.y();
+        EXPECT_TRUE(darkAt(x, top + imb::kFullBarHeight / 2)) << "page " << page << " bar " << bar;
+        EXPECT_FALSE(darkAt(x + 0.02, top + imb::kFullBarHeight / 2)) << "page " << page << " gap " << bar;
+        const bool up = darkAt(x, top + 0.01), down = darkAt(x, top + imb::kFullBarHeight - 0.01);
+        read << (up && down ? imb::BarState::Full
+                 : up       ? imb::BarState::Ascender
+                 : down     ? imb::BarState::Descender
+                            : imb::BarState::Tracker);
+    }
+    return read;
+}
 
 class EnvelopePrinting : public ::testing::Test {
 protected:
@@ -57,20 +84,33 @@ protected:
                            {{"Caption", "MARK"}, {"Font.Name", "Arial"}, {"Font.Height", -16}});
     }
 
-    // A #10 layout of one object of the class at rect (pixels at 96 per inch).
+    struct Object {
+        const char* className;
+        QRect rect;   // pixels at 96 per inch
+        QList<std::pair<const char*, QVariant>> values;
+    };
+
+    // A #10 layout of one object of the class at rect.
     QString storeLayout(const QString& description, const char* className, QRect rect,
                         const QList<std::pair<const char*, QVariant>>& values)
     {
+        return storeLayout(description, {Object{className, rect, values}});
+    }
+
+    QString storeLayout(const QString& description, const QList<Object>& objects)
+    {
         TEnvelopePanel design(&owner);
-        const design::DesignClass* cls = design::findDesignClass(className);
-        EXPECT_TRUE(cls);
-        if (!cls)
-            return {};
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        design.addObject(o, rect);
-        for (const auto& [path, value] : values)
-            o->setValue(path, value);
+        for (const Object& object : objects) {
+            const design::DesignClass* cls = design::findDesignClass(object.className);
+            EXPECT_TRUE(cls);
+            if (!cls)
+                return {};
+            design::TKGraphicControl* o = cls->create(*cls->table);
+            o->loaded();
+            design.addObject(o, object.rect);
+            for (const auto& [path, value] : object.values)
+                o->setValue(path, value);
+        }
         std::unique_ptr<xbase::Table> rows = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
         EXPECT_TRUE(rows);
         EnvelopeCatalogue catalogue(*rows);
@@ -274,29 +314,147 @@ TEST_F(EnvelopePrinting, QbtoolPrintsTheIntelligentMailBarcodeCountingItsSerial)
     // of his street.
     const char* routing[] = {"45401", "12345678919"};
     for (int page = 0; page < 2; ++page) {
-        constexpr int dpi = 300;
-        const QImage image = test::renderPdf(pdf, page + 1, dpi);
-        const auto darkAt = [&](double x, double y) {
-            const QRgb c = image.pixel(int(x * dpi), int(y * dpi));
-            return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
-        };
         const QList<imb::BarState> expected =
             imb::encode(QStringLiteral("00040123456%1").arg(41 + page, 9, 10, QLatin1Char('0')),
                         QString::fromLatin1(routing[page]));
         ASSERT_EQ(expected.size(), imb::kBarCount);
-        QList<imb::BarState> read;
-        for (int bar = 0; bar < imb::kBarCount; ++bar) {
-            const double x = 4.0 + bar / 22.0 + 0.01, top = 3.5;
-            EXPECT_TRUE(darkAt(x, top + imb::kFullBarHeight / 2)) << "page " << page << " bar " << bar;
-            EXPECT_FALSE(darkAt(x + 0.02, top + imb::kFullBarHeight / 2)) << "page " << page << " gap " << bar;
-            const bool up = darkAt(x, top + 0.01), down = darkAt(x, top + imb::kFullBarHeight - 0.01);
-            read << (up && down ? imb::BarState::Full
-                     : up       ? imb::BarState::Ascender
-                     : down     ? imb::BarState::Descender
-                                : imb::BarState::Tracker);
-        }
-        EXPECT_EQ(read, expected) << "page " << page;
+        EXPECT_EQ(readImbBars(pdf, page + 1, {4.0, 3.5}), expected) << "page " << page;
     }
+}
+
+// Printed runs carry on from the serial the run before left in QUILLB.ini:
+// two runs of one envelope each give consecutive serials, a run cancelled
+// after its first envelope uses that serial up, and a barcode whose serial
+// comes from the record prints the record's and leaves the count alone. The
+// serials are read back from the bars on paper.
+TEST_F(EnvelopePrinting, IntelligentMailSerialsCarryOnFromRunToRun)
+{
+    const QList<std::pair<const char*, QVariant>> barcode = {
+        {"BarcodeIdentifier", "00"}, {"ServiceType", "040"}, {"MailerIdentifier", "123456"}, {"SerialStart", "41"},
+        {"ZipCodeField", "ZIP"},     {"AddressField", "STREET"}, {"BarCodeType", 0}};
+    layout = storeLayout("Counted", "TKIntelligentMailBarCode", QRect(4 * 96, 3 * 96 + 48, 282, 15), barcode);
+    const auto serialOnPaper = [&](const QString& pdf) {
+        const QList<imb::BarState> bars = readImbBars(pdf, 1, {4.0, 3.5});
+        for (int serial = 0; serial < 1000; ++serial)
+            if (imb::encode(QStringLiteral("00040123456%1").arg(serial, 9, 10, QLatin1Char('0')), "45401") == bars)
+                return serial;
+        return -1;
+    };
+    EnvelopePrintRequest one;
+    one.records = PrintRecords::OnlyCurrent;
+    for (int serial : {41, 42}) {
+        const QString pdf = program.folder() + QString("run%1.pdf").arg(serial);
+        ASSERT_EQ(print(pdf, one).outcome, PrintOutcome::Completed);
+        EXPECT_EQ(serialOnPaper(pdf), serial);
+    }
+
+    // Cancelled once the first of three envelopes went to the printer.
+    TReportPrinter job;
+    test::setUpPdfJob(job, program.folder() + "cancelled.pdf");
+    job.setUnits(Units::unInch);
+    EnvelopePrintRequest all;
+    all.records = PrintRecords::All;
+    all.layoutPath = layout;
+    EnvelopePrintHooks hooks;
+    hooks.runStatus = [](TBaseReport& running, PrintStatusTexts,
+                         const std::function<void(const std::function<bool()>&)>& loop) {
+        int asked = 0;
+        running.OnPrint = [&] {
+            loop([&] {
+                if (++asked == 2)
+                    running.AbortJob();
+                return false;
+            });
+        };
+        running.RunJob();
+        return running.Aborted() ? PrintOutcome::Aborted : PrintOutcome::Completed;
+    };
+    const EnvelopePrintResult cancelled = runEnvelopePrint(table, *panel, job, all, hooks);
+    EXPECT_EQ(cancelled.outcome, PrintOutcome::Aborted);
+    EXPECT_EQ(cancelled.envelopes, 1);
+
+    const QString after = program.folder() + "after.pdf";
+    ASSERT_EQ(print(after, one).outcome, PrintOutcome::Completed);
+    EXPECT_EQ(serialOnPaper(after), 44);
+    EXPECT_EQ(Settings::program().string("Intelligent Mail", "123456"), "000000045");
+
+    // The record's own serial wins, and the kept count stays.
+    table.table().edit();
+    table.table().setText("CODES", "777");
+    table.table().post();
+    QList<std::pair<const char*, QVariant>> fromRecord = barcode;
+    fromRecord.append(std::pair<const char*, QVariant>{"SerialField", "CODES"});
+    layout = storeLayout("From the record", "TKIntelligentMailBarCode", QRect(4 * 96, 3 * 96 + 48, 282, 15),
+                         fromRecord);
+    const QString own = program.folder() + "own.pdf";
+    ASSERT_EQ(print(own, one).outcome, PrintOutcome::Completed);
+    EXPECT_EQ(serialOnPaper(own), 777);
+    EXPECT_EQ(Settings::program().string("Intelligent Mail", "123456"), "000000045");
+}
+
+// Pieces that go out without their barcode, with a barcode that lacks its
+// routing code, or with an address block too short for their lines are
+// counted and named by the run and by qbtool envelopes.
+TEST_F(EnvelopePrinting, PiecesWithoutBarcodeRoutingOrWholeAddressAreNamed)
+{
+    // Brown's serial is too long for the barcode, Clark's zip gives no routing
+    // code, Dunn's address takes seven lines in a box for five.
+    const auto set = [this](const char* lname, const test::Row& values) {
+        for (bool more = table.table().first(); more; more = table.table().next())
+            if (QString::fromStdString(table.table().text("LNAME")).trimmed() == lname) {
+                table.table().edit();
+                for (const auto& [field, value] : values)
+                    table.table().setText(field, value);
+                table.table().post();
+                return table.table().recno();
+            }
+        return 0u;
+    };
+    test::addRow(table.table(), {{"LNAME", "Dunn"}, {"FNAME", "Ed"}, {"TITLE", "Treasurer"}, {"ORG", "Dunn & Co"},
+                                 {"STREET", "1 Main St"}, {"STREET2", "Suite 5"}, {"CITY", "Dayton"}, {"STATE", "OH"},
+                                 {"ZIP", "45401"}, {"COUNTRY", "USA"}});
+    set("Adams", {{"CODES", "1"}});
+    const uint32_t brown = set("Brown", {{"CODES", "1234567890"}});
+    const uint32_t clark = set("Clark", {{"CODES", "2"}, {"ZIP", "ABCDE"}});
+    const uint32_t dunn = set("Dunn", {{"CODES", "3"}});
+    table.table().first();
+    // Room for five and a half lines of 10-point Arial, as the block draws them.
+    QFont font("Liberation Sans");
+    font.setPixelSize(13);
+    const int lh = QFontMetrics(font).boundingRect("XXX").height();
+    layout = storeLayout(
+        "Checked",
+        {Object{"TKIntelligentMailBarCode", QRect(4 * 96, 3 * 96 + 48, 282, 15),
+                {{"BarcodeIdentifier", "00"}, {"ServiceType", "040"}, {"MailerIdentifier", "123456"},
+                 {"SerialField", "CODES"}, {"ZipCodeField", "ZIP"}, {"AddressField", "STREET"}, {"BarCodeType", 0}}},
+         Object{"TKDMultiLineAddressLabel", QRect(4 * 96, 96, 300, 5 * lh + lh / 2),
+                {{"Font.Name", "Arial"}, {"Font.Height", -13}}}});
+
+    EnvelopePrintRequest all;
+    all.records = PrintRecords::All;
+    const EnvelopePrintResult result = print(program.folder() + "checked.pdf", all);
+    ASSERT_EQ(result.outcome, PrintOutcome::Completed);
+    EXPECT_EQ(result.envelopes, 4);
+    using design::PieceNote;
+    EXPECT_EQ(result.notes.withoutBarcode, (QList<PieceNote>{PieceNote{brown, "Brown"}}));
+    EXPECT_EQ(result.notes.withoutRouting, (QList<PieceNote>{PieceNote{clark, "Clark"}}));
+    EXPECT_EQ(result.notes.blockCut, (QList<PieceNote>{PieceNote{dunn, "Dunn"}}));
+
+    table.close();
+    QProcess qbtool;
+    qbtool.start(QB_QBTOOL, QStringList{"envelopes", program.data("add0001.DBF"), "Checked",
+                                        program.folder() + "tool.pdf", "--program", program.folder()});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 0);
+    EXPECT_EQ(qbtool.readAllStandardOutput(), "4 envelopes, 4 pages\n");
+    const QString notes = QString::fromUtf8(qbtool.readAllStandardError());
+    EXPECT_TRUE(notes.contains(QString("1 envelope without an Intelligent Mail barcode: %1 Brown").arg(brown)))
+        << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QString("1 envelope with an Intelligent Mail barcode without routing code: %1 Clark")
+                                   .arg(clark)))
+        << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QString("1 envelope whose address block could not hold every line: %1 Dunn").arg(dunn)))
+        << notes.toStdString();
 }
 
 } // namespace

@@ -11,12 +11,17 @@
 #include "core/address_fixture.h"
 #include "core/address_table.h"
 #include "core/field_lengths.h"
+#include "core/layout_names.h"
 #include "core/system_tables.h"
 #include "design/class_registry.h"
 #include "design/tkgraphiccontrol.h"
+#include "design/tkhandle.h"
 #include "message_log.h"
 #include "platform/xbase/table.h"
+#include "core/settings.h"
 #include "printing/pdf_support.h"
+#include "printing/preview_support.h"
+#include "printing/print_status.h"
 #include "printing/tcanvasreport.h"
 
 #include <QAction>
@@ -26,7 +31,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QComboBox>
 #include <QListWidget>
+#include <QPageSetupDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -37,6 +44,67 @@
 
 namespace qb {
 namespace {
+
+// Answers the windows of a run as a user would: in "Envelope Print" the
+// Printer Setup button, Letter in the page setup dialog, then (when a feed is
+// given) "Paper Feed Method" with the feed's buttons, then Ok; the status
+// window's Ok; and onPreview on the preview before it closes.
+class RunAnswerer {
+public:
+    RunAnswerer(std::optional<EnvelopeFeed> feed, std::function<void(TPreviewForm&)> onPreview)
+        : feed_(feed), onPreview_(std::move(onPreview))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { answer(); });
+        timer_.start(20);
+    }
+    int prePrints = 0;
+    int previews = 0;
+
+private:
+    void answer()
+    {
+        QWidget* w = QApplication::activeModalWidget();
+        const auto later = [](QPushButton* b) { QTimer::singleShot(0, b, &QPushButton::click); };
+        if (auto* setup = qobject_cast<QPageSetupDialog*>(w)) {
+            for (QComboBox* c : setup->findChildren<QComboBox*>())
+                for (int i = 0; i < c->count(); ++i)
+                    if (c->itemText(i).startsWith("Letter") || c->itemText(i).startsWith("US Letter"))
+                        c->setCurrentIndex(i);
+            setup->accept();
+        } else if (auto* pre = qobject_cast<TEnvelopePrePrint*>(w)) {
+            const int step = pre->property("answered").toInt();
+            pre->setProperty("answered", step + 1);
+            if (step == 0) {
+                ++prePrints;
+                later(pre->findChild<QPushButton*>("PrinterSetupButton"));
+            } else if (step == 1 && feed_) {
+                later(pre->findChild<QPushButton*>("PaperFeedButton"));
+            } else {
+                pre->accept();
+            }
+        } else if (auto* feed = qobject_cast<TEnvelopeFeed*>(w)) {
+            feed->findChild<QPushButton*>(feed_->orientation == kPortrait ? "PortraitButton" : "LandscapeButton")->click();
+            feed->findChild<QPushButton*>(feed_->facing == kFaceUp ? "UpButton" : "DownButton")->click();
+            const char* positions[] = {"LeftButton", "RightButton", "CenterButton"};
+            feed->findChild<QPushButton*>(positions[feed_->position])->click();
+            if (feed->findChild<QCheckBox*>("ClockWiseRotation")->isChecked() != feed_->clockWiseRotation)
+                feed->findChild<QCheckBox*>("ClockWiseRotation")->click();
+            feed->accept();
+        } else if (auto* status = qobject_cast<TPrintStatusWindow*>(w); status && status->loop().ended()) {
+            status->button()->click();
+        } else if (auto* preview = qobject_cast<TPreviewForm*>(w)) {
+            timer_.stop();
+            ++previews;
+            onPreview_(*preview);
+            preview->accept();
+            timer_.start();
+        }
+    }
+
+    std::optional<EnvelopeFeed> feed_;
+    std::function<void(TPreviewForm&)> onPreview_;
+    QTimer timer_;
+};
 
 class EnvelopeWindows : public ::testing::Test {
 protected:
@@ -160,7 +228,8 @@ TEST_F(EnvelopeWindows, NewWithASizeEveryToolZoomSizeChangeSaveModifyCloneDelete
     EXPECT_EQ(int(screen->previewPanel()->designObjects().size()), placed);
     EXPECT_EQ(screen->previewPanel()->size(), QSize(249, 125));
 
-    // Modify: the Layout menu makes it a Monarch; an object at 880 moves to 700.
+    // Modify: the Layout menu makes it a Monarch; an object 40 wide at 880
+    // moves wholly inside, to 680.
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
         designer.show();
@@ -177,7 +246,7 @@ TEST_F(EnvelopeWindows, NewWithASizeEveryToolZoomSizeChangeSaveModifyCloneDelete
             return 37;
         };
         designer.findChild<QAction*>("mnuLayout")->trigger();
-        EXPECT_EQ(far->left(), 700);
+        EXPECT_EQ(far->left(), 680);
         EXPECT_EQ(panel->size(), QSize(720, 372));
         EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout: ENVELOPE MONARCH 3 7/8 x 7 1/2 INCHES");
         designer.findChild<QPushButton*>("SaveButton")->click();
@@ -373,6 +442,306 @@ TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
     screen->findChild<QPushButton*>("ModifyButton")->click();
     envelopes->first();
     EXPECT_EQ(envelopes->number("NUMBER"), 19);
+}
+
+// Preview with a new feed and the Letter paper chosen in "Envelope Print",
+// then Print: the feed was kept, and the preview's page is the printed page,
+// the envelope placed on Letter turned landscape, face up, in the centre.
+TEST_F(EnvelopeWindows, PreviewShowsWhatPrintsOnThePaperAndFeedChosenForIt)
+{
+    {
+        TEnvelopePanel design(screen.get());
+        const design::DesignClass* shapes = design::findDesignClass("TKLabelShapes");
+        design::TKGraphicControl* frame = shapes->create(*shapes->table);
+        frame->loaded();
+        design.addObject(frame, QRect(2, 2, 908, 392));   // the #10 envelope's edge
+        frame->setValue("Pen.Width", 3);
+        frame->setValue("Transparent", true);
+        const design::DesignClass* cls = design::findDesignClass("TKPDLabel");
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        design.addObject(o, QRect(300, 150, 300, 40));
+        o->setValue("DataFieldName", "LNAME");
+        o->setValue("DataFieldDescript", "Last Name");
+        o->setValue("Font.Name", "Arial");
+        o->setValue("Font.Height", -32);
+        EnvelopeLayoutRecord record;
+        record.description = "Club";
+        record.isNew = true;
+        ASSERT_TRUE(screen->catalogue().save(record, [&](const QString& path) {
+            design.saveToFile(path);
+            return true;
+        }));
+    }
+    // The envelope's own paper, fed portrait, before the user changes anything.
+    {
+        Settings settings = Settings::program();
+        ASSERT_TRUE((EnvelopeFeed{kPortrait, kFaceDown, kLeft, false}.write(settings)));
+    }
+    screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
+    screen->show();
+    const QString pdf = program.folder() + "screen.pdf";
+    screen->printerJob().SelectPrinterByName("PDF file");
+    screen->printerJob().setPdfFileName(pdf);
+
+    const EnvelopeFeed chosen{kLandscape, kFaceUp, kCentre, false};
+    QImage shown;
+    QSizeF previewPaper;
+    {
+        RunAnswerer answer(chosen, [&](TPreviewForm& form) {
+            form.findChild<QToolButton*>("sbZoomPage")->click();
+            shown = test::previewSheet(form);
+        });
+        screen->findChild<QPushButton*>("PreviewButton")->click();
+        EXPECT_EQ(answer.prePrints, 1);
+        ASSERT_EQ(answer.previews, 1);
+    }
+    ASSERT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
+    EXPECT_EQ(screen->lastRun().placement, QPointF(1.5, 2.1875));
+    // Kept in QUILLB.ini by the dialog's Ok, preview or not.
+    EXPECT_EQ(EnvelopeFeed::read(Settings::program()), chosen);
+
+    {
+        RunAnswerer answer(std::nullopt, [](TPreviewForm&) {});
+        screen->findChild<QPushButton*>("PrintButton")->click();
+        EXPECT_EQ(answer.prePrints, 1);
+    }
+    ASSERT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
+    EXPECT_EQ(screen->lastRun().placement, QPointF(1.5, 2.1875));
+    EXPECT_TRUE(test::run("pdfinfo", {pdf}).contains(QRegularExpression("Page size: +792 x 612")))
+        << test::run("pdfinfo", {pdf}).toStdString();
+
+    // The preview's red printable area is the screen's alone.
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (const QRgb c = shown.pixel(x, y); qRed(c) > 150 && qGreen(c) < 120 && qBlue(c) < 120)
+                shown.setPixel(x, y, qRgb(255, 255, 255));
+    const QImage printed = test::renderPdfToSize(pdf, 1, shown.size());
+    ASSERT_FALSE(printed.isNull());
+    const test::InkMatch m = test::compareInk(shown, printed);
+    EXPECT_GT(m.inkB, 500);
+    EXPECT_GT(m.inkA, m.inkB / 2);
+    EXPECT_LT(m.inkA, m.inkB * 2);
+    EXPECT_GT(m.aInB, 0.98);
+    EXPECT_GT(m.bInA, 0.98);
+}
+
+// A damaged row whose file name leads out of sysdata: Print refuses, Delete
+// takes the row but not the file it names, Modify saves under a new name in
+// sysdata; Print and Modify say why, and the file outside stays as it was.
+TEST_F(EnvelopeWindows, AFileNameLeadingOutOfSysdataIsNeverUsed)
+{
+    const QString outside = program.folder() + "x";
+    {
+        QFile f(outside);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    const auto addRow = [this](const char* name) {
+        envelopes->appendBlank();
+        envelopes->setText("DESCRIPT", "Damaged");
+        envelopes->setNumber("NUMBER", 20);
+        envelopes->setText("BINARY", name);
+        envelopes->post();
+    };
+    const auto outsideKept = [&] {
+        QFile f(outside);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == "keep me";
+    };
+    addRow("../x");
+    screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
+    screen->show();
+    screen->printHooks.confirm = [](TBaseReport&, EnvelopeFeed&) { return true; };
+    screen->findChild<QPushButton*>("PrintButton")->click();
+    EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::NotRun);
+    EXPECT_EQ(log.texts().last(), notPlainFileNameMessage("../x"));
+
+    log.answer = true;
+    screen->findChild<QPushButton*>("DeleteButton")->click();
+    EXPECT_EQ(screen->grid()->model()->rowCount(), 0);
+    EXPECT_TRUE(outsideKept());
+
+    addRow("..\\x");
+    screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
+    screen->show();
+    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
+        design::TKGraphicControl* o = design::findDesignClass("TKPLabel")->create(*design::findDesignClass("TKPLabel")->table);
+        o->loaded();
+        panel->addObject(o, QRect(10, 10, 80, 20));
+        return true;
+    };
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    EXPECT_TRUE(log.texts().contains(notPlainFileNameMessage("..\\x"))) << log.texts().join("|").toStdString();
+    envelopes->first();
+    EXPECT_EQ(QString::fromStdString(envelopes->text("BINARY")).trimmed(), "BIN00001.E");
+    EXPECT_TRUE(QFile::exists(program.folder() + "sysdata/BIN00001.E"));
+    EXPECT_TRUE(outsideKept());
+    EXPECT_FALSE(QFile::exists(program.folder() + "DATA/x"));
+}
+
+// The small preview only shows the layout: a click, a drag and a right click
+// where its text is, sent where the window would send them, neither select,
+// move nor open anything.
+TEST_F(EnvelopeWindows, TheSmallPreviewIsAView)
+{
+    {
+        TEnvelopePanel design(screen.get());
+        const design::DesignClass* cls = design::findDesignClass("TKPLabel");
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        design.addObject(o, QRect(300, 150, 300, 60));
+        o->setValue("Caption", "MARK");
+        EnvelopeLayoutRecord record;
+        record.description = "Club";
+        record.isNew = true;
+        ASSERT_TRUE(screen->catalogue().save(record, [&](const QString& path) {
+            design.saveToFile(path);
+            return true;
+        }));
+    }
+    screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+    TEnvelopePanel* view = screen->previewPanel();
+    ASSERT_EQ(view->designObjects().size(), 1);
+    design::TKGraphicControl* object = view->designObjects().first();
+    const QRect before = object->geometry();
+    const QPoint global = view->mapToGlobal(before.center());
+    const auto target = [&global]() -> QWidget* { return QApplication::widgetAt(global); };
+    ASSERT_TRUE(target());
+    QTest::mousePress(target(), Qt::LeftButton, {}, target()->mapFromGlobal(global));
+    QTest::mouseMove(target(), target()->mapFromGlobal(global + QPoint(30, 20)));
+    QTest::mouseRelease(target(), Qt::LeftButton, {}, target()->mapFromGlobal(global + QPoint(30, 20)));
+    QTest::mouseClick(target(), Qt::RightButton, {}, target()->mapFromGlobal(global));
+    QTest::qWait(50);
+    EXPECT_EQ(object->geometry(), before);
+    EXPECT_EQ(view->handle() ? view->handle()->count() : 0, 0);
+    EXPECT_FALSE(QApplication::activePopupWidget());
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+// From C4 down to DL with Layout: a POSTNET barcode, a FIM and a field near
+// the far edges come wholly inside the new surface, not just their corners.
+// The description box takes no more than Save keeps.
+TEST_F(EnvelopeWindows, ASmallerSizeMovesEveryObjectWhollyInside)
+{
+    screen->chooseSize = [](int) -> std::optional<int> { return 30; };   // C4
+    screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
+        TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
+        designer.show();
+        for (int i = 0; i < 500 && !designer.ready(); ++i)
+            QTest::qWait(10);
+        EXPECT_TRUE(designer.ready());
+        const QSize c4 = panel->size();
+        EXPECT_EQ(c4, QSize(1225, 866));   // 324 by 229 millimetres at 96 pixels an inch
+        struct Placed {
+            const char* className;
+            QRect rect;
+        } objects[] = {{"TKPostNetBarCode", QRect(c4.width() - 300, c4.height() - 40, 270, 16)},
+                       {"TKFIMBarCode", QRect(c4.width() - 70, 2, 60, 60)},
+                       {"TKPDLabel", QRect(c4.width() - 250, c4.height() - 120, 240, 30)}};
+        for (const Placed& p : objects) {
+            const design::DesignClass* cls = design::findDesignClass(p.className);
+            design::TKGraphicControl* o = cls->create(*cls->table);
+            o->loaded();
+            panel->addObject(o, p.rect);
+        }
+        QApplication::processEvents();   // the barcodes take their own sizes when painted
+        designer.chooseSize = [](int) -> std::optional<int> { return 27; };   // DL
+        designer.findChild<QAction*>("mnuLayout")->trigger();
+        QApplication::processEvents();
+        const QRect dl(QPoint(0, 0), panel->size());
+        EXPECT_EQ(dl.size(), QSize(831, 416));
+        for (design::TKGraphicControl* o : panel->designObjects())
+            EXPECT_TRUE(dl.contains(o->bounds())) << o->designClassName().toStdString() << " at "
+                                                  << o->bounds().x() << "," << o->bounds().y() << " "
+                                                  << o->bounds().width() << "x" << o->bounds().height();
+
+        auto* description = designer.findChild<QLineEdit*>("LabelSetupDescription");
+        description->selectAll();
+        QTest::keyClicks(description, QString(55, 'e'));
+        EXPECT_EQ(description->text(), QString(50, 'e'));
+        designer.findChild<QPushButton*>("SaveButton")->click();
+        EXPECT_EQ(int(panel->designObjects().size()), 3);   // none dropped at Save
+        return designer.result() == QDialog::Accepted;
+    };
+    screen->findChild<QPushButton*>("NewButton")->click();
+    ASSERT_EQ(envelopes->recordCount(), 1u);
+}
+
+// After the designer moved the table (">" then Cancel), the Current Record
+// panel shows the record "Only current record" prints.
+TEST_F(EnvelopeWindows, TheRecordPanelShowsTheRecordTheRunPrints)
+{
+    screen->chooseSize = [](int) -> std::optional<int> { return 20; };
+    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
+        const design::DesignClass* cls = design::findDesignClass("TKPDLabel");
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        panel->addObject(o, QRect(300, 150, 200, 30));
+        o->setValue("DataFieldName", "LNAME");
+        o->setValue("DataFieldDescript", "Last Name");
+        return true;
+    };
+    screen->findChild<QPushButton*>("NewButton")->click();
+    ASSERT_EQ(screen->findChild<QLabel*>("LastName")->text(), "Adams");
+    screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
+        TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
+        designer.show();
+        for (int i = 0; i < 500 && !designer.ready(); ++i)
+            QTest::qWait(10);
+        designer.findChild<QPushButton*>("NextButton")->click();
+        designer.findChild<QPushButton*>("CancelButton")->click();
+        return false;
+    };
+    screen->findChild<QPushButton*>("ModifyButton")->click();
+    const QString shown = screen->findChild<QLabel*>("LastName")->text();
+    const QString pdf = program.folder() + "current.pdf";
+    screen->printerJob().SelectPrinterByName("PDF file");
+    screen->printerJob().setPdfFileName(pdf);
+    screen->printHooks.confirm = [](TBaseReport&, EnvelopeFeed&) { return true; };
+    screen->findChild<QPushButton*>("PrintButton")->click();
+    ASSERT_EQ(screen->lastRun().envelopes, 1);
+    const test::PdfText text = test::readPdf(pdf);
+    EXPECT_TRUE(text.find(shown)) << shown.toStdString();
+    EXPECT_EQ(shown, "Brown");
+}
+
+// "&Select Envelope Setup" is the list's caption with its mnemonic, and
+// Printer Setup opens on the paper of the highlighted layout, not on the
+// paper of the run before.
+TEST_F(EnvelopeWindows, TheListCaptionAndPrinterSetupFollowTheLayout)
+{
+    screen->chooseSize = [](int) -> std::optional<int> { return 20; };
+    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel*) { return true; };
+    screen->findChild<QPushButton*>("NewButton")->click();
+    ASSERT_EQ(envelopes->recordCount(), 1u);
+    QLabel* caption = nullptr;
+    for (QLabel* l : screen->findChildren<QLabel*>())
+        if (l->text() == "&Select Envelope Setup")
+            caption = l;
+    ASSERT_TRUE(caption);
+    EXPECT_EQ(caption->buddy(), screen->grid());
+    screen->findChild<QPushButton*>("OkButton")->setFocus();
+    QTest::keyClick(screen.get(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(screen->grid()->hasFocus());
+
+    screen->printerJob().SelectPrinterByName("PDF file");
+    screen->printerJob().SetPaperSize(27, 0, 0);   // DL, from an earlier run
+    QString paperShown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* setup = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget())) {
+            for (QComboBox* c : setup->findChildren<QComboBox*>())
+                if (c->findText(QPageSize(QPageSize::Envelope10).name()) >= 0)
+                    paperShown = c->currentText();
+            setup->reject();
+        }
+    });
+    answer.start(20);
+    screen->findChild<QPushButton*>("PrinterSetupButton")->click();
+    EXPECT_EQ(paperShown, QPageSize(QPageSize::Envelope10).name());
 }
 
 } // namespace

@@ -129,5 +129,44 @@ TEST_F(Catalogue, CloneCopiesUnderANewNameAndDeleteRemovesBoth)
     EXPECT_FALSE(catalogue->hasCurrent());
 }
 
+// A row naming a file outside sysdata never has it written, copied from or
+// deleted: Save and Clone refuse with a message, Delete takes the row only.
+// The rule itself over names a damaged row may hold.
+TEST_F(Catalogue, AFileNameLeadingOutOfSysdataIsNeverUsed)
+{
+    struct Case {
+        const char* name;
+        bool plain;
+    } cases[] = {{"BIN00001.L", true}, {" BIN00002.L ", true}, {"old layout.l", true}, {"../x", false},
+                 {"..\\x", false}, {"/etc/x", false}, {"..", false}, {".", false}, {"", false}, {"C:x", false},
+                 {"sub/BIN00001.L", false}, {"BIN\t1.L", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(isPlainFileName(c.name), c.plain) << c.name;
+
+    const QString outside = program.folder() + "x";
+    touch(outside, "keep me");
+    ASSERT_TRUE(saveNew("Damaged"));
+    labels->first();
+    labels->edit();
+    labels->setText("BINARY", "../x");
+    labels->post();
+    labels->first();
+    LabelLayoutRecord damaged = catalogue->read();
+    bool written = false;
+    EXPECT_FALSE(catalogue->save(damaged, [&](const QString& path) {
+        written = true;
+        touch(path, "overwritten");
+        return true;
+    }));
+    EXPECT_FALSE(written);
+    EXPECT_EQ(log.texts().last(), notPlainFileNameMessage("../x"));
+    EXPECT_FALSE(catalogue->clone([&](const QString&, const QString&) { return written = true; }));
+    EXPECT_FALSE(written);
+    EXPECT_EQ(log.texts().last(), notPlainFileNameMessage("../x"));
+    EXPECT_TRUE(catalogue->remove());
+    EXPECT_FALSE(catalogue->hasCurrent());
+    EXPECT_EQ(contents(outside), "keep me");
+}
+
 } // namespace
 } // namespace qb

@@ -38,6 +38,20 @@ using test::Row;
 const Row kSmith{{"LNAME", "Smith"}, {"FNAME", "Ann"}, {"ORG", "Acme"}, {"STREET", "1 Main St"},
                  {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}};
 
+// Takes the shortcut events of the objects it watches, so that a menu item's
+// key can be seen to reach it without its command running.
+class ShortcutCatcher : public QObject {
+public:
+    QStringList caught;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Shortcut)
+            return false;
+        caught << watched->objectName();
+        return true;
+    }
+};
+
 class TAddressMainTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -801,6 +815,41 @@ TEST_F(TAddressMainTest, HelpMenuOpensTheContentsAndTheProjectsPage)
     QDesktopServices::unsetUrlHandler("https");
     EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kProjectWebsite)});
     setHelpFolder({});
+}
+
+// Every command key the menus name reaches its menu item while the cursor is
+// in a record field (the fields would take Ctrl+E, Ctrl+L and others as line
+// editing keys). The keys are pressed as the user presses them; the item's
+// shortcut is caught before its command runs. The Edit menu's keys stay the
+// field's own.
+TEST_F(TAddressMainTest, MenuCommandKeysWorkWhicheverFieldHasTheFocus)
+{
+    seed({kSmith});
+    TAddressMain& w = show();
+    ASSERT_TRUE(w.addressTable().isOpen());
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ShortcutCatcher catcher;
+    QList<QAction*> keyed;
+    for (QAction* a : w.menuBar()->findChildren<QAction*>())
+        if (!a->shortcut().isEmpty() && a->isEnabled() &&
+            !QStringList{"mnuUndo", "mnuCut", "mnuCopy", "mnuPaste"}.contains(a->objectName())) {
+            a->installEventFilter(&catcher);
+            keyed << a;
+        }
+    ASSERT_GE(keyed.size(), 10);
+    for (const char* name : {"LNAME", "CITY", "ZIP"}) {
+        QLineEdit* edit = w.fieldEdit(name);
+        ASSERT_TRUE(edit);
+        for (QAction* a : keyed) {
+            catcher.caught.clear();
+            edit->setFocus();
+            const QKeyCombination key = a->shortcut()[0];
+            QTest::keyClick(edit, key.key(), key.keyboardModifiers());
+            EXPECT_EQ(catcher.caught, QStringList{a->objectName()})
+                << name << " " << a->shortcut().toString().toStdString();
+        }
+    }
 }
 
 } // namespace
