@@ -94,4 +94,14 @@ bool inCp1252(QChar c)
     return false;
 }
 
+bool storable(const QString& text)
+{
+    for (QChar c : text)
+        if (!inCp1252(c))
+            return false;
+    return true;
+}
+
+QString unstorableMessage(const QString& text) { return QStringLiteral("\"%1\" holds characters the table cannot store").arg(text); }
+
 } // namespace qb

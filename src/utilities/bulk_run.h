@@ -62,5 +62,9 @@ bool changeRecord(xbase::Table& table, BulkOutcome& outcome, const std::function
 
 // Windows-1252 has room for the character (every character the tables hold).
 bool inCp1252(QChar c);
+// Every character of the text has room in Windows-1252.
+bool storable(const QString& text);
+// What the user is told when a typed value holds characters no table can keep.
+QString unstorableMessage(const QString& text);
 
 } // namespace qb

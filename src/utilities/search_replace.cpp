@@ -24,14 +24,6 @@ QString trimmedRight(const QString& s)
     return s.left(n);
 }
 
-bool storable(const QString& s)
-{
-    for (QChar c : s)
-        if (!inCp1252(c))
-            return false;
-    return true;
-}
-
 } // namespace
 
 const std::vector<ReplaceField>& replaceFields()
@@ -104,7 +96,7 @@ ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& req
     const int width = table.field(index).length;
     for (const QString* value : {&request.search, &request.replacement}) {
         if (!storable(*value)) {
-            outcome.error = QStringLiteral("\"%1\" holds characters the table cannot store").arg(*value);
+            outcome.error = unstorableMessage(*value);
             return outcome;
         }
         if (value->size() > width) {

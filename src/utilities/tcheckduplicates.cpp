@@ -168,15 +168,24 @@ void TCheckDuplicates::CancelButtonClick()
 
 void TCheckDuplicates::DeleteButtonClick()
 {
-    if (!result_->syncTable() || !askQuestion(QStringLiteral("Delete this record?"), windowTitle()))
+    // The row's record, by its number: whatever the grid draws while the
+    // question is open, this is the record deleted.
+    const uint32_t recno = result_->currentRecno();
+    if (recno == 0 || !askQuestionDefaultNo(QStringLiteral("Delete this record?"), windowTitle()))
         return;
+    result_->undo();
     xbase::Table& t = addresses_.table();
     BulkOutcome outcome;
-    changeRecord(t, outcome, [&] {
-        t.setLogical("ISDEL", true);
-        t.deleteRecord();
-        return true;
-    });
+    try {
+        if (t.go(recno))
+            changeRecord(t, outcome, [&] {
+                t.setLogical("ISDEL", true);
+                t.deleteRecord();
+                return true;
+            });
+    } catch (const std::exception& e) {
+        outcome.error = QString::fromStdString(e.what());
+    }
     if (!outcome.error.isEmpty())
         showInformation(outcome.error);
     result_->refresh();
@@ -203,9 +212,8 @@ void TCheckDuplicates::reject()
 
 void TCheckDuplicates::done(int result)
 {
-    if (checking_)
+    if (checking_ || !result_->finishEditing())
         return;
-    result_->undo();
     index_.reset();
     QDialog::done(result);
 }

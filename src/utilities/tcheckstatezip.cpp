@@ -194,9 +194,14 @@ void TCheckStateZip::EditReferenceClick()
         closeReference();
         return;
     }
-    csz_ = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive);
+    csz_ = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive, QStringLiteral("Unable to open CSZ.DBF"));
     if (!csz_)
         return;
+    // The rows in the order of their abbreviations, as the check meets them.
+    try {
+        csz_->selectOrder("STATE");
+    } catch (const std::exception&) {
+    }
     hiddenForReference_ = resultPanel_->isVisible() ? resultPanel_ : setup_;
     hiddenForReference_->hide();
     cancel_->setEnabled(false);
@@ -207,41 +212,33 @@ void TCheckStateZip::EditReferenceClick()
     layout->addWidget(new QLabel(QStringLiteral("Make changes to the State/Province file to best reflect your country"), referencePanel_));
     layout->addWidget(reference_, 1);
     reference_->addButtons({
-        {"AddButton", "Add", [this] {
-             try {
-                 csz_->appendBlank();
-                 csz_->post();
-                 const uint32_t added = csz_->recno();
-                 reference_->model().refresh();
-                 const int row = reference_->model().rowOf(added);
-                 reference_->view()->setCurrentIndex(reference_->model().index(row, 0));
-                 reference_->edit();
-             } catch (const std::exception& e) {
-                 showInformation(QString::fromStdString(e.what()));
-             }
-         }},
-        {"DeleteButton", "Delete", [this] {
-             if (!reference_->syncTable())
+        {"CszAddButton", "Add", [this] { reference_->addRow(); }},
+        {"CszDeleteButton", "Delete", [this] {
+             const uint32_t recno = reference_->currentRecno();
+             if (recno == 0) {
+                 reference_->undo();
                  return;
+             }
              try {
-                 csz_->deleteRecord();
+                 if (csz_->go(recno))
+                     csz_->deleteRecord();
              } catch (const std::exception& e) {
                  showInformation(QString::fromStdString(e.what()));
              }
              reference_->refresh();
          }},
-        {"SaveButton", "Save", [this] { reference_->save(); }},
-        {"UndoButton", "Undo", [this] { reference_->undo(); }},
+        {"CszSaveButton", "Save", [this] { reference_->save(); }},
+        {"CszUndoButton", "Undo", [this] { reference_->undo(); }},
     });
     reference_->refresh();
     referencePanel_->show();
     editReference_->setText(QStringLiteral("Stop Editing"));
 }
 
-void TCheckStateZip::closeReference()
+bool TCheckStateZip::closeReference()
 {
-    if (reference_)
-        reference_->save();
+    if (reference_ && !reference_->finishEditing())
+        return false;
     delete reference_;
     reference_ = nullptr;
     csz_.reset();
@@ -250,6 +247,7 @@ void TCheckStateZip::closeReference()
     cancel_->setEnabled(true);
     if (hiddenForReference_)
         hiddenForReference_->show();
+    return true;
 }
 
 void TCheckStateZip::reject()
@@ -266,9 +264,10 @@ void TCheckStateZip::done(int result)
     // Close is refused while a check runs.
     if (checking_)
         return;
-    if (csz_)
-        closeReference();
-    result_->undo();
+    if (csz_ && !closeReference())
+        return;
+    if (!result_->finishEditing())
+        return;
     index_.reset();
     QDialog::done(result);
 }

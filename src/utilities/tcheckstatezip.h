@@ -43,7 +43,7 @@ protected:
     void done(int result) override;
 
 private:
-    void closeReference();
+    bool closeReference();   // false when the user's edits could not be saved
 
     AddressTable& addresses_;
     std::unique_ptr<TemporaryIndex> index_;

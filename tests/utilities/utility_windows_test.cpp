@@ -8,6 +8,7 @@
 #include "utilities/tsearchreplace.h"
 #include "utilities/tzipcodecount.h"
 #include "utilities_fixture.h"
+#include "window_support.h"
 
 #include "help_topic.h"
 
@@ -36,14 +37,6 @@ using namespace qb;
 using namespace qb::test;
 
 namespace {
-
-template <class B>
-B* child(QWidget* w, const char* name)
-{
-    B* found = w->findChild<B*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 // Closes the print status window once its job has ended, as the user's Ok would.
 void closeStatusWhenDone()
@@ -151,7 +144,8 @@ TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
     // Corrected in the grid: the record is written and stays in the result.
     const int zipColumn = 7;
     ASSERT_EQ(model.headerData(zipColumn, Qt::Horizontal, Qt::DisplayRole).toString(), "Zip");
-    EXPECT_TRUE(model.setData(model.index(1, zipColumn), "11111", Qt::EditRole));
+    typeIntoCell(window.resultGrid()->view(), 1, zipColumn, "11111");
+    click(&window, "SaveButton");
     db.t().go(1);
     EXPECT_EQ(db.t().text("ZIP"), "11111");
     log.answer = true;
