@@ -246,12 +246,16 @@ void ResultGrid::tagAll(AddressTable& addresses, const QString& question)
     model_->refresh();
 }
 
-KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled)
+KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled, std::function<void()> beforeBreak)
 {
-    return [gauge, &cancelled, breaks = EventBreaks()](uint64_t done, uint64_t total) mutable {
+    return [gauge, &cancelled, beforeBreak = std::move(beforeBreak), breaks = EventBreaks()](uint64_t done, uint64_t total) mutable {
+        if (!breaks.due())
+            return !cancelled;
         const int percent = total ? int(done * 100 / total) : 0;
         if (percent > 0 && percent < 100)
             gauge->setValue(percent);
+        if (beforeBreak)
+            beforeBreak();
         breaks.take();
         return !cancelled;
     };

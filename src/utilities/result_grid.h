@@ -68,7 +68,8 @@ private:
 
 // A check's progress: the gauge in whole percent (left alone at 0 and 100,
 // where it is shown and hidden), the window kept alive (EventBreaks), and
-// false once the user cancelled.
-KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled);
+// false once the user cancelled. beforeBreak runs before each break (the
+// running count is shown then).
+KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled, std::function<void()> beforeBreak = {});
 
 } // namespace qb

@@ -1,5 +1,5 @@
 #pragma once
-// "Check State and Zip  Codes": runs the check against CSZ.DBF, shows the
+// "Check State and Zip Codes": runs the check against CSZ.DBF, shows the
 // questionable records in a live grid for correcting and tagging, and lets
 // the user edit the reference table itself.
 

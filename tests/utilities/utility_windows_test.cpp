@@ -101,6 +101,16 @@ TEST(ZipCountWindow, CountsOnOpeningAndPrintsFourColumnsAPage)
             maxLeft = std::max(maxLeft, w.left);
     EXPECT_NEAR(maxLeft, 0.55 + 3 * 1.875, 0.04);
     EXPECT_TRUE(text.find("12093", 2) || text.find("12086", 2));
+    // The first row is shaded; the frame's left edge and the first column line
+    // are drawn over it, not hidden under it.
+    const int dpi = 150;
+    const QImage page = renderPdf(pdf, 1, dpi);
+    for (double x : {0.5, 0.5 + 1.875}) {
+        int darkest = 255;
+        for (double dx = -0.02; dx <= 0.02; dx += 1.0 / dpi)
+            darkest = std::min(darkest, qGray(pixelAt(page, dpi, x + dx, 1.08).rgb()));
+        EXPECT_LT(darkest, 128) << x;
+    }
 
     // Printing again does not count again: the table's rows may change meanwhile.
     db.t().go(1);
@@ -240,7 +250,7 @@ TEST(SearchReplaceWindows, ReplaceAndDeleteSayWhatTheyDid)
         log.answer = true;
         QTest::mouseClick(child<QPushButton>(&window, "ReplaceButton"), Qt::LeftButton);
         EXPECT_EQ(log.texts(), (QStringList{"Find records where field Last Name\rcontains: \"an\" (not case sensitive)\rand replace only the matching text with \"in\"",
-                                            "Replaced 1 records", "Replacement done"}));
+                                            "Replaced 1 record", "Replacement done"}));
         EXPECT_EQ(db.column("LNAME"), (std::vector<std::string>{"Binina", "Bandana", "Cherry"}));
     }
     log.messages.clear();
@@ -249,7 +259,7 @@ TEST(SearchReplaceWindows, ReplaceAndDeleteSayWhatTheyDid)
         window.show();
         child<QRadioButton>(&window, "rbDeleteNotMatching")->setChecked(true);
         QTest::mouseClick(child<QPushButton>(&window, "DeleteNowButton"), Qt::LeftButton);
-        EXPECT_EQ(log.texts(), (QStringList{"Are you sure?", "Deleted 1 records",
+        EXPECT_EQ(log.texts(), (QStringList{"Delete the 1 record not matching the filter?", "Deleted 1 record",
                                             "For optimum space usage, please select\r\n[Rebuild Indexes] from the File menu"}));
         db.t().go(2);
         EXPECT_TRUE(db.t().deleted());
@@ -278,6 +288,8 @@ TEST(UtilityWindows, HelpButtonsOpenTheirTopics)
         {[&] { return std::make_unique<TCheckStateZip>(db.table); }, "1410.html", "Checking states and zip codes"},
         {[&] { return std::make_unique<TCheckDuplicates>(db.table); }, "1420.html", "Checking for duplicates"},
         {[&] { return std::make_unique<TConvertCase>(db.t(), false); }, "1430.html", "Converting case"},
+        {[&] { return std::make_unique<TSearchReplace>(db.t(), QString()); }, "1440.html", "Searching and replacing field values"},
+        {[&] { return std::make_unique<TDeleteRecords>(db.t(), QString()); }, "1450.html", "Deleting records"},
     };
     for (const auto& c : cases) {
         std::unique_ptr<QDialog> window = c.make();
