@@ -1,6 +1,9 @@
 #include "utilities/result_grid.h"
 
+#include "core/address_table.h"
 #include "core/messages.h"
+#include "core/placement.h"
+#include "core/ttagallrecords.h"
 #include "utilities/result_records.h"
 #include "platform/xbase/table.h"
 
@@ -240,10 +243,15 @@ void ResultGrid::tagAll(AddressTable& addresses, const QString& question)
 {
     if (!finishEditing() || !askQuestion(question, QStringLiteral("TAG ALL")))
         return;
-    const BulkOutcome outcome = tagShownRecords(addresses);
-    if (!outcome.error.isEmpty())
-        showInformation(outcome.error + QStringLiteral("\r\nTagged ") + QString::number(outcome.changed) + QStringLiteral(" records"));
+    // The Tagging window over the records shown: its count, its Cancel, and
+    // what it says when the engine stops it.
+    const int column = std::max(0, view_->currentIndex().column());
+    TTagAllRecords tagging(table_, addresses.tagId(), window());
+    centreWindow(&tagging);
+    tagging.exec();
     model_->refresh();
+    if (model_->rowCount() > 0)
+        view_->setCurrentIndex(model_->index(0, column));
 }
 
 KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled, std::function<void()> beforeBreak)

@@ -51,8 +51,8 @@ public:
     void tagOnDoubleClick(AddressTable& addresses);
     // The Tag button: tags the current row's record or takes its tag off.
     void tagCurrent(AddressTable& addresses);
-    // The Tag All button: after the question, tags every record shown and
-    // says how far it got when the engine stopped it.
+    // The Tag All button: after the question, the Tagging window tags every
+    // record shown, with its count and Cancel.
     void tagAll(AddressTable& addresses, const QString& question);
 
 private:

@@ -11,7 +11,9 @@
 
 #include "disk_full.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -121,6 +123,61 @@ TEST(UtilityErrors, ClosingOnAFullDiskLeavesNoIndex)
         EXPECT_FALSE(QFile::exists(index)) << c.index;
         EXPECT_EQ(db.t().orderCount(), db.t().tagCount());
     }
+}
+
+// Tag All of a check's result goes through the Tagging window; the disk
+// fills after a third of the table: the window says how far it got, exactly
+// those records carry the tag, the index is not trusted, nothing else changed.
+TEST(UtilityErrors, TagAllOnAFullDiskTagsExactlyWhatItReports)
+{
+    MessageLog log;
+    UtilityDatabase db(people(300));
+    writeCsz(db.program, {{"New York", "NY", "10000", "14999"}});
+    db.table.setTagId("T1");
+    db.t().setFilter("!ISDEL");
+    TCheckStateZip window(db.table);
+    window.show();
+    click(&window, "PerformCheckButton");
+    ASSERT_EQ(window.found(), 300u);
+    const QByteArray header = bytesOf(db.path).left(12);
+    const auto u16 = [&](int at) { return rlim_t(uint8_t(header[at])) | rlim_t(uint8_t(header[at + 1])) << 8; };
+    uint64_t tagged = 0;
+    bool sawTagging = false;
+    auto* watch = new QTimer;
+    watch->setInterval(10);
+    QObject::connect(watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* t = qobject_cast<TTagAllRecords*>(w); t && t->isVisible() && t->finished()) {
+                sawTagging = true;
+                tagged = t->outcome().tagged;
+                t->accept();
+                watch->stop();
+            }
+    });
+    watch->start();
+    {
+        // Records past the hundredth cannot be written.
+        DiskFull full(u16(8) + 100 * u16(10));
+        click(&window, "TagAllButton");
+    }
+    delete watch;
+    ASSERT_TRUE(sawTagging);
+    EXPECT_GT(tagged, 0u);
+    EXPECT_LE(tagged, 100u);
+    ASSERT_FALSE(log.messages.empty());
+    EXPECT_TRUE(log.messages.back().text.endsWith("Tagging stopped after " + QString::number(tagged) + " records."))
+        << log.messages.back().text.toStdString();
+    window.accept();
+    db.table.close();
+    auto t = xbase::Table::open(db.path.toStdString(), xbase::OpenMode::ReadOnly);
+    EXPECT_TRUE(t->indexStale());
+    uint64_t onDisk = 0;
+    for (uint32_t r = 1; r <= t->recordCount(); ++r) {
+        t->go(r);
+        onDisk += t->text("TAG") == "T1";
+        EXPECT_EQ(t->text("ZIP"), "99999") << r;
+    }
+    EXPECT_EQ(onDisk, tagged);
 }
 
 // A save that fails on a full disk costs the table its own index for the

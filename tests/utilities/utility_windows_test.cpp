@@ -159,6 +159,7 @@ TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
     db.t().go(1);
     EXPECT_EQ(db.t().text("ZIP"), "11111");
     log.answer = true;
+    closeTaggingWhenDone();
     QTest::mouseClick(child<QPushButton>(&window, "TagAllButton"), Qt::LeftButton);
     EXPECT_EQ(log.messages.back().caption, "TAG ALL");
     EXPECT_EQ(db.column("TAG"), (std::vector<std::string>{"T1", "", "T1"}));

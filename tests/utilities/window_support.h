@@ -5,14 +5,17 @@
 
 #include "core/address_fixture.h"
 #include "core/system_tables.h"
+#include "core/ttagallrecords.h"
 #include "platform/xbase/table.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <array>
 #include <gtest/gtest.h>
@@ -88,6 +91,21 @@ inline QLineEdit* typeIntoCell(QTableView* view, int row, int column, const QStr
     else
         editor->insert(text);
     return editor;
+}
+
+// Closes the Tagging window with its Ok once it has finished, as the user would.
+inline void closeTaggingWhenDone()
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* t = qobject_cast<TTagAllRecords*>(w); t && t->isVisible() && t->finished()) {
+                QTest::mouseClick(t->findChild<QPushButton*>(QStringLiteral("OkButton")), Qt::LeftButton);
+                timer->deleteLater();
+            }
+    });
+    timer->start();
 }
 
 inline void click(QWidget* window, const char* button) { QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton); }
