@@ -7,7 +7,7 @@
 #include "core/field_lengths.h"
 #include "mainwindow/address_filter.h"
 #include "mainwindow/browse_model.h"
-#include "mainwindow/tag_all.h"
+#include "core/tag_all.h"
 #include "platform/xbase/table.h"
 
 #include <QCoreApplication>

@@ -19,7 +19,7 @@
 #include "core/settings.h"
 #include "mainwindow/taddressbrowseform.h"
 #include "mainwindow/taddressmain.h"
-#include "mainwindow/ttagallrecords.h"
+#include "core/ttagallrecords.h"
 #include "platform/xbase/table.h"
 
 #include <QApplication>

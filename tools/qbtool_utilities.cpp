@@ -21,8 +21,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -84,8 +86,12 @@ int zipcount(const UtilityArgs& a, int argc, char** argv)
     if (!addresses.open(a.positional[0], qb::AddressTable::Messages::Quiet))
         return qbtoolFail(QStringLiteral("cannot open ") + a.positional[0]);
     qb::xbase::Table& t = addresses.table();
-    t.setFilter(a.filter.isEmpty() ? std::string() : a.filter.toStdString());
+    // The records as the program counts them: those flagged deleted never,
+    // with or without the deleted mark.
+    t.setFilter(a.filter.isEmpty() ? std::string("!ISDEL") : "(" + a.filter.toStdString() + ") .and. !ISDEL");
     const qb::ZipCountResult result = qb::countZipCodes(t);
+    if (!result.error.isEmpty())
+        return qbtoolFail(result.error);
     for (const QString& line : result.lines)
         std::cout << line.toStdString() << '\n';
     if (a.pdf.isEmpty())
@@ -102,9 +108,25 @@ int zipcount(const UtilityArgs& a, int argc, char** argv)
     return 0;
 }
 
-int statezip(const UtilityArgs& a)
+// --program, or the folder the program itself would use: qbtool's own when it
+// holds sysdata and can be written, the per-user folder otherwise.
+void findProgramFolder(const QString& program, int argc, char** argv)
 {
-    useProgramFolder(a.program);
+    if (!program.isEmpty()) {
+        useProgramFolder(program);
+        return;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quillbase"));
+    qb::ProgramFolder::setPath(qb::ProgramFolder::choose(QCoreApplication::applicationDirPath(),
+                                                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+}
+
+int statezip(const UtilityArgs& a, int argc, char** argv)
+{
+    findProgramFolder(a.program, argc, argv);
     auto csz = qb::xbase::Table::open(qb::systemTablePath(qb::SystemTable::CityStateZip).toStdString(), qb::xbase::OpenMode::ReadOnly);
     const qb::CszReference reference(*csz);
     csz.reset();
@@ -159,6 +181,6 @@ int utilitiesCommand(const std::string& command, int argc, char** argv)
     if (command == "zipcount")
         return zipcount(a, argc, argv);
     if (command == "statezip")
-        return statezip(a);
+        return statezip(a, argc, argv);
     return duplicates(a);
 }

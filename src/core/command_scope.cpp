@@ -159,7 +159,7 @@ CommandScope::Steps CommandScope::checkStateAndZip()
 CommandScope::Steps CommandScope::checkDuplicates()
 {
     Steps s;
-    s.clearRefresh = s.detach = s.utility = s.reapplyFilter = s.reselectOrder = true;
+    s.clearRefresh = s.detach = s.utility = s.reapplyFilter = s.reselectOrder = s.rememberRecord = true;
     s.filterDuring = TableFilter::NotDeleted;
     return s;
 }

@@ -92,7 +92,7 @@ QString systemTablePath(SystemTable table) { return sysdataFile(systemTableSpec(
 
 QString systemIndexPath(SystemTable table) { return sysdataFile(systemTableSpec(table), ".CDX"); }
 
-std::unique_ptr<Table> openSystemTable(SystemTable which, OpenMode mode)
+std::unique_ptr<Table> openSystemTable(SystemTable which, OpenMode mode, const QString& failure)
 {
     const SystemTableSpec& spec = systemTableSpec(which);
     const QString path = systemTablePath(which);
@@ -108,7 +108,7 @@ std::unique_ptr<Table> openSystemTable(SystemTable which, OpenMode mode)
         table.reset();
     }
     if (!table) {
-        showInformation(QString::fromLatin1(spec.failureMessage));
+        showInformation(failure.isEmpty() ? QString::fromLatin1(spec.failureMessage) : failure);
         return nullptr;
     }
     if (!QFileInfo::exists(systemIndexPath(which))) {

@@ -44,8 +44,9 @@ QString systemIndexPath(SystemTable table);
 // Opens the table in mode, creating it first (and then holding it exclusively)
 // where that is allowed and the file is missing. A missing index file gets the
 // table's tag, which is then the current order; a failure there is ignored.
-// On failure shows the table's message and returns null.
-std::unique_ptr<xbase::Table> openSystemTable(SystemTable table, xbase::OpenMode mode = xbase::OpenMode::Shared);
+// On failure shows the table's message (or failure, when given) and returns null.
+std::unique_ptr<xbase::Table> openSystemTable(SystemTable table, xbase::OpenMode mode = xbase::OpenMode::Shared,
+                                              const QString& failure = {});
 
 // "Rebuild System Indexes": the tables in the order they are rebuilt, with the
 // status line shown for each and the tag rebuilt.

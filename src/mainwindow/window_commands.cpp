@@ -14,7 +14,7 @@
 #include "mainwindow/sort_orders.h"
 #include "mainwindow/taddressbrowseform.h"
 #include "mainwindow/tsearchbox.h"
-#include "mainwindow/ttagallrecords.h"
+#include "core/ttagallrecords.h"
 #include "platform/xbase/table.h"
 
 #include <QApplication>

@@ -2,7 +2,12 @@
 
 #include "platform/xbase/table.h"
 
+#include "core/messages.h"
+
 #include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
 
 namespace qb {
 
@@ -13,6 +18,55 @@ void EventBreaks::take()
     QCoreApplication::processEvents();
     sinceLast_.restart();
 }
+
+BulkProgress::BulkProgress(const QString& label, const QString& cancelQuestion, QWidget* parent)
+    : QWidget(parent), question_(cancelQuestion)
+{
+    setObjectName(QStringLiteral("BulkProgress"));
+    label_ = new QLabel(label, this);
+    label_->setObjectName(QStringLiteral("RunningLabel"));
+    gauge_ = new QProgressBar(this);
+    gauge_->setObjectName(QStringLiteral("Gauge"));
+    gauge_->setRange(0, 100);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(label_);
+    layout->addWidget(gauge_);
+    hide();
+}
+
+KeepGoing BulkProgress::start()
+{
+    running_ = true;
+    cancelled_ = false;
+    gauge_->setValue(0);
+    show();
+    QCoreApplication::processEvents();
+    return [this](uint64_t done, uint64_t total) {
+        if (breaks_.due()) {
+            gauge_->setValue(total ? int(done * 100 / total) : 0);
+            breaks_.take();
+        }
+        return !cancelled_;
+    };
+}
+
+void BulkProgress::finish()
+{
+    running_ = false;
+    hide();
+}
+
+bool BulkProgress::cancel()
+{
+    if (!running_)
+        return false;
+    if (askQuestion(question_, QStringLiteral("CANCEL")))
+        cancelled_ = true;
+    return true;
+}
+
+QString recordCount(uint64_t n) { return QString::number(n) + (n == 1 ? QStringLiteral(" record") : QStringLiteral(" records")); }
 
 TableView::TableView(xbase::Table& table)
     : table_(table), filter_(table.filter()), order_(table.currentOrderName()), recno_(table.recno()), atEnd_(table.eof())
@@ -93,5 +147,15 @@ bool inCp1252(QChar c)
             return true;
     return false;
 }
+
+bool storable(const QString& text)
+{
+    for (QChar c : text)
+        if (!inCp1252(c))
+            return false;
+    return true;
+}
+
+QString unstorableMessage(const QString& text) { return QStringLiteral("\"%1\" holds characters the table cannot store").arg(text); }
 
 } // namespace qb

@@ -4,10 +4,14 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <vector>
+
+class QLabel;
+class QProgressBar;
 
 namespace qb {
 
@@ -25,6 +29,8 @@ using KeepGoing = std::function<bool(uint64_t done, uint64_t total)>;
 class EventBreaks {
 public:
     EventBreaks() { sinceLast_.start(); }
+    // Whether the last break is 40 ms past.
+    bool due() const { return sinceLast_.elapsed() >= 40; }
     // Lets the event loop run when the last break is 40 ms past.
     void take();
 
@@ -60,7 +66,40 @@ private:
 // the edit and lands in the outcome, and the caller stops.
 bool changeRecord(xbase::Table& table, BulkOutcome& outcome, const std::function<bool()>& change);
 
+// A bulk run as its window shows it: the running label ("Replacing Records ")
+// and the gauge, and the Cancel that asks first and then stops the run after
+// the record it is on. Hidden until a run starts.
+class BulkProgress : public QWidget {
+    Q_OBJECT
+public:
+    BulkProgress(const QString& label, const QString& cancelQuestion, QWidget* parent = nullptr);
+
+    bool running() const { return running_; }
+    // Shows the label and the gauge at 0; what the rule asks after each record.
+    // The progress lives as long as this widget.
+    KeepGoing start();
+    void finish();
+    // Asks the question while a run goes on and, on Yes, has it stop. False
+    // when no run goes on (the window's Cancel then closes it).
+    bool cancel();
+
+private:
+    QLabel* label_;
+    QProgressBar* gauge_;
+    QString question_;
+    EventBreaks breaks_;
+    bool running_ = false;
+    bool cancelled_ = false;
+};
+
+// "1 record", "2 records".
+QString recordCount(uint64_t n);
+
 // Windows-1252 has room for the character (every character the tables hold).
 bool inCp1252(QChar c);
+// Every character of the text has room in Windows-1252.
+bool storable(const QString& text);
+// What the user is told when a typed value holds characters no table can keep.
+QString unstorableMessage(const QString& text);
 
 } // namespace qb

@@ -6,17 +6,10 @@ namespace qb {
 
 namespace {
 
-QChar upperOf(QChar c)
-{
-    const QChar u = c.toUpper();
-    return inCp1252(u) ? u : c;
-}
+// Only a-z and A-Z change: accented letters stay as typed.
+QChar upperOf(QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z') ? QChar(c.unicode() - 'a' + 'A') : c; }
 
-QChar lowerOf(QChar c)
-{
-    const QChar l = c.toLower();
-    return inCp1252(l) ? l : c;
-}
+QChar lowerOf(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z') ? QChar(c.unicode() - 'A' + 'a') : c; }
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #pragma once
 // Case conversion of chosen address fields: upper case, lower case, or the
-// first letter of each blank-separated word in capitals. Letters are those of
-// Windows-1252, so é becomes É as a becomes A.
+// first letter of each blank-separated word in capitals. Only the letters a-z
+// and A-Z change; é stays é in every mode.
 
 #include "utilities/bulk_run.h"
 

@@ -4,6 +4,8 @@
 #include "utilities/temporary_index.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <utility>
 
 namespace qb {
 
@@ -12,7 +14,6 @@ QString duplicateIndexExpression(DuplicateKind kind)
     return kind == DuplicateKind::Street ? QStringLiteral("upper(STREET)") : QStringLiteral("upper(LNAME-FNAME)");
 }
 
-QString duplicateOrder(DuplicateKind kind) { return kind == DuplicateKind::Street ? QStringLiteral("STREET") : QStringLiteral("NAME"); }
 
 namespace {
 
@@ -46,33 +47,37 @@ std::string duplicateKey(DuplicateKind kind, const std::string& lname, const std
 }
 
 DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int streetCharacters, TemporaryIndex& result,
-                                 const KeepGoing& keepGoing)
+                                 const KeepGoing& keepGoing, const std::function<void(uint64_t)>& onFound)
 {
     DuplicateOutcome outcome;
     std::vector<uint32_t> found;
-    int order = 0;
+    int order = table.currentOrder();
     try {
-        order = table.selectOrder(duplicateOrder(kind).toStdString());
-        const std::vector<uint32_t> recnos = table.visibleRecnos();
-        // The walk goes by record number: without an order no move seeks the
-        // record's key in the tag. The order comes back at the end.
+        // Records with one key are grouped by that key wherever another
+        // order puts them: in name order "Wood S" sorts among "Woods A"
+        // (UPPER(LNAME-FNAME) runs the names together), so neighbours there
+        // miss twins. The walk goes by record number, reading each record once.
         table.selectOrder(0);
-        std::string previousKey;
-        uint32_t previous = 0, lastAdded = 0;
+        const std::vector<uint32_t> recnos = table.visibleRecnos();
+        // Each key's first record, 0 once it is listed.
+        std::unordered_map<std::string, uint32_t> firstOf;
+        firstOf.reserve(recnos.size());
         uint64_t done = 0;
         for (uint32_t r : recnos) {
             table.go(r);
             if (!table.deleted()) {
                 std::string key = duplicateKey(kind, table.raw("LNAME"), table.raw("FNAME"), table.raw("STREET"), streetCharacters);
-                if (!key.empty() && key == previousKey) {
-                    if (lastAdded != previous)
-                        found.push_back(previous);
-                    found.push_back(r);
-                    lastAdded = r;
-                    ++outcome.found;
+                if (!key.empty()) {
+                    auto [it, fresh] = firstOf.try_emplace(std::move(key), r);
+                    if (!fresh) {
+                        if (it->second != 0)
+                            found.push_back(std::exchange(it->second, 0u));
+                        found.push_back(r);
+                        ++outcome.found;
+                        if (onFound)
+                            onFound(outcome.found);
+                    }
                 }
-                previousKey = std::move(key);
-                previous = r;
             }
             if (keepGoing && !keepGoing(++done, recnos.size())) {
                 outcome.cancelled = true;

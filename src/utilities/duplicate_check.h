@@ -1,6 +1,6 @@
 #pragma once
 // The duplicate check: records that may describe one person or place, found
-// by comparing each record with its neighbour in name or street order.
+// by comparing the records' name or street keys.
 
 #include "utilities/bulk_run.h"
 
@@ -14,9 +14,9 @@ enum class DuplicateKind { LastFirst, LastFirstInitial, Street };
 
 inline constexpr int kMaxStreetCharacters = 30;
 
-// The result index's expression and the address tag walked, by kind.
+// The result index's expression, by kind: the records found show in name or
+// street order.
 QString duplicateIndexExpression(DuplicateKind kind);
-QString duplicateOrder(DuplicateKind kind);
 
 // The comparison key of a record (fields as stored, trailing blanks gone) in
 // capitals; empty when the record is not considered (no last name, or no
@@ -30,10 +30,11 @@ struct DuplicateOutcome {
     QString error;
 };
 
-// Walks the records the table shows in name or street order; of two
-// neighbours with equal keys both join result (a record once only, the
-// middle of three too). A cancel keeps what was found so far.
+// Groups the records the table shows by their key: every record of a group
+// of two or more joins result (once), and a group of n counts n - 1 pairs,
+// as n neighbours in an order of that key would. A cancel keeps what was
+// found so far; onFound hears the count rise.
 DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int streetCharacters, TemporaryIndex& result,
-                                 const KeepGoing& keepGoing = {});
+                                 const KeepGoing& keepGoing = {}, const std::function<void(uint64_t)>& onFound = {});
 
 } // namespace qb

@@ -1,7 +1,9 @@
 #pragma once
-// The live grid panel of the checks: "Click on field to begin editing", the
-// grid and first/prior/next/last buttons, with editing that opens on a cell
-// and is saved or undone by the window's buttons.
+// The live grid panel of the checks and of the state and zip reference:
+// "Click on field to begin editing", the grid and first/prior/next/last
+// buttons. A cell's editor holds no more than its field and what is typed
+// reaches the table only when the row is saved; Undo and Cancel leave the
+// table as it was. Every action names the row's record by its number.
 
 #include "utilities/bulk_run.h"
 #include "utilities/record_grid_model.h"
@@ -28,12 +30,16 @@ public:
     QTableView* view() const { return view_; }
     // Takes the records the table shows now and makes the first current.
     void refresh();
-    // Makes the current row's record the table's current record; false when none.
-    bool syncTable();
-    void edit();     // opens the current cell's editor
-    void save();     // writes what the editor holds
-    void undo();     // closes the editor unwritten
-    bool editing() const { return editorOpen_.isValid(); }
+    // The record of the current row; 0 when there is none (or it is not saved yet).
+    uint32_t currentRecno() const;
+    void edit();     // opens the current cell's editor, ready for typing
+    void save();     // stores the row's edits in the table
+    void undo();     // closes the editor and forgets the row's edits
+    void addRow();   // a new row to fill in, stored by save()
+    bool editing() const { return model_->hasPending(); }
+    // Before the grid goes: asks "Save changes?" for a row with edits and
+    // saves or forgets them; false when the save failed and the grid stays.
+    bool finishEditing();
     struct Button {
         const char* name;
         const char* caption;
@@ -45,21 +51,25 @@ public:
     void tagOnDoubleClick(AddressTable& addresses);
     // The Tag button: tags the current row's record or takes its tag off.
     void tagCurrent(AddressTable& addresses);
-    // The Tag All button: after the question, tags every record shown and
-    // says how far it got when the engine stopped it.
+    // The Tag All button: after the question, the Tagging window tags every
+    // record shown, with its count and Cancel.
     void tagAll(AddressTable& addresses, const QString& question);
 
 private:
+    void currentRowChanged(int row);
+    QWidget* openEditor() const;
+
     xbase::Table& table_;
     RecordGridModel* model_;
     QTableView* view_;
     QVBoxLayout* buttons_;
-    QPersistentModelIndex editorOpen_;
+    bool returning_ = false;   // moving back to the row whose save failed
 };
 
 // A check's progress: the gauge in whole percent (left alone at 0 and 100,
 // where it is shown and hidden), the window kept alive (EventBreaks), and
-// false once the user cancelled.
-KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled);
+// false once the user cancelled. beforeBreak runs before each break (the
+// running count is shown then).
+KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled, std::function<void()> beforeBreak = {});
 
 } // namespace qb

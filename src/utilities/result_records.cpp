@@ -34,35 +34,4 @@ QString toggleTag(AddressTable& addresses)
     return outcome.error;
 }
 
-BulkOutcome tagShownRecords(AddressTable& addresses)
-{
-    xbase::Table& t = addresses.table();
-    BulkOutcome outcome;
-    const uint32_t at = t.recno();
-    const std::string id = addresses.tagId().toStdString();
-    try {
-        const std::vector<uint32_t> recnos = t.visibleRecnos();
-        xbase::Table::BulkChange bulk(t);
-        for (uint32_t r : recnos) {
-            t.go(r);
-            if (!changeRecord(t, outcome, [&] {
-                    if (t.text("TAG") == id)
-                        return false;
-                    t.setText("TAG", id);
-                    return true;
-                }))
-                break;
-        }
-        bulk.commit();
-    } catch (const std::exception& e) {
-        if (outcome.error.isEmpty())
-            outcome.error = QString::fromStdString(e.what());
-    }
-    try {
-        t.go(at);
-    } catch (const std::exception&) {
-    }
-    return outcome;
-}
-
 } // namespace qb

@@ -16,8 +16,4 @@ std::vector<GridColumn> resultGridColumns(AddressTable& addresses);
 // Returns the engine's message on failure, empty otherwise.
 QString toggleTag(AddressTable& addresses);
 
-// Gives every record the table shows the current tag; stops on the first
-// engine error. The record stays current.
-BulkOutcome tagShownRecords(AddressTable& addresses);
-
 } // namespace qb

@@ -24,14 +24,6 @@ QString trimmedRight(const QString& s)
     return s.left(n);
 }
 
-bool storable(const QString& s)
-{
-    for (QChar c : s)
-        if (!inCp1252(c))
-            return false;
-    return true;
-}
-
 } // namespace
 
 const std::vector<ReplaceField>& replaceFields()
@@ -92,7 +84,8 @@ QString replaceQuestion(const ReplaceRequest& r, const QString& entry)
     return QStringLiteral("Find records where field ") + entry + QStringLiteral("\r") + condition + QStringLiteral("\r") + action;
 }
 
-ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& request, const QString& filterConditions)
+ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& request, const QString& filterConditions,
+                                  const KeepGoing& keepGoing)
 {
     ReplaceOutcome outcome;
     const std::string field = request.field.toStdString();
@@ -104,7 +97,7 @@ ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& req
     const int width = table.field(index).length;
     for (const QString* value : {&request.search, &request.replacement}) {
         if (!storable(*value)) {
-            outcome.error = QStringLiteral("\"%1\" holds characters the table cannot store").arg(*value);
+            outcome.error = unstorableMessage(*value);
             return outcome;
         }
         if (value->size() > width) {
@@ -118,7 +111,13 @@ ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& req
         table.selectOrder(0);
         const std::vector<uint32_t> recnos = table.visibleRecnos();
         xbase::Table::BulkChange bulk(table);
+        uint64_t done = 0;
         for (uint32_t r : recnos) {
+            if (keepGoing && done > 0 && !keepGoing(done, recnos.size())) {
+                outcome.cancelled = true;
+                break;
+            }
+            ++done;
             table.go(r);
             const QString value = QString::fromStdString(table.text(field));
             if (table.deleted() || !replaceMatches(request, value))
@@ -176,8 +175,10 @@ BulkOutcome deleteRecords(xbase::Table& table, DeleteChoice choice, const QStrin
                     return true;
                 }))
                 return outcome;
-            if (keepGoing)
-                keepGoing(++done, recnos.size());
+            if (keepGoing && !keepGoing(++done, recnos.size()) && done < recnos.size()) {
+                outcome.cancelled = true;
+                break;
+            }
         }
         bulk.commit();
     } catch (const std::exception& e) {
@@ -185,6 +186,33 @@ BulkOutcome deleteRecords(xbase::Table& table, DeleteChoice choice, const QStrin
             outcome.error = QString::fromStdString(e.what());
     }
     return outcome;
+}
+
+uint64_t recordsToDelete(xbase::Table& table, DeleteChoice choice, const QString& filterConditions)
+{
+    if (choice == DeleteChoice::All) {
+        TableView view(table);
+        table.setFilter("");
+        return table.countFiltered();
+    }
+    if (filterConditions.isEmpty())
+        return choice == DeleteChoice::Matching ? table.count("!ISDEL") : 0;
+    const std::string conditions = filterConditions.toStdString();
+    return table.count((choice == DeleteChoice::Matching ? "(" + conditions + ")" : ".not.(" + conditions + ")") + " .and. !ISDEL");
+}
+
+QString deleteQuestion(DeleteChoice choice, uint64_t count, bool filterSet)
+{
+    switch (choice) {
+    case DeleteChoice::All:
+        return QStringLiteral("Delete all ") + recordCount(count) + QStringLiteral(" of the database?") +
+               (filterSet ? QStringLiteral("\r\n\r\nThe filter does not limit this: every record goes, matching or not.") : QString());
+    case DeleteChoice::Matching:
+        return QStringLiteral("Delete the ") + recordCount(count) + QStringLiteral(" matching the filter?");
+    case DeleteChoice::NotMatching:
+        break;
+    }
+    return QStringLiteral("Delete the ") + recordCount(count) + QStringLiteral(" not matching the filter?");
 }
 
 } // namespace qb

@@ -40,9 +40,10 @@ struct ReplaceOutcome : BulkOutcome {
 // the field or holding characters the table cannot store. Otherwise walks
 // every record not marked deleted in record order (the main window's filter
 // conditions as an extra condition when filteredOnly) and writes each
-// match; stops on the first engine error. The table's filter, order and
-// record are put back.
-ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& request, const QString& filterConditions);
+// match; stops on the first engine error, or after the record keepGoing
+// said no to. The table's filter, order and record are put back.
+ReplaceOutcome replaceFieldValues(xbase::Table& table, const ReplaceRequest& request, const QString& filterConditions,
+                                  const KeepGoing& keepGoing = {});
 
 enum class DeleteChoice { All, Matching, NotMatching };
 
@@ -50,7 +51,12 @@ enum class DeleteChoice { All, Matching, NotMatching };
 // records not deleted before); Matching those passing filterConditions (all
 // without them); NotMatching the others. Each record gets ISDEL and the
 // deleted mark; records deleted already are not counted. Stops on the
-// first engine error.
+// first engine error, or after the record keepGoing said no to.
 BulkOutcome deleteRecords(xbase::Table& table, DeleteChoice choice, const QString& filterConditions, const KeepGoing& keepGoing = {});
+// How many records deleteRecords would delete now.
+uint64_t recordsToDelete(xbase::Table& table, DeleteChoice choice, const QString& filterConditions);
+// The question before the delete: how many records go, and for All with a
+// filter set that the filter does not limit it.
+QString deleteQuestion(DeleteChoice choice, uint64_t count, bool filterSet);
 
 } // namespace qb

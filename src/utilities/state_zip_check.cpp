@@ -44,6 +44,9 @@ QString cszRowFault(const QString& low, const QString& high)
 
 CszReference::CszReference(xbase::Table& csz)
 {
+    for (const char* field : {"STATE", "LOW_ZIP", "HIGH_ZIP"})
+        if (csz.fieldIndex(field) < 0)
+            throw xbase::XbaseError(csz.path(), std::string("the field ") + field + " is missing; the check cannot use this table");
     TableView view(csz);
     csz.setFilter("");
     csz.selectOrder("STATE");
@@ -71,13 +74,13 @@ bool isQuestionable(const CszReference& reference, const std::string& state, con
 }
 
 StateZipOutcome checkStateAndZip(xbase::Table& table, const CszReference& reference, bool includeBlanks,
-                                 TemporaryIndex& result, const KeepGoing& keepGoing)
+                                 TemporaryIndex& result, const KeepGoing& keepGoing, const std::function<void(uint64_t)>& found)
 {
     StateZipOutcome outcome;
-    table.selectOrder(0);
-    const std::vector<uint32_t> recnos = table.visibleRecnos();
     uint64_t done = 0;
     try {
+        table.selectOrder(0);
+        const std::vector<uint32_t> recnos = table.visibleRecnos();
         for (uint32_t r : recnos) {
             table.go(r);
             if (!table.deleted()) {
@@ -86,6 +89,8 @@ StateZipOutcome checkStateAndZip(xbase::Table& table, const CszReference& refere
                 if ((includeBlanks || (!state.empty() && !zip.empty())) && isQuestionable(reference, state, zip)) {
                     result.add();
                     ++outcome.found;
+                    if (found)
+                        found(outcome.found);
                 }
             }
             if (keepGoing && !keepGoing(++done, recnos.size())) {

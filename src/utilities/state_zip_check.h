@@ -26,7 +26,8 @@ QString cszRowFault(const QString& low, const QString& high);
 // tag orders them).
 class CszReference {
 public:
-    // Reads every row of CSZ.DBF, in its STATE order when it has one.
+    // Reads every row of CSZ.DBF, in its STATE order when it has one; throws
+    // the engine's error, or one naming a field the table lacks.
     explicit CszReference(xbase::Table& csz);
     CszReference() = default;
     void add(const std::string& state, const CszRange& range);   // a later row of a state is ignored
@@ -49,8 +50,10 @@ struct StateZipOutcome {
 
 // Walks the records the table shows in record order and adds the key of each
 // questionable one to result. Without includeBlanks, records with an empty
-// STATE or ZIP are passed over. A cancel keeps what was found so far.
+// STATE or ZIP are passed over. A cancel keeps what was found so far; so
+// does an engine error, which the outcome names. found hears the count rise.
 StateZipOutcome checkStateAndZip(xbase::Table& table, const CszReference& reference, bool includeBlanks,
-                                 TemporaryIndex& result, const KeepGoing& keepGoing = {});
+                                 TemporaryIndex& result, const KeepGoing& keepGoing = {},
+                                 const std::function<void(uint64_t)>& found = {});
 
 } // namespace qb

@@ -122,42 +122,51 @@ DuplicateKind TCheckDuplicates::kind() const
 
 void TCheckDuplicates::PerformCheckClick()
 {
+    if (checking_)
+        return;
     for (QWidget* w : {static_cast<QWidget*>(help_), static_cast<QWidget*>(ok_), setup_})
         w->hide();
     cancel_->show();
     checking_ = true;
     cancelled_ = false;
+    found_ = 0;
+    const auto foundText = [this] { return QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" possible duplicates"); };
+    bool done = false;
     xbase::Table& table = addresses_.table();
+    // An engine error is told; the window stays usable and can be closed.
     try {
         index_.reset();
         index_ = std::make_unique<TemporaryIndex>(table, duplicateIndexPath(), duplicateIndexExpression(kind()));
+        gauge_->setValue(0);
+        gauge_->show();
+        count_->setText(foundText());
+        const DuplicateOutcome outcome =
+            checkDuplicates(table, kind(), streetLength_->value(), *index_,
+                            gaugeProgress(gauge_, cancelled_, [&] { count_->setText(foundText()); }),
+                            [this](uint64_t found) { found_ = found; });
+        found_ = outcome.found;
+        gauge_->hide();
+        if (!outcome.error.isEmpty())
+            showInformation(outcome.error);
+        if (found_ > 0) {
+            if (kind() == DuplicateKind::Street)
+                result_->model().moveColumn(QStringLiteral("STREET"), 1);
+            table.selectOrder(index_->order());
+            gridPanel_->show();
+            result_->refresh();
+        }
+        done = true;
     } catch (const std::exception& e) {
         showInformation(QString::fromStdString(e.what()));
-        checking_ = false;
-        cancel_->hide();
-        for (QWidget* w : {static_cast<QWidget*>(help_), static_cast<QWidget*>(ok_), setup_})
-            w->show();
-        return;
     }
-    gauge_->setValue(0);
-    gauge_->show();
-    const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, gaugeProgress(gauge_, cancelled_));
-    found_ = outcome.found;
     gauge_->hide();
     checking_ = false;
-    if (!outcome.error.isEmpty())
-        showInformation(outcome.error);
-    if (found_ > 0) {
-        if (kind() == DuplicateKind::Street)
-            result_->model().moveColumn(QStringLiteral("STREET"), 1);
-        table.selectOrder(index_->order());
-        gridPanel_->show();
-        result_->refresh();
-    }
     cancel_->hide();
+    if (!done)
+        setup_->show();
     help_->show();
     ok_->show();
-    count_->setText(QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" possible duplicates"));
+    count_->setText(done ? foundText() : QString());
 }
 
 void TCheckDuplicates::CancelButtonClick()
@@ -168,15 +177,24 @@ void TCheckDuplicates::CancelButtonClick()
 
 void TCheckDuplicates::DeleteButtonClick()
 {
-    if (!result_->syncTable() || !askQuestion(QStringLiteral("Delete this record?"), windowTitle()))
+    // The row's record, by its number: whatever the grid draws while the
+    // question is open, this is the record deleted.
+    const uint32_t recno = result_->currentRecno();
+    if (recno == 0 || !askQuestionDefaultNo(QStringLiteral("Delete this record?"), windowTitle()))
         return;
+    result_->undo();
     xbase::Table& t = addresses_.table();
     BulkOutcome outcome;
-    changeRecord(t, outcome, [&] {
-        t.setLogical("ISDEL", true);
-        t.deleteRecord();
-        return true;
-    });
+    try {
+        if (t.go(recno))
+            changeRecord(t, outcome, [&] {
+                t.setLogical("ISDEL", true);
+                t.deleteRecord();
+                return true;
+            });
+    } catch (const std::exception& e) {
+        outcome.error = QString::fromStdString(e.what());
+    }
     if (!outcome.error.isEmpty())
         showInformation(outcome.error);
     result_->refresh();
@@ -203,9 +221,8 @@ void TCheckDuplicates::reject()
 
 void TCheckDuplicates::done(int result)
 {
-    if (checking_)
+    if (checking_ || !result_->finishEditing())
         return;
-    result_->undo();
     index_.reset();
     QDialog::done(result);
 }

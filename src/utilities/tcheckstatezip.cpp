@@ -58,11 +58,11 @@ std::vector<GridColumn> referenceColumns()
 TCheckStateZip::TCheckStateZip(AddressTable& addresses, QWidget* parent) : QDialog(parent), addresses_(addresses)
 {
     setObjectName(QStringLiteral("TCheckStateZip"));
-    setWindowTitle(QStringLiteral("Check State and Zip  Codes"));
+    setWindowTitle(QStringLiteral("Check State and Zip Codes"));
 
     setup_ = new QWidget(this);
     setup_->setObjectName(QStringLiteral("SetupPanel"));
-    auto* title = new QLabel(QStringLiteral("Check For State/Province  && Zipcode/Postal Code Anomolies").replace(QLatin1String("&&"), QLatin1String("&")), setup_);
+    auto* title = new QLabel(QStringLiteral("Check For State/Province & Zipcode/Postal Code Anomalies"), setup_);
     title->setTextFormat(Qt::PlainText);
     blanks_ = new QCheckBox(QStringLiteral("Include records with blank State/Province or Zip/Postcode entries?"), setup_);
     blanks_->setObjectName(QStringLiteral("BlanksCheckBox"));
@@ -128,48 +128,55 @@ TCheckStateZip::~TCheckStateZip() = default;
 
 void TCheckStateZip::PerformCheckClick()
 {
+    if (checking_)
+        return;
     for (QWidget* w : {static_cast<QWidget*>(help_), static_cast<QWidget*>(close_), setup_, static_cast<QWidget*>(editReference_)})
         w->hide();
     cancel_->show();
     checking_ = true;
     cancelled_ = false;
     found_ = 0;
-    auto restoreButtons = [this] {
-        checking_ = false;
-        cancel_->hide();
-        for (QPushButton* b : {help_, close_, editReference_})
-            b->show();
+    const auto foundText = [this] {
+        return QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" records with questionable state or zipcodes");
     };
-    std::unique_ptr<xbase::Table> csz = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive);
-    if (!csz) {
-        setup_->show();
-        restoreButtons();
-        return;
-    }
-    const CszReference reference(*csz);
-    csz.reset();
-    xbase::Table& table = addresses_.table();
+    bool shown = false;
+    // An engine error anywhere (a damaged CSZ.DBF, a table that cannot be
+    // read) is told; the window stays usable and can be closed.
     try {
-        index_.reset();
-        index_ = std::make_unique<TemporaryIndex>(table, stateZipIndexPath(addresses_.path()), QStringLiteral("upper(LNAME)+upper(FNAME)"));
+        std::unique_ptr<xbase::Table> csz = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive);
+        if (csz) {
+            const CszReference reference(*csz);
+            csz.reset();
+            xbase::Table& table = addresses_.table();
+            index_.reset();
+            index_ = std::make_unique<TemporaryIndex>(table, stateZipIndexPath(addresses_.path()), QStringLiteral("upper(LNAME)+upper(FNAME)"));
+            gauge_->setValue(0);
+            gauge_->show();
+            count_->setText(foundText());
+            const StateZipOutcome outcome =
+                checkStateAndZip(table, reference, blanks_->isChecked(), *index_,
+                                 gaugeProgress(gauge_, cancelled_, [&] { count_->setText(foundText()); }),
+                                 [this](uint64_t found) { found_ = found; });
+            found_ = outcome.found;
+            gauge_->hide();
+            if (!outcome.error.isEmpty())
+                showInformation(outcome.error);
+            table.selectOrder(index_->order());
+            resultPanel_->show();
+            result_->refresh();
+            shown = true;
+        }
     } catch (const std::exception& e) {
         showInformation(QString::fromStdString(e.what()));
-        setup_->show();
-        restoreButtons();
-        return;
     }
-    gauge_->setValue(0);
-    gauge_->show();
-    const StateZipOutcome outcome = checkStateAndZip(table, reference, blanks_->isChecked(), *index_, gaugeProgress(gauge_, cancelled_));
-    found_ = outcome.found;
     gauge_->hide();
-    if (!outcome.error.isEmpty())
-        showInformation(outcome.error);
-    table.selectOrder(index_->order());
-    resultPanel_->show();
-    result_->refresh();
-    count_->setText(QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" records with questionable state or zipcodes"));
-    restoreButtons();
+    if (!shown)
+        setup_->show();
+    count_->setText(shown ? foundText() : QString());
+    checking_ = false;
+    cancel_->hide();
+    for (QPushButton* b : {help_, close_, editReference_})
+        b->show();
 }
 
 void TCheckStateZip::CancelButtonClick()
@@ -194,9 +201,14 @@ void TCheckStateZip::EditReferenceClick()
         closeReference();
         return;
     }
-    csz_ = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive);
+    csz_ = openSystemTable(SystemTable::CityStateZip, xbase::OpenMode::Exclusive, QStringLiteral("Unable to open CSZ.DBF"));
     if (!csz_)
         return;
+    // The rows in the order of their abbreviations, as the check meets them.
+    try {
+        csz_->selectOrder("STATE");
+    } catch (const std::exception&) {
+    }
     hiddenForReference_ = resultPanel_->isVisible() ? resultPanel_ : setup_;
     hiddenForReference_->hide();
     cancel_->setEnabled(false);
@@ -207,41 +219,33 @@ void TCheckStateZip::EditReferenceClick()
     layout->addWidget(new QLabel(QStringLiteral("Make changes to the State/Province file to best reflect your country"), referencePanel_));
     layout->addWidget(reference_, 1);
     reference_->addButtons({
-        {"AddButton", "Add", [this] {
-             try {
-                 csz_->appendBlank();
-                 csz_->post();
-                 const uint32_t added = csz_->recno();
-                 reference_->model().refresh();
-                 const int row = reference_->model().rowOf(added);
-                 reference_->view()->setCurrentIndex(reference_->model().index(row, 0));
-                 reference_->edit();
-             } catch (const std::exception& e) {
-                 showInformation(QString::fromStdString(e.what()));
-             }
-         }},
-        {"DeleteButton", "Delete", [this] {
-             if (!reference_->syncTable())
+        {"CszAddButton", "Add", [this] { reference_->addRow(); }},
+        {"CszDeleteButton", "Delete", [this] {
+             const uint32_t recno = reference_->currentRecno();
+             if (recno == 0) {
+                 reference_->undo();
                  return;
+             }
              try {
-                 csz_->deleteRecord();
+                 if (csz_->go(recno))
+                     csz_->deleteRecord();
              } catch (const std::exception& e) {
                  showInformation(QString::fromStdString(e.what()));
              }
              reference_->refresh();
          }},
-        {"SaveButton", "Save", [this] { reference_->save(); }},
-        {"UndoButton", "Undo", [this] { reference_->undo(); }},
+        {"CszSaveButton", "Save", [this] { reference_->save(); }},
+        {"CszUndoButton", "Undo", [this] { reference_->undo(); }},
     });
     reference_->refresh();
     referencePanel_->show();
     editReference_->setText(QStringLiteral("Stop Editing"));
 }
 
-void TCheckStateZip::closeReference()
+bool TCheckStateZip::closeReference()
 {
-    if (reference_)
-        reference_->save();
+    if (reference_ && !reference_->finishEditing())
+        return false;
     delete reference_;
     reference_ = nullptr;
     csz_.reset();
@@ -250,6 +254,7 @@ void TCheckStateZip::closeReference()
     cancel_->setEnabled(true);
     if (hiddenForReference_)
         hiddenForReference_->show();
+    return true;
 }
 
 void TCheckStateZip::reject()
@@ -266,9 +271,10 @@ void TCheckStateZip::done(int result)
     // Close is refused while a check runs.
     if (checking_)
         return;
-    if (csz_)
-        closeReference();
-    result_->undo();
+    if (csz_ && !closeReference())
+        return;
+    if (!result_->finishEditing())
+        return;
     index_.reset();
     QDialog::done(result);
 }

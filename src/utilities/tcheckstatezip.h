@@ -1,5 +1,5 @@
 #pragma once
-// "Check State and Zip  Codes": runs the check against CSZ.DBF, shows the
+// "Check State and Zip Codes": runs the check against CSZ.DBF, shows the
 // questionable records in a live grid for correcting and tagging, and lets
 // the user edit the reference table itself.
 
@@ -43,7 +43,7 @@ protected:
     void done(int result) override;
 
 private:
-    void closeReference();
+    bool closeReference();   // false when the user's edits could not be saved
 
     AddressTable& addresses_;
     std::unique_ptr<TemporaryIndex> index_;

@@ -134,9 +134,9 @@ void TConvertCase::ConvertButtonClick()
     converting_ = false;
     // What was written is said whenever the run did not go to its end.
     if (!outcome_.error.isEmpty())
-        showInformation(outcome_.error + QStringLiteral("\r\nConverted ") + QString::number(outcome_.changed) + QStringLiteral(" records"));
+        showInformation(outcome_.error + QStringLiteral("\r\nConverted ") + recordCount(outcome_.changed));
     else if (outcome_.cancelled)
-        showInformation(QStringLiteral("Converted ") + QString::number(outcome_.changed) + QStringLiteral(" records"));
+        showInformation(QStringLiteral("Converted ") + recordCount(outcome_.changed));
     accept();
 }
 

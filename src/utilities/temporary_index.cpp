@@ -21,22 +21,36 @@ TemporaryIndex::TemporaryIndex(xbase::Table& table, const QString& path, const Q
     : table_(table), path_(path)
 {
     QFile::remove(path_);
-    order_ = table_.createIndexFile(path_.toStdString(), keyExpression.toStdString());
+    const int order = table_.createIndexFile(path_.toStdString(), keyExpression.toStdString());
+    name_ = table_.tagInfo(order).name;
 }
 
 TemporaryIndex::~TemporaryIndex() { close(); }
 
-void TemporaryIndex::add() { table_.addKey(order_); }
-
-void TemporaryIndex::add(std::span<const uint32_t> recnos) { table_.addKeys(order_, recnos); }
-
-void TemporaryIndex::close()
+int TemporaryIndex::order() const
 {
-    if (order_ == 0)
+    if (name_.empty())
+        return 0;
+    for (int n = table_.orderCount(); n > table_.tagCount(); --n)
+        if (table_.tagInfo(n).name == name_)
+            return n;
+    return 0;
+}
+
+void TemporaryIndex::add() { table_.addKey(order()); }
+
+void TemporaryIndex::add(std::span<const uint32_t> recnos) { table_.addKeys(order(), recnos); }
+
+void TemporaryIndex::close() noexcept
+{
+    if (name_.empty())
         return;
-    // Orders after this one move down by one; ours is the last opened.
-    table_.closeIndexFile(order_);
-    order_ = 0;
+    try {
+        table_.discardIndexFile(order());
+    } catch (...) {
+        // The order is gone with the table's index already.
+    }
+    name_.clear();
     QFile::remove(path_);
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace qb {
 
@@ -34,19 +35,24 @@ public:
     TemporaryIndex(const TemporaryIndex&) = delete;
     TemporaryIndex& operator=(const TemporaryIndex&) = delete;
 
-    int order() const { return order_; }
+    // The order's number now: found by its name each time, since the numbers
+    // of index files move when the table loses its own index (a failed save).
+    // 0 once closed.
+    int order() const;
     const QString& path() const { return path_; }
     // The current record's key joins the order.
     void add();
     // The keys of these records join it, written at once (the current record stays).
     void add(std::span<const uint32_t> recnos);
-    // Closes the order and removes the file; the table then has its other orders only.
-    void close();
+    // Closes the order and removes the file; the table then has its other
+    // orders only. The file is scratch: nothing of it is written on the way,
+    // so closing cannot fail.
+    void close() noexcept;
 
 private:
     xbase::Table& table_;
     QString path_;
-    int order_ = 0;
+    std::string name_;   // the order's name; empty once closed
 };
 
 // Removes result indexes a stopped program left: "_chkdup.idx" in the program

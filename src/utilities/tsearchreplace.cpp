@@ -1,6 +1,7 @@
 #include "utilities/tsearchreplace.h"
 
 #include "core/messages.h"
+#include "platform/help/help_viewer.h"
 #include "platform/xbase/table.h"
 
 #include <QApplication>
@@ -18,6 +19,9 @@
 namespace qb {
 
 namespace {
+
+constexpr int kReplaceHelp = 1440;
+constexpr int kDeleteHelp = 1450;
 
 QRadioButton* radio(QWidget* parent, const char* name, const QString& caption)
 {
@@ -47,7 +51,7 @@ TSearchReplace::TSearchReplace(xbase::Table& table, const QString& filterConditi
         field_->addItem(QLatin1String(f.entry), QLatin1String(f.field));
 
     auto* where = new QGroupBox(QStringLiteral("Where the field value:"), this);
-    exact_ = radio(where, "rbExact", QStringLiteral("Is exactly equal to  (leave empty for blank)"));
+    exact_ = radio(where, "rbExact", QStringLiteral("Is exactly equal to (leave empty for blank)"));
     contains_ = radio(where, "rbContains", QStringLiteral("Contains"));
     exact_->setChecked(true);
     search_ = new QLineEdit(where);
@@ -82,18 +86,28 @@ TSearchReplace::TSearchReplace(xbase::Table& table, const QString& filterConditi
 
     auto* replace = button(this, "ReplaceButton", QStringLiteral("Replace "));
     connect(replace, &QPushButton::clicked, this, &TSearchReplace::ReplaceButtonClick);
+    replaceButton_ = replace;
     auto* cancel = button(this, "CancelButton", QStringLiteral("Cancel"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancel, &QPushButton::clicked, this, &TSearchReplace::CancelButtonClick);
+    auto* help = button(this, "HelpButton", QStringLiteral("Help"));
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(kReplaceHelp, this); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(replace);
     buttons->addWidget(cancel);
+    buttons->addWidget(help);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Search for field:"), field_);
+    options_ = new QWidget(this);
+    auto* optionsLayout = new QVBoxLayout(options_);
+    optionsLayout->setContentsMargins(0, 0, 0, 0);
+    optionsLayout->addLayout(form);
+    optionsLayout->addWidget(where);
+    optionsLayout->addWidget(action);
+    optionsLayout->addWidget(using_);
+    progress_ = new BulkProgress(QStringLiteral("Replacing Records "), QStringLiteral("Cancel Replace?"), this);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(where);
-    layout->addWidget(action);
-    layout->addWidget(using_);
+    layout->addWidget(options_);
+    layout->addWidget(progress_);
     layout->addLayout(buttons);
     connect(field_, &QComboBox::currentIndexChanged, this, &TSearchReplace::FieldChange);
     FieldChange();
@@ -120,23 +134,40 @@ void TSearchReplace::ReplaceButtonClick()
     r.wholeField = whole_->isChecked();
     r.replacement = replacement_->text();
     r.filteredOnly = filtered_->isChecked();
-    if (!askQuestion(replaceQuestion(r, field_->currentText()), QStringLiteral("Replace")))
+    if (progress_->running() || !askQuestionDefaultNo(replaceQuestion(r, field_->currentText()), QStringLiteral("Replace")))
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    outcome_ = replaceFieldValues(table_, r, filterConditions_);
-    QApplication::restoreOverrideCursor();
-    const QString count = QStringLiteral("Replaced ") + QString::number(outcome_.changed) + QStringLiteral(" records");
+    // One run at a time: the options and Replace go while it runs.
+    options_->setEnabled(false);
+    replaceButton_->setEnabled(false);
+    outcome_ = replaceFieldValues(table_, r, filterConditions_, progress_->start());
+    progress_->finish();
+    const QString count = QStringLiteral("Replaced ") + recordCount(outcome_.changed);
     if (!outcome_.error.isEmpty()) {
         showInformation(outcome_.error + QStringLiteral("\r\n") + count);
         accept();
         return;
     }
+    if (outcome_.cancelled) {
+        showInformation(count + QStringLiteral("\r\nCancelled before completion"));
+        accept();
+        return;
+    }
     showInformation(count);
     if (outcome_.tooLong > 0)
-        showInformation(QString::number(outcome_.tooLong) + QStringLiteral(" matching records were left as they were: the new value would not fit the field"));
+        showInformation(recordCount(outcome_.tooLong) + QStringLiteral(" matching the search were left as they were: the new value would not fit the field"));
     showInformation(QStringLiteral("Replacement done"));
     accept();
 }
+
+bool TSearchReplace::running() const { return progress_->running(); }
+
+void TSearchReplace::CancelButtonClick()
+{
+    if (!progress_->cancel())
+        QDialog::reject();
+}
+
+void TSearchReplace::reject() { CancelButtonClick(); }
 
 TDeleteRecords::TDeleteRecords(xbase::Table& table, const QString& filterConditions, QWidget* parent)
     : QDialog(parent), table_(table), filterConditions_(filterConditions)
@@ -146,43 +177,68 @@ TDeleteRecords::TDeleteRecords(xbase::Table& table, const QString& filterConditi
     all_ = radio(this, "rbDeleteAll", QStringLiteral("Delete &All Records"));
     matching_ = radio(this, "rbDeleteMatching", QStringLiteral("Delete Records matching current &Filter"));
     notMatching_ = radio(this, "rbDeleteNotMatching", QStringLiteral("Delete Records which do &NOT match current Filter"));
-    all_->setChecked(true);
+    // With a filter set its own records are the likely choice, not the whole table.
+    (filterConditions_.isEmpty() ? all_ : matching_)->setChecked(true);
     matching_->setEnabled(!filterConditions_.isEmpty());
     notMatching_->setEnabled(!filterConditions_.isEmpty());
     auto* now = button(this, "DeleteNowButton", QStringLiteral("Delete Now"));
     connect(now, &QPushButton::clicked, this, &TDeleteRecords::DeleteNowClick);
+    deleteNow_ = now;
     auto* cancel = button(this, "CancelButton", QStringLiteral("Cancel"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancel, &QPushButton::clicked, this, &TDeleteRecords::CancelButtonClick);
+    progress_ = new BulkProgress(QStringLiteral("Deleting Records "), QStringLiteral("Cancel Delete?"), this);
     auto* layout = new QVBoxLayout(this);
     for (QRadioButton* r : {all_, matching_, notMatching_})
         layout->addWidget(r);
+    layout->addWidget(progress_);
+    auto* help = button(this, "HelpButton", QStringLiteral("Help"));
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(kDeleteHelp, this); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(now);
     buttons->addWidget(cancel);
+    buttons->addWidget(help);
     layout->addLayout(buttons);
 }
 
 void TDeleteRecords::DeleteNowClick()
 {
-    if (!askQuestion(QStringLiteral("Are you sure?"), QStringLiteral("DELETE")))
+    if (progress_->running())
         return;
     const DeleteChoice choice = matching_->isChecked() ? DeleteChoice::Matching : notMatching_->isChecked() ? DeleteChoice::NotMatching : DeleteChoice::All;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    EventBreaks breaks;
-    outcome_ = deleteRecords(table_, choice, filterConditions_, [&breaks](uint64_t, uint64_t) {
-        breaks.take();
-        return true;
-    });
-    QApplication::restoreOverrideCursor();
-    const QString count = QStringLiteral("Deleted ") + QString::number(outcome_.changed) + QStringLiteral(" records");
-    if (!outcome_.error.isEmpty()) {
-        showInformation(outcome_.error + QStringLiteral("\r\n") + count);
-        accept();
+    uint64_t count = 0;
+    try {
+        count = recordsToDelete(table_, choice, filterConditions_);
+    } catch (const std::exception& e) {
+        showInformation(QString::fromStdString(e.what()));
         return;
     }
-    showInformation(count);
-    showInformation(QStringLiteral("For optimum space usage, please select\r\n[Rebuild Indexes] from the File menu"));
+    if (!askQuestionDefaultNo(deleteQuestion(choice, count, !filterConditions_.isEmpty()), QStringLiteral("DELETE")))
+        return;
+    // One run at a time: the choices and Delete Now go while it runs.
+    for (QWidget* w : {static_cast<QWidget*>(all_), static_cast<QWidget*>(matching_), static_cast<QWidget*>(notMatching_), deleteNow_})
+        w->setEnabled(false);
+    outcome_ = deleteRecords(table_, choice, filterConditions_, progress_->start());
+    progress_->finish();
+    const QString deleted = QStringLiteral("Deleted ") + recordCount(outcome_.changed);
+    if (!outcome_.error.isEmpty())
+        showInformation(outcome_.error + QStringLiteral("\r\n") + deleted);
+    else if (outcome_.cancelled)
+        showInformation(deleted + QStringLiteral("\r\nCancelled before completion"));
+    else
+        showInformation(deleted);
+    if (outcome_.changed > 0)
+        showInformation(QStringLiteral("For optimum space usage, please select\r\n[Rebuild Indexes] from the File menu"));
     accept();
 }
+
+bool TDeleteRecords::running() const { return progress_->running(); }
+
+void TDeleteRecords::CancelButtonClick()
+{
+    if (!progress_->cancel())
+        QDialog::reject();
+}
+
+void TDeleteRecords::reject() { CancelButtonClick(); }
 
 } // namespace qb

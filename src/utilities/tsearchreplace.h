@@ -19,7 +19,12 @@ public:
     TSearchReplace(xbase::Table& table, const QString& filterConditions, QWidget* parent = nullptr);
 
     const ReplaceOutcome& outcome() const { return outcome_; }
+    bool running() const;
     void ReplaceButtonClick();
+    void CancelButtonClick();
+
+protected:
+    void reject() override;
 
 private:
     void FieldChange();
@@ -36,6 +41,9 @@ private:
     QLineEdit* replacement_ = nullptr;
     QRadioButton* allRecords_ = nullptr;
     QRadioButton* filtered_ = nullptr;
+    QWidget* options_ = nullptr;
+    QWidget* replaceButton_ = nullptr;
+    BulkProgress* progress_ = nullptr;
     ReplaceOutcome outcome_;
 };
 
@@ -45,7 +53,12 @@ public:
     TDeleteRecords(xbase::Table& table, const QString& filterConditions, QWidget* parent = nullptr);
 
     const BulkOutcome& outcome() const { return outcome_; }
+    bool running() const;
     void DeleteNowClick();
+    void CancelButtonClick();
+
+protected:
+    void reject() override;
 
 private:
     xbase::Table& table_;
@@ -53,6 +66,8 @@ private:
     QRadioButton* all_ = nullptr;
     QRadioButton* matching_ = nullptr;
     QRadioButton* notMatching_ = nullptr;
+    QWidget* deleteNow_ = nullptr;
+    BulkProgress* progress_ = nullptr;
     BulkOutcome outcome_;
 };
 

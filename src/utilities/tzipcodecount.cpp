@@ -111,14 +111,25 @@ void TZipCodeCount::Count()
     counted_ = false;
     status_->setText(QStringLiteral("Reading database records..."));
     EventBreaks breaks;
-    const ZipCountResult counted = countZipCodes(table_, [this, &breaks](uint64_t done, uint64_t) {
-        if (done % 100 == 0)
-            status_->setText(QStringLiteral("Reading record ") + QString::number(done));
-        breaks.take();
-        return !cancelled_;
-    });
+    const ZipCountResult counted = countZipCodes(
+        table_,
+        [this, &breaks](uint64_t done, uint64_t) {
+            if (done % 100 == 0)
+                status_->setText(QStringLiteral("Reading record ") + QString::number(done));
+            breaks.take();
+            return !cancelled_;
+        },
+        [this] {
+            status_->setText(QStringLiteral("Sorting Zip Codes..."));
+            QCoreApplication::processEvents();
+        });
     counting_ = false;
     showResultButtons(true);
+    if (!counted.error.isEmpty()) {
+        // Nothing counted: the window stays to be closed, and a Print counts again.
+        showInformation(counted.error);
+        return;
+    }
     if (counted.cancelled) {
         QTimer::singleShot(0, this, &QDialog::reject);
         return;

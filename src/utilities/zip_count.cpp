@@ -66,33 +66,40 @@ bool usStyle(const std::string& k)
 
 } // namespace
 
-ZipCountResult countZipCodes(xbase::Table& table, const KeepGoing& keepGoing)
+ZipCountResult countZipCodes(xbase::Table& table, const KeepGoing& keepGoing, const std::function<void()>& sorting)
 {
-    TableView view(table);
-    table.selectOrder(0);
+    ZipCountResult result;
     std::array<Tally, 10> digits;
     Tally others;
     uint64_t blanks = 0;
-    ZipCountResult result;
-    const std::vector<uint32_t> recnos = table.visibleRecnos();
-    uint64_t done = 0;
-    for (uint32_t r : recnos) {
-        table.go(r);
-        std::string key = table.raw("ZIP");
-        key.erase(key.find_last_not_of(' ') + 1);
-        if (key.size() > 5)
-            key.resize(5);
-        if (key.empty())
-            ++blanks;
-        else if (usStyle(key))
-            digits[size_t(key[0] - '0')].add(key);
-        else
-            others.add(key);
-        if (keepGoing && !keepGoing(++done, recnos.size())) {
-            result.cancelled = true;
-            return result;
+    try {
+        TableView view(table);
+        table.selectOrder(0);
+        const std::vector<uint32_t> recnos = table.visibleRecnos();
+        uint64_t done = 0;
+        for (uint32_t r : recnos) {
+            table.go(r);
+            std::string key = table.raw("ZIP");
+            key.erase(key.find_last_not_of(' ') + 1);
+            if (key.size() > 5)
+                key.resize(5);
+            if (key.empty())
+                ++blanks;
+            else if (usStyle(key))
+                digits[size_t(key[0] - '0')].add(key);
+            else
+                others.add(key);
+            if (keepGoing && !keepGoing(++done, recnos.size())) {
+                result.cancelled = true;
+                return result;
+            }
         }
+    } catch (const std::exception& e) {
+        result.error = QString::fromStdString(e.what());
+        return result;
     }
+    if (sorting)
+        sorting();
     for (Tally& t : digits)
         t.appendSorted(result.lines);
     result.lines << QString() << QString();

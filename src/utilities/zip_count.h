@@ -18,13 +18,15 @@ QString zipCountLine(const QString& key, uint64_t count);
 struct ZipCountResult {
     QStringList lines;
     bool cancelled = false;
+    QString error;   // the engine's message when reading failed; then no lines
 };
 
 // Counts the records the table shows (its filter and skip-deleted honoured),
 // reading them in record order; the table's order and record are put back.
 // The ten digit lists 0 to 9, two empty lines, the other keys, then "BLANK"
 // when any ZIP was empty; each list sorted without regard to case, a key
-// listed as first met. Cancelled: no lines.
-ZipCountResult countZipCodes(xbase::Table& table, const KeepGoing& keepGoing = {});
+// listed as first met. Cancelled: no lines. sorting is told when the reading
+// is done and the sorting begins.
+ZipCountResult countZipCodes(xbase::Table& table, const KeepGoing& keepGoing = {}, const std::function<void()>& sorting = {});
 
 } // namespace qb

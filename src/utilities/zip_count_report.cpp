@@ -9,7 +9,8 @@ namespace {
 constexpr double kColumnWidth = 1.875;
 constexpr double kCellWidth = 0.625;
 
-void pageFrame(TBaseReport& job)
+// The title and page number; the lines come when the page is full.
+void pageTitle(TBaseReport& job)
 {
     job.SetXOffset(0);
     job.SetBold(true);
@@ -21,6 +22,14 @@ void pageFrame(TBaseReport& job)
     job.MoveCursor(job.MarginLeft(), job.AreaBottom());
     job.NextLine();
     job.EmitText(QStringLiteral("Page ") + QString::number(job.CurrentPage()));
+}
+
+// The frame and the column lines, drawn over the rows' shading so that it
+// never covers them.
+void pageLines(TBaseReport& job)
+{
+    job.SetXOffset(0);
+    job.SetBrush(Qt::white, BrushStyle::bsClear);
     job.DrawRectangle(job.AreaLeft(), job.AreaTop(), job.AreaRight(), job.AreaBottom());
     for (int i = 1; i <= 3; ++i) {
         job.PenMoveTo(job.AreaLeft() + i * kColumnWidth, job.AreaTop());
@@ -54,7 +63,7 @@ void printZipCountList(TBaseReport& job, const QStringList& lines, const std::fu
     job.setAreaLeft(job.MarginLeft());
     job.setAreaRight(job.PageWidth() - job.MarginLeft());
     job.SetBrush(Qt::white, BrushStyle::bsClear);
-    pageFrame(job);
+    pageTitle(job);
     int column = 0, row = 0;
     job.SetXOffset(job.MarginLeft());
     job.CursorHome();
@@ -62,8 +71,9 @@ void printZipCountList(TBaseReport& job, const QStringList& lines, const std::fu
         if (job.RemainingLines() <= 0) {
             if (++column > 3) {
                 column = 0;
+                pageLines(job);
                 job.BreakPage();
-                pageFrame(job);
+                pageTitle(job);
             }
             job.SetXOffset(column * kColumnWidth + job.MarginLeft());
             job.CursorHome();
@@ -77,8 +87,9 @@ void printZipCountList(TBaseReport& job, const QStringList& lines, const std::fu
         job.NextTab(kNoOverride, kNoOverride, kNoOverride, kNoOverride, shade);
         job.NextLine();
         if (job.Aborted() || (stop && stop()))
-            return;
+            break;
     }
+    pageLines(job);
 }
 
 } // namespace qb

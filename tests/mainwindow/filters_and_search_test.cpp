@@ -11,7 +11,7 @@
 #include "mainwindow/taddressbrowseform.h"
 #include "mainwindow/taddressqueryform.h"
 #include "mainwindow/tsearchbox.h"
-#include "mainwindow/ttagallrecords.h"
+#include "core/ttagallrecords.h"
 #include "labels/tlabelsetupscreen.h"
 #include "platform/xbase/table.h"
 #include "window_test_support.h"

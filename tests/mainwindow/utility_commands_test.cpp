@@ -132,10 +132,25 @@ TEST_F(UtilityCommands, DeleteRecordsNotMatchingKeepsTheFilteredOnes)
         QTest::mouseClick(child<QPushButton>(w, "DeleteNowButton"), Qt::LeftButton);
     });
     action("mnuDeleteRecords")->trigger();
-    EXPECT_EQ(log.texts().mid(0, 2), (QStringList{"Are you sure?", "Deleted 1 records"}));
+    EXPECT_EQ(log.texts().mid(0, 2), (QStringList{"Delete the 1 record not matching the filter?", "Deleted 1 record"}));
     EXPECT_EQ(window->filterStatus(), "2 filter matches");
     table().setFilter("!ISDEL");
     EXPECT_EQ(table().countFiltered(), 2u);
+}
+
+// The duplicate check walks the whole table; afterwards the main window shows
+// the record it showed before, as after the other utilities.
+TEST_F(UtilityCommands, DuplicateCheckPutsTheRecordBack)
+{
+    QTest::mouseClick(window->findChild<QPushButton*>("LastButton"), Qt::LeftButton);
+    const QString current = window->fieldEdit("LNAME")->text();
+    ASSERT_EQ(current, "carter");
+    whenShown<TCheckDuplicates>([](TCheckDuplicates* w) {
+        QTest::mouseClick(child<QPushButton>(w, "PerformCheckButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "OkButton"), Qt::LeftButton);
+    });
+    action("mnuCheckDuplicates")->trigger();
+    EXPECT_EQ(window->fieldEdit("LNAME")->text(), current);
 }
 
 } // namespace

@@ -41,10 +41,21 @@ TEST(QbtoolUtilities, CountsChecksAndListsDuplicates)
         csz->setText("HIGH_ZIP", "14999");
         csz->post();
     }
+    // Flagged deleted without the engine's mark (as a program stopped half-way
+    // leaves it): never counted.
+    addRow(db.t(), {{"LNAME", "Flagged"}, {"ZIP", "55555"}});
+    db.t().edit();
+    db.t().setLogical("ISDEL", true);
+    db.t().post();
+    ASSERT_FALSE(db.t().deleted());
     db.table.close();
     const std::string file = db.path.toStdString();
     EXPECT_EQ(qbtool("zipcount " + file), std::make_pair(0, std::string("12345     2\n99999     1\n\n\n")));
+    EXPECT_EQ(qbtool("zipcount " + file + " --filter \"ZIP='5'\"").second, "\n\n");
     EXPECT_EQ(qbtool("statezip " + file + " --program " + db.program.folder().toStdString()),
+              std::make_pair(0, std::string("3\tBrown\t1 ELM\tZZ\t12345\n2\tSMITH\t2 Oak\tNY\t99999\nfound 2\n")));
+    // Without --program, the reference that ships beside qbtool, as the program finds it.
+    EXPECT_EQ(qbtool("statezip " + file),
               std::make_pair(0, std::string("3\tBrown\t1 ELM\tZZ\t12345\n2\tSMITH\t2 Oak\tNY\t99999\nfound 2\n")));
     EXPECT_EQ(qbtool("duplicates " + file + " --kind initial"),
               std::make_pair(0, std::string("2\tSMITH\t2 Oak\tNY\t99999\n1\tSmith\t1 Elm\tNY\t12345\nfound 1\n")));

@@ -8,6 +8,7 @@
 #include "utilities/tsearchreplace.h"
 #include "utilities/tzipcodecount.h"
 #include "utilities_fixture.h"
+#include "window_support.h"
 
 #include "help_topic.h"
 
@@ -36,14 +37,6 @@ using namespace qb;
 using namespace qb::test;
 
 namespace {
-
-template <class B>
-B* child(QWidget* w, const char* name)
-{
-    B* found = w->findChild<B*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 // Closes the print status window once its job has ended, as the user's Ok would.
 void closeStatusWhenDone()
@@ -108,6 +101,16 @@ TEST(ZipCountWindow, CountsOnOpeningAndPrintsFourColumnsAPage)
             maxLeft = std::max(maxLeft, w.left);
     EXPECT_NEAR(maxLeft, 0.55 + 3 * 1.875, 0.04);
     EXPECT_TRUE(text.find("12093", 2) || text.find("12086", 2));
+    // The first row is shaded; the frame's left edge and the first column line
+    // are drawn over it, not hidden under it.
+    const int dpi = 150;
+    const QImage page = renderPdf(pdf, 1, dpi);
+    for (double x : {0.5, 0.5 + 1.875}) {
+        int darkest = 255;
+        for (double dx = -0.02; dx <= 0.02; dx += 1.0 / dpi)
+            darkest = std::min(darkest, qGray(pixelAt(page, dpi, x + dx, 1.08).rgb()));
+        EXPECT_LT(darkest, 128) << x;
+    }
 
     // Printing again does not count again: the table's rows may change meanwhile.
     db.t().go(1);
@@ -151,10 +154,12 @@ TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
     // Corrected in the grid: the record is written and stays in the result.
     const int zipColumn = 7;
     ASSERT_EQ(model.headerData(zipColumn, Qt::Horizontal, Qt::DisplayRole).toString(), "Zip");
-    EXPECT_TRUE(model.setData(model.index(1, zipColumn), "11111", Qt::EditRole));
+    typeIntoCell(window.resultGrid()->view(), 1, zipColumn, "11111");
+    click(&window, "SaveButton");
     db.t().go(1);
     EXPECT_EQ(db.t().text("ZIP"), "11111");
     log.answer = true;
+    closeTaggingWhenDone();
     QTest::mouseClick(child<QPushButton>(&window, "TagAllButton"), Qt::LeftButton);
     EXPECT_EQ(log.messages.back().caption, "TAG ALL");
     EXPECT_EQ(db.column("TAG"), (std::vector<std::string>{"T1", "", "T1"}));
@@ -246,7 +251,7 @@ TEST(SearchReplaceWindows, ReplaceAndDeleteSayWhatTheyDid)
         log.answer = true;
         QTest::mouseClick(child<QPushButton>(&window, "ReplaceButton"), Qt::LeftButton);
         EXPECT_EQ(log.texts(), (QStringList{"Find records where field Last Name\rcontains: \"an\" (not case sensitive)\rand replace only the matching text with \"in\"",
-                                            "Replaced 1 records", "Replacement done"}));
+                                            "Replaced 1 record", "Replacement done"}));
         EXPECT_EQ(db.column("LNAME"), (std::vector<std::string>{"Binina", "Bandana", "Cherry"}));
     }
     log.messages.clear();
@@ -255,7 +260,7 @@ TEST(SearchReplaceWindows, ReplaceAndDeleteSayWhatTheyDid)
         window.show();
         child<QRadioButton>(&window, "rbDeleteNotMatching")->setChecked(true);
         QTest::mouseClick(child<QPushButton>(&window, "DeleteNowButton"), Qt::LeftButton);
-        EXPECT_EQ(log.texts(), (QStringList{"Are you sure?", "Deleted 1 records",
+        EXPECT_EQ(log.texts(), (QStringList{"Delete the 1 record not matching the filter?", "Deleted 1 record",
                                             "For optimum space usage, please select\r\n[Rebuild Indexes] from the File menu"}));
         db.t().go(2);
         EXPECT_TRUE(db.t().deleted());
@@ -284,6 +289,8 @@ TEST(UtilityWindows, HelpButtonsOpenTheirTopics)
         {[&] { return std::make_unique<TCheckStateZip>(db.table); }, "1410.html", "Checking states and zip codes"},
         {[&] { return std::make_unique<TCheckDuplicates>(db.table); }, "1420.html", "Checking for duplicates"},
         {[&] { return std::make_unique<TConvertCase>(db.t(), false); }, "1430.html", "Converting case"},
+        {[&] { return std::make_unique<TSearchReplace>(db.t(), QString()); }, "1440.html", "Searching and replacing field values"},
+        {[&] { return std::make_unique<TDeleteRecords>(db.t(), QString()); }, "1450.html", "Deleting records"},
     };
     for (const auto& c : cases) {
         std::unique_ptr<QDialog> window = c.make();

@@ -565,6 +565,21 @@ void Table::closeIndexFile(int order)
     file->flush();
 }
 
+void Table::discardIndexFile(int order) noexcept
+{
+    if (order <= tagCount() || order > orderCount())
+        return;
+    if (order_ == order) {
+        order_ = 0;
+        cursor_.reset();
+    } else if (order_ > order) {
+        --order_;
+    }
+    auto it = files_.begin() + (order - tagCount() - 1);
+    (*it)->file->abandon();
+    files_.erase(it);
+}
+
 void Table::closeIndexFiles()
 {
     if (order_ > tagCount()) {

@@ -100,6 +100,10 @@ public:
     // faster than one addKey each. A record named twice gets one key.
     void addKeys(int order, std::span<const uint32_t> recnos);
     void closeIndexFile(int order);
+    // Closes an index file without writing the pages it holds in memory, for
+    // a scratch order whose file is removed next: nothing is written, so
+    // nothing can fail.
+    void discardIndexFile(int order) noexcept;
     int orderCount() const;                         // tags and index files
 
     // Seeks in the current order: true on the first visible record whose key

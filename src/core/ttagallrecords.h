@@ -3,7 +3,7 @@
 // shown, with a running count and a Cancel that asks first. Works on whatever
 // table it is given (the address database, or a utility's result set).
 
-#include "mainwindow/tag_all.h"
+#include "core/tag_all.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/ttagallrecords.h"
+#include "core/ttagallrecords.h"
 
 #include "core/messages.h"
 

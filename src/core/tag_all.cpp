@@ -1,4 +1,4 @@
-#include "mainwindow/tag_all.h"
+#include "core/tag_all.h"
 
 #include "platform/xbase/table.h"
 
