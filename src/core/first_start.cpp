@@ -10,7 +10,8 @@
 
 namespace qb {
 
-FirstStart openFirstDatabase(AddressTable& table, Settings& settings, const std::function<void()>& rebuild, const QDateTime& now)
+FirstStart openFirstDatabase(AddressTable& table, Settings& settings, const std::function<void()>& rebuild, const QDateTime& now,
+                             const QString& requested)
 {
     FirstStart result;
     result.tagId = readGlobalTagId(settings, now);
@@ -18,7 +19,9 @@ FirstStart openFirstDatabase(AddressTable& table, Settings& settings, const std:
 
     QString path;
     const QStringList mru = readMru(settings);
-    if (!mru.isEmpty()) {
+    if (!requested.isEmpty()) {
+        path = requested;
+    } else if (!mru.isEmpty()) {
         path = mru.first();
     } else {
         path = ProgramFolder::file(QStringLiteral("DATA/add0001.DBF"));

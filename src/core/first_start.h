@@ -20,7 +20,9 @@ struct FirstStart {
 };
 
 // rebuild runs the "Rebuild Indexes" dialog when an opened database lacks tags.
+// requested, when not empty, is opened instead of the usual choice (a database
+// named on the command line); it is never created.
 FirstStart openFirstDatabase(AddressTable& table, Settings& settings, const std::function<void()>& rebuild,
-                             const QDateTime& now = QDateTime::currentDateTime());
+                             const QDateTime& now = QDateTime::currentDateTime(), const QString& requested = {});
 
 } // namespace qb

@@ -69,6 +69,17 @@ QString ProgramFolder::path() { return g_programFolder; }
 
 void ProgramFolder::setPath(const QString& folder) { g_programFolder = withSlash(folder); }
 
+QString ProgramFolder::shipped(const QString& executableFolder)
+{
+    const QString exe = withSlash(executableFolder);
+    if (QFileInfo(resolvePath(exe + QStringLiteral("sysdata"))).isDir())
+        return exe;
+    const QString installed = withSlash(QDir::cleanPath(exe + QStringLiteral(QB_DATA_FROM_BIN)));
+    if (QFileInfo(installed + QStringLiteral("sysdata")).isDir())
+        return installed;
+    return exe;
+}
+
 QString ProgramFolder::choose(const QString& executableFolder, const QString& perUserFolder)
 {
     return choose(executableFolder, perUserFolder, QFileInfo(withSlash(executableFolder)).isWritable());
@@ -81,8 +92,9 @@ QString ProgramFolder::choose(const QString& executableFolder, const QString& pe
     if (sysdata.isDir() && executableWritable)
         return exe;
     const QString user = withSlash(perUserFolder);
-    if (sysdata.isDir())
-        fillOnce(sysdata.filePath() + QLatin1Char('/'), user + QStringLiteral("sysdata/"));
+    const QFileInfo shippedSysdata(resolvePath(shipped(exe) + QStringLiteral("sysdata")));
+    if (shippedSysdata.isDir())
+        fillOnce(shippedSysdata.filePath() + QLatin1Char('/'), user + QStringLiteral("sysdata/"));
     QDir().mkpath(user + QStringLiteral("DATA"));
     return user;
 }

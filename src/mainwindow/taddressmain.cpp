@@ -1351,7 +1351,7 @@ void TAddressMain::FormActivate()
         showInformation(kUnreadableSettings.arg(settings.path()));
     // A result index of the checks outlives its window only in a crash.
     removeStaleTemporaryIndexes(ProgramFolder::path());
-    const FirstStart start = openFirstDatabase(table_, settings, rebuild);
+    const FirstStart start = openFirstDatabase(table_, settings, rebuild, QDateTime::currentDateTime(), startDatabase_);
     if (!start.triedPath.isEmpty())
         setWindowTitle(QStringLiteral("Quillbase - ") + start.triedPath);
     startDatabase(table_.isOpen());

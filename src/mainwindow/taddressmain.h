@@ -90,6 +90,9 @@ public:
     // The open dialog of "&Open Address DataBase"; replaceable likewise.
     using PathQuestion = std::function<QString()>;
     void setOpenDatabaseQuestion(PathQuestion ask) { askDatabase_ = std::move(ask); }
+    // The database the first start opens instead of the most recent one (the
+    // one named on the command line); empty for the usual choice.
+    void setStartDatabase(const QString& path) { startDatabase_ = path; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -184,6 +187,7 @@ private:
     PathQuestion askDatabase_;
     QString filterFolder_;
     bool activated_ = false;
+    QString startDatabase_;
     bool detached_ = false;
     bool typing_ = false;
     bool loadingMemo_ = false;

@@ -1,4 +1,5 @@
 #include "core/first_start.h"
+#include "core/field_lengths.h"
 #include "message_log.h"
 #include "core/mru.h"
 #include "core/paths.h"
@@ -84,6 +85,30 @@ TEST_F(FirstStartTest, MissingDataFolderReportsTheCreateFailure)
     EXPECT_TRUE(start.currentDatabase.isEmpty());
     EXPECT_EQ(log.texts(), QStringList{"Create failed"});
     EXPECT_FALSE(QFileInfo::exists(folder + "DATA"));
+}
+
+// A database named on the command line is opened instead of the most recent
+// one and becomes the first MRU entry; a missing one is reported, never made.
+TEST_F(FirstStartTest, ARequestedDatabaseWinsOverTheMostRecentOne)
+{
+    Settings settings = Settings::program();
+    const QString recent = folder + "DATA/RECENT.DBF";
+    const QString requested = folder + "DATA/ASKED.DBF";
+    ASSERT_TRUE(createAddressTable(recent, FieldLengths::read(settings)));
+    ASSERT_TRUE(createAddressTable(requested, FieldLengths::read(settings)));
+    settings.setString("MRU", "Item1", recent);
+    AddressTable table;
+    FirstStart start = openFirstDatabase(table, settings, [] {}, QDateTime::currentDateTime(), requested);
+    EXPECT_EQ(start.currentDatabase, requested);
+    EXPECT_TRUE(table.isOpen());
+    EXPECT_EQ(readMru(settings), (QStringList{requested, recent}));
+    table.close();
+
+    start = openFirstDatabase(table, settings, [] {}, QDateTime::currentDateTime(), folder + "DATA/NEW.DBF");
+    EXPECT_TRUE(start.currentDatabase.isEmpty());
+    EXPECT_EQ(log.texts(), QStringList{"File " + folder + "DATA/NEW.DBF not found"});
+    EXPECT_FALSE(QFileInfo::exists(folder + "DATA/NEW.DBF"));
+    EXPECT_EQ(readMru(settings), (QStringList{requested, recent}));
 }
 
 } // namespace

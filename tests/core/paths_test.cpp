@@ -62,5 +62,28 @@ TEST(Paths, ProgramFolderFallsBackToAPerUserCopy)
     EXPECT_EQ(copy.readAll(), "edited   ");
 }
 
+// An installed copy: the executable in bin, the shipped sysdata in
+// share/quillbase beside it. The per-user folder is filled from there, and the
+// whole tree may be moved elsewhere.
+TEST(Paths, AnInstalledTreeFillsThePerUserFolderFromItsDataFolder)
+{
+    ScratchDir dir;
+    const QString root = QString::fromStdString(dir.path().string());
+    for (const QString& prefix : {root + "/usr/", root + "/opt/moved/"}) {
+        QDir().mkpath(prefix + "bin");
+        QDir().mkpath(prefix + "share/quillbase/sysdata");
+        QFile table(prefix + "share/quillbase/sysdata/CSZ.DBF");
+        ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+        table.write(prefix.toUtf8());
+        table.close();
+        const QString user = prefix + "home/.local/share/Quillbase/";
+        EXPECT_EQ(ProgramFolder::choose(prefix + "bin", user), user);
+        QFile copy(user + "sysdata/CSZ.DBF");
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << prefix.toStdString();
+        EXPECT_EQ(copy.readAll(), prefix.toUtf8());
+        EXPECT_TRUE(QFileInfo(user + "DATA").isDir());
+    }
+}
+
 } // namespace
 } // namespace qb::test
