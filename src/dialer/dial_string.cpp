@@ -29,10 +29,21 @@ QString printable(QString s)
 
 QString dialStringRefusal(const QString& s, int maxLength)
 {
-    for (const QChar c : s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        // "+" stands for the international access code: the telephony
+        // services take it, and so do modems that follow V.250; it only
+        // begins a number.
+        if (c == u'+') {
+            if (!s.left(i).trimmed().isEmpty())
+                return QStringLiteral("Unable to dial \"%1\": \"+\" only begins a number (an international call), "
+                                      "with nothing dialled before it.")
+                    .arg(printable(s));
+            continue;
+        }
         if (!dialable(c))
             return QStringLiteral("Unable to dial \"%1\": it holds %2, which a telephone cannot dial.\r\n"
-                                  "A number may hold digits, blanks and * # , W @ ! - ( ) only.")
+                                  "A number may hold digits, blanks and * # , W @ ! - ( ) only, and begin with +.")
                 .arg(printable(s), shown(c));
     }
     if (s.size() > maxLength)

@@ -1,7 +1,8 @@
 #pragma once
 // What may be dialled. A dial string is the prefix and the number run
 // together; it goes to a modem or the telephony service only when it holds
-// nothing but what a modem dials or passes over, so a letter or a ';' in a
+// nothing but what a modem dials or passes over (and a leading "+" for an
+// international number), so a letter or a ';' in a
 // record's phone field can never turn into a modem command, and a number too
 // long is refused rather than cut.
 

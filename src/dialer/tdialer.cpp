@@ -22,13 +22,23 @@ QString TDialer::portName() const
 
 void TDialer::waitProcessingEvents(int ms)
 {
+    if (cancelled_)
+        return;
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    connect(this, &TDialer::cancelRequested, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void TDialer::cancel()
+{
+    cancelled_ = true;
+    Q_EMIT cancelRequested();
 }
 
 TDialer::Result TDialer::Dial()
 {
+    cancelled_ = false;
     const QString refusal = dialStringRefusal(number_, kModemDialLength);
     if (!refusal.isEmpty()) {
         showInformation(refusal);
@@ -59,11 +69,19 @@ TDialer::Result TDialer::Dial()
             init_.prepend(QStringLiteral("AT"));
         if (!send(line, init_.toLatin1() + "\r\n"))
             return failed();
-        waiter_(InitWaitMs);
+        if (!cancelled_)
+            waiter_(InitWaitMs);
+        if (cancelled_)
+            return Result::Cancelled;
     }
     const QByteArray dial = QByteArray(method_ == dmPulse ? "ATDP" : "ATDT") + number_.toLatin1() + "\r\n";
     if (!send(line, dial))
         return failed();
+    if (cancelled_) {
+        // The modem is dialling: it hangs up before anyone is called.
+        send(line, "ATH\r\n");
+        return Result::Cancelled;
+    }
 
     showInformation(QStringLiteral("Pick up phone"));
     // The handset has the line now; should the port have gone meanwhile there

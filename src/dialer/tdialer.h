@@ -8,6 +8,10 @@
 //           then a pause of 1500 ms for the modem to settle
 //   ATDTn   dial n by tone (ATDPn by pulse); n is the prefix and number run together
 //   ATH     after the user confirmed "Pick up phone"
+//
+// A dial cancelled while it runs (the window's Cancel during the pause or
+// while a command is being written) writes nothing more; when the dial
+// command has already gone out, ATH hangs the modem up.
 
 #include <QObject>
 #include <QString>
@@ -31,6 +35,7 @@ public:
         Refused,       // the number or initialisation string may not be sent; nothing was
         PortFailed,    // the port could not be opened
         WriteFailed,   // the port failed while the commands were written
+        Cancelled,     // stopped by cancel(); nothing was written after it
     };
 
     static constexpr int InitWaitMs = 1500;
@@ -57,16 +62,22 @@ public:
 
     // Dials NumberToDial, telling the user of every failure.
     Result Dial();
+    // Stops a dial in progress: the pause ends at once and nothing more is
+    // written (but ATH, when the dial command went out already).
+    void cancel();
+    bool cancelled() const { return cancelled_; }
 
     // What happens during the pause after the initialisation string; by
-    // default the window's events are processed for that long.
+    // default the window's events are processed for that long, or until
+    // cancel().
     using Waiter = std::function<void(int ms)>;
     void setWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
-    static void waitProcessingEvents(int ms);
+    void waitProcessingEvents(int ms);
 
 Q_SIGNALS:
     // A command the modem has been given, CR LF included.
     void commandSent(const QByteArray& command);
+    void cancelRequested();
 
 private:
     bool send(SerialLine& line, const QByteArray& command);
@@ -77,7 +88,8 @@ private:
     QString init_;
     QString device_;
     bool confirm_ = false;
-    Waiter waiter_ = &TDialer::waitProcessingEvents;
+    bool cancelled_ = false;
+    Waiter waiter_ = [this](int ms) { waitProcessingEvents(ms); };
 };
 
 } // namespace qb

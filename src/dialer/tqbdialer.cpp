@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWhatsThis>
@@ -63,8 +64,12 @@ TQBDialer::TQBDialer(const QString& number, Settings& settings, QWidget* parent)
     directPanel_->setObjectName(QStringLiteral("DirectPanel"));
     port_ = new QComboBox(directPanel_);
     port_->setObjectName(QStringLiteral("PortCombo"));
+    // A device the list does not offer (a modem plugged in later) is typed.
+    port_->setEditable(true);
+    port_->setInsertPolicy(QComboBox::NoInsert);
     port_->setWhatsThis(QStringLiteral("The serial port the modem is on. COM 1 to COM 4 are /dev/ttyS0 to /dev/ttyS3; "
-                                       "USB modems are listed by their device, such as /dev/ttyACM0."));
+                                       "USB modems are listed by their device, such as /dev/ttyACM0, "
+                                       "and any other device can be typed."));
     auto* method = new QGroupBox(QStringLiteral("Method"), directPanel_);
     method->setObjectName(QStringLiteral("MethodGroup"));
     tone_ = new QRadioButton(QStringLiteral("Tone"), method);
@@ -163,9 +168,16 @@ DialingPreferences TQBDialer::values() const
     p.init = init_->text();
     p.method = pulse_->isChecked() ? 1 : 0;
     p.useTapi = useTapi_->isChecked();
-    p.device = port_->currentData().toString();
+    // What the box shows is what is dialled: an entry of the list, or a device
+    // typed by its path (a bare name is taken from /dev).
+    const QString shown = port_->currentText().trimmed();
+    const int entry = port_->findText(shown, Qt::MatchFixedString);
+    if (entry >= 0)
+        p.device = port_->itemData(entry).toString();
+    else if (!shown.isEmpty())
+        p.device = shown.startsWith(QLatin1Char('/')) ? shown : QStringLiteral("/dev/") + shown;
     // A device keeps the COM port stored before, so "Port" means what it always meant.
-    p.port = p.device.isEmpty() ? port_->currentIndex() : storedPort_;
+    p.port = p.device.isEmpty() ? std::max(entry, 0) : storedPort_;
     return p;
 }
 
@@ -186,6 +198,10 @@ void TQBDialer::DialButtonClick()
     const bool dialled = dial(p, p.prefix + number_->text());
 
     dialling_ = false;
+    if (closeAfterDial_) {
+        QDialog::reject();
+        return;
+    }
     if (dialled) {
         accept();
         return;
@@ -211,6 +227,8 @@ bool TQBDialer::dial(const DialingPreferences& p, const QString& number)
         return true;
     }
     TDialer dialer;
+    dialer_ = &dialer;
+    const auto done = qScopeGuard([this] { dialer_ = nullptr; });
     dialer.setNumberToDial(number);
     dialer.setInitStr(p.init);
     dialer.setMethod(p.method == 1 ? TDialer::dmPulse : TDialer::dmTone);
@@ -218,6 +236,17 @@ bool TQBDialer::dial(const DialingPreferences& p, const QString& number)
         dialer.setComPort(TDialer::TComPort(std::clamp(p.port, 0, kComPortCount - 1)));
     dialer.setDevice(p.device);
     return dialer.Dial() == TDialer::Result::Dialled;
+}
+
+void TQBDialer::reject()
+{
+    if (!dialling_) {
+        QDialog::reject();
+        return;
+    }
+    closeAfterDial_ = true;
+    if (dialer_)
+        dialer_->cancel();
 }
 
 } // namespace qb

@@ -35,6 +35,8 @@ struct PortChoice {
 // The four COM entries keep their places, so "Port" keeps its meaning.
 QList<PortChoice> portChoices(const QStringList& presentDevices, const QString& storedDevice);
 
+class TDialer;
+
 class TQBDialer : public QDialog {
     Q_OBJECT
 public:
@@ -49,6 +51,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Cancel, Esc and the close box during a direct dial stop the dial
+    // first; the window closes once it has stopped.
+    void reject() override;
 
 private:
     void FormActivate();
@@ -61,6 +66,8 @@ private:
     std::optional<QStringList> presentDevices_;
     bool activated_ = false;
     bool dialling_ = false;
+    bool closeAfterDial_ = false;
+    TDialer* dialer_ = nullptr;
     int storedPort_ = 0;
     QLineEdit* number_ = nullptr;
     QLineEdit* prefix_ = nullptr;

@@ -86,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
         DialCase{"PulseDialling", "9,5551234", "", TDialer::dmPulse, "ATDP9,5551234\r\n", {}, ""},
         DialCase{"EveryDiallingCharacter", "*70, 1 (555) 123-4567 W#@!", "", TDialer::dmTone,
                  "ATDT*70, 1 (555) 123-4567 W#@!\r\n", {}, ""},
+        DialCase{"InternationalNumberWithPlus", "+44 20 7946 0958", "", TDialer::dmTone, "ATDT+44 20 7946 0958\r\n",
+                 {}, ""},
         DialCase{"LongestNumberAModemTakes", QString(kModemDialLength, u'5'), "", TDialer::dmTone,
                  "ATDT" + QByteArray(kModemDialLength, '5') + "\r\n", {}, ""}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -123,6 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"SemicolonThatWouldEndTheCommand", "555;H0", "", "\";\""},
                       RefusedCase{"CarriageReturnThatWouldStartAnother", "555\rATZ", "", "a control character"},
                       RefusedCase{"LowerCaseLetter", "555w1234", "", "\"w\""},
+                      RefusedCase{"PlusInsideTheNumber", "9+44 20 7946 0958", "", "\"+\" only begins a number"},
                       RefusedCase{"TooLongIsNotCut", QString(kModemDialLength + 1, u'5'), "",
                                   "39 characters long, and at most 38"},
                       RefusedCase{"InitWithALineBreak", "5551234", "ATZ\r\nATDT911", "a control character"}),

@@ -149,6 +149,28 @@ TEST_F(TQBDialerTest, UseTAPIHandsPrefixAndNumberToTheTelephonyWindow)
     EXPECT_EQ(window->result(), QDialog::Accepted);
 }
 
+TEST_F(TQBDialerTest, UseTAPICallsAnInternationalNumberWrittenWithPlus)
+{
+    store({"", "", 0, 0, true, {}});
+    open(QStringLiteral("+44 20 7946 0958"));
+    QString number;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* call = qobject_cast<TfrmTAPICall*>(QApplication::activeModalWidget());
+        if (!call || !call->statusLines().contains(QStringLiteral("* Is the line busy?")))
+            return;
+        poll.stop();
+        number = call->findChild<QLineEdit*>(QStringLiteral("NumberEdit"))->text();
+        call->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
+    });
+    poll.start(10);
+    child<QPushButton>("DialButton")->click();
+
+    EXPECT_TRUE(log.texts().isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_EQ(number, QStringLiteral("+44 20 7946 0958"));
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
 TEST_F(TQBDialerTest, UseTAPIRefusesANumberTooLongForTheCallWindow)
 {
     store({"9,", "", 0, 0, true, {}});
