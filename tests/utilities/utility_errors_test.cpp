@@ -26,12 +26,7 @@ namespace {
 
 // Cuts the table's file short after its first record, as a damaged disk
 // would: every later record is a read error.
-void cutShort(const QString& dbf)
-{
-    const QByteArray header = bytesOf(dbf).left(12);
-    const auto u16 = [&](int at) { return int(uint8_t(header[at])) | int(uint8_t(header[at + 1])) << 8; };
-    ASSERT_EQ(::truncate(dbf.toLocal8Bit().constData(), u16(8) + u16(10)), 0);
-}
+void cutShort(const QString& dbf) { ASSERT_EQ(::truncate(dbf.toLocal8Bit().constData(), off_t(recordsEnd(dbf, 1))), 0); }
 
 std::vector<Row> people(int n)
 {
@@ -139,8 +134,6 @@ TEST(UtilityErrors, TagAllOnAFullDiskTagsExactlyWhatItReports)
     window.show();
     click(&window, "PerformCheckButton");
     ASSERT_EQ(window.found(), 300u);
-    const QByteArray header = bytesOf(db.path).left(12);
-    const auto u16 = [&](int at) { return rlim_t(uint8_t(header[at])) | rlim_t(uint8_t(header[at + 1])) << 8; };
     uint64_t tagged = 0;
     bool sawTagging = false;
     auto* watch = new QTimer;
@@ -157,7 +150,7 @@ TEST(UtilityErrors, TagAllOnAFullDiskTagsExactlyWhatItReports)
     watch->start();
     {
         // Records past the hundredth cannot be written.
-        DiskFull full(u16(8) + 100 * u16(10));
+        DiskFull full(recordsEnd(db.path, 100));
         click(&window, "TagAllButton");
     }
     delete watch;
