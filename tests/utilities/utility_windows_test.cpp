@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -172,6 +173,14 @@ TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
     QTest::mouseClick(child<QPushButton>(&window, "EditReferenceButton"), Qt::LeftButton);
     ASSERT_TRUE(window.referenceGrid());
     EXPECT_EQ(window.referenceGrid()->model().rowCount(), 2);
+    // Every column title shows whole, in both grids.
+    for (QTableView* grid : {window.resultGrid()->view(), window.referenceGrid()->view()}) {
+        QHeaderView* header = grid->horizontalHeader();
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            const QString title = grid->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            EXPECT_GE(header->sectionSize(c), header->fontMetrics().horizontalAdvance(title) + 8) << title.toStdString();
+        }
+    }
     EXPECT_EQ(child<QPushButton>(&window, "EditReferenceButton")->text(), "Stop Editing");
     QTest::mouseClick(child<QPushButton>(&window, "EditReferenceButton"), Qt::LeftButton);
 
