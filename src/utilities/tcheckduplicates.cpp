@@ -175,10 +175,11 @@ void TCheckDuplicates::DeleteButtonClick()
 {
     // The row's record, by its number: whatever the grid draws while the
     // question is open, this is the record deleted.
+    if (!result_->finishEditing())
+        return;
     const uint32_t recno = result_->currentRecno();
     if (recno == 0 || !askQuestionDefaultNo(QStringLiteral("Delete this record?"), windowTitle()))
         return;
-    result_->undo();
     xbase::Table& t = addresses_.table();
     BulkOutcome outcome;
     try {

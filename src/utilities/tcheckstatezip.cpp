@@ -216,11 +216,14 @@ void TCheckStateZip::EditReferenceClick()
     reference_->addButtons({
         {"CszAddButton", "Add", [this] { reference_->addRow(); }},
         {"CszDeleteButton", "Delete", [this] {
+             // A row added and not saved yet is only dropped.
              const uint32_t recno = reference_->currentRecno();
              if (recno == 0) {
                  reference_->undo();
                  return;
              }
+             if (!reference_->finishEditing())
+                 return;
              try {
                  if (csz_->go(recno))
                      csz_->deleteRecord();

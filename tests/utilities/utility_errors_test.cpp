@@ -90,6 +90,29 @@ TEST(UtilityErrors, AReferenceTableWithoutItsFieldsIsTold)
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
+// A CSZ.DBF that is there but cannot be read: the reference panel says so in
+// its own words and does not open; nothing replaces the file.
+TEST(UtilityErrors, AnUnreadableReferenceTableIsNotOpenedForEditing)
+{
+    MessageLog log;
+    UtilityDatabase db(people(3));
+    QDir().mkpath(db.program.folder() + "sysdata");
+    const QString csz = db.program.folder() + "sysdata/CSZ.DBF";
+    {
+        QFile f(csz);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a table");
+    }
+    db.t().setFilter("!ISDEL");
+    TCheckStateZip window(db.table);
+    window.show();
+    click(&window, "EditReferenceButton");
+    EXPECT_EQ(log.texts(), QStringList{"Unable to open CSZ.DBF"});
+    EXPECT_EQ(window.referenceGrid(), nullptr);
+    EXPECT_EQ(bytesOf(csz), QByteArray("not a table"));
+    window.accept();
+}
+
 // The result index is scratch: closing the window on a full disk writes
 // nothing of it, and the file goes.
 TEST(UtilityErrors, ClosingOnAFullDiskLeavesNoIndex)
