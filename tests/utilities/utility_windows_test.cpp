@@ -123,6 +123,20 @@ TEST(ZipCountWindow, CountsOnOpeningAndPrintsFourColumnsAPage)
     EXPECT_FALSE(readPdf(pdf).find("99999"));
 }
 
+// Between reading and the list the window says it sorts.
+TEST(ZipCountWindow, SaysWhenItSorts)
+{
+    MessageLog log;
+    UtilityDatabase db({{{"LNAME", "A"}, {"ZIP", "12345"}}, {{"LNAME", "B"}, {"ZIP", "02134"}}});
+    TZipCodeCount window(db.t());
+    window.show();
+    QString seen;
+    // The first look the count gives the event loop comes after the reading.
+    QTimer::singleShot(0, [&] { seen = child<QLabel>(&window, "StatusLabel")->text(); });
+    QTRY_VERIFY(window.counted());
+    EXPECT_EQ(seen, "Sorting Zip Codes...");
+}
+
 TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
 {
     MessageLog log;
