@@ -254,19 +254,42 @@ void ResultGrid::tagAll(AddressTable& addresses, const QString& question)
         view_->setCurrentIndex(model_->index(0, column));
 }
 
-KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled, std::function<void()> beforeBreak)
+CheckProgress::CheckProgress(QProgressBar* gauge, QLabel* count, std::function<QString(uint64_t)> countText, const bool& cancelled)
+    : gauge_(gauge), count_(count), countText_(std::move(countText)), cancelled_(cancelled)
 {
-    return [gauge, &cancelled, beforeBreak = std::move(beforeBreak), breaks = EventBreaks()](uint64_t done, uint64_t total) mutable {
+}
+
+void CheckProgress::begin()
+{
+    found_ = 0;
+    gauge_->setValue(0);
+    gauge_->show();
+    count_->setText(countText_(0));
+}
+
+KeepGoing CheckProgress::keepGoing()
+{
+    return [this, breaks = EventBreaks()](uint64_t done, uint64_t total) mutable {
         if (!breaks.due())
-            return !cancelled;
+            return !cancelled_;
         const int percent = total ? int(done * 100 / total) : 0;
         if (percent > 0 && percent < 100)
-            gauge->setValue(percent);
-        if (beforeBreak)
-            beforeBreak();
+            gauge_->setValue(percent);
+        count_->setText(countText_(found_));
         breaks.take();
-        return !cancelled;
+        return !cancelled_;
     };
+}
+
+std::function<void(uint64_t)> CheckProgress::onFound()
+{
+    return [this](uint64_t found) { found_ = found; };
+}
+
+void CheckProgress::end(std::optional<uint64_t> found)
+{
+    gauge_->hide();
+    count_->setText(found ? countText_(*found) : QString());
 }
 
 } // namespace qb

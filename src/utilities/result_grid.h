@@ -12,7 +12,9 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 
+class QLabel;
 class QProgressBar;
 class QTableView;
 class QVBoxLayout;
@@ -66,10 +68,27 @@ private:
     bool returning_ = false;   // moving back to the row whose save failed
 };
 
-// A check's progress: the gauge in whole percent (left alone at 0 and 100,
-// where it is shown and hidden), the window kept alive (EventBreaks), and
-// false once the user cancelled. beforeBreak runs before each break (the
-// running count is shown then).
-KeepGoing gaugeProgress(QProgressBar* gauge, const bool& cancelled, std::function<void()> beforeBreak = {});
+// A check's running display: the gauge in whole percent (left alone at 0 and
+// 100, where it is shown and hidden) and the line that counts what was found,
+// brought up to date at the window's breaks for the event loop.
+class CheckProgress {
+public:
+    CheckProgress(QProgressBar* gauge, QLabel* count, std::function<QString(uint64_t)> countText, const bool& cancelled);
+    // The gauge at 0 and the count of none.
+    void begin();
+    // Asked by the check after each record; false once the user cancelled.
+    KeepGoing keepGoing();
+    // Told by the check of each record or pair found.
+    std::function<void(uint64_t)> onFound();
+    // The gauge goes; the final count stays when given.
+    void end(std::optional<uint64_t> found);
+
+private:
+    QProgressBar* gauge_;
+    QLabel* count_;
+    std::function<QString(uint64_t)> countText_;
+    const bool& cancelled_;
+    uint64_t found_ = 0;
+};
 
 } // namespace qb

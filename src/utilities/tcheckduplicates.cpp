@@ -130,22 +130,19 @@ void TCheckDuplicates::PerformCheckClick()
     checking_ = true;
     cancelled_ = false;
     found_ = 0;
-    const auto foundText = [this] { return QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" possible duplicates"); };
+    CheckProgress progress(gauge_, count_, [](uint64_t found) {
+        return QStringLiteral("Found ") + QString::number(found) + QStringLiteral(" possible duplicates");
+    }, cancelled_);
     bool done = false;
     xbase::Table& table = addresses_.table();
     // An engine error is told; the window stays usable and can be closed.
     try {
         index_.reset();
         index_ = std::make_unique<TemporaryIndex>(table, duplicateIndexPath(), duplicateIndexExpression(kind()));
-        gauge_->setValue(0);
-        gauge_->show();
-        count_->setText(foundText());
-        const DuplicateOutcome outcome =
-            checkDuplicates(table, kind(), streetLength_->value(), *index_,
-                            gaugeProgress(gauge_, cancelled_, [&] { count_->setText(foundText()); }),
-                            [this](uint64_t found) { found_ = found; });
+        progress.begin();
+        const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, progress.keepGoing(), progress.onFound());
         found_ = outcome.found;
-        gauge_->hide();
+        progress.end({});
         if (!outcome.error.isEmpty())
             showInformation(outcome.error);
         if (found_ > 0) {
@@ -159,14 +156,13 @@ void TCheckDuplicates::PerformCheckClick()
     } catch (const std::exception& e) {
         showInformation(QString::fromStdString(e.what()));
     }
-    gauge_->hide();
+    progress.end(done ? std::optional<uint64_t>(found_) : std::nullopt);
     checking_ = false;
     cancel_->hide();
     if (!done)
         setup_->show();
     help_->show();
     ok_->show();
-    count_->setText(done ? foundText() : QString());
 }
 
 void TCheckDuplicates::CancelButtonClick()
@@ -179,10 +175,11 @@ void TCheckDuplicates::DeleteButtonClick()
 {
     // The row's record, by its number: whatever the grid draws while the
     // question is open, this is the record deleted.
+    if (!result_->finishEditing())
+        return;
     const uint32_t recno = result_->currentRecno();
     if (recno == 0 || !askQuestionDefaultNo(QStringLiteral("Delete this record?"), windowTitle()))
         return;
-    result_->undo();
     xbase::Table& t = addresses_.table();
     BulkOutcome outcome;
     try {

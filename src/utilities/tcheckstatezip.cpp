@@ -136,9 +136,9 @@ void TCheckStateZip::PerformCheckClick()
     checking_ = true;
     cancelled_ = false;
     found_ = 0;
-    const auto foundText = [this] {
-        return QStringLiteral("Found ") + QString::number(found_) + QStringLiteral(" records with questionable state or zipcodes");
-    };
+    CheckProgress progress(gauge_, count_, [](uint64_t found) {
+        return QStringLiteral("Found ") + QString::number(found) + QStringLiteral(" records with questionable state or zipcodes");
+    }, cancelled_);
     bool shown = false;
     // An engine error anywhere (a damaged CSZ.DBF, a table that cannot be
     // read) is told; the window stays usable and can be closed.
@@ -150,15 +150,11 @@ void TCheckStateZip::PerformCheckClick()
             xbase::Table& table = addresses_.table();
             index_.reset();
             index_ = std::make_unique<TemporaryIndex>(table, stateZipIndexPath(addresses_.path()), QStringLiteral("upper(LNAME)+upper(FNAME)"));
-            gauge_->setValue(0);
-            gauge_->show();
-            count_->setText(foundText());
+            progress.begin();
             const StateZipOutcome outcome =
-                checkStateAndZip(table, reference, blanks_->isChecked(), *index_,
-                                 gaugeProgress(gauge_, cancelled_, [&] { count_->setText(foundText()); }),
-                                 [this](uint64_t found) { found_ = found; });
+                checkStateAndZip(table, reference, blanks_->isChecked(), *index_, progress.keepGoing(), progress.onFound());
             found_ = outcome.found;
-            gauge_->hide();
+            progress.end({});
             if (!outcome.error.isEmpty())
                 showInformation(outcome.error);
             table.selectOrder(index_->order());
@@ -169,10 +165,9 @@ void TCheckStateZip::PerformCheckClick()
     } catch (const std::exception& e) {
         showInformation(QString::fromStdString(e.what()));
     }
-    gauge_->hide();
+    progress.end(shown ? std::optional<uint64_t>(found_) : std::nullopt);
     if (!shown)
         setup_->show();
-    count_->setText(shown ? foundText() : QString());
     checking_ = false;
     cancel_->hide();
     for (QPushButton* b : {help_, close_, editReference_})
@@ -221,11 +216,14 @@ void TCheckStateZip::EditReferenceClick()
     reference_->addButtons({
         {"CszAddButton", "Add", [this] { reference_->addRow(); }},
         {"CszDeleteButton", "Delete", [this] {
+             // A row added and not saved yet is only dropped.
              const uint32_t recno = reference_->currentRecno();
              if (recno == 0) {
                  reference_->undo();
                  return;
              }
+             if (!reference_->finishEditing())
+                 return;
              try {
                  if (csz_->go(recno))
                      csz_->deleteRecord();

@@ -51,6 +51,23 @@ std::vector<std::string> recordsOnDisk(const QString& path)
     return recordsOf(xbase::Table::open(path.toStdString(), xbase::OpenMode::ReadOnly).get());
 }
 
+// How many records the disk holds otherwise than before.
+uint64_t changedOnDisk(const QString& path, const std::vector<std::string>& before)
+{
+    const std::vector<std::string> after = recordsOnDisk(path);
+    uint64_t changed = 0;
+    for (size_t i = 0; i < after.size() && i < before.size(); ++i)
+        changed += after[i] != before[i];
+    return changed;
+}
+
+const BulkOutcome& outcomeOf(QDialog* window)
+{
+    if (auto* replace = qobject_cast<TSearchReplace*>(window))
+        return replace->outcome();
+    return qobject_cast<TDeleteRecords*>(window)->outcome();
+}
+
 struct BulkRun {
     const char* name;
     std::function<std::unique_ptr<QDialog>(xbase::Table&)> make;
@@ -105,18 +122,13 @@ TEST(BulkWindows, ShowTheirRunAndStopOnCancel)
                 asked << m.text;
         ASSERT_EQ(asked.size(), 2) << run.name << ": " << asked.join('|').toStdString();
         EXPECT_EQ(asked[1], run.cancelQuestion);
-        const BulkOutcome& outcome = run.button == std::string("ReplaceButton") ? static_cast<const BulkOutcome&>(static_cast<TSearchReplace*>(window.get())->outcome())
-                                                                               : static_cast<TDeleteRecords*>(window.get())->outcome();
+        const BulkOutcome& outcome = outcomeOf(window.get());
         EXPECT_TRUE(outcome.cancelled) << run.name;
         EXPECT_LT(outcome.changed, 3000u) << run.name;
         EXPECT_TRUE(log.texts().contains(run.done + recordCount(outcome.changed) + "\r\nCancelled before completion")) << run.name;
         EXPECT_EQ(window->result(), QDialog::Accepted);
         db.table.close();
-        const std::vector<std::string> after = recordsOnDisk(db.path);
-        uint64_t changed = 0;
-        for (size_t i = 0; i < after.size(); ++i)
-            changed += after[i] != before[i];
-        EXPECT_EQ(changed, outcome.changed) << run.name;
+        EXPECT_EQ(changedOnDisk(db.path, before), outcome.changed) << run.name;
     }
 }
 
@@ -130,28 +142,21 @@ TEST(BulkWindows, AFullDiskHalfWayChangesExactlyWhatItReports)
         UtilityDatabase db(streets(300));
         db.t().setFilter("CODES = 'A'");
         const std::vector<std::string> before = recordsOf(&db.t());
-        const QByteArray header = bytesOf(db.path).left(12);
-        const auto u16 = [&](int at) { return rlim_t(uint8_t(header[at])) | rlim_t(uint8_t(header[at + 1])) << 8; };
         std::unique_ptr<QDialog> window = run.make(db.t());
         window->show();
         {
             // Records past the hundredth cannot be written.
-            DiskFull full(u16(8) + 100 * u16(10));
+            DiskFull full(recordsEnd(db.path, 100));
             click(window.get(), run.button);
         }
-        const BulkOutcome& outcome = run.button == std::string("ReplaceButton") ? static_cast<const BulkOutcome&>(static_cast<TSearchReplace*>(window.get())->outcome())
-                                                                               : static_cast<TDeleteRecords*>(window.get())->outcome();
+        const BulkOutcome& outcome = outcomeOf(window.get());
         EXPECT_FALSE(outcome.error.isEmpty()) << run.name;
         EXPECT_GT(outcome.changed, 0u) << run.name;
         EXPECT_LE(outcome.changed, 100u) << run.name;
         EXPECT_TRUE(log.texts().contains(outcome.error + "\r\n" + run.done + recordCount(outcome.changed))) << run.name << ": "
                                                                                                         << log.texts().join('|').toStdString();
         db.table.close();
-        const std::vector<std::string> after = recordsOnDisk(db.path);
-        uint64_t changed = 0;
-        for (size_t i = 0; i < after.size(); ++i)
-            changed += after[i] != before[i];
-        EXPECT_EQ(changed, outcome.changed) << run.name;
+        EXPECT_EQ(changedOnDisk(db.path, before), outcome.changed) << run.name;
         auto reopened = xbase::Table::open(db.path.toStdString(), xbase::OpenMode::ReadOnly);
         EXPECT_TRUE(reopened->indexStale()) << run.name;
     }

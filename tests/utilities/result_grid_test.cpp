@@ -13,7 +13,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -204,4 +206,24 @@ TEST(ResultGridActions, DeleteActsOnTheChosenRowsRecord)
     }
     EXPECT_EQ(deleted, std::vector<uint32_t>{chosen});
     window.accept();
+}
+
+// The running count of a check: what the check has found so far shows at the
+// window's next break, while the check goes on.
+TEST(CheckProgress, ShowsTheCountWhileTheCheckRuns)
+{
+    QProgressBar gauge;
+    QLabel count;
+    const bool cancelled = false;
+    CheckProgress progress(&gauge, &count, [](uint64_t n) { return "Found " + QString::number(n) + " possible duplicates"; }, cancelled);
+    progress.begin();
+    EXPECT_EQ(count.text(), "Found 0 possible duplicates");
+    const KeepGoing keepGoing = progress.keepGoing();
+    progress.onFound()(7);
+    QTest::qWait(60);
+    EXPECT_TRUE(keepGoing(50, 100));
+    EXPECT_EQ(count.text(), "Found 7 possible duplicates");
+    EXPECT_EQ(gauge.value(), 50);
+    progress.end(9);
+    EXPECT_EQ(count.text(), "Found 9 possible duplicates");
 }

@@ -26,12 +26,7 @@ namespace {
 
 // Cuts the table's file short after its first record, as a damaged disk
 // would: every later record is a read error.
-void cutShort(const QString& dbf)
-{
-    const QByteArray header = bytesOf(dbf).left(12);
-    const auto u16 = [&](int at) { return int(uint8_t(header[at])) | int(uint8_t(header[at + 1])) << 8; };
-    ASSERT_EQ(::truncate(dbf.toLocal8Bit().constData(), u16(8) + u16(10)), 0);
-}
+void cutShort(const QString& dbf) { ASSERT_EQ(::truncate(dbf.toLocal8Bit().constData(), off_t(recordsEnd(dbf, 1))), 0); }
 
 std::vector<Row> people(int n)
 {
@@ -95,6 +90,29 @@ TEST(UtilityErrors, AReferenceTableWithoutItsFieldsIsTold)
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
+// A CSZ.DBF that is there but cannot be read: the reference panel says so in
+// its own words and does not open; nothing replaces the file.
+TEST(UtilityErrors, AnUnreadableReferenceTableIsNotOpenedForEditing)
+{
+    MessageLog log;
+    UtilityDatabase db(people(3));
+    QDir().mkpath(db.program.folder() + "sysdata");
+    const QString csz = db.program.folder() + "sysdata/CSZ.DBF";
+    {
+        QFile f(csz);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a table");
+    }
+    db.t().setFilter("!ISDEL");
+    TCheckStateZip window(db.table);
+    window.show();
+    click(&window, "EditReferenceButton");
+    EXPECT_EQ(log.texts(), QStringList{"Unable to open CSZ.DBF"});
+    EXPECT_EQ(window.referenceGrid(), nullptr);
+    EXPECT_EQ(bytesOf(csz), QByteArray("not a table"));
+    window.accept();
+}
+
 // The result index is scratch: closing the window on a full disk writes
 // nothing of it, and the file goes.
 TEST(UtilityErrors, ClosingOnAFullDiskLeavesNoIndex)
@@ -139,8 +157,6 @@ TEST(UtilityErrors, TagAllOnAFullDiskTagsExactlyWhatItReports)
     window.show();
     click(&window, "PerformCheckButton");
     ASSERT_EQ(window.found(), 300u);
-    const QByteArray header = bytesOf(db.path).left(12);
-    const auto u16 = [&](int at) { return rlim_t(uint8_t(header[at])) | rlim_t(uint8_t(header[at + 1])) << 8; };
     uint64_t tagged = 0;
     bool sawTagging = false;
     auto* watch = new QTimer;
@@ -157,7 +173,7 @@ TEST(UtilityErrors, TagAllOnAFullDiskTagsExactlyWhatItReports)
     watch->start();
     {
         // Records past the hundredth cannot be written.
-        DiskFull full(u16(8) + 100 * u16(10));
+        DiskFull full(recordsEnd(db.path, 100));
         click(&window, "TagAllButton");
     }
     delete watch;

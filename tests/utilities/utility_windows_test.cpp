@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -122,6 +123,20 @@ TEST(ZipCountWindow, CountsOnOpeningAndPrintsFourColumnsAPage)
     EXPECT_FALSE(readPdf(pdf).find("99999"));
 }
 
+// Between reading and the list the window says it sorts.
+TEST(ZipCountWindow, SaysWhenItSorts)
+{
+    MessageLog log;
+    UtilityDatabase db({{{"LNAME", "A"}, {"ZIP", "12345"}}, {{"LNAME", "B"}, {"ZIP", "02134"}}});
+    TZipCodeCount window(db.t());
+    window.show();
+    QString seen;
+    // The first look the count gives the event loop comes after the reading.
+    QTimer::singleShot(0, [&] { seen = child<QLabel>(&window, "StatusLabel")->text(); });
+    QTRY_VERIFY(window.counted());
+    EXPECT_EQ(seen, "Sorting Zip Codes...");
+}
+
 TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
 {
     MessageLog log;
@@ -172,6 +187,14 @@ TEST(StateZipWindow, ChecksEditsTagsAndRemovesItsIndex)
     QTest::mouseClick(child<QPushButton>(&window, "EditReferenceButton"), Qt::LeftButton);
     ASSERT_TRUE(window.referenceGrid());
     EXPECT_EQ(window.referenceGrid()->model().rowCount(), 2);
+    // Every column title shows whole, in both grids.
+    for (QTableView* grid : {window.resultGrid()->view(), window.referenceGrid()->view()}) {
+        QHeaderView* header = grid->horizontalHeader();
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            const QString title = grid->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            EXPECT_GE(header->sectionSize(c), header->fontMetrics().horizontalAdvance(title) + 8) << title.toStdString();
+        }
+    }
     EXPECT_EQ(child<QPushButton>(&window, "EditReferenceButton")->text(), "Stop Editing");
     QTest::mouseClick(child<QPushButton>(&window, "EditReferenceButton"), Qt::LeftButton);
 

@@ -36,6 +36,14 @@ inline QByteArray bytesOf(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Where the table's nth record ends in its file (from the header's lengths).
+inline uint64_t recordsEnd(const QString& dbf, uint64_t n)
+{
+    const QByteArray header = bytesOf(dbf).left(12);
+    const auto u16 = [&](int at) { return uint64_t(uint8_t(header[at])) | uint64_t(uint8_t(header[at + 1])) << 8; };
+    return u16(8) + n * u16(10);
+}
+
 // The table's own files, as the disk holds them.
 inline QByteArray tableBytes(const QString& dbf)
 {

@@ -569,15 +569,13 @@ void Table::discardIndexFile(int order) noexcept
 {
     if (order <= tagCount() || order > orderCount())
         return;
-    if (order_ == order) {
-        order_ = 0;
-        cursor_.reset();
-    } else if (order_ > order) {
-        --order_;
+    // With its cached pages dropped the file has nothing left to write, so
+    // closing it writes nothing.
+    files_[size_t(order - tagCount() - 1)]->file->abandon();
+    try {
+        closeIndexFile(order);
+    } catch (...) {
     }
-    auto it = files_.begin() + (order - tagCount() - 1);
-    (*it)->file->abandon();
-    files_.erase(it);
 }
 
 void Table::closeIndexFiles()
