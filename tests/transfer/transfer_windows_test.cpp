@@ -133,6 +133,7 @@ TEST_F(TransferWindows, AsciiImportFirstLineNamesTheColumns)
     click(&w, "SelectFileButton");
     EXPECT_TRUE(header->isChecked());
     EXPECT_TRUE(child<QPushButton>(&w, "ImportButton")->isEnabled()) << "matched by the names";
+    EXPECT_EQ(child<QLabel>(&w, "HeaderNote")->text(), "Columns matched by their names; check them with Match Fields.");
 
     whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
         QTableWidget* sample = m->sampleGrid();
