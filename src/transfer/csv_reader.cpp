@@ -146,10 +146,11 @@ bool CsvReader::readLine(Line& line)
             line.windows1252 = kind_.encoding == TextEncoding::Utf8;
         }
     }
-    if (const size_t at = offsetOfCharacter(line.text, kMaxLine); at < line.text.size()) {
-        line.text.resize(at);
-        cut = true;
-    }
+    if (line.text.size() > kMaxLine)
+        if (const size_t at = offsetOfCharacter(line.text, kMaxLine); at < line.text.size()) {
+            line.text.resize(at);
+            cut = true;
+        }
     line.cut = cut;
     return true;
 }
@@ -190,16 +191,14 @@ CsvReader::Parse CsvReader::parse(CsvRecord& record, std::vector<Line>& lines, b
     record.fields.clear();
     record.notes.clear();
     std::string text = lines[0].text;
-    size_t characters = utf8Length(text);
     const auto nextLine = [&]() -> bool {
-        if (!overBreaks || lines.back().ending.empty() || characters > kMaxQuotedRecord)
+        if (!overBreaks || lines.back().ending.empty() || text.size() > kMaxQuotedRecord)
             return false;
         Line more;
         if (!takeLine(more))
             return false;
         text += lines.back().ending;
         text += more.text;
-        characters += lines.back().ending.size() + utf8Length(more.text);
         lines.push_back(std::move(more));
         return true;
     };
@@ -211,7 +210,7 @@ CsvReader::Parse CsvReader::parse(CsvRecord& record, std::vector<Line>& lines, b
         }
         if (index >= kMaxFields)
             return;
-        if (const size_t at = offsetOfCharacter(value, kMaxField); at < value.size()) {
+        if (const size_t at = value.size() > kMaxField ? offsetOfCharacter(value, kMaxField) : value.size(); at < value.size()) {
             record.notes.push_back("line " + std::to_string(record.line) + ", field " + std::to_string(index + 1) + ": " +
                                    std::to_string(utf8Length(value)) + " characters; the first " + std::to_string(kMaxField) +
                                    " are kept");

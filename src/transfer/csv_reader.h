@@ -50,7 +50,7 @@ public:
     static constexpr size_t kMaxField = 255;
     static constexpr size_t kMaxFields = 255;
     // A quoted field running over line breaks is given up (and its line read
-    // by itself) once its record has this many characters.
+    // by itself) once its record has this many bytes.
     static constexpr size_t kMaxQuotedRecord = 65536;
 
     // Throws TransferError when the file cannot be opened.

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace qb {
@@ -61,7 +62,10 @@ RecordExport::Result walk(xbase::Table& table, const RecordExport::Hooks& hooks,
     return r;
 }
 
-RecordExport::Result exportText(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
+// Text of each record, written a megabyte at a time into a file that takes
+// the target's name once complete.
+RecordExport::Result exportLines(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks,
+                                 const std::function<void(std::string&)>& record)
 {
     QSaveFile out(QString::fromStdString(target));
     if (!out.open(QIODevice::WriteOnly))
@@ -72,8 +76,25 @@ RecordExport::Result exportText(xbase::Table& table, const std::string& target, 
             throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
         buffer.clear();
     };
-    // Table text is Windows-1252 already: the stored bytes go out as they are.
     RecordExport::Result r = walk(table, hooks, [&] {
+        record(buffer);
+        if (buffer.size() > (1u << 20))
+            flush();
+    });
+    if (r.outcome == RecordExport::Result::Outcome::Cancelled) {
+        out.cancelWriting();
+        return r;
+    }
+    flush();
+    if (!out.commit())
+        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
+    return r;
+}
+
+RecordExport::Result exportText(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
+{
+    // Table text is Windows-1252 already: the stored bytes go out as they are.
+    return exportLines(table, target, hooks, [&](std::string& buffer) {
         bool firstField = true;
         for (const char* name : textExportFields()) {
             if (!firstField)
@@ -91,43 +112,12 @@ RecordExport::Result exportText(xbase::Table& table, const std::string& target, 
             buffer += '"';
         }
         buffer += "\r\n";
-        if (buffer.size() > (1u << 20))
-            flush();
     });
-    if (r.outcome == RecordExport::Result::Outcome::Cancelled) {
-        out.cancelWriting();
-        return r;
-    }
-    flush();
-    if (!out.commit())
-        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
-    return r;
 }
 
 RecordExport::Result exportVCard(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)
 {
-    QSaveFile out(QString::fromStdString(target));
-    if (!out.open(QIODevice::WriteOnly))
-        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
-    std::string buffer;
-    const auto flush = [&] {
-        if (out.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size()))
-            throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
-        buffer.clear();
-    };
-    RecordExport::Result r = walk(table, hooks, [&] {
-        buffer += vcardOfRecord(table);
-        if (buffer.size() > (1u << 20))
-            flush();
-    });
-    if (r.outcome == RecordExport::Result::Outcome::Cancelled) {
-        out.cancelWriting();
-        return r;
-    }
-    flush();
-    if (!out.commit())
-        throw ExportFailed(target + ": " + out.errorString().toStdString(), true);
-    return r;
+    return exportLines(table, target, hooks, [&](std::string& buffer) { buffer += vcardOfRecord(table); });
 }
 
 RecordExport::Result exportTable(xbase::Table& table, const std::string& target, const RecordExport::Hooks& hooks)

@@ -12,6 +12,7 @@
 #include "transfer/tasciiimport.h"
 #include "transfer/tasciimatchfields.h"
 #include "transfer/tcopyrecordsout.h"
+#include "transfer/tvcardimport.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -105,6 +106,23 @@ TEST_F(TransferCommands, AsciiImportFromTheMenuKeepsTheFilterAndShowsTheFirstRec
     EXPECT_EQ(window->filterStatus(), "4 filter matches");
     EXPECT_EQ(window->fieldEdit("LNAME")->text(), "Abbott");
     EXPECT_TRUE(window->editor().utilityFlag == false);
+}
+
+TEST_F(TransferCommands, VCardImportFromTheMenu)
+{
+    chosen = program.folder() + "phone.vcf";
+    xbase::test::writeFile(chosen.toStdString(), "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abbott;Ann;;;\r\nADR:;;1 Oak St;Dayton;OH;45401;\r\n"
+                                                 "END:VCARD\r\n");
+    whenShown<TVCardImport>([](TVCardImport* w) {
+        QTest::mouseClick(child<QPushButton>(w, "SelectFileButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "ImportButton"), Qt::LeftButton);
+    });
+    action("mnuImportVcard")->trigger();
+    EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 1 records."});
+    EXPECT_EQ(table().recordCount(), 4u);
+    EXPECT_TRUE(window->addressTable().checkValidIndex());
+    EXPECT_EQ(window->fieldEdit("LNAME")->text(), "Abbott");
+    EXPECT_EQ(window->fieldEdit("CITY")->text(), "Dayton");
 }
 
 TEST_F(TransferCommands, ExportFromTheMenuCopiesTheFilteredRecordsInOrder)

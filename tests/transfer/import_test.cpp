@@ -21,10 +21,13 @@ using test::rowsOf;
 using xbase::test::readFile;
 using xbase::test::writeFile;
 
-// Imports a text file with columns (from 1) matched to fields by name.
+// Imports a text file with columns (from 1) matched to fields by name; notes,
+// when given, receives every note.
 ImportResult importCsv(xbase::Table& t, const std::string& path, const std::map<std::string, int>& columns,
-                       ImportRun::Hooks hooks = {})
+                       ImportRun::Hooks hooks = {}, std::vector<std::string>* notes = nullptr)
 {
+    if (notes)
+        hooks.note = [notes](const std::string& n) { notes->push_back(n); };
     const CsvSample sample = sampleCsv(path);
     FieldMatch match(FieldMatch::Kind::Text, textImportFields(t), csvColumns(sample.columns()));
     for (const auto& [name, column] : columns)
@@ -115,19 +118,10 @@ TEST_F(Import, TextFileValuesLandInTheirFields)
                                  "Short,Only\r\n"
                                  "\r\n"
                                  "M\xFCller,D\xF6rte,1 Rue,Paris,\r\n");
-    const CsvSample sample = sampleCsv(path);
-    FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(sample.columns()));
-    int column = 0;
-    for (const char* name : {"LNAME", "FNAME", "STREET", "CITY", "STATE"})
-        match.select(rowNamed(match, name), column++);
-    CsvImportSource source(path, sample.kind, sample.columns(), match, db.t());
     std::vector<std::string> notes;
-    const auto r = ImportRun(db.t(), match.rows(), {}).run(source, [&](const ImportCheck& c) {
-        notes = c.notes;
-        return true;
-    });
-    ASSERT_TRUE(r);
-    EXPECT_EQ(importMessage(ImportRun::Kind::Text, *r), "Import complete. Imported 4 records.");
+    const ImportResult r =
+        importCsv(db.t(), path, {{"LNAME", 1}, {"FNAME", 2}, {"STREET", 3}, {"CITY", 4}, {"STATE", 5}}, {}, &notes);
+    EXPECT_EQ(importMessage(ImportRun::Kind::Text, r), "Import complete. Imported 4 records.");
     // UTF-8 line by line: the one line in Windows-1252 is read as such and
     // named; a line break in a single-line field becomes a blank.
     EXPECT_EQ(notes, (std::vector<std::string>{"line 2, City: its line breaks become blanks",
@@ -204,18 +198,9 @@ TEST_F(Import, OversizeAndRaggedLinesImportWithNotes)
 {
     const std::string path = csv("a,b,c\r\nd,e,f\r\ng,h,i,j,k\r\n" + std::string(100000, 'x') + "\r\n" + std::string(300, 'y') +
                                  ",z," + std::string(256, 'u') + "\r\nl,m\r\n");
-    const CsvSample sample = sampleCsv(path);
-    FieldMatch match(FieldMatch::Kind::Text, textImportFields(db.t()), csvColumns(sample.columns()));
-    match.select(rowNamed(match, "LNAME"), 0);
-    match.select(rowNamed(match, "CITY"), 1);
-    CsvImportSource source(path, sample.kind, sample.columns(), match, db.t());
     std::vector<std::string> notes;
-    const auto r = ImportRun(db.t(), match.rows(), {}).run(source, [&](const ImportCheck& c) {
-        notes = c.notes;
-        return true;
-    });
-    ASSERT_TRUE(r);
-    EXPECT_EQ(importMessage(ImportRun::Kind::Text, *r), "Import complete. Imported 6 records.");
+    const ImportResult r = importCsv(db.t(), path, {{"LNAME", 1}, {"CITY", 2}}, {}, &notes);
+    EXPECT_EQ(importMessage(ImportRun::Kind::Text, r), "Import complete. Imported 6 records.");
     EXPECT_EQ(notes, (std::vector<std::string>{
                          "line 3: 5 fields, the first line 3; fields 4 to 5 are left out",
                          "line 4 is longer than 2048 characters; the rest of it is left out",

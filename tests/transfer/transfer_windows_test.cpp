@@ -133,6 +133,7 @@ TEST_F(TransferWindows, AsciiImportFirstLineNamesTheColumns)
     click(&w, "SelectFileButton");
     EXPECT_TRUE(header->isChecked());
     EXPECT_TRUE(child<QPushButton>(&w, "ImportButton")->isEnabled()) << "matched by the names";
+    EXPECT_EQ(child<QLabel>(&w, "HeaderNote")->text(), "Columns matched by their names; check them with Match Fields.");
 
     whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
         QTableWidget* sample = m->sampleGrid();
@@ -164,6 +165,41 @@ TEST_F(TransferWindows, AsciiImportFirstLineNamesTheColumns)
     EXPECT_EQ(w.exec(), QDialog::Accepted);
     EXPECT_EQ(log.texts(), QStringList{"Import complete. Imported 2 records."});
     EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Smith"}, {"FNAME", "Ann"}}, {{"LNAME", "Jones"}, {"FNAME", "Bo"}}}));
+}
+
+// A UTF-8 file with one line in Windows-1252 and a stray quote: before
+// anything is appended the window asks, naming that line; No leaves the
+// database as it was. Yes imports every line as a record of its own, the
+// accents right.
+TEST_F(TransferWindows, AsciiImportNamesWhatItReadDifferentlyFirst)
+{
+    writeFile(file("mixed.csv").toStdString(), "Zoë,\"Bo\" Li\r\nM\xFCller,Se\xE1n\r\n\"Cy\",Dörte\r\n");
+    TASCIIImport w(db.table);
+    chooser.next = file("mixed.csv");
+    click(&w, "SelectFileButton");
+    whenShown<TASCIIMatchFields>([](TASCIIMatchFields* m) {
+        pick(m, "Last Name", "Field 1");
+        pick(m, "First Name", "Field 2");
+        click(m, "OkButton");
+    });
+    click(&w, "MatchFieldsButton");
+    const std::string before = readFile(db.file(".DBF"));
+    log.answer = false;
+    click(&w, "ImportButton");
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].kind, MessageKind::QuestionDefaultNo);
+    EXPECT_EQ(log.messages[0].text, "Some values will not be stored as they are:\r\n\r\n"
+                                    "line 2 is not UTF-8 text; it was read as Windows-1252\r\n\r\nImport anyway?");
+    EXPECT_EQ(readFile(db.file(".DBF")), before);
+
+    log.messages.clear();
+    log.answer = true;
+    whenShown<TASCIIImport>([](TASCIIImport* shown) { click(shown, "ImportButton"); });
+    EXPECT_EQ(w.exec(), QDialog::Accepted);
+    EXPECT_EQ(log.texts().back(), "Import complete. Imported 3 records.");
+    EXPECT_EQ(rowsOf(db.t()), (std::vector<Row>{{{"LNAME", "Zoë"}, {"FNAME", "\"Bo\" Li"}},
+                                                 {{"LNAME", "Müller"}, {"FNAME", "Seán"}},
+                                                 {{"LNAME", "Cy"}, {"FNAME", "Dörte"}}}));
 }
 
 TEST_F(TransferWindows, AsciiImportRefusalsAndCancel)
