@@ -149,6 +149,25 @@ protected:
         QTimer timer_;
     };
 
+    // A designer in place of the real one: one text placed, then Save.
+    static bool placeAText(EnvelopeLayoutRecord&, TEnvelopePanel* panel)
+    {
+        const design::DesignClass* cls = design::findDesignClass("TKPLabel");
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        panel->addObject(o, QRect(10, 10, 80, 20));
+        return true;
+    }
+
+    // Shows the designer and waits until its set-up has run.
+    static void showDesigner(TEnvelopeDesignScreen& designer)
+    {
+        designer.show();
+        for (int i = 0; i < 500 && !designer.ready(); ++i)
+            QTest::qWait(10);
+        EXPECT_TRUE(designer.ready());
+    }
+
     // Stores a #10 layout of these objects (class, bounds, values) in
     // ENVELOPE.DBF and opens the screen again to list it.
     struct Object {
@@ -201,10 +220,7 @@ TEST_F(EnvelopeWindows, NewWithASizeEveryToolZoomSizeChangeSaveModifyCloneDelete
     int placed = 0;
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         EXPECT_EQ(designer.findChild<QLineEdit*>("LabelSetupDescription")->text(), "<New envelope>");
         // 220 by 110 millimetres at 96 pixels an inch.
         EXPECT_EQ(panel->size(), QSize(831, 416));
@@ -264,10 +280,7 @@ TEST_F(EnvelopeWindows, NewWithASizeEveryToolZoomSizeChangeSaveModifyCloneDelete
     // moves wholly inside, to 680.
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         EXPECT_EQ(int(panel->designObjects().size()), placed);
         EXPECT_FALSE(designer.saveVisible());
         designer.applySize(20);
@@ -401,12 +414,7 @@ TEST_F(EnvelopeWindows, PrintTheCurrentRecordThroughTheScreen)
 TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
 {
     screen->chooseSize = [](int) -> std::optional<int> { return 20; };
-    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
-        design::TKGraphicControl* o = design::findDesignClass("TKPLabel")->create(*design::findDesignClass("TKPLabel")->table);
-        o->loaded();
-        panel->addObject(o, QRect(10, 10, 80, 20));
-        return true;
-    };
+    screen->runDesigner = placeAText;
     screen->findChild<QPushButton*>("NewButton")->click();
     const QString file = program.folder() + "sysdata/BIN00001.E";
     ASSERT_TRUE(QFile::exists(file));
@@ -443,10 +451,7 @@ TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
     QFile::remove(file);
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         EXPECT_EQ(log.texts().last(), unknownEnvelopeSizeMessage(24));
         EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout: Unknown");
         designer.applySize(19);
@@ -560,12 +565,7 @@ TEST_F(EnvelopeWindows, AFileNameLeadingOutOfSysdataIsNeverUsed)
     addRow("..\\x");
     screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
     screen->show();
-    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
-        design::TKGraphicControl* o = design::findDesignClass("TKPLabel")->create(*design::findDesignClass("TKPLabel")->table);
-        o->loaded();
-        panel->addObject(o, QRect(10, 10, 80, 20));
-        return true;
-    };
+    screen->runDesigner = placeAText;
     screen->findChild<QPushButton*>("ModifyButton")->click();
     EXPECT_TRUE(log.texts().contains(notPlainFileNameMessage("..\\x"))) << log.texts().join("|").toStdString();
     envelopes->first();
@@ -609,10 +609,7 @@ TEST_F(EnvelopeWindows, ASmallerSizeMovesEveryObjectWhollyInside)
     screen->chooseSize = [](int) -> std::optional<int> { return 30; };   // C4
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         const QSize c4 = panel->size();
         EXPECT_EQ(c4, QSize(1225, 866));   // 324 by 229 millimetres at 96 pixels an inch
         struct Placed {
@@ -668,9 +665,7 @@ TEST_F(EnvelopeWindows, TheRecordPanelShowsTheRecordTheRunPrints)
     ASSERT_EQ(screen->findChild<QLabel*>("LastName")->text(), "Adams");
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
+        showDesigner(designer);
         designer.findChild<QPushButton*>("NextButton")->click();
         designer.findChild<QPushButton*>("CancelButton")->click();
         return false;
