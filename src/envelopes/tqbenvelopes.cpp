@@ -10,7 +10,6 @@
 #include "core/settings.h"
 #include "envelopes/envelope_dialogs.h"
 #include "envelopes/envelope_printer.h"
-#include "design/tkgraphiccontrol.h"
 #include "envelopes/tenvelopedesignscreen.h"
 #include "envelopes/tenvelopepanel.h"
 #include "platform/help/help_viewer.h"
@@ -360,9 +359,9 @@ void TQBEnvelopes::modify(bool isNew, int code)
                            int(std::trunc(printerJob_->PageHeight() / printerJob_->UnitsFactor() * 96))});
     // A name that leads out of sysdata is never opened: the design starts empty
     // under a new name, as for a missing file.
-    if (!isNew && !record.fileName.isEmpty() && catalogue_.layoutPath(record.fileName).isEmpty())
-        showInformation(notPlainFileNameMessage(record.fileName));
     const QString path = catalogue_.layoutPath(record.fileName);
+    if (!isNew && !record.fileName.isEmpty() && path.isEmpty())
+        showInformation(notPlainFileNameMessage(record.fileName));
     const QString existing = path.isEmpty() ? QString() : resolvePath(path);
     if (!isNew && !existing.isEmpty() && QFileInfo::exists(existing)) {
         try {
