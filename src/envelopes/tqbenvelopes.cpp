@@ -33,6 +33,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <malloc.h>
 
 namespace qb {
 
@@ -464,16 +465,22 @@ void TQBEnvelopes::run(PrintRunMode mode)
         return true;
     };
     TBaseReport* job = printerJob_.get();
-    TPageStream stream;
+    auto stream = std::make_unique<TPageStream>();
     if (mode == PrintRunMode::Preview) {
         previewJob_->setPrinterSettings(printerJob_->printerSettings());
-        previewJob_->setStream(&stream);
+        previewJob_->setStream(stream.get());
         job = previewJob_.get();
     }
     notes_ = {};
     lastRun_ = runEnvelopePrint(addresses_, *hiddenPanel_, *job, request, hooks);
-    if (mode == PrintRunMode::Preview)
+    if (mode == PrintRunMode::Preview) {
         previewJob_->setStream(nullptr);
+        // The recorded pages (some 30 KB an envelope) go once the preview is
+        // closed, and their memory back to the system: the allocator would
+        // otherwise keep it for the rest of the session.
+        stream.reset();
+        malloc_trim(0);
+    }
     showRecord();
     display_->refreshData();
 }
