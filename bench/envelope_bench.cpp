@@ -1,7 +1,9 @@
 // Prints #10 envelopes (address block and POSTNET barcode, one a page) into
 // a PDF file through the whole envelope run and reports envelopes per
 // second, the PDF's size and the peak memory:
-//   envelope_bench [ENVELOPES] [FOLDER]
+//   envelope_bench [ENVELOPES] [FOLDER] [preview]
+// With "preview" it records the pages as the preview does and reports the
+// memory they take and what stays once they are freed.
 // It works in a new folder inside FOLDER (the temporary folder without one)
 // and removes only that.
 
@@ -13,18 +15,37 @@
 #include "envelopes/envelope_printing.h"
 #include "envelopes/tenvelopepanel.h"
 #include "platform/xbase/table.h"
+#include "printing/page_stream.h"
 #include "printing/tcanvasreport.h"
+#include "printing/treportfiler.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
+#include <malloc.h>
+#include <memory>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace qb;
+
+namespace {
+
+long residentMb()
+{
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) / 1024 : -1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -90,6 +111,27 @@ int main(int argc, char** argv)
     EnvelopePrintRequest request;
     request.layoutPath = layout;
     request.records = PrintRecords::Filter;
+    if (argc > 3 && QString::fromLocal8Bit(argv[3]) == "preview") {
+        // The recorded pages a preview holds, and what stays once it lets them go.
+        TReportFiler filer;
+        filer.setUnits(Units::unInch);
+        auto stream = std::make_unique<TPageStream>();
+        filer.setStream(stream.get());
+        request.mode = PrintRunMode::Preview;
+        const long before = residentMb();
+        const auto start = std::chrono::steady_clock::now();
+        const EnvelopePrintResult result = runEnvelopePrint(addresses, panel, filer, request, {});
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const long holding = residentMb();
+        filer.setStream(nullptr);
+        stream.reset();
+        const long freed = residentMb();
+        malloc_trim(0);
+        std::printf("%d envelopes previewed on %d pages in %.2f s: %ld MB before, %ld MB holding the pages, "
+                    "%ld MB after freeing them, %ld MB once returned to the system\n",
+                    result.envelopes, filer.CurrentPage(), seconds, before, holding, freed, residentMb());
+        return result.outcome == PrintOutcome::Completed ? 0 : 1;
+    }
     const QString pdf = folder + "/envelopes.pdf";
     TReportPrinter job;
     job.SelectPrinterByName("PDF file");

@@ -98,6 +98,8 @@ int labelsCommand(const std::string& command, int argc, char** argv)
     const qb::LabelPrintResult result = qb::runLabelPrint(addresses, panel, job, request, presorted, hooks);
     if (result.outcome != qb::PrintOutcome::Completed)
         return qbtoolFail(job.LastError().isEmpty() ? QStringLiteral("nothing was printed") : job.LastError());
+    for (const QString& line : result.notes.report(QStringLiteral("label"), QStringLiteral("labels")))
+        std::cerr << "qbtool: " << line.toStdString() << "\n";
     std::cout << result.stats.labels << " labels, " << result.stats.headers << " presort headers, "
               << result.stats.pages << " pages\n";
     return 0;

@@ -76,6 +76,11 @@ DesignScreenButtons addDesignScreenButtons(QHBoxLayout* bottom, QWidget* owner, 
         QObject::connect(b, &QPushButton::clicked, owner, [move, i] { move(i); });
         bottom->addWidget(b);
     }
+    QPushButton* tallest = pushButton(owner, "TallestAddressButton", QStringLiteral("Tallest Address"));
+    tallest->setFocusPolicy(Qt::NoFocus);
+    tallest->setToolTip(QStringLiteral("Show the record whose address takes the most lines"));
+    QObject::connect(tallest, &QPushButton::clicked, owner, [move] { move(4); });
+    bottom->addWidget(tallest);
     return buttons;
 }
 

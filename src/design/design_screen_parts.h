@@ -34,7 +34,7 @@ struct DesignScreenButtons {
 };
 
 // Cancel, Save and Help, then the first, prior, next and last record buttons,
-// which call move(0..3).
+// which call move(0..3), and "Tallest Address", which calls move(4).
 DesignScreenButtons addDesignScreenButtons(QHBoxLayout* bottom, QWidget* owner, std::function<void(int)> move);
 
 // The screen's own keys: Page Up and Page Down scroll the area a step, Home

@@ -133,8 +133,9 @@ void TKLabelPanel::createObject(const QRect& dragged)
         break;
     case psAddressLabel:
         showDataOnAll();
-        if (auto* block = qobject_cast<TKMultiLineBaseLabel*>(o))
-            block->sizeToLines();
+        // Room for every line the chosen parts can give, not just this record's.
+        if (auto* block = qobject_cast<TKDMultiLineAddressLabel*>(o))
+            block->fitMostLines(height() - block->top() - 5);
         break;
     case psMultiLineDataLabel:
     case psPostNetBarCode:

@@ -4,6 +4,8 @@
 #include "design/tkbasepanel.h"
 #include "design/text_layout.h"
 #include "design/tklabeldialogs.h"
+#include "design/property_table.h"
+#include "platform/xbase/table.h"
 
 #include <QFontDialog>
 #include <QMenu>
@@ -344,6 +346,56 @@ void TKDMultiLineAddressLabel::showData()
     setItems(lines);
     if (!p->printing())
         update();
+}
+
+void TKDMultiLineAddressLabel::fitMostLines(int maxHeight)
+{
+    const int most = std::max(1, mostLines());
+    for (int points = fontPointsFromHeight(intValue(QStringLiteral("Font.Height")));
+         points > 6 && most * lineHeight() > maxHeight; --points)
+        setValue(QStringLiteral("Font.Height"), fontHeightFromPoints(points - 1));
+    sizeToLines();
+    setBounds(left(), top(), objectWidth(), std::max(objectHeight(), most * lineHeight()));
+}
+
+QString showTallestAddress(TKDataPanel& panel)
+{
+    AddressTable* dataset = panel.dataset();
+    QList<TKDMultiLineAddressLabel*> blocks;
+    for (TKGraphicControl* o : panel.designObjects())
+        if (auto* b = qobject_cast<TKDMultiLineAddressLabel*>(o))
+            blocks << b;
+    if (!dataset || !dataset->isOpen() || blocks.isEmpty())
+        return {};
+    xbase::Table& t = dataset->table();
+    const bool wasPrinting = panel.printing();
+    // Counted as on paper: the record's values, wrapped lines included.
+    panel.setPrinting(true);
+    uint32_t tallest = 0;
+    int most = -1;
+    for (bool more = t.first(); more; more = t.next()) {
+        panel.refreshData();
+        int lines = 0;
+        for (const TKDMultiLineAddressLabel* b : blocks)
+            lines = std::max(lines, int(b->drawnLines(true).size()));
+        if (lines > most) {
+            most = lines;
+            tallest = t.recno();
+        }
+    }
+    panel.setPrinting(wasPrinting);
+    if (tallest > 0)
+        t.go(tallest);
+    panel.refreshData();
+    for (const TKDMultiLineAddressLabel* b : blocks)
+        if (b->linesThatFit() < most)
+            return QStringLiteral("The address block holds %1 lines; record %2 (%3) needs %4, and the lines below "
+                                  "the last one it holds are cut off on paper.")
+                .arg(b->linesThatFit())
+                .arg(tallest)
+                .arg(dataset->text(QStringLiteral("LNAME")).trimmed())
+                .arg(most);
+    return {};
 }
 
 void TKDMultiLineAddressLabel::clearData()

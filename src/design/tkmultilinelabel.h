@@ -92,10 +92,20 @@ public:
     // True when the record's lines (wrapped, with WordWrap) are more than the
     // box shows whole: the lines below are cut off on paper.
     bool blockCut() const { return int(drawnLines(true).size()) > linesThatFit(); }
+    // The most lines the chosen parts can give (mostAddressLines).
+    int mostLines() const { return mostAddressLines(options()); }
+    // Tall enough for the most lines; where that would pass maxHeight the font
+    // gets smaller first, down to 6 points. The width as sizeToLines makes it.
+    void fitMostLines(int maxHeight);
     void editLayout();
 
 protected:
     void addKindMenuEntries(QMenu* menu) override;
 };
+
+// Moves the panel's table, in its order and filter, to the first record whose
+// address blocks need the most lines, and shows it. Returns what the user is
+// to be told when a block cannot hold that record's lines, else nothing.
+QString showTallestAddress(TKDataPanel& panel);
 
 } // namespace qb::design

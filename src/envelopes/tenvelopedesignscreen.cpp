@@ -7,6 +7,7 @@
 #include "core/preferences.h"
 #include "core/settings.h"
 #include "design/design_screen_parts.h"
+#include "design/tkmultilinelabel.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/intelligent_mail.h"
 #include "envelopes/envelope_dialogs.h"
@@ -325,6 +326,11 @@ void TEnvelopeDesignScreen::moveRecord(int which)
 {
     if (!addresses_.isOpen())
         return;
+    if (which == 4) {
+        if (const QString warning = design::showTallestAddress(*panel_); !warning.isEmpty())
+            showInformation(warning);
+        return;
+    }
     const QString error = stepRecord(addresses_.table(), RecordStep(which));
     if (!error.isEmpty())
         showInformation(error);

@@ -10,7 +10,6 @@
 #include "core/settings.h"
 #include "envelopes/envelope_dialogs.h"
 #include "envelopes/envelope_printer.h"
-#include "design/tkgraphiccontrol.h"
 #include "envelopes/tenvelopedesignscreen.h"
 #include "envelopes/tenvelopepanel.h"
 #include "platform/help/help_viewer.h"
@@ -34,6 +33,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <malloc.h>
 
 namespace qb {
 
@@ -360,9 +360,9 @@ void TQBEnvelopes::modify(bool isNew, int code)
                            int(std::trunc(printerJob_->PageHeight() / printerJob_->UnitsFactor() * 96))});
     // A name that leads out of sysdata is never opened: the design starts empty
     // under a new name, as for a missing file.
-    if (!isNew && !record.fileName.isEmpty() && catalogue_.layoutPath(record.fileName).isEmpty())
-        showInformation(notPlainFileNameMessage(record.fileName));
     const QString path = catalogue_.layoutPath(record.fileName);
+    if (!isNew && !record.fileName.isEmpty() && path.isEmpty())
+        showInformation(notPlainFileNameMessage(record.fileName));
     const QString existing = path.isEmpty() ? QString() : resolvePath(path);
     if (!isNew && !existing.isEmpty() && QFileInfo::exists(existing)) {
         try {
@@ -465,16 +465,22 @@ void TQBEnvelopes::run(PrintRunMode mode)
         return true;
     };
     TBaseReport* job = printerJob_.get();
-    TPageStream stream;
+    auto stream = std::make_unique<TPageStream>();
     if (mode == PrintRunMode::Preview) {
         previewJob_->setPrinterSettings(printerJob_->printerSettings());
-        previewJob_->setStream(&stream);
+        previewJob_->setStream(stream.get());
         job = previewJob_.get();
     }
     notes_ = {};
     lastRun_ = runEnvelopePrint(addresses_, *hiddenPanel_, *job, request, hooks);
-    if (mode == PrintRunMode::Preview)
+    if (mode == PrintRunMode::Preview) {
         previewJob_->setStream(nullptr);
+        // The recorded pages (some 30 KB an envelope) go once the preview is
+        // closed, and their memory back to the system: the allocator would
+        // otherwise keep it for the rest of the session.
+        stream.reset();
+        malloc_trim(0);
+    }
     showRecord();
     display_->refreshData();
 }

@@ -3,6 +3,7 @@
 #include "core/address_table.h"
 #include "core/paths.h"
 #include "core/print_records.h"
+#include "design/intelligent_mail_serials.h"
 #include "design/tklabelpanel.h"
 #include "labels/bulk_presort.h"
 #include "labels/label_catalogue.h"
@@ -24,14 +25,16 @@ double round2(double v) { return std::round(v * 100.0) / 100.0; }
 
 class JobSink : public LabelSink {
 public:
-    JobSink(TBaseReport& job, design::TKLabelPanel& panel, const std::function<bool()>& stopped)
-        : job_(job), panel_(panel), printer_(job), stopped_(stopped)
+    JobSink(TBaseReport& job, design::TKLabelPanel& panel, const std::function<bool()>& stopped, AddressTable& addresses,
+            design::PieceNotes& notes)
+        : job_(job), panel_(panel), printer_(job), stopped_(stopped), addresses_(addresses), notes_(notes)
     {
     }
     void breakPage() override { job_.BreakPage(); }
     void printLabel(const QPointF& at) override
     {
         panel_.refreshData();
+        notes_.check(panel_, addresses_.table().recno(), addresses_.text(QStringLiteral("LNAME")));
         panel_.printObjects(printer_, at.x(), at.y());
         panel_.advanceCounters();
     }
@@ -55,6 +58,8 @@ private:
     design::TKLabelPanel& panel_;
     ReportDesignPrinter printer_;
     std::function<bool()> stopped_;
+    AddressTable& addresses_;
+    design::PieceNotes& notes_;
 };
 
 } // namespace
@@ -117,9 +122,10 @@ LabelPrintResult runLabelPrint(AddressTable& addresses, design::TKLabelPanel& pa
     };
     xbase::Table& table = addresses.table();
 
-    // 1. The layout.
+    // 1. The layout; its Intelligent Mail serials carry on from the last printed run.
     if (!loadRunLayout(panel, request.layoutPath, kLabelFileRemoved, inform))
         return result;
+    design::IntelligentMailSerials serials(panel);
 
     // 2-4. The records and where they start.
     TableRestore restore(table);
@@ -183,13 +189,18 @@ LabelPrintResult runLabelPrint(AddressTable& addresses, design::TKLabelPanel& pa
     };
     const auto loop = [&](const std::function<bool()>& stopped) {
         JobSink::headerStyle(job);
-        JobSink sink(job, panel, stopped);
+        JobSink sink(job, panel, stopped, addresses, result.notes);
         result.stats = runLabelLoop(table, s, request.mask, copies, request.presort ? &presortList : nullptr, sink);
+        if (hooks.noted)
+            hooks.noted(result.notes);
     };
     result.outcome = hooks.runStatus ? hooks.runStatus(job, labelStatusTexts(), loop) : runJobDirectly(job, loop);
     panel.setPrinting(false);
     job.OnBeforePrint = nullptr;
     job.OnPrint = nullptr;
+    if (!preview && result.stats.labels > 0)
+        for (const QString& warning : serials.keep())
+            inform(warning);
 
     // 11. The preview.
     if (preview && hooks.preview &&

@@ -7,6 +7,7 @@
 // without any.
 
 #include "core/print_records.h"
+#include "design/piece_notes.h"
 #include "labels/label_print_loop.h"
 #include "labels/label_stock.h"
 #include "printing/print_status.h"
@@ -49,6 +50,8 @@ struct LabelPrintHooks {
         runStatus;
     // "Preview Labels" over the recorded pages, zoom mode 2 (page width).
     std::function<void(const TPageStream& pages)> preview;
+    // What the labels lacked, as soon as the last one is printed.
+    std::function<void(const design::PieceNotes& notes)> noted;
 };
 
 // The status texts of the label status window.
@@ -65,6 +68,7 @@ QString paperQuestion(double w, double h);
 struct LabelPrintResult {
     PrintOutcome outcome = PrintOutcome::NotRun;
     LabelRunStats stats;
+    design::PieceNotes notes;
 };
 
 // presorted: the print screen's flag, set when a presort completed and

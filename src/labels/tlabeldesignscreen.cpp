@@ -9,6 +9,7 @@
 #include "core/system_tables.h"
 #include "design/intelligent_mail.h"
 #include "design/design_screen_parts.h"
+#include "design/tkmultilinelabel.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tklabelpanel.h"
 #include "labels/label_stock_dialogs.h"
@@ -427,6 +428,11 @@ void TLabelDesignScreen::moveRecord(int which)
 {
     if (!addresses_.isOpen())
         return;
+    if (which == 4) {
+        if (const QString warning = design::showTallestAddress(*panel_); !warning.isEmpty())
+            showInformation(warning);
+        return;
+    }
     stepRecord(addresses_.table(), RecordStep(which));
     if (which == 0)
         panel_->resetCounters();

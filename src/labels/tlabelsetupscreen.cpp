@@ -189,13 +189,22 @@ TLabelSetupScreen::TLabelSetupScreen(xbase::Table& labels, AddressTable& address
         job.OnPrint = [&] { loop([&window] { return window.loop().shouldStop(); }); };
         // A preview that ran to its end closes its status window by itself.
         job.OnAfterPrint = [&] {
-            if (mode == PrintRunMode::Preview && !window.loop().stopRequested() && !job.Aborted())
+            // Labels that went without their barcode or their whole address
+            // are named, and the window waits for Ok.
+            if (!notes_.isEmpty())
+                QTimer::singleShot(0, &window, [this, &window] {
+                    window.statusLabel()->setText(window.statusLabel()->text() + QStringLiteral("\n\n") +
+                                                  notes_.report(QStringLiteral("label"), QStringLiteral("labels"), 10)
+                                                      .join(QLatin1Char('\n')));
+                });
+            else if (mode == PrintRunMode::Preview && !window.loop().stopRequested() && !job.Aborted())
                 QTimer::singleShot(0, &window, &QDialog::accept);
         };
         window.exec();
         job.OnAfterPrint = nullptr;
         return window.loop().outcome();
     };
+    printHooks.noted = [this](const design::PieceNotes& notes) { notes_ = notes; };
     printHooks.preview = [this](const TPageStream& pages) {
         TPreviewForm form(&pages, 2, this);
         form.setWindowTitle(QStringLiteral("Preview Labels"));
@@ -377,6 +386,7 @@ void TLabelSetupScreen::run(PrintRunMode mode)
     request.layoutPath = record.fileName.trimmed().isEmpty() ? QString() : catalogue_.layoutPath(record.fileName.trimmed());
     request.presortPath = ProgramFolder::file(QStringLiteral("PRESORT.PSL"));
     TBaseReport& job = mode == PrintRunMode::Print ? static_cast<TBaseReport&>(*printerJob_) : *previewJob_;
+    notes_ = {};
     lastRun_ = runLabelPrint(addresses_, *hiddenPanel_, job, request, presorted_, printHooks);
     hiddenPanel_->clearObjects();
 }

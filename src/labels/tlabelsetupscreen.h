@@ -105,6 +105,7 @@ private:
     bool presorted_ = false;
     bool activated_ = false;
     LabelPrintResult lastRun_;
+    design::PieceNotes notes_;   // of the run under way
 };
 
 } // namespace qb

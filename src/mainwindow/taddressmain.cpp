@@ -736,6 +736,17 @@ void TAddressMain::MemoChange()
     typing_ = false;
 }
 
+bool TAddressMain::isMenuCommandKey(const QKeyEvent& key) const
+{
+    const QKeySequence pressed(key.keyCombination());
+    // The Edit menu's keys act on the field itself.
+    static const QStringList fieldKeys{"mnuUndo", "mnuCut", "mnuCopy", "mnuPaste"};
+    for (const QAction* a : menuBar()->findChildren<QAction*>())
+        if (a->isEnabled() && a->shortcut() == pressed && !fieldKeys.contains(a->objectName()))
+            return true;
+    return false;
+}
+
 bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(watched)) {
@@ -759,6 +770,12 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event)
                 b->click();
             return true;
         }
+    }
+    // The menus' command keys work whichever field has the focus: a field
+    // would take Ctrl+E, Ctrl+L and others as its own line editing keys.
+    if (event->type() == QEvent::ShortcutOverride && isMenuCommandKey(*key)) {
+        event->ignore();
+        return true;
     }
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);

@@ -100,6 +100,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool isMenuCommandKey(const QKeyEvent& key) const;
 
 private:
     class Host;

@@ -378,6 +378,23 @@ TEST_F(EnvelopePrinting, IntelligentMailSerialsCarryOnFromRunToRun)
     EXPECT_EQ(serialOnPaper(after), 44);
     EXPECT_EQ(Settings::program().string("Intelligent Mail", "123456"), "000000045");
 
+    // A range that runs past its last serial begins again at zero, with a warning.
+    {
+        Settings settings = Settings::program();
+        ASSERT_TRUE(settings.setString("Intelligent Mail", "123456", "999999999"));
+    }
+    EnvelopePrintRequest two = all;
+    two.layoutPath.clear();
+    two.mode = PrintRunMode::Print;
+    table.table().first();
+    informed.clear();
+    const QString wrapped = program.folder() + "wrapped.pdf";
+    ASSERT_EQ(print(wrapped, two).envelopes, 3);
+    EXPECT_EQ(Settings::program().string("Intelligent Mail", "123456"), "000000002");
+    ASSERT_EQ(informed.size(), 1);
+    EXPECT_TRUE(informed[0].contains("123456")) << informed[0].toStdString();
+    table.table().first();
+
     // The record's own serial wins, and the kept count stays.
     table.table().edit();
     table.table().setText("CODES", "777");
@@ -389,7 +406,7 @@ TEST_F(EnvelopePrinting, IntelligentMailSerialsCarryOnFromRunToRun)
     const QString own = program.folder() + "own.pdf";
     ASSERT_EQ(print(own, one).outcome, PrintOutcome::Completed);
     EXPECT_EQ(serialOnPaper(own), 777);
-    EXPECT_EQ(Settings::program().string("Intelligent Mail", "123456"), "000000045");
+    EXPECT_EQ(Settings::program().string("Intelligent Mail", "123456"), "000000002");
 }
 
 // Pieces that go out without their barcode, with a barcode that lacks its

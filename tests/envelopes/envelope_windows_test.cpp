@@ -149,6 +149,57 @@ protected:
         QTimer timer_;
     };
 
+    // A designer in place of the real one: one text placed, then Save.
+    static bool placeAText(EnvelopeLayoutRecord&, TEnvelopePanel* panel)
+    {
+        const design::DesignClass* cls = design::findDesignClass("TKPLabel");
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        panel->addObject(o, QRect(10, 10, 80, 20));
+        return true;
+    }
+
+    // Shows the designer and waits until its set-up has run.
+    static void showDesigner(TEnvelopeDesignScreen& designer)
+    {
+        designer.show();
+        for (int i = 0; i < 500 && !designer.ready(); ++i)
+            QTest::qWait(10);
+        EXPECT_TRUE(designer.ready());
+    }
+
+    // Stores a #10 layout of these objects (class, bounds, values) in
+    // ENVELOPE.DBF and opens the screen again to list it.
+    struct Object {
+        const char* className;
+        QRect rect;
+        QList<std::pair<const char*, QVariant>> values;
+    };
+    void storeLayout(const QString& description, const QList<Object>& objects)
+    {
+        {
+            TEnvelopePanel design(screen.get());
+            for (const Object& object : objects) {
+                const design::DesignClass* cls = design::findDesignClass(object.className);
+                ASSERT_TRUE(cls);
+                design::TKGraphicControl* o = cls->create(*cls->table);
+                o->loaded();
+                design.addObject(o, object.rect);
+                for (const auto& [path, value] : object.values)
+                    o->setValue(path, value);
+            }
+            EnvelopeLayoutRecord record;
+            record.description = description;
+            record.isNew = true;
+            ASSERT_TRUE(screen->catalogue().save(record, [&](const QString& path) {
+                design.saveToFile(path);
+                return true;
+            }));
+        }
+        screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
+        screen->show();
+    }
+
     test::ProgramDir program;
     test::MessageLog log;
     AddressTable addresses;
@@ -169,10 +220,7 @@ TEST_F(EnvelopeWindows, NewWithASizeEveryToolZoomSizeChangeSaveModifyCloneDelete
     int placed = 0;
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         EXPECT_EQ(designer.findChild<QLineEdit*>("LabelSetupDescription")->text(), "<New envelope>");
         // 220 by 110 millimetres at 96 pixels an inch.
         EXPECT_EQ(panel->size(), QSize(831, 416));
@@ -232,10 +280,7 @@ TEST_F(EnvelopeWindows, NewWithASizeEveryToolZoomSizeChangeSaveModifyCloneDelete
     // moves wholly inside, to 680.
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         EXPECT_EQ(int(panel->designObjects().size()), placed);
         EXPECT_FALSE(designer.saveVisible());
         designer.applySize(20);
@@ -337,26 +382,9 @@ TEST_F(EnvelopeWindows, TheFeedDialogsButtonsPictureTextAndPaperWarning)
 // table stays where it was.
 TEST_F(EnvelopeWindows, PrintTheCurrentRecordThroughTheScreen)
 {
-    {
-        TEnvelopePanel design(screen.get());
-        const design::DesignClass* cls = design::findDesignClass("TKPDLabel");
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        design.addObject(o, QRect(300, 150, 200, 30));
-        o->setValue("DataFieldName", "LNAME");
-        o->setValue("DataFieldDescript", "Last Name");
-        o->setValue("Font.Name", "Arial");
-        o->setValue("Font.Height", -16);
-        EnvelopeLayoutRecord record;
-        record.description = "Club";
-        record.isNew = true;
-        ASSERT_TRUE(screen->catalogue().save(record, [&](const QString& path) {
-            design.saveToFile(path);
-            return true;
-        }));
-    }
-    screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
-    screen->show();
+    storeLayout("Club", {{"TKPDLabel", QRect(300, 150, 200, 30),
+                          {{"DataFieldName", "LNAME"}, {"DataFieldDescript", "Last Name"}, {"Font.Name", "Arial"},
+                           {"Font.Height", -16}}}});
     addresses.table().next();   // Brown
     const QString pdf = program.folder() + "screen.pdf";
     screen->printerJob().SelectPrinterByName("PDF file");
@@ -386,12 +414,7 @@ TEST_F(EnvelopeWindows, PrintTheCurrentRecordThroughTheScreen)
 TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
 {
     screen->chooseSize = [](int) -> std::optional<int> { return 20; };
-    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
-        design::TKGraphicControl* o = design::findDesignClass("TKPLabel")->create(*design::findDesignClass("TKPLabel")->table);
-        o->loaded();
-        panel->addObject(o, QRect(10, 10, 80, 20));
-        return true;
-    };
+    screen->runDesigner = placeAText;
     screen->findChild<QPushButton*>("NewButton")->click();
     const QString file = program.folder() + "sysdata/BIN00001.E";
     ASSERT_TRUE(QFile::exists(file));
@@ -428,10 +451,7 @@ TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
     QFile::remove(file);
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         EXPECT_EQ(log.texts().last(), unknownEnvelopeSizeMessage(24));
         EXPECT_EQ(designer.findChild<QAction*>("mnuLayout")->text(), "Layout: Unknown");
         designer.applySize(19);
@@ -449,30 +469,11 @@ TEST_F(EnvelopeWindows, MissingDamagedAndUnknownLayouts)
 // the envelope placed on Letter turned landscape, face up, in the centre.
 TEST_F(EnvelopeWindows, PreviewShowsWhatPrintsOnThePaperAndFeedChosenForIt)
 {
-    {
-        TEnvelopePanel design(screen.get());
-        const design::DesignClass* shapes = design::findDesignClass("TKLabelShapes");
-        design::TKGraphicControl* frame = shapes->create(*shapes->table);
-        frame->loaded();
-        design.addObject(frame, QRect(2, 2, 908, 392));   // the #10 envelope's edge
-        frame->setValue("Pen.Width", 3);
-        frame->setValue("Transparent", true);
-        const design::DesignClass* cls = design::findDesignClass("TKPDLabel");
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        design.addObject(o, QRect(300, 150, 300, 40));
-        o->setValue("DataFieldName", "LNAME");
-        o->setValue("DataFieldDescript", "Last Name");
-        o->setValue("Font.Name", "Arial");
-        o->setValue("Font.Height", -32);
-        EnvelopeLayoutRecord record;
-        record.description = "Club";
-        record.isNew = true;
-        ASSERT_TRUE(screen->catalogue().save(record, [&](const QString& path) {
-            design.saveToFile(path);
-            return true;
-        }));
-    }
+    storeLayout("Club", {{"TKLabelShapes", QRect(2, 2, 908, 392),   // the #10 envelope's edge
+                          {{"Pen.Width", 3}, {"Transparent", true}}},
+                         {"TKPDLabel", QRect(300, 150, 300, 40),
+                          {{"DataFieldName", "LNAME"}, {"DataFieldDescript", "Last Name"}, {"Font.Name", "Arial"},
+                           {"Font.Height", -32}}}});
     // The envelope's own paper, fed portrait, before the user changes anything.
     {
         Settings settings = Settings::program();
@@ -564,12 +565,7 @@ TEST_F(EnvelopeWindows, AFileNameLeadingOutOfSysdataIsNeverUsed)
     addRow("..\\x");
     screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
     screen->show();
-    screen->runDesigner = [](EnvelopeLayoutRecord&, TEnvelopePanel* panel) {
-        design::TKGraphicControl* o = design::findDesignClass("TKPLabel")->create(*design::findDesignClass("TKPLabel")->table);
-        o->loaded();
-        panel->addObject(o, QRect(10, 10, 80, 20));
-        return true;
-    };
+    screen->runDesigner = placeAText;
     screen->findChild<QPushButton*>("ModifyButton")->click();
     EXPECT_TRUE(log.texts().contains(notPlainFileNameMessage("..\\x"))) << log.texts().join("|").toStdString();
     envelopes->first();
@@ -584,23 +580,7 @@ TEST_F(EnvelopeWindows, AFileNameLeadingOutOfSysdataIsNeverUsed)
 // move nor open anything.
 TEST_F(EnvelopeWindows, TheSmallPreviewIsAView)
 {
-    {
-        TEnvelopePanel design(screen.get());
-        const design::DesignClass* cls = design::findDesignClass("TKPLabel");
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        design.addObject(o, QRect(300, 150, 300, 60));
-        o->setValue("Caption", "MARK");
-        EnvelopeLayoutRecord record;
-        record.description = "Club";
-        record.isNew = true;
-        ASSERT_TRUE(screen->catalogue().save(record, [&](const QString& path) {
-            design.saveToFile(path);
-            return true;
-        }));
-    }
-    screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
-    screen->show();
+    storeLayout("Club", {{"TKPLabel", QRect(300, 150, 300, 60), {{"Caption", "MARK"}}}});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
     TEnvelopePanel* view = screen->previewPanel();
     ASSERT_EQ(view->designObjects().size(), 1);
@@ -629,10 +609,7 @@ TEST_F(EnvelopeWindows, ASmallerSizeMovesEveryObjectWhollyInside)
     screen->chooseSize = [](int) -> std::optional<int> { return 30; };   // C4
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
-        EXPECT_TRUE(designer.ready());
+        showDesigner(designer);
         const QSize c4 = panel->size();
         EXPECT_EQ(c4, QSize(1225, 866));   // 324 by 229 millimetres at 96 pixels an inch
         struct Placed {
@@ -688,9 +665,7 @@ TEST_F(EnvelopeWindows, TheRecordPanelShowsTheRecordTheRunPrints)
     ASSERT_EQ(screen->findChild<QLabel*>("LastName")->text(), "Adams");
     screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
         TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
-        designer.show();
-        for (int i = 0; i < 500 && !designer.ready(); ++i)
-            QTest::qWait(10);
+        showDesigner(designer);
         designer.findChild<QPushButton*>("NextButton")->click();
         designer.findChild<QPushButton*>("CancelButton")->click();
         return false;
@@ -742,6 +717,36 @@ TEST_F(EnvelopeWindows, TheListCaptionAndPrinterSetupFollowTheLayout)
     answer.start(20);
     screen->findChild<QPushButton*>("PrinterSetupButton")->click();
     EXPECT_EQ(paperShown, QPageSize(QPageSize::Envelope10).name());
+}
+
+// An envelope printed without its barcode keeps the status window open,
+// naming the record, until Ok.
+TEST_F(EnvelopeWindows, TheStatusWindowNamesPiecesWithoutTheirBarcode)
+{
+    addresses.table().edit();
+    addresses.table().setText("CODES", "1234567890");   // a serial too long for the barcode
+    addresses.table().post();
+    const uint32_t adams = addresses.table().recno();
+    storeLayout("Barcoded", {{"TKIntelligentMailBarCode", QRect(384, 336, 282, 15),
+                              {{"BarcodeIdentifier", "00"}, {"ServiceType", "040"}, {"MailerIdentifier", "123456"},
+                               {"SerialField", "CODES"}, {"ZipCodeField", "ZIP"}}}});
+    screen->printerJob().SelectPrinterByName("PDF file");
+    screen->printerJob().setPdfFileName(program.folder() + "status.pdf");
+    screen->printHooks.confirm = [](TBaseReport&, EnvelopeFeed&) { return true; };
+    QString shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* w = qobject_cast<TPrintStatusWindow*>(QApplication::activeModalWidget());
+            w && w->loop().ended() && w->statusLabel()->text().contains("barcode")) {
+            shown = w->statusLabel()->text();
+            w->button()->click();
+        }
+    });
+    answer.start(20);
+    screen->findChild<QPushButton*>("PrintButton")->click();
+    EXPECT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
+    EXPECT_TRUE(shown.contains(QString("1 envelope without an Intelligent Mail barcode: %1 Adams").arg(adams)))
+        << shown.toStdString();
 }
 
 } // namespace

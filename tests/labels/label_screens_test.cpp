@@ -12,6 +12,8 @@
 #include "design/tkgraphiccontrol.h"
 #include "design/tkhandle.h"
 #include "design/tklabelpanel.h"
+#include "design/text_layout.h"
+#include "design/tkmultilinelabel.h"
 #include "design/tkpostnetbarcode.h"
 #include "help_topic.h"
 #include "platform/xbase/table.h"
@@ -25,6 +27,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -686,11 +689,116 @@ TEST_F(LabelScreens, TextToolsFitWhatTheyShow)
             EXPECT_GT(o->objectWidth(), 50) << o->designClassName().toStdString();
             EXPECT_GE(o->objectHeight(), fm.height()) << o->designClassName().toStdString();
         }
-        // The address block of this record: "Pat Name" and the zip line.
-        EXPECT_EQ(objects[2]->objectHeight(), 2 * fm.boundingRect("XXX").height());
+        // The address block: room for the seven lines its parts can give, not
+        // just this record's two, inside the label (in a smaller font).
+        const int lh = QFontMetrics(design::drawingFont(objects[2]->objectFont())).boundingRect("XXX").height();
+        EXPECT_GE(objects[2]->objectHeight(), 7 * lh);
+        EXPECT_LE(objects[2]->top() + objects[2]->objectHeight(), panel->height());
         designer->reject();
     });
     screen->findChild<QPushButton*>("NewButton")->click();
+}
+
+// The dark text lines in a box of a page rendered at 300 dots an inch: runs
+// of rows with ink, apart from each other by rows without.
+int inkLines(const QImage& page, const QRect& box)
+{
+    int lines = 0;
+    bool inLine = false;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        bool ink = false;
+        for (int x = box.left(); x <= box.right() && !ink; ++x)
+            ink = qGray(page.pixel(x, y)) < 128;
+        lines += ink && !inLine;
+        inLine = ink;
+    }
+    return lines;
+}
+
+// A new layout's address block holds the seven lines its parts can give on
+// the one-inch label, "Tallest Address" shows the record that needs them all,
+// and that record prints all seven. A block drawn for four lines prints the
+// first four, and the run names the label in its status window and qbtool
+// names it too.
+TEST_F(LabelScreens, TheAddressBlockHoldsTheMostLinesItsPartsGive)
+{
+    test::addRow(addresses.table(), {{"LNAME", "Dunn"}, {"FNAME", "Ed"}, {"TITLE", "Treasurer"}, {"ORG", "Dunn Co"},
+                                     {"STREET", "1 Main St"}, {"STREET2", "Suite 5"}, {"CITY", "Dayton"},
+                                     {"STATE", "OH"}, {"ZIP", "45401"}, {"COUNTRY", "USA"}});
+    addresses.table().first();
+    int blockLines = 0;
+    whenDesignerShown([&](TLabelDesignScreen* designer) {
+        QPushButton* tallest = designer->findChild<QPushButton*>("TallestAddressButton");
+        ASSERT_TRUE(tallest);
+        tallest->click();
+        EXPECT_EQ(addresses.table().recno(), 4u);
+        const QList<design::TKGraphicControl*> blocks = objectsOf(designer, "TKDMultiLineAddressLabel");
+        ASSERT_EQ(blocks.size(), 1);
+        auto* block = static_cast<design::TKMultiLineBaseLabel*>(blocks[0]);
+        EXPECT_EQ(block->items().size(), 7);
+        // Seven lines of its own font, inside the label.
+        const int lh = QFontMetrics(design::drawingFont(block->objectFont())).boundingRect("XXX").height();
+        EXPECT_GE(block->objectHeight(), 7 * lh);
+        EXPECT_LE(block->top() + block->objectHeight(), designer->panel()->height());
+        blockLines = block->objectHeight() / lh;
+        designer->findChild<QPushButton*>("SaveButton")->click();
+    });
+    screen->findChild<QPushButton*>("NewButton")->click();
+    ASSERT_EQ(labels->recordCount(), 1u);
+    ASSERT_GE(blockLines, 7);
+
+    // Dunn's label on paper: the cell where his title printed.
+    const auto dunnsLines = [](const QString& pdf) {
+        const test::PdfText text = test::readPdf(pdf);
+        const test::PdfWord* w = text.find("Treasurer");
+        if (!w)
+            return -1;
+        const LabelStock stock;
+        const int col = int((w->left - stock.leftMargin) / stock.horizontalPitch);
+        const int row = int((w->top - stock.topMargin) / stock.verticalPitch);
+        const QImage page = test::renderPdf(pdf, 1, 300);
+        return inkLines(page, QRect(int((stock.leftMargin + col * stock.horizontalPitch) * 300),
+                                    int((stock.topMargin + row * stock.verticalPitch) * 300),
+                                    int(stock.labelWidth * 300), int(stock.labelHeight * 300)));
+    };
+    const QString whole = program.folder() + "whole.pdf";
+    printTo(whole);
+    ASSERT_EQ(screen->lastRun().outcome, PrintOutcome::Completed);
+    EXPECT_EQ(dunnsLines(whole), 7);
+    EXPECT_TRUE(screen->lastRun().notes.blockCut.isEmpty());
+
+    // The block cut down to four lines: Dunn's label loses three and says so.
+    modifyAndSave([](TLabelDesignScreen* designer) {
+        design::TKGraphicControl* block = objectsOf(designer, "TKDMultiLineAddressLabel").value(0);
+        ASSERT_TRUE(block);
+        const int lh = QFontMetrics(design::drawingFont(block->objectFont())).boundingRect("XXX").height();
+        block->setBounds(block->left(), block->top(), block->objectWidth(), 4 * lh);
+    });
+    QString status;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* w = qobject_cast<TPrintStatusWindow*>(QApplication::activeModalWidget()); w && w->loop().ended())
+            status = w->statusLabel()->text();
+    });
+    watch.start(5);
+    const QString cut = program.folder() + "cut.pdf";
+    printTo(cut);
+    watch.stop();
+    EXPECT_EQ(dunnsLines(cut), 4);
+    EXPECT_EQ(screen->lastRun().notes.blockCut, (QList<design::PieceNote>{design::PieceNote{4, "Dunn"}}));
+    EXPECT_TRUE(status.contains("1 label whose address block could not hold every line: 4 Dunn")) << status.toStdString();
+
+    labels->first();
+    const QString description = QString::fromStdString(labels->text("DESCRIPT")).trimmed();
+    screen.reset();
+    labels.reset();
+    addresses.close();
+    QProcess qbtool;
+    qbtool.start(QB_QBTOOL, {"labels", program.data("add0001.DBF"), description, program.folder() + "tool.pdf",
+                             "--program", program.folder()});
+    ASSERT_TRUE(qbtool.waitForFinished(60000));
+    EXPECT_EQ(qbtool.exitCode(), 0);
+    EXPECT_TRUE(qbtool.readAllStandardError().contains("1 label whose address block could not hold every line: 4 Dunn"));
 }
 
 // The runs of the print screen, each printed into a PDF: which records, from
