@@ -14,6 +14,7 @@
 #include "letters/tspellcheckdialog.h"
 #include "letters/twppageprop.h"
 #include "platform/help/help_viewer.h"
+#include "platform/richtext/picture.h"
 #include "platform/richtext/text_units.h"
 
 #include <QAction>
@@ -169,6 +170,10 @@ TLetterDesign::TLetterDesign(const QString& description, const richtext::RichTex
         return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
                     : QFileDialog::getOpenFileName(this, caption, QString(), filter);
     };
+    choosePicture = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Insert Picture"), QString(),
+                                            QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp);;All files (*)"));
+    };
     chooseFont = [this](const QFont& current) -> std::optional<QFont> {
         bool chosen = false;
         const QFont f = QFontDialog::getFont(&chosen, current, this, QStringLiteral("Default Font"));
@@ -205,6 +210,7 @@ void TLetterDesign::buildMenus(QMenuBar* bar)
     item(file, "mnuSaveRtf", QStringLiteral("&Save as RTF"), &TLetterDesign::SaveAsRtfClick);
     item(file, "mnuLoadRtf", QStringLiteral("&Load RTF"), &TLetterDesign::LoadRtfClick);
     item(file, "mnuInsertRtf", QStringLiteral("&Insert RTF"), &TLetterDesign::InsertRtfClick);
+    item(file, "mnuInsertPicture", QStringLiteral("Insert &Picture..."), &TLetterDesign::InsertPictureClick);
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     item(edit, "mnuFind", QStringLiteral("&Find"), &TLetterDesign::FindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
     item(edit, "mnuReplace", QStringLiteral("&Replace"), &TLetterDesign::ReplaceClick, QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -505,6 +511,23 @@ void TLetterDesign::InsertRtfClick()
     const richtext::RtfReadResult r = inserted.setRtf(*rtf);
     editor_->textCursor().insertFragment(QTextDocumentFragment(&inserted.document()));
     tellProblem(r);
+}
+
+void TLetterDesign::InsertPictureClick()
+{
+    const QString path = choosePicture ? choosePicture() : QString();
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    std::optional<QTextImageFormat> picture;
+    if (f.open(QIODevice::ReadOnly) && f.size() <= richtext::kMaxPictureBytes)
+        picture = richtext::pictureFormat(text_.document(), f.readAll(), {}, {});
+    if (!picture) {
+        showInformation(QStringLiteral("Unable to read the picture file ") + path);
+        return;
+    }
+    editor_->textCursor().insertImage(*picture);
+    editor_->setFocus();
 }
 
 void TLetterDesign::FindClick()

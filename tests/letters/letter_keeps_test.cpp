@@ -17,6 +17,7 @@
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -368,6 +369,29 @@ TEST_F(LetterKeeps, ALetterheadPicturePrintsAtItsStoredSize)
         objects << c[10];
     }
     EXPECT_EQ(objects.value(0), objects.value(1));   // one image object, shown on both pages
+}
+
+TEST_F(LetterKeeps, InsertPictureKeepsThePictureInTheLetter)
+{
+    TLetterDesign editor("Logo", nullptr, nullptr);
+    editor.show();
+    QTest::keyClicks(editor.editor(), "Logo: ");
+    const QString bmp = program.folder() + "logo.bmp";
+    QImage logo(48, 24, QImage::Format_RGB32);
+    logo.fill(Qt::darkGreen);
+    ASSERT_TRUE(logo.save(bmp, "BMP"));
+    editor.choosePicture = [&bmp] { return bmp; };
+    editor.findChild<QAction*>("mnuInsertPicture")->trigger();
+    // Kept as PNG, at its own size at 96 pixels to the inch (half an inch wide).
+    const QString rtf = editor.text().rtf();
+    EXPECT_TRUE(rtf.contains("\\pngblip\\picw48\\pich24\\picwgoal720\\pichgoal360")) << rtf.left(400).toStdString();
+    richtext::RichText back(richtext::RichText::Layout::Editor);
+    EXPECT_TRUE(back.setRtf(rtf).dropped.empty());
+    EXPECT_EQ(back.document().toPlainText(), QString("Logo: ") + QChar::ObjectReplacementCharacter);
+
+    editor.choosePicture = [this] { return program.folder() + "missing.png"; };
+    editor.findChild<QAction*>("mnuInsertPicture")->trigger();
+    EXPECT_TRUE(log.messages.back().text.startsWith("Unable to read the picture file"));
 }
 
 TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)
