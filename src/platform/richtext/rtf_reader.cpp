@@ -911,6 +911,11 @@ QTextBlockFormat Reader::blockFormat(const ParaState& p, bool pageBreak) const
 
 } // namespace
 
+bool isDestinationWord(QStringView word)
+{
+    return skippedDestination(word) || word == QLatin1String("fonttbl") || word == QLatin1String("colortbl");
+}
+
 QString RtfReadResult::droppedText() const
 {
     struct Name {

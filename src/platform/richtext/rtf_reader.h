@@ -41,6 +41,10 @@ inline constexpr int kMaxTabStops = 64;
 // ASCII that stand in the text as they are (not escaped) are taken as given.
 RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page);
 
+// A group that begins with this control word holds no text of the document
+// (tables, pictures, headers, field instructions and the like).
+bool isDestinationWord(QStringView word);
+
 // The bytes of an RTF file: RTF is 7-bit text, and whatever unescaped 8-bit
 // bytes a careless writer left in it are taken as Windows-1252, or as UTF-8
 // in a file that begins with UTF-8's byte-order mark.
