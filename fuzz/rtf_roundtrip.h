@@ -35,7 +35,6 @@ inline QStringList rtfTextWords(const QString& rtf)
     QStringList words;
     QString word;
     int skip = 0;
-    bool groupStart = false;
     const auto endWord = [&] {
         if (word.size() >= 3)
             words << word;
@@ -53,7 +52,6 @@ inline QStringList rtfTextWords(const QString& rtf)
             endWord();
             skip = 0;
             groups.push_back(groups.back());
-            groupStart = true;
             continue;
         }
         if (c == QLatin1Char('}')) {
@@ -65,7 +63,6 @@ inline QStringList rtfTextWords(const QString& rtf)
                 break;
             continue;
         }
-        const bool first = std::exchange(groupStart, false);
         if (c == QLatin1Char('\\') && i + 1 < rtf.size()) {
             endWord();
             const QChar n = rtf[i + 1];
@@ -91,7 +88,9 @@ inline QStringList rtfTextWords(const QString& rtf)
                     --skip;
                     continue;
                 }
-                if (first && richtext::isDestinationWord(w))
+                // As in the reader, a destination's word makes the rest of its
+                // group a destination wherever it stands.
+                if (richtext::isDestinationWord(w))
                     groups.back().destination = true;
                 if (w == QLatin1String("uc"))
                     groups.back().uc = int(std::clamp(param, 0LL, 16LL));
@@ -103,9 +102,10 @@ inline QStringList rtfTextWords(const QString& rtf)
             if (n == QLatin1Char('*'))
                 groups.back().destination = true;
             if (n == QLatin1Char('\'')) {
-                for (int d = 0; d < 2 && i + 1 < rtf.size() && isxdigit(rtf[i + 1].unicode() < 128 ? rtf[i + 1].unicode() : 0); ++d)
+                int d = 0;
+                for (; d < 2 && i + 1 < rtf.size() && isxdigit(rtf[i + 1].unicode() < 128 ? rtf[i + 1].unicode() : 0); ++d)
                     ++i;
-                if (skip > 0)
+                if (skip > 0 && d > 0)   // a \' without a digit is no character
                     --skip;
             }
             continue;
