@@ -160,7 +160,7 @@ TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
     };
     child<QPushButton>(&screen, "ModifyButton")->click();
     ASSERT_FALSE(log.messages.empty());
-    EXPECT_EQ(log.messages.back().text, "This letter contains a header and a text box that this editor cannot show; "
+    EXPECT_EQ(log.messages.back().text, "This letter contains a text box that this editor cannot show; "
                                         "saving it will remove them.");
     EXPECT_EQ(table->memo("RTF"), stored);
 
@@ -189,7 +189,8 @@ TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
     const QString saved = QString::fromStdString(table->memo("RTF"));
     EXPECT_FALSE(saved.contains("Box words"));
     EXPECT_FALSE(saved.contains("\\shp"));
-    // The logo is written back as it was read.
+    // The header and the logo are written back as they were read.
+    EXPECT_TRUE(saved.contains("{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}"));
     const QString logoHex = letterheadRtf().section("\\picwgoal1440\\pichgoal720 ", 1).section('}', 0, 0);
     EXPECT_TRUE(QString(saved).remove("\r\n").contains(logoHex));
     EXPECT_TRUE(saved.contains("\\picwgoal1440\\pichgoal720"));

@@ -117,6 +117,7 @@ void RichText::setPage(const PageLayout& page)
 void RichText::clear()
 {
     doc_->clear();
+    doc_->setProperty(kKeptRtfProperty, QStringList());
     page_ = PageLayout{};
     forgetPages();
 }
@@ -136,6 +137,7 @@ QString RichText::rtf() const { return writeRtf(*doc_, page_); }
 void RichText::assign(const RichText& other)
 {
     doc_.reset(other.doc_->clone());
+    doc_->setProperty(kKeptRtfProperty, other.doc_->property(kKeptRtfProperty));
     setUp();
     page_ = other.page_;
 }

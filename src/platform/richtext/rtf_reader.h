@@ -30,6 +30,11 @@ struct RtfReadResult {
     QString droppedText() const;
 };
 
+// Groups of the RTF text kept as they stand and written back after the page
+// setup (headers and footers): a QStringList in this property of the document.
+inline constexpr char kKeptRtfProperty[] = "qbKeptRtf";
+inline constexpr qsizetype kMaxKeptRtf = 1 << 20;
+
 // Limits that keep a damaged or hostile text from costing more than it is worth.
 inline constexpr int kMaxGroupDepth = 100;
 inline constexpr int kMaxFonts = 4096;
