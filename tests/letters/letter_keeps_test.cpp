@@ -49,6 +49,7 @@ QString letterheadRtf()
     return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
                           "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440\r\n"
                           "{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}\r\n"
+                          "{\\footer \\pard\\qr\\fs16 Page \\chpgn\\par}\r\n"
                           "\\pard\\f0\\fs24 {\\pict\\pngblip\\picw4\\pich2\\picwgoal1440\\pichgoal720 ") +
            QString::fromLatin1(png.toHex()) +
            QStringLiteral("}\\par\r\nDear [First],\\par\r\n"
@@ -353,7 +354,15 @@ TEST_F(LetterKeeps, ALetterheadPicturePrintsAtItsStoredSize)
     ASSERT_EQ(loop.run(job), PrintOutcome::Completed);
     const test::PdfText text = test::readPdf(pdf);
     ASSERT_EQ(text.pages, 2);
-    EXPECT_EQ(text.wordsOf(2).join(' '), "Dear Bob, Thank you.");
+    // The header on every page, half an inch from the top.
+    EXPECT_EQ(text.wordsOf(2).join(' '), "Acme Supply, 1 Main St Dear Bob, Thank you. Page 1");
+    for (int page : {1, 2}) {
+        ASSERT_NE(text.find("Acme", page), nullptr);
+        EXPECT_NEAR(text.find("Acme", page)->top, 0.5, 0.1);
+        // The footer ends half an inch above the paper's bottom edge.
+        ASSERT_NE(text.find("Page", page), nullptr);
+        EXPECT_NEAR(text.find("Page", page)->bottom, 11 - 0.5, 0.1);
+    }
     // Below the logo: an inch from the top, half an inch high.
     EXPECT_GT(text.find("Dear", 1)->top, 1.5);
 
