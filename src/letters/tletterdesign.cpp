@@ -7,6 +7,7 @@
 #include "core/text_file.h"
 #include "letters/letter_merge.h"
 #include "letters/letter_text_edit.h"
+#include "letters/theaderfooterdlg.h"
 #include "letters/spell_engine.h"
 #include "letters/tletterfind.h"
 #include "letters/tparagraphpropdlg.h"
@@ -220,6 +221,7 @@ void TLetterDesign::buildMenus(QMenuBar* bar)
     QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
     item(settings, "mnuParagraphSettings", QStringLiteral("&Paragraph Settings"), &TLetterDesign::ParagraphSettingsClick);
     item(settings, "mnuPageSettings", QStringLiteral("Pa&ge Settings"), &TLetterDesign::PageSettingsClick);
+    item(settings, "mnuHeaderFooter", QStringLiteral("&Header and Footer..."), &TLetterDesign::HeaderFooterClick);
     wordWrap_ = item(settings, "mnuWordWrap", QString(), &TLetterDesign::WordWrapClick);
     defaultFontItem_ = item(settings, "mnuDefaultFont", QString(), &TLetterDesign::DefaultFontClick);
     // The window's own shortcuts work while the text has the focus.
@@ -612,6 +614,21 @@ void TLetterDesign::PageSettingsClick()
     if (dialog.page() != text_.page())
         pageChanged_ = true;
     applyPage(dialog.page());
+}
+
+void TLetterDesign::HeaderFooterClick()
+{
+    QTextDocument& d = text_.document();
+    const QStringList kept = d.property(richtext::kKeptRtfProperty).toStringList();
+    THeaderFooterDlg dialog(headerFooterText(kept, false), headerFooterText(kept, true), this);
+    centreWindow(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList changed = withHeaderAndFooter(kept, dialog.header(), dialog.footer());
+    if (changed == kept)
+        return;
+    d.setProperty(richtext::kKeptRtfProperty, changed);
+    pageChanged_ = true;
 }
 
 void TLetterDesign::WordWrapClick()

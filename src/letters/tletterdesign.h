@@ -66,6 +66,7 @@ public:
     void InsertPageBreakClick();
     void ParagraphSettingsClick();
     void PageSettingsClick();
+    void HeaderFooterClick();
     void WordWrapClick();
     void DefaultFontClick();
     void PreviewClick();

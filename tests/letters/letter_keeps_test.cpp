@@ -5,6 +5,7 @@
 #include "letters/letter_merge.h"
 #include "letters/letter_text_edit.h"
 #include "letters/tletterdesign.h"
+#include "letters/theaderfooterdlg.h"
 #include "letters/tparagraphpropdlg.h"
 #include "letters/tqbletters.h"
 #include "letters/trtfpreviewform.h"
@@ -402,6 +403,29 @@ TEST_F(LetterKeeps, InsertPictureKeepsThePictureInTheLetter)
     editor.choosePicture = [this] { return program.folder() + "missing.png"; };
     editor.findChild<QAction*>("mnuInsertPicture")->trigger();
     EXPECT_TRUE(log.messages.back().text.startsWith("Unable to read the picture file"));
+}
+
+TEST_F(LetterKeeps, HeaderAndFooterAreEditedInTheirDialog)
+{
+    richtext::RichText stored(richtext::RichText::Layout::Editor);
+    stored.setRtf(letterheadRtf());
+    TLetterDesign editor("Headed", &stored, nullptr);
+    editor.show();
+    test::whenShown<THeaderFooterDlg>([](THeaderFooterDlg* d) {
+        EXPECT_EQ(child<QLineEdit>(d, "HeaderEdit")->text(), "Acme Supply, 1 Main St");
+        auto* footer = child<QLineEdit>(d, "FooterEdit");
+        EXPECT_EQ(footer->text(), "Page [Page]");
+        footer->selectAll();
+        QTest::keyClicks(footer, "Page [Page] {draft}");
+        child<QPushButton>(d, "OKButton")->click();
+    });
+    editor.findChild<QAction*>("mnuHeaderFooter")->trigger();
+    EXPECT_TRUE(editor.changed());
+    const QString rtf = editor.text().rtf();
+    // The header unchanged keeps its own formatting; the footer is the new line.
+    EXPECT_TRUE(rtf.contains("{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}"));
+    EXPECT_TRUE(rtf.contains("{\\footer \\pard\\qc Page {\\chpgn} \\{draft\\}\\par}")) << rtf.toStdString();
+    EXPECT_FALSE(rtf.contains("\\qr\\fs16 Page"));
 }
 
 TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)

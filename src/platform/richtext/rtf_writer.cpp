@@ -311,4 +311,11 @@ QString Writer::write(const PageLayout& page)
 
 QString writeRtf(const QTextDocument& document, const PageLayout& page) { return Writer(document).write(page); }
 
+QString rtfEscaped(QStringView text)
+{
+    QString out;
+    escape(out, text);
+    return out;
+}
+
 } // namespace qb::richtext
