@@ -691,7 +691,8 @@ void Reader::word(QStringView w, bool hasParam, int param)
         return;
     }
     // Headers and footers are kept as they stand and written back.
-    if ((w.startsWith(QLatin1String("header")) || w.startsWith(QLatin1String("footer"))) && w.size() <= 7 &&
+    if ((is("header") || is("headerl") || is("headerr") || is("headerf") || is("footer") || is("footerl") ||
+         is("footerr") || is("footerf")) &&
         g.dest == Dest::Text && !stack_.empty() && stack_.back().dest == Dest::Text) {
         g.dest = Dest::Skip;
         g.keep = true;

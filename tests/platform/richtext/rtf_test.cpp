@@ -283,7 +283,8 @@ TEST(RtfReader, NamesWhatItPassesOver)
         EXPECT_EQ(rt.setRtf(QString::fromLatin1(c.rtf)).droppedText(), c.dropped) << c.rtf;
     }
     RichText headed;
-    headed.setRtf(QStringLiteral(R"({\rtf1 {\header {\qc Acme \chpgn}}{\footer Page}text})"));
+    headed.setRtf(QStringLiteral(R"({\rtf1 \headery500\footery700{\header {\qc Acme \chpgn}}{\footer Page}text})"));
+    EXPECT_EQ(headed.document().toPlainText(), "text");
     RichText copy;
     copy.assign(headed);
     const QString written = copy.rtf();
