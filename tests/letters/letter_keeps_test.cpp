@@ -41,12 +41,7 @@ using test::child;
 // letter, and a text box beside it.
 QString letterheadRtf()
 {
-    QImage logo(4, 2, QImage::Format_RGB32);
-    logo.fill(QColor(200, 30, 30));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    logo.save(&buffer, "PNG");
+    const QByteArray png = test::pngLogo(QSize(4, 2), QColor(200, 30, 30));
     return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
                           "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440\r\n"
                           "{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}\r\n"

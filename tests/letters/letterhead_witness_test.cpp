@@ -23,12 +23,7 @@ namespace {
 // enough text for two pages.
 QString letterheadOdt()
 {
-    QImage logo(200, 100, QImage::Format_RGB32);
-    logo.fill(QColor(20, 90, 160));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    logo.save(&buffer, "PNG");
+    const QByteArray png = test::pngLogo(QSize(200, 100), QColor(20, 90, 160));
     QString body;
     for (int i = 1; i <= 70; ++i)
         body += QStringLiteral("<text:p text:style-name=\"P1\">Paragraph %1 of the letter to the members about the "
