@@ -146,6 +146,13 @@ void LetterPrintLoop::printLetter(TBaseReport& job, richtext::RichText& letter)
         }
         painter.end();
         job.DrawDesignPicture(picture, left, top, area);
+        // Headers and footers, on the whole paper.
+        const QSizeF paper(page.width * px / richtext::kTwipsPerInch, page.height * px / richtext::kTwipsPerInch);
+        QPicture margins;
+        QPainter marginPainter(&margins);
+        letter.drawHeadersAndFooters(marginPainter, letter.pageIndexOf(start) + 1, QRectF(QPointF(0, 0), paper));
+        marginPainter.end();
+        job.DrawDesignPicture(margins, 0, 0, paper);
         for (const richtext::PlacedPicture& p : pictures)
             job.DrawBitmap(p.image, left + p.rect.left() / px, top + p.rect.top() / px, left + p.rect.right() / px,
                            top + p.rect.bottom() / px);

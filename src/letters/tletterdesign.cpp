@@ -7,6 +7,7 @@
 #include "core/text_file.h"
 #include "letters/letter_merge.h"
 #include "letters/letter_text_edit.h"
+#include "letters/theaderfooterdlg.h"
 #include "letters/spell_engine.h"
 #include "letters/tletterfind.h"
 #include "letters/tparagraphpropdlg.h"
@@ -14,6 +15,7 @@
 #include "letters/tspellcheckdialog.h"
 #include "letters/twppageprop.h"
 #include "platform/help/help_viewer.h"
+#include "platform/richtext/picture.h"
 #include "platform/richtext/text_units.h"
 
 #include <QAction>
@@ -169,6 +171,10 @@ TLetterDesign::TLetterDesign(const QString& description, const richtext::RichTex
         return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
                     : QFileDialog::getOpenFileName(this, caption, QString(), filter);
     };
+    choosePicture = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Insert Picture"), QString(),
+                                            QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp);;All files (*)"));
+    };
     chooseFont = [this](const QFont& current) -> std::optional<QFont> {
         bool chosen = false;
         const QFont f = QFontDialog::getFont(&chosen, current, this, QStringLiteral("Default Font"));
@@ -205,6 +211,7 @@ void TLetterDesign::buildMenus(QMenuBar* bar)
     item(file, "mnuSaveRtf", QStringLiteral("&Save as RTF"), &TLetterDesign::SaveAsRtfClick);
     item(file, "mnuLoadRtf", QStringLiteral("&Load RTF"), &TLetterDesign::LoadRtfClick);
     item(file, "mnuInsertRtf", QStringLiteral("&Insert RTF"), &TLetterDesign::InsertRtfClick);
+    item(file, "mnuInsertPicture", QStringLiteral("Insert &Picture..."), &TLetterDesign::InsertPictureClick);
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     item(edit, "mnuFind", QStringLiteral("&Find"), &TLetterDesign::FindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
     item(edit, "mnuReplace", QStringLiteral("&Replace"), &TLetterDesign::ReplaceClick, QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -214,6 +221,7 @@ void TLetterDesign::buildMenus(QMenuBar* bar)
     QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
     item(settings, "mnuParagraphSettings", QStringLiteral("&Paragraph Settings"), &TLetterDesign::ParagraphSettingsClick);
     item(settings, "mnuPageSettings", QStringLiteral("Pa&ge Settings"), &TLetterDesign::PageSettingsClick);
+    item(settings, "mnuHeaderFooter", QStringLiteral("&Header and Footer..."), &TLetterDesign::HeaderFooterClick);
     wordWrap_ = item(settings, "mnuWordWrap", QString(), &TLetterDesign::WordWrapClick);
     defaultFontItem_ = item(settings, "mnuDefaultFont", QString(), &TLetterDesign::DefaultFontClick);
     // The window's own shortcuts work while the text has the focus.
@@ -507,6 +515,23 @@ void TLetterDesign::InsertRtfClick()
     tellProblem(r);
 }
 
+void TLetterDesign::InsertPictureClick()
+{
+    const QString path = choosePicture ? choosePicture() : QString();
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    std::optional<QTextImageFormat> picture;
+    if (f.open(QIODevice::ReadOnly) && f.size() <= richtext::kMaxPictureBytes)
+        picture = richtext::pictureFormat(text_.document(), f.readAll(), {}, {});
+    if (!picture) {
+        showInformation(QStringLiteral("Unable to read the picture file ") + path);
+        return;
+    }
+    editor_->textCursor().insertImage(*picture);
+    editor_->setFocus();
+}
+
 void TLetterDesign::FindClick()
 {
     TLetterFind dialog(editor_, TLetterFind::Mode::Find, this);
@@ -589,6 +614,21 @@ void TLetterDesign::PageSettingsClick()
     if (dialog.page() != text_.page())
         pageChanged_ = true;
     applyPage(dialog.page());
+}
+
+void TLetterDesign::HeaderFooterClick()
+{
+    QTextDocument& d = text_.document();
+    const QStringList kept = d.property(richtext::kKeptRtfProperty).toStringList();
+    THeaderFooterDlg dialog(headerFooterText(kept, false), headerFooterText(kept, true), this);
+    centreWindow(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList changed = withHeaderAndFooter(kept, dialog.header(), dialog.footer());
+    if (changed == kept)
+        return;
+    d.setProperty(richtext::kKeptRtfProperty, changed);
+    pageChanged_ = true;
 }
 
 void TLetterDesign::WordWrapClick()

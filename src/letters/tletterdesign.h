@@ -51,6 +51,7 @@ public:
 
     // What the window asks of other windows; replaceable so tests can answer.
     std::function<QString(const QString& caption, bool save)> chooseFile;
+    std::function<QString()> choosePicture;
     std::function<std::optional<QFont>(const QFont& current)> chooseFont;
     std::function<void(const richtext::RichText& letter)> preview;
 
@@ -58,12 +59,14 @@ public:
     void SaveAsRtfClick();
     void LoadRtfClick();
     void InsertRtfClick();
+    void InsertPictureClick();
     void FindClick();
     void ReplaceClick();
     void SpellCheckClick();
     void InsertPageBreakClick();
     void ParagraphSettingsClick();
     void PageSettingsClick();
+    void HeaderFooterClick();
     void WordWrapClick();
     void DefaultFontClick();
     void PreviewClick();

@@ -41,6 +41,7 @@ protected:
         const QRectF area(page.left * scale, page.top * scale, page.contentWidth() * scale,
                           page.contentHeight() * scale);
         try {
+            form_->final_.drawHeadersAndFooters(p, form_->final_.pageIndexOf(form_->start_) + 1, QRectF(rect()));
             form_->next_ = form_->final_.drawPage(p, form_->start_, area);
         } catch (const std::exception&) {
             form_->next_ = 0;

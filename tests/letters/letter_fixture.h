@@ -9,7 +9,9 @@
 #include "platform/xbase/table.h"
 #include "qstring_print.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -27,6 +29,18 @@ inline QString rtfLetter(const QStringList& paragraphs)
     for (const QString& p : paragraphs)
         rtf += p + QStringLiteral("\\par ");
     return rtf + QLatin1Char('}');
+}
+
+// A logo of one colour as PNG bytes.
+inline QByteArray pngLogo(QSize size, QColor colour)
+{
+    QImage logo(size, QImage::Format_RGB32);
+    logo.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    logo.save(&buffer, "PNG");
+    return png;
 }
 
 class LetterFixture : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include "letters/letter_merge.h"
 #include "letters/letter_text_edit.h"
 #include "letters/tletterdesign.h"
+#include "letters/theaderfooterdlg.h"
 #include "letters/tparagraphpropdlg.h"
 #include "letters/tqbletters.h"
 #include "letters/trtfpreviewform.h"
@@ -17,6 +18,7 @@
 #include "printing/pdf_support.h"
 #include "printing/tcanvasreport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -39,15 +41,11 @@ using test::child;
 // letter, and a text box beside it.
 QString letterheadRtf()
 {
-    QImage logo(4, 2, QImage::Format_RGB32);
-    logo.fill(QColor(200, 30, 30));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    logo.save(&buffer, "PNG");
+    const QByteArray png = test::pngLogo(QSize(4, 2), QColor(200, 30, 30));
     return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
                           "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440\r\n"
                           "{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}\r\n"
+                          "{\\footer \\pard\\qr\\fs16 Page \\chpgn\\par}\r\n"
                           "\\pard\\f0\\fs24 {\\pict\\pngblip\\picw4\\pich2\\picwgoal1440\\pichgoal720 ") +
            QString::fromLatin1(png.toHex()) +
            QStringLiteral("}\\par\r\nDear [First],\\par\r\n"
@@ -159,7 +157,7 @@ TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
     };
     child<QPushButton>(&screen, "ModifyButton")->click();
     ASSERT_FALSE(log.messages.empty());
-    EXPECT_EQ(log.messages.back().text, "This letter contains a header and a text box that this editor cannot show; "
+    EXPECT_EQ(log.messages.back().text, "This letter contains a text box that this editor cannot show; "
                                         "saving it will remove them.");
     EXPECT_EQ(table->memo("RTF"), stored);
 
@@ -188,7 +186,8 @@ TEST_F(LetterKeeps, WhatTheEditorCannotShowIsNamedAndNeverLostInSilence)
     const QString saved = QString::fromStdString(table->memo("RTF"));
     EXPECT_FALSE(saved.contains("Box words"));
     EXPECT_FALSE(saved.contains("\\shp"));
-    // The logo is written back as it was read.
+    // The header and the logo are written back as they were read.
+    EXPECT_TRUE(saved.contains("{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}"));
     const QString logoHex = letterheadRtf().section("\\picwgoal1440\\pichgoal720 ", 1).section('}', 0, 0);
     EXPECT_TRUE(QString(saved).remove("\r\n").contains(logoHex));
     EXPECT_TRUE(saved.contains("\\picwgoal1440\\pichgoal720"));
@@ -351,7 +350,15 @@ TEST_F(LetterKeeps, ALetterheadPicturePrintsAtItsStoredSize)
     ASSERT_EQ(loop.run(job), PrintOutcome::Completed);
     const test::PdfText text = test::readPdf(pdf);
     ASSERT_EQ(text.pages, 2);
-    EXPECT_EQ(text.wordsOf(2).join(' '), "Dear Bob, Thank you.");
+    // The header on every page, half an inch from the top.
+    EXPECT_EQ(text.wordsOf(2).join(' '), "Acme Supply, 1 Main St Dear Bob, Thank you. Page 1");
+    for (int page : {1, 2}) {
+        ASSERT_NE(text.find("Acme", page), nullptr);
+        EXPECT_NEAR(text.find("Acme", page)->top, 0.5, 0.1);
+        // The footer ends half an inch above the paper's bottom edge.
+        ASSERT_NE(text.find("Page", page), nullptr);
+        EXPECT_NEAR(text.find("Page", page)->bottom, 11 - 0.5, 0.1);
+    }
     // Below the logo: an inch from the top, half an inch high.
     EXPECT_GT(text.find("Dear", 1)->top, 1.5);
 
@@ -368,6 +375,52 @@ TEST_F(LetterKeeps, ALetterheadPicturePrintsAtItsStoredSize)
         objects << c[10];
     }
     EXPECT_EQ(objects.value(0), objects.value(1));   // one image object, shown on both pages
+}
+
+TEST_F(LetterKeeps, InsertPictureKeepsThePictureInTheLetter)
+{
+    TLetterDesign editor("Logo", nullptr, nullptr);
+    editor.show();
+    QTest::keyClicks(editor.editor(), "Logo: ");
+    const QString bmp = program.folder() + "logo.bmp";
+    QImage logo(48, 24, QImage::Format_RGB32);
+    logo.fill(Qt::darkGreen);
+    ASSERT_TRUE(logo.save(bmp, "BMP"));
+    editor.choosePicture = [&bmp] { return bmp; };
+    editor.findChild<QAction*>("mnuInsertPicture")->trigger();
+    // Kept as PNG, at its own size at 96 pixels to the inch (half an inch wide).
+    const QString rtf = editor.text().rtf();
+    EXPECT_TRUE(rtf.contains("\\pngblip\\picw48\\pich24\\picwgoal720\\pichgoal360")) << rtf.left(400).toStdString();
+    richtext::RichText back(richtext::RichText::Layout::Editor);
+    EXPECT_TRUE(back.setRtf(rtf).dropped.empty());
+    EXPECT_EQ(back.document().toPlainText(), QString("Logo: ") + QChar::ObjectReplacementCharacter);
+
+    editor.choosePicture = [this] { return program.folder() + "missing.png"; };
+    editor.findChild<QAction*>("mnuInsertPicture")->trigger();
+    EXPECT_TRUE(log.messages.back().text.startsWith("Unable to read the picture file"));
+}
+
+TEST_F(LetterKeeps, HeaderAndFooterAreEditedInTheirDialog)
+{
+    richtext::RichText stored(richtext::RichText::Layout::Editor);
+    stored.setRtf(letterheadRtf());
+    TLetterDesign editor("Headed", &stored, nullptr);
+    editor.show();
+    test::whenShown<THeaderFooterDlg>([](THeaderFooterDlg* d) {
+        EXPECT_EQ(child<QLineEdit>(d, "HeaderEdit")->text(), "Acme Supply, 1 Main St");
+        auto* footer = child<QLineEdit>(d, "FooterEdit");
+        EXPECT_EQ(footer->text(), "Page [Page]");
+        footer->selectAll();
+        QTest::keyClicks(footer, "Page [Page] {draft}");
+        child<QPushButton>(d, "OKButton")->click();
+    });
+    editor.findChild<QAction*>("mnuHeaderFooter")->trigger();
+    EXPECT_TRUE(editor.changed());
+    const QString rtf = editor.text().rtf();
+    // The header unchanged keeps its own formatting; the footer is the new line.
+    EXPECT_TRUE(rtf.contains("{\\header \\pard\\qc\\f0\\fs20 Acme Supply, 1 Main St\\par}"));
+    EXPECT_TRUE(rtf.contains("{\\footer \\pard\\qc Page {\\chpgn} \\{draft\\}\\par}")) << rtf.toStdString();
+    EXPECT_FALSE(rtf.contains("\\qr\\fs16 Page"));
 }
 
 TEST_F(LetterKeeps, PrinterSetupOpensThePrinterSetUp)

@@ -7,10 +7,13 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QVariant>
 
 #include <algorithm>
 #include <climits>
@@ -117,6 +120,7 @@ void RichText::setPage(const PageLayout& page)
 void RichText::clear()
 {
     doc_->clear();
+    doc_->setProperty(kKeptRtfProperty, QStringList());
     page_ = PageLayout{};
     forgetPages();
 }
@@ -136,6 +140,7 @@ QString RichText::rtf() const { return writeRtf(*doc_, page_); }
 void RichText::assign(const RichText& other)
 {
     doc_.reset(other.doc_->clone());
+    doc_->setProperty(kKeptRtfProperty, other.doc_->property(kKeptRtfProperty));
     setUp();
     page_ = other.page_;
 }
@@ -213,6 +218,40 @@ int RichText::nextPageStart(int position)
     const std::vector<int>& starts = pageStarts();
     const auto it = std::upper_bound(starts.begin(), starts.end(), position);
     return it == starts.end() ? 0 : *it;
+}
+
+void RichText::drawHeadersAndFooters(QPainter& painter, int pageNumber, const QRectF& paper) const
+{
+    const QStringList kept = doc_->property(kKeptRtfProperty).toStringList();
+    if (kept.isEmpty() || page_.width <= 0)
+        return;
+    const double scale = paper.width() / page_.width;   // painter units per twip
+    const auto distance = [](const QString& rtf, const char* word) {
+        const QRegularExpression re(QStringLiteral("\\\\%1(\\d+)").arg(QLatin1String(word)));
+        const QRegularExpressionMatch m = re.match(rtf);
+        return m.hasMatch() ? std::clamp(m.captured(1).toInt(), 0, kMaxPageSide) : 720;
+    };
+    for (const QString& group : kept) {
+        // The group "{\\headerX ...}" read as a text of its own.
+        static const QRegularExpression opening(QStringLiteral("^\\{\\\\(header|footer)[lrf]?"));
+        const QRegularExpressionMatch m = opening.match(group);
+        if (!m.hasMatch())
+            continue;
+        const bool footer = m.captured(1) == QLatin1String("footer");
+        QString rtf = QStringLiteral("{\\rtf1") + group.mid(m.capturedLength());
+        rtf.replace(QStringLiteral("\\chpgn"), QString::number(pageNumber));
+        RichText part;
+        part.setRtf(rtf);
+        part.setPage({page_.width, kMaxPageSide, page_.left, 0, page_.right, 0});
+        part.pageCount();
+        const QAbstractTextDocumentLayout* layout = part.document().documentLayout();
+        const double height =
+            layout->blockBoundingRect(part.document().lastBlock()).bottom() / kLayoutResolution * kTwipsPerInch;   // twips
+        const double top = footer ? page_.height - distance(group, "footery") - height : distance(group, "headery");
+        const QRectF area(paper.left() + page_.left * scale, paper.top() + top * scale, page_.contentWidth() * scale,
+                          kMaxPageSide * scale);
+        part.drawPage(painter, 0, area);
+    }
 }
 
 int RichText::drawPage(QPainter& painter, int start, const QRectF& target)

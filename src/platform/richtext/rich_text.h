@@ -58,6 +58,13 @@ public:
     // target in the painter's coordinates) and returns the start of the next
     // page, or 0 when this page is the last.
     int drawPage(QPainter& painter, int start, const QRectF& target);
+    // Draws the headers and footers kept with the text for page number
+    // pageNumber (1 for the first; "\\chpgn" shows it) onto the whole paper,
+    // paper in the painter's coordinates: headers from the paper's top at
+    // \\headery (half an inch unless given), footers ending at \\footery
+    // from its bottom, both between the page's left and right margins.
+    void drawHeadersAndFooters(QPainter& painter, int pageNumber, const QRectF& paper) const;
+
     // The page holding position (0 for the first).
     int pageIndexOf(int position);
     // The start of the page after the one holding position; 0 when that is the last.

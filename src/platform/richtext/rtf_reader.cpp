@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QStringDecoder>
+#include <QStringList>
+#include <QVariant>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -85,6 +87,9 @@ struct Group {
     ParaState para;
     int uc = 1;
     Dest dest = Dest::Text;
+    qsizetype open = -1;   // where the group's "{" stands
+    bool keep = false;     // the group is kept as it stands (headers, footers)
+    bool keptFooter = false;
 };
 
 struct Font {
@@ -244,6 +249,8 @@ private:
 
     std::vector<Run> runs_;
     Picture picture_;
+    QStringList kept_;
+    qsizetype keptLength_ = 0;
     CharState markFormat_;
     bool firstBlock_ = true;
     bool pendingBreak_ = false;
@@ -477,6 +484,8 @@ void Reader::openGroup()
         return;
     }
     stack_.push_back(cur_);
+    cur_.open = pos_ - 1;
+    cur_.keep = false;
 }
 
 void Reader::closeGroup()
@@ -489,6 +498,12 @@ void Reader::closeGroup()
     }
     if (stack_.empty())
         return;
+    if (cur_.keep && cur_.open >= 0 && keptLength_ + (pos_ - cur_.open) <= kMaxKeptRtf) {
+        kept_ << in_.mid(cur_.open, pos_ - cur_.open).toString();
+        keptLength_ += pos_ - cur_.open;
+    } else if (cur_.keep) {
+        note(cur_.keptFooter ? RtfDropped::Footer : RtfDropped::Header);
+    }
     if (cur_.dest == Dest::Picture && stack_.back().dest != Dest::Picture) {
         cur_ = stack_.back();
         stack_.pop_back();
@@ -675,6 +690,15 @@ void Reader::word(QStringView w, bool hasParam, int param)
         colours_.clear();
         return;
     }
+    // Headers and footers are kept as they stand and written back.
+    if ((is("header") || is("headerl") || is("headerr") || is("headerf") || is("footer") || is("footerl") ||
+         is("footerr") || is("footerf")) &&
+        g.dest == Dest::Text && !stack_.empty() && stack_.back().dest == Dest::Text) {
+        g.dest = Dest::Skip;
+        g.keep = true;
+        g.keptFooter = w.startsWith(QLatin1String("footer"));
+        return;
+    }
     if (is("pict") && shapeDepth_ < 0 && g.dest == Dest::Text) {
         g.dest = Dest::Picture;
         picture_ = Picture{};
@@ -849,6 +873,7 @@ void Reader::finish()
     font.setPointSizeF(12);
     doc_.setDefaultFont(font);
     page_ = saneLayout(page_);
+    doc_.setProperty(kKeptRtfProperty, kept_);
 }
 
 QColor Reader::colour(int index) const
@@ -910,6 +935,11 @@ QTextBlockFormat Reader::blockFormat(const ParaState& p, bool pageBreak) const
 }
 
 } // namespace
+
+bool isDestinationWord(QStringView word)
+{
+    return skippedDestination(word) || word == QLatin1String("fonttbl") || word == QLatin1String("colortbl");
+}
 
 QString RtfReadResult::droppedText() const
 {

@@ -30,6 +30,11 @@ struct RtfReadResult {
     QString droppedText() const;
 };
 
+// Groups of the RTF text kept as they stand and written back after the page
+// setup (headers and footers): a QStringList in this property of the document.
+inline constexpr char kKeptRtfProperty[] = "qbKeptRtf";
+inline constexpr qsizetype kMaxKeptRtf = 1 << 20;
+
 // Limits that keep a damaged or hostile text from costing more than it is worth.
 inline constexpr int kMaxGroupDepth = 100;
 inline constexpr int kMaxFonts = 4096;
@@ -40,6 +45,10 @@ inline constexpr int kMaxTabStops = 64;
 // defaults of PageLayout where it says nothing). Characters outside 7-bit
 // ASCII that stand in the text as they are (not escaped) are taken as given.
 RtfReadResult readRtf(QStringView rtf, QTextDocument& document, PageLayout& page);
+
+// A group that begins with this control word holds no text of the document
+// (tables, pictures, headers, field instructions and the like).
+bool isDestinationWord(QStringView word);
 
 // The bytes of an RTF file: RTF is 7-bit text, and whatever unescaped 8-bit
 // bytes a careless writer left in it are taken as Windows-1252, or as UTF-8

@@ -1,6 +1,7 @@
 #include "platform/richtext/rtf_writer.h"
 
 #include "platform/richtext/picture.h"
+#include "platform/richtext/rtf_reader.h"
 #include "platform/richtext/text_units.h"
 
 #include <QBuffer>
@@ -299,6 +300,8 @@ QString Writer::write(const PageLayout& page)
     if (page.width > page.height)
         out += QLatin1String("\\landscape");
     out += QLatin1String("\r\n");
+    for (const QString& group : doc_.property(kKeptRtfProperty).toStringList())
+        out += group + QLatin1String("\r\n");
     out += body_;
     out += QLatin1String("}");
     return out;
@@ -307,5 +310,12 @@ QString Writer::write(const PageLayout& page)
 } // namespace
 
 QString writeRtf(const QTextDocument& document, const PageLayout& page) { return Writer(document).write(page); }
+
+QString rtfEscaped(QStringView text)
+{
+    QString out;
+    escape(out, text);
+    return out;
+}
 
 } // namespace qb::richtext

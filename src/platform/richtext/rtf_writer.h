@@ -13,4 +13,7 @@ namespace qb::richtext {
 
 QString writeRtf(const QTextDocument& document, const PageLayout& page);
 
+// text as RTF text: braces and backslashes escaped, 7-bit.
+QString rtfEscaped(QStringView text);
+
 } // namespace qb::richtext

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "qstring_print.h"
+
 #include <gtest/gtest.h>
 
 TEST(RtfFuzzRegressions, EveryKeptInputReadsAndRoundTrips)
@@ -20,6 +22,26 @@ TEST(RtfFuzzRegressions, EveryKeptInputReadsAndRoundTrips)
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        qb::fuzz::rtfBytes(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        EXPECT_EQ(qb::fuzz::rtfRoundTrip(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
+                  QString());
     }
+}
+
+// The fuzz target's own reading of an RTF text's words, which the reader's
+// result is checked against.
+TEST(RtfFuzzRegressions, TheWordsOfAnRtfText)
+{
+    struct Case {
+        const char* rtf;
+        const char* words;
+    } cases[] = {
+        {R"({\rtf1{\fonttbl{\f0 Arial;}}\f0\fs24 Dear {\b friend},\par thanks})", "Dear friend thanks"},
+        {R"({\rtf1 {\*\generator Writer}{\header Head}caf\'e9 na\u239?ve\uc2\u8364 xyzabc})", "caf zabc"},
+        {R"({\rtf1 {\pict\pngblip abcdef}\bin3 xyzword} tail)", "word"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qb::fuzz::rtfTextWords(QString::fromLatin1(c.rtf)).join(' '), c.words) << c.rtf;
+
+    // A text the reader lost without a word would be named.
+    EXPECT_EQ(qb::fuzz::rtfRoundTrip(reinterpret_cast<const uint8_t*>("{\\rtf1 kept}"), 12), QString());
 }

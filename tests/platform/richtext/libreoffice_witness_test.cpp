@@ -9,6 +9,7 @@
 #include "platform/richtext/text_units.h"
 #include "qstring_print.h"
 #include "format_at.h"
+#include "libreoffice.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,31 +91,6 @@ QString flatOdt()
 )");
 }
 
-class LibreOffice {
-public:
-    explicit LibreOffice(const QString& profile) : profile_(profile) {}
-
-    // Converts files into outDir; false with LibreOffice's words when it fails.
-    bool convert(const QStringList& files, const QString& format, const QString& outDir, QString& error) const
-    {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("soffice"), QStringList{QStringLiteral("-env:UserInstallation=file://") + profile_,
-                                                       QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                                                       QStringLiteral("--convert-to"), format,
-                                                       QStringLiteral("--outdir"), outDir} +
-                                               files);
-        if (!p.waitForFinished(180000) || p.exitCode() != 0) {
-            error = QString::fromUtf8(p.readAll());
-            return false;
-        }
-        return true;
-    }
-
-private:
-    QString profile_;
-};
-
 QString output(const QString& program, const QStringList& args)
 {
     QProcess p;
@@ -154,7 +130,7 @@ TEST(LibreOfficeWitness, ItsRtfReadsWithEveryAttributeAndOursReadsBackTheSame)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(flatOdt().toUtf8());
     }
-    const LibreOffice office(dir.filePath(QStringLiteral("profile")));
+    const test::LibreOffice office(dir.filePath(QStringLiteral("profile")));
     const QString theirs = dir.filePath(QStringLiteral("theirs"));
     const QString ours = dir.filePath(QStringLiteral("ours"));
     QDir().mkpath(theirs);

@@ -268,7 +268,8 @@ TEST(RtfReader, NamesWhatItPassesOver)
         const char* rtf;
         const char* dropped;
     } cases[] = {
-        {R"({\rtf1 {\header h}{\footerl f}{\footerr g}text})", "a header and 2 footers"},
+        {R"({\rtf1 {\header h}{\footerl f}{\footerr g}text})", ""},   // kept and written back
+        {R"({\rtf1 {\footnote {\header h}}text})", "a footnote"},
         {R"({\rtf1 {\*\shppict{\pict\pngblip 00}}{\nonshppict{\pict\wmetafile8 00}}x})", "a picture"},
         {R"({\rtf1 {\shp{\*\shpinst{\shptxt box}}}{\shp{\*\shpinst{\sp{\sn pib}{\sv {\pict 00}}}}}{\shp{\*\shpinst}}})",
          "a picture, a text box and a drawing"},
@@ -281,6 +282,17 @@ TEST(RtfReader, NamesWhatItPassesOver)
         RichText rt;
         EXPECT_EQ(rt.setRtf(QString::fromLatin1(c.rtf)).droppedText(), c.dropped) << c.rtf;
     }
+    RichText headed;
+    headed.setRtf(QStringLiteral(R"({\rtf1 \headery500\footery700{\header {\qc Acme \chpgn}}{\footer Page}text})"));
+    EXPECT_EQ(headed.document().toPlainText(), "text");
+    RichText copy;
+    copy.assign(headed);
+    const QString written = copy.rtf();
+    EXPECT_TRUE(written.contains(R"({\header {\qc Acme \chpgn}})")) << written.toStdString();
+    EXPECT_TRUE(written.contains(R"({\footer Page})"));
+    RichText back;
+    back.setRtf(written);
+    EXPECT_EQ(back.rtf(), written);
 }
 
 // Every attribute a letter carries survives our own writing and reading, and
