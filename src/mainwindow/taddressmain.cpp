@@ -129,6 +129,9 @@ TAddressMain::TAddressMain(const std::function<void(CommandRegistry&)>& subsyste
     setWindowTitle(QStringLiteral("Quillbase"));
     setFont(QFont(QStringLiteral("Arial"), font().pointSize()));
     setMainWindow(this);
+    // F1 opens the window's topic here and in every window opened from it.
+    setHelpContext(this, HelpContext);
+    installHelpKey();
     table_.setDisplayDatePattern(runDisplayDatePattern());
 
     RecordEditor::Hooks hooks;
