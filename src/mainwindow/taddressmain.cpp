@@ -526,7 +526,7 @@ void TAddressMain::buildMenus()
                                              nullptr));
     menuItem(fileMenu_, "mnuRebuildSystemIndexes", QStringLiteral("Rebuild S&ystem File indexes"),
              nullptr);
-    menuItem(fileMenu_, "mnuPreferences", QStringLiteral("Pre&ferences"), &M::PreferencesClick);
+    menuItem(fileMenu_, "mnuPreferences", QStringLiteral("&Preferences"), &M::PreferencesClick);
     fileMenu_->addSeparator();
     bind(C::ExitMenuItem, menuItem(fileMenu_, "mnuExit", controlCaption(C::ExitMenuItem), &M::ExitButtonClick));
     startOfMru_ = fileMenu_->addSeparator();
@@ -579,7 +579,7 @@ void TAddressMain::buildMenus()
     menuItem(utilities, "mnuCheckDuplicates", QStringLiteral("Check && Repair &Duplicates"), nullptr);
     menuItem(utilities, "mnuConvertCase", QStringLiteral("Con&vert Case"), nullptr);
     menuItem(utilities, "mnuDeleteRecords", QStringLiteral("Delete &Records"), nullptr);
-    menuItem(utilities, "mnuSearchReplace", QStringLiteral("&Search && Replace Field Values"), nullptr);
+    menuItem(utilities, "mnuSearchReplace", QStringLiteral("Search && Re&place Field Values"), nullptr);
 
     QMenu* print = addMenu("PrintMenu", controlCaption(C::PrintMenu));
     bind(C::PrintMenu, print);
