@@ -1,0 +1,140 @@
+#pragma once
+// The designers driven as a user drives them: closed with Esc or the
+// window's close box, the question about unsaved work answered with a real
+// click on its button; zoomed with the zoom buttons.
+
+#include "design/tkbasepanel.h"
+#include "design/tkgraphiccontrol.h"
+#include "design/tkhandle.h"
+#include "qstring_print.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace qb::test {
+
+enum class CloseBy { Escape, CloseBox };
+
+// One way of closing a changed designer and what must follow.
+struct CloseCase {
+    const char* name;
+    CloseBy by;
+    QMessageBox::StandardButton answer;
+    bool staysOpen;
+    bool saves;
+};
+
+inline constexpr CloseCase kCloseCases[] = {
+    {"Esc, Cancel", CloseBy::Escape, QMessageBox::Cancel, true, false},
+    {"Esc, No", CloseBy::Escape, QMessageBox::No, false, false},
+    {"Esc, Yes", CloseBy::Escape, QMessageBox::Yes, false, true},
+    {"close box, Cancel", CloseBy::CloseBox, QMessageBox::Cancel, true, false},
+    {"close box, No", CloseBy::CloseBox, QMessageBox::No, false, false},
+    {"close box, Yes", CloseBy::CloseBox, QMessageBox::Yes, false, true},
+};
+
+// Clicks answer in every question box that comes up while it lives and
+// keeps the questions' texts.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(QMessageBox::StandardButton answer) : answer_(answer)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->windowTitle() + "|" + box->text();
+                if (QAbstractButton* b = box->button(answer_))
+                    b->click();
+            }
+        });
+        timer_.start(20);
+    }
+    QStringList texts;
+
+private:
+    QMessageBox::StandardButton answer_;
+    QTimer timer_;
+};
+
+// Esc goes to the control that has the focus, as the keyboard sends it.
+inline void closeDesigner(QDialog& designer, CloseBy by)
+{
+    if (by == CloseBy::CloseBox) {
+        designer.close();
+        return;
+    }
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && focus->window() == &designer ? focus : &designer, Qt::Key_Escape);
+}
+
+// On a designer that shows: types " 2" after the description, moves the
+// panel's first object a pixel right with the keyboard, closes the window
+// as c says and answers the question. The question must be question; a
+// designer left open must still hold the moved object, and is then closed
+// with its Cancel button. True when the designer closed with Save.
+inline bool changeAndClose(QDialog& designer, design::TKBasePanel* panel, QLineEdit* description,
+                           const CloseCase& c, const QString& question)
+{
+    QTest::keyClicks(description, " 2");
+    design::TKGraphicControl* object = panel->designObjects().value(0);
+    EXPECT_NE(object, nullptr);
+    if (!object)
+        return false;
+    const QRect was = object->bounds();
+    QTest::mouseClick(object, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(panel->handle(), Qt::Key_Right);
+    EXPECT_EQ(object->bounds(), was.translated(1, 0));
+
+    QuestionAnswerer answer(c.answer);
+    closeDesigner(designer, c.by);
+    QTest::qWait(50);
+    EXPECT_EQ(answer.texts.join(" / "), question);
+    EXPECT_EQ(designer.isVisible(), c.staysOpen);
+    if (designer.isVisible()) {
+        EXPECT_EQ(object->bounds(), was.translated(1, 0));
+        EXPECT_EQ(description->text().right(2), " 2");
+        designer.findChild<QPushButton*>("CancelButton")->click();
+    }
+    return designer.result() == QDialog::Accepted;
+}
+
+// Closing an unchanged designer asks nothing.
+inline void closeUnchanged(QDialog& designer, CloseBy by)
+{
+    QuestionAnswerer answer(QMessageBox::Cancel);
+    closeDesigner(designer, by);
+    QTest::qWait(50);
+    EXPECT_TRUE(answer.texts.isEmpty());
+    EXPECT_FALSE(designer.isVisible());
+}
+
+// Clicks the zoom buttons until the caption reads percent.
+inline void zoomTo(QWidget& designer, int percent)
+{
+    auto* caption = designer.findChild<QToolButton*>("ZoomButton");
+    for (int i = 0; i < 20 && caption->text() != QString::number(percent) + "%"; ++i) {
+        const int now = caption->text().chopped(1).toInt();
+        designer.findChild<QToolButton*>(now < percent ? "ZoomInButton" : "ZoomOutButton")->click();
+    }
+    EXPECT_EQ(caption->text(), QString::number(percent) + "%");
+}
+
+// Waits until the designer's first activation has run.
+template <typename Designer>
+bool waitReady(Designer& designer)
+{
+    for (int i = 0; i < 500 && !designer.ready(); ++i)
+        QTest::qWait(10);
+    QTest::qWait(20);
+    return designer.ready();
+}
+
+} // namespace qb::test
