@@ -9,6 +9,7 @@
 #include "qstring_print.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QDialog>
 #include <QMessageBox>
@@ -41,6 +42,27 @@ inline constexpr CloseCase kCloseCases[] = {
     {"close box, No", CloseBy::CloseBox, QMessageBox::No, false, false},
     {"close box, Yes", CloseBy::CloseBox, QMessageBox::Yes, false, true},
 };
+
+inline QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// After a changed design was closed as c says: saved, the description typed
+// and the moved object are stored; otherwise description and file are as
+// they were, byte for byte.
+inline void expectCloseOutcome(const CloseCase& c, const QString& described, const QString& descriptionNow,
+                               const QByteArray& before, const QByteArray& fileNow)
+{
+    if (c.saves) {
+        EXPECT_EQ(descriptionNow, described + " 2");
+        EXPECT_NE(fileNow, before);
+    } else {
+        EXPECT_EQ(descriptionNow, described);
+        EXPECT_EQ(fileNow, before);
+    }
+}
 
 // Clicks answer in every question box that comes up while it lives and
 // keeps the questions' texts.
@@ -125,6 +147,18 @@ inline void zoomTo(QWidget& designer, int percent)
         designer.findChild<QToolButton*>(now < percent ? "ZoomInButton" : "ZoomOutButton")->click();
     }
     EXPECT_EQ(caption->text(), QString::number(percent) + "%");
+}
+
+// Zooms through percents with the zoom buttons, letting the designer draw
+// at each, then types in the description and saves.
+inline void zoomThroughAndSave(QDialog& designer, std::initializer_list<int> percents)
+{
+    for (int percent : percents) {
+        zoomTo(designer, percent);
+        QTest::qWait(20);   // drawn at that zoom, so objects fit themselves to it
+    }
+    QTest::keyClicks(designer.findChild<QLineEdit*>("LabelSetupDescription"), "z");
+    designer.findChild<QPushButton*>("SaveButton")->click();
 }
 
 // Waits until the designer's first activation has run.

@@ -1,0 +1,152 @@
+// The envelope designer as a user leaves it: Esc and the close box ask before
+// unsaved work is thrown away, an unchanged design closes at once, and a
+// layout saved at any zoom or after any zooming is the 100 percent file.
+
+#include "envelopes/tenvelopedesignscreen.h"
+#include "envelopes/tqbenvelopes.h"
+
+#include "core/address_fixture.h"
+#include "core/system_tables.h"
+#include "design/class_registry.h"
+#include "design/designer_windows.h"
+#include "design/tkgraphiccontrol.h"
+#include "envelopes/tenvelopepanel.h"
+#include "platform/xbase/table.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+using Build = std::function<void(TEnvelopePanel*)>;
+
+class EnvelopeDesigner : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(program.folder() + "sysdata");
+        design::registerAllClasses();
+        const QString path = program.data("add0001.DBF");
+        ASSERT_TRUE(createAddressTable(path, FieldLengths::settingsDefaults()));
+        ASSERT_TRUE(addresses.open(path));
+        test::addRow(addresses.table(), {{"LNAME", "Adams"}, {"FNAME", "Ann"}, {"STREET", "12 Elm St"},
+                                         {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}});
+        addresses.table().setFilter("!ISDEL");
+        addresses.table().first();
+        envelopes = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(envelopes);
+        screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
+        screen->show();
+    }
+
+    // A stored #10 layout "Club envelopes" holding what build puts on the panel; its file.
+    QString storeLayout(const Build& build)
+    {
+        screen->chooseSize = [](int) -> std::optional<int> { return 20; };
+        screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
+            record.description = "Club envelopes";
+            build(panel);
+            return true;
+        };
+        screen->findChild<QPushButton*>("NewButton")->click();
+        return program.folder() + "sysdata/" + QString::fromStdString(envelopes->text("BINARY")).trimmed();
+    }
+
+    // Opens the highlighted layout in the designer, once it has set itself up
+    // and shows, and runs act on it; act's answer is the designer's outcome.
+    void modify(const std::function<void(TEnvelopeDesignScreen&, TEnvelopePanel*)>& act)
+    {
+        screen->runDesigner = [&](EnvelopeLayoutRecord& record, TEnvelopePanel* panel) {
+            TEnvelopeDesignScreen designer(record, panel, addresses, screen.get());
+            designer.show();
+            EXPECT_TRUE(test::waitReady(designer));
+            act(designer, panel);
+            return designer.result() == QDialog::Accepted;
+        };
+        screen->findChild<QPushButton*>("ModifyButton")->click();
+    }
+
+    static void put(TEnvelopePanel* panel, const char* className, QRect r)
+    {
+        const design::DesignClass* cls = design::findDesignClass(QLatin1String(className));
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        panel->addObject(o, r);
+    }
+    static void oneText(TEnvelopePanel* panel) { put(panel, "TKPLabel", QRect(10, 10, 80, 20)); }
+
+    QString description() { return QString::fromStdString(envelopes->text("DESCRIPT")).trimmed(); }
+
+    test::ProgramDir program;
+    test::MessageLog log;
+    AddressTable addresses;
+    std::unique_ptr<xbase::Table> envelopes;
+    std::unique_ptr<TQBEnvelopes> screen;
+};
+
+TEST_F(EnvelopeDesigner, UnsavedWorkIsNeverThrownAwayWithoutAQuestion)
+{
+    const QString file = storeLayout(oneText);
+    for (const test::CloseCase& c : test::kCloseCases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray before = test::bytesOf(file);
+        const QString described = description();
+        modify([&](TEnvelopeDesignScreen& designer, TEnvelopePanel* panel) {
+            test::changeAndClose(designer, panel, designer.findChild<QLineEdit*>("LabelSetupDescription"), c,
+                                 "Envelope Design Screen|Save changes to " + described + " 2?");
+        });
+        test::expectCloseOutcome(c, described, description(), before, test::bytesOf(file));
+    }
+}
+
+TEST_F(EnvelopeDesigner, AnUnchangedDesignClosesAtOnce)
+{
+    const QString file = storeLayout(oneText);
+    const QByteArray before = test::bytesOf(file);
+    for (const test::CloseBy by : {test::CloseBy::Escape, test::CloseBy::CloseBox}) {
+        modify([&](TEnvelopeDesignScreen& designer, TEnvelopePanel*) { test::closeUnchanged(designer, by); });
+        EXPECT_EQ(test::bytesOf(file), before);
+    }
+}
+
+TEST_F(EnvelopeDesigner, SavesAtAnyZoomAndAfterAnyZoomingAreTheHundredPercentFile)
+{
+    // Bounds that no zoom step maps to whole pixels both ways.
+    const QString file = storeLayout([](TEnvelopePanel* panel) {
+        put(panel, "TKLabelShapes", QRect(7, 9, 237, 83));
+        put(panel, "TKLineShape", QRect(161, 11, 9, 77));
+        put(panel, "TKPLabel", QRect(21, 33, 117, 19));
+        put(panel, "TKDMultiLineAddressLabel", QRect(313, 155, 238, 71));
+        put(panel, "TKPostNetBarCode", QRect(313, 241, 300, 20));
+        put(panel, "TKFIMBarCode", QRect(531, 3, 40, 40));
+    });
+    const auto zoomAndSave = [&](std::initializer_list<int> percents) {
+        modify([&](TEnvelopeDesignScreen& designer, TEnvelopePanel*) { test::zoomThroughAndSave(designer, percents); });
+    };
+    zoomAndSave({});
+    const QByteArray hundred = test::bytesOf(file);
+    ASSERT_FALSE(hundred.isEmpty());
+
+    const struct {
+        const char* name;
+        std::initializer_list<int> percents;
+    } sequences[] = {
+        {"60", {60}},
+        {"120", {120}},
+        {"140", {140}},
+        {"100, 60, 140, 100", {60, 140, 100}},
+        {"130, 70, 110", {130, 70, 110}},
+    };
+    for (const auto& s : sequences)
+        for (int save = 1; save <= 3; ++save) {
+            zoomAndSave(s.percents);
+            EXPECT_EQ(test::bytesOf(file), hundred) << s.name << ", save " << save;
+        }
+}
+
+} // namespace
+} // namespace qb
