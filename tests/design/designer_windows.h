@@ -17,6 +17,8 @@
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -62,6 +64,39 @@ inline void expectCloseOutcome(const CloseCase& c, const QString& described, con
         EXPECT_EQ(descriptionNow, described);
         EXPECT_EQ(fileNow, before);
     }
+}
+
+// Every close case on a stored design: openChangeAndClose opens it in its
+// designer, changes it and closes it as the case says (changeAndClose), the
+// question expected being the one given; then the outcome is checked.
+inline void expectEveryCloseCase(const QString& file, const QString& title, const std::function<QString()>& description,
+                                 const std::function<void(const CloseCase&, const QString&)>& openChangeAndClose)
+{
+    for (const CloseCase& c : kCloseCases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray before = bytesOf(file);
+        const QString described = description();
+        openChangeAndClose(c, title + "|Save changes to " + described + " 2?");
+        expectCloseOutcome(c, described, description(), before, bytesOf(file));
+    }
+}
+
+// Zoom sequences saved again and again store the file saved at 100 percent.
+struct ZoomSequence {
+    const char* name;
+    std::initializer_list<int> percents;
+};
+inline void expectZoomedSavesAreTheHundredPercentFile(const QString& file, std::initializer_list<ZoomSequence> sequences,
+                                                      const std::function<void(std::initializer_list<int>)>& zoomAndSave)
+{
+    zoomAndSave({});
+    const QByteArray hundred = bytesOf(file);
+    ASSERT_FALSE(hundred.isEmpty());
+    for (const ZoomSequence& s : sequences)
+        for (int save = 1; save <= 3; ++save) {
+            zoomAndSave(s.percents);
+            EXPECT_EQ(bytesOf(file), hundred) << s.name << ", save " << save;
+        }
 }
 
 // Clicks answer in every question box that comes up while it lives and

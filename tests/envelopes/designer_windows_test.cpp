@@ -91,16 +91,14 @@ protected:
 TEST_F(EnvelopeDesigner, UnsavedWorkIsNeverThrownAwayWithoutAQuestion)
 {
     const QString file = storeLayout(oneText);
-    for (const test::CloseCase& c : test::kCloseCases) {
-        SCOPED_TRACE(c.name);
-        const QByteArray before = test::bytesOf(file);
-        const QString described = description();
-        modify([&](TEnvelopeDesignScreen& designer, TEnvelopePanel* panel) {
-            test::changeAndClose(designer, panel, designer.findChild<QLineEdit*>("LabelSetupDescription"), c,
-                                 "Envelope Design Screen|Save changes to " + described + " 2?");
-        });
-        test::expectCloseOutcome(c, described, description(), before, test::bytesOf(file));
-    }
+    test::expectEveryCloseCase(file, "Envelope Design Screen", [this] { return description(); },
+                               [&](const test::CloseCase& c, const QString& question) {
+                                   modify([&](TEnvelopeDesignScreen& designer, TEnvelopePanel* panel) {
+                                       test::changeAndClose(designer, panel,
+                                                            designer.findChild<QLineEdit*>("LabelSetupDescription"), c,
+                                                            question);
+                                   });
+                               });
 }
 
 TEST_F(EnvelopeDesigner, AnUnchangedDesignClosesAtOnce)
@@ -127,25 +125,15 @@ TEST_F(EnvelopeDesigner, SavesAtAnyZoomAndAfterAnyZoomingAreTheHundredPercentFil
     const auto zoomAndSave = [&](std::initializer_list<int> percents) {
         modify([&](TEnvelopeDesignScreen& designer, TEnvelopePanel*) { test::zoomThroughAndSave(designer, percents); });
     };
-    zoomAndSave({});
-    const QByteArray hundred = test::bytesOf(file);
-    ASSERT_FALSE(hundred.isEmpty());
-
-    const struct {
-        const char* name;
-        std::initializer_list<int> percents;
-    } sequences[] = {
-        {"60", {60}},
-        {"120", {120}},
-        {"140", {140}},
-        {"100, 60, 140, 100", {60, 140, 100}},
-        {"130, 70, 110", {130, 70, 110}},
-    };
-    for (const auto& s : sequences)
-        for (int save = 1; save <= 3; ++save) {
-            zoomAndSave(s.percents);
-            EXPECT_EQ(test::bytesOf(file), hundred) << s.name << ", save " << save;
-        }
+    test::expectZoomedSavesAreTheHundredPercentFile(file,
+                                                    {
+                                                        {"60", {60}},
+                                                        {"120", {120}},
+                                                        {"140", {140}},
+                                                        {"100, 60, 140, 100", {60, 140, 100}},
+                                                        {"130, 70, 110", {130, 70, 110}},
+                                                    },
+                                                    zoomAndSave);
 }
 
 } // namespace

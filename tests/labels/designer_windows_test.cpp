@@ -90,16 +90,14 @@ protected:
 TEST_F(LabelDesigner, UnsavedWorkIsNeverThrownAwayWithoutAQuestion)
 {
     const QString file = storeLayout(oneText);
-    for (const test::CloseCase& c : test::kCloseCases) {
-        SCOPED_TRACE(c.name);
-        const QByteArray before = test::bytesOf(file);
-        const QString described = description();
-        modify([&](TLabelDesignScreen& designer, design::TKLabelPanel* panel) {
-            test::changeAndClose(designer, panel, designer.findChild<QLineEdit*>("LabelSetupDescription"), c,
-                                 "Label Design Screen|Save changes to " + described + " 2?");
-        });
-        test::expectCloseOutcome(c, described, description(), before, test::bytesOf(file));
-    }
+    test::expectEveryCloseCase(file, "Label Design Screen", [this] { return description(); },
+                               [&](const test::CloseCase& c, const QString& question) {
+                                   modify([&](TLabelDesignScreen& designer, design::TKLabelPanel* panel) {
+                                       test::changeAndClose(designer, panel,
+                                                            designer.findChild<QLineEdit*>("LabelSetupDescription"), c,
+                                                            question);
+                                   });
+                               });
 }
 
 TEST_F(LabelDesigner, AnUnchangedDesignClosesAtOnce)
@@ -124,25 +122,15 @@ TEST_F(LabelDesigner, SavesAtAnyZoomAndAfterAnyZoomingAreTheHundredPercentFile)
     const auto zoomAndSave = [&](std::initializer_list<int> percents) {
         modify([&](TLabelDesignScreen& designer, design::TKLabelPanel*) { test::zoomThroughAndSave(designer, percents); });
     };
-    zoomAndSave({});
-    const QByteArray hundred = test::bytesOf(file);
-    ASSERT_FALSE(hundred.isEmpty());
-
-    const struct {
-        const char* name;
-        std::initializer_list<int> percents;
-    } sequences[] = {
-        {"50", {50}},
-        {"120", {120}},
-        {"150", {150}},
-        {"100, 50, 150, 100", {50, 150, 100}},
-        {"130, 70, 110", {130, 70, 110}},
-    };
-    for (const auto& s : sequences)
-        for (int save = 1; save <= 3; ++save) {
-            zoomAndSave(s.percents);
-            EXPECT_EQ(test::bytesOf(file), hundred) << s.name << ", save " << save;
-        }
+    test::expectZoomedSavesAreTheHundredPercentFile(file,
+                                                    {
+                                                        {"50", {50}},
+                                                        {"120", {120}},
+                                                        {"150", {150}},
+                                                        {"100, 50, 150, 100", {50, 150, 100}},
+                                                        {"130, 70, 110", {130, 70, 110}},
+                                                    },
+                                                    zoomAndSave);
 }
 
 } // namespace
