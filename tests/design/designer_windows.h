@@ -3,9 +3,13 @@
 // window's close box, the question about unsaved work answered with a real
 // click on its button; zoomed with the zoom buttons.
 
+#include "core/address_fixture.h"
+#include "core/system_tables.h"
+#include "design/class_registry.h"
 #include "design/tkbasepanel.h"
 #include "design/tkgraphiccontrol.h"
 #include "design/tkhandle.h"
+#include "platform/xbase/table.h"
 #include "qstring_print.h"
 
 #include <QApplication>
@@ -24,6 +28,48 @@
 #include <gtest/gtest.h>
 
 namespace qb::test {
+
+// A program folder with one address record and the catalogue of one kind of
+// design open under its print screen, whose designer the tests drive.
+template <class Screen, SystemTable Catalogue>
+class DesignScreenFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(program.folder() + "sysdata");
+        design::registerAllClasses();
+        const QString path = program.data("add0001.DBF");
+        ASSERT_TRUE(createAddressTable(path, FieldLengths::settingsDefaults()));
+        ASSERT_TRUE(addresses.open(path));
+        addRow(addresses.table(), {{"LNAME", "Adams"}, {"FNAME", "Ann"}, {"STREET", "12 Elm St"},
+                                   {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}});
+        addresses.table().setFilter("!ISDEL");
+        addresses.table().first();
+        catalogue = openSystemTable(Catalogue, xbase::OpenMode::Exclusive);
+        ASSERT_TRUE(catalogue);
+        screen = std::make_unique<Screen>(*catalogue, addresses, false);
+        screen->show();
+    }
+
+    // The highlighted row's description and layout file.
+    QString description() { return QString::fromStdString(catalogue->text("DESCRIPT")).trimmed(); }
+    QString layoutFile() { return program.folder() + "sysdata/" + QString::fromStdString(catalogue->text("BINARY")).trimmed(); }
+
+    static void put(design::TKBasePanel* panel, const char* className, QRect r)
+    {
+        const design::DesignClass* cls = design::findDesignClass(QLatin1String(className));
+        design::TKGraphicControl* o = cls->create(*cls->table);
+        o->loaded();
+        panel->addObject(o, r);
+    }
+    static void oneText(design::TKBasePanel* panel) { put(panel, "TKPLabel", QRect(10, 10, 80, 20)); }
+
+    ProgramDir program;
+    MessageLog log;
+    AddressTable addresses;
+    std::unique_ptr<xbase::Table> catalogue;
+    std::unique_ptr<Screen> screen;
+};
 
 enum class CloseBy { Escape, CloseBox };
 

@@ -24,25 +24,8 @@ namespace {
 
 using Build = std::function<void(TEnvelopePanel*)>;
 
-class EnvelopeDesigner : public ::testing::Test {
+class EnvelopeDesigner : public test::DesignScreenFixture<TQBEnvelopes, SystemTable::Envelope> {
 protected:
-    void SetUp() override
-    {
-        QDir().mkpath(program.folder() + "sysdata");
-        design::registerAllClasses();
-        const QString path = program.data("add0001.DBF");
-        ASSERT_TRUE(createAddressTable(path, FieldLengths::settingsDefaults()));
-        ASSERT_TRUE(addresses.open(path));
-        test::addRow(addresses.table(), {{"LNAME", "Adams"}, {"FNAME", "Ann"}, {"STREET", "12 Elm St"},
-                                         {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}});
-        addresses.table().setFilter("!ISDEL");
-        addresses.table().first();
-        envelopes = openSystemTable(SystemTable::Envelope, xbase::OpenMode::Exclusive);
-        ASSERT_TRUE(envelopes);
-        screen = std::make_unique<TQBEnvelopes>(*envelopes, addresses, false);
-        screen->show();
-    }
-
     // A stored #10 layout "Club envelopes" holding what build puts on the panel; its file.
     QString storeLayout(const Build& build)
     {
@@ -53,7 +36,7 @@ protected:
             return true;
         };
         screen->findChild<QPushButton*>("NewButton")->click();
-        return program.folder() + "sysdata/" + QString::fromStdString(envelopes->text("BINARY")).trimmed();
+        return layoutFile();
     }
 
     // Opens the highlighted layout in the designer, once it has set itself up
@@ -69,23 +52,6 @@ protected:
         };
         screen->findChild<QPushButton*>("ModifyButton")->click();
     }
-
-    static void put(TEnvelopePanel* panel, const char* className, QRect r)
-    {
-        const design::DesignClass* cls = design::findDesignClass(QLatin1String(className));
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        panel->addObject(o, r);
-    }
-    static void oneText(TEnvelopePanel* panel) { put(panel, "TKPLabel", QRect(10, 10, 80, 20)); }
-
-    QString description() { return QString::fromStdString(envelopes->text("DESCRIPT")).trimmed(); }
-
-    test::ProgramDir program;
-    test::MessageLog log;
-    AddressTable addresses;
-    std::unique_ptr<xbase::Table> envelopes;
-    std::unique_ptr<TQBEnvelopes> screen;
 };
 
 TEST_F(EnvelopeDesigner, UnsavedWorkIsNeverThrownAwayWithoutAQuestion)

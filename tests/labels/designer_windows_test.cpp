@@ -24,25 +24,8 @@ namespace {
 
 using Build = std::function<void(design::TKLabelPanel*)>;
 
-class LabelDesigner : public ::testing::Test {
+class LabelDesigner : public test::DesignScreenFixture<TLabelSetupScreen, SystemTable::Label> {
 protected:
-    void SetUp() override
-    {
-        QDir().mkpath(program.folder() + "sysdata");
-        design::registerAllClasses();
-        const QString path = program.data("add0001.DBF");
-        ASSERT_TRUE(createAddressTable(path, FieldLengths::settingsDefaults()));
-        ASSERT_TRUE(addresses.open(path));
-        test::addRow(addresses.table(), {{"LNAME", "Adams"}, {"FNAME", "Ann"}, {"STREET", "12 Elm St"},
-                                         {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}});
-        addresses.table().setFilter("!ISDEL");
-        addresses.table().first();
-        labels = openSystemTable(SystemTable::Label, xbase::OpenMode::Exclusive);
-        ASSERT_TRUE(labels);
-        screen = std::make_unique<TLabelSetupScreen>(*labels, addresses, false);
-        screen->show();
-    }
-
     // A stored layout "Club labels" holding what build puts on the panel; its file.
     QString storeLayout(const Build& build)
     {
@@ -52,7 +35,7 @@ protected:
             return true;
         };
         screen->findChild<QPushButton*>("NewButton")->click();
-        return program.folder() + "sysdata/" + QString::fromStdString(labels->text("BINARY")).trimmed();
+        return layoutFile();
     }
 
     // Opens the highlighted layout in the designer, once it has set itself up
@@ -68,23 +51,6 @@ protected:
         };
         screen->findChild<QPushButton*>("ModifyButton")->click();
     }
-
-    static void put(design::TKLabelPanel* panel, const char* className, QRect r)
-    {
-        const design::DesignClass* cls = design::findDesignClass(QLatin1String(className));
-        design::TKGraphicControl* o = cls->create(*cls->table);
-        o->loaded();
-        panel->addObject(o, r);
-    }
-    static void oneText(design::TKLabelPanel* panel) { put(panel, "TKPLabel", QRect(10, 10, 80, 20)); }
-
-    QString description() { return QString::fromStdString(labels->text("DESCRIPT")).trimmed(); }
-
-    test::ProgramDir program;
-    test::MessageLog log;
-    AddressTable addresses;
-    std::unique_ptr<xbase::Table> labels;
-    std::unique_ptr<TLabelSetupScreen> screen;
 };
 
 TEST_F(LabelDesigner, UnsavedWorkIsNeverThrownAwayWithoutAQuestion)
