@@ -1,12 +1,14 @@
 #pragma once
-// A window's Help button checked as a user meets it: clicked, the help window
-// must show the window's own topic from the topics that ship, not the contents.
+// A window's help checked as a user meets it: its Help button clicked, and F1
+// pressed in the control that has the focus, the help window must show the
+// window's own topic from the topics that ship, not the contents.
 
 #include "platform/help/help_viewer.h"
 #include "qstring_print.h"
 
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
@@ -36,6 +38,14 @@ inline void expectHelpTopic(QWidget& window, const QString& file, const QString&
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(QFileInfo(viewer->topicPath()).fileName(), file) << window.windowTitle().toStdString();
     EXPECT_EQ(viewer->browser()->documentTitle(), title) << window.windowTitle().toStdString();
+
+    // F1 brings the same topic back after the user went to the contents.
+    installHelpKey();
+    viewer->showContents();
+    QWidget* focus = window.focusWidget() ? window.focusWidget() : &window;
+    QTest::keyClick(focus, Qt::Key_F1);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(QFileInfo(viewer->topicPath()).fileName(), file) << "F1 in " << window.windowTitle().toStdString();
 }
 
 } // namespace qb::test

@@ -3,11 +3,15 @@
 #include "core/settings.h"
 #include "design/tkbasepanel.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 
 namespace qb::design {
@@ -113,6 +117,113 @@ QFont defaultDesignFont(DesignKind kind)
     f.setBold(font.bold);
     f.setItalic(font.italic);
     return f;
+}
+
+DesignCloseGuard::DesignCloseGuard(QDialog* window, std::function<bool()> unsaved,
+                                   std::function<QString()> description, std::function<void()> save)
+    : QObject(window), window_(window), unsaved_(std::move(unsaved)), description_(std::move(description)),
+      save_(std::move(save))
+{
+    // The close box's event comes to the window; the one a dialog sends
+    // itself when it ends (Save, Cancel) is taken by the dialog's own filter,
+    // installed later and so asked first.
+    window_->installEventFilter(this);
+    // Esc is seen before any control of the window can take it for itself.
+    struct EscapeKey : QObject {
+        DesignCloseGuard* guard;
+        explicit EscapeKey(DesignCloseGuard* g) : QObject(g), guard(g) {}
+        bool eventFilter(QObject* watched, QEvent* event) override { return guard->escapeFilter(watched, event); }
+    };
+    qApp->installEventFilter(new EscapeKey(this));
+}
+
+void DesignCloseGuard::watch(TKBasePanel* panel)
+{
+    connect(panel, &TKBasePanel::labelChanged, this, [this] {
+        if (tracking_)
+            panelsChanged_ = true;
+    });
+}
+
+bool DesignCloseGuard::mayDiscard()
+{
+    // Closing after the answer (the window's own close on Save or No) asks nothing more.
+    if (closing_)
+        return true;
+    if (asking_)
+        return false;
+    if (!panelsChanged_ && !unsaved_())
+        return true;
+    asking_ = true;
+    const QString description = description_().trimmed();
+    QMessageBox box(QMessageBox::Question, window_->windowTitle(),
+                    description.isEmpty() ? QStringLiteral("Save changes?")
+                                          : QStringLiteral("Save changes to %1?").arg(description),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, window_);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    asking_ = false;
+    if (answer == QMessageBox::Yes) {
+        closing_ = true;
+        save_();
+        // A design that cannot be saved as it stands keeps its window open.
+        closing_ = false;
+        return false;
+    }
+    return answer == QMessageBox::No;
+}
+
+void DesignCloseGuard::discard()
+{
+    closing_ = true;
+    window_->reject();
+    closing_ = false;
+}
+
+bool DesignCloseGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    try {
+        if (event->type() == QEvent::Show && watched == window_ && !tracking_)
+            QTimer::singleShot(0, this, [this] { tracking_ = true; });
+        if (event->type() == QEvent::Close && watched == window_ && window_->isVisible()) {
+            if (!mayDiscard()) {
+                event->ignore();
+                return true;
+            }
+            if (!closing_) {
+                discard();
+                return true;
+            }
+        }
+    } catch (...) {
+        // The window stays open with its work; nothing is thrown away.
+        asking_ = false;
+        closing_ = false;
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool DesignCloseGuard::escapeFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier || !target || target->window() != window_
+        || !window_->isVisible())
+        return false;
+    try {
+        if (mayDiscard())
+            discard();
+    } catch (...) {
+        // The window stays open with its work; nothing is thrown away.
+        asking_ = false;
+        closing_ = false;
+    }
+    return true;
 }
 
 } // namespace qb::design

@@ -107,7 +107,7 @@ const LabelLayout& TKBaseLabel::ensureLayout()
     // While a print picture is recorded the box stays as it is.
     if (!printingNow_ && !reading() && (layout_.width != objectWidth() || layout_.height != objectHeight())) {
         laying_ = true;
-        setBounds(left(), top(), layout_.width, layout_.height);
+        fitBounds(layout_.width, layout_.height);
         laying_ = false;
     }
     return layout_;
@@ -474,7 +474,7 @@ void TKSymbolLabel::boundsChanged()
     try {
         const QSize s = symbolSize();
         if (s.width() > 0 && s.height() > 0 && s != QSize(objectWidth(), objectHeight()))
-            setBounds(left(), top(), s.width(), s.height());
+            fitBounds(s.width(), s.height());
     } catch (...) {
     }
     sizing_ = false;

@@ -38,6 +38,10 @@ TKGraphicControl::TKGraphicControl(const ClassTable& table, QWidget* parent) : Q
     top_ = value(QStringLiteral("Top")).toInt();
     width_ = value(QStringLiteral("Width")).toInt();
     height_ = value(QStringLiteral("Height")).toInt();
+    designLeft_ = left_;
+    designTop_ = top_;
+    designWidth_ = width_;
+    designHeight_ = height_;
     setMouseTracking(true);
     applyGeometry();
     lastBounds_ = bounds();
@@ -102,6 +106,22 @@ bool TKGraphicControl::setValue(const QString& path, const QVariant& v)
 
 void TKGraphicControl::setBounds(int left, int top, int width, int height)
 {
+    if (zoom_ == 1.0f || zoom_ == 0.0f) {
+        designLeft_ = left;
+        designTop_ = top;
+        designWidth_ = width;
+        designHeight_ = height;
+    } else {
+        const double z = zoom_;
+        if (left != left_)
+            designLeft_ = roundHalfEven(left / z);
+        if (top != top_)
+            designTop_ = roundHalfEven(top / z);
+        if (width != width_)
+            designWidth_ = roundHalfEven(width / z);
+        if (height != height_)
+            designHeight_ = roundHalfEven(height / z);
+    }
     left_ = left;
     top_ = top;
     width_ = width;
@@ -292,15 +312,38 @@ void TKGraphicControl::setZoom(float z)
 {
     if (z == zoom_)
         return;
-    const double r = double(z) / double(zoom_ == 0.0f ? 1.0f : zoom_);
-    left_ = roundHalfEven(left_ * r);
-    top_ = roundHalfEven(top_ * r);
-    width_ = roundHalfEven(width_ * r);
-    height_ = roundHalfEven(height_ * r);
+    const bool whole = z == 1.0f || z == 0.0f;
+    left_ = whole ? designLeft_ : roundHalfEven(designLeft_ * double(z));
+    top_ = whole ? designTop_ : roundHalfEven(designTop_ * double(z));
+    width_ = whole ? designWidth_ : roundHalfEven(designWidth_ * double(z));
+    height_ = whole ? designHeight_ : roundHalfEven(designHeight_ * double(z));
     applyGeometry();
     zoom_ = z;
     boundsChanged();
     update();
+}
+
+void TKGraphicControl::setZoomFactor(float z)
+{
+    if (z == zoom_)
+        return;
+    zoom_ = z;
+    designLeft_ = z == 1.0f || z == 0.0f ? left_ : roundHalfEven(left_ / double(z));
+    designTop_ = z == 1.0f || z == 0.0f ? top_ : roundHalfEven(top_ / double(z));
+    designWidth_ = z == 1.0f || z == 0.0f ? width_ : roundHalfEven(width_ / double(z));
+    designHeight_ = z == 1.0f || z == 0.0f ? height_ : roundHalfEven(height_ / double(z));
+}
+
+void TKGraphicControl::fitBounds(int width, int height)
+{
+    if (zoom_ == 1.0f || zoom_ == 0.0f) {
+        setBounds(left_, top_, width, height);
+        return;
+    }
+    const QRect design = designBounds();
+    setBounds(left_, top_, width, height);
+    designWidth_ = design.width();
+    designHeight_ = design.height();
 }
 
 void TKGraphicControl::notifyChanged()

@@ -55,8 +55,15 @@ public:
     int top() const { return top_; }
     int objectWidth() const { return width_; }
     int objectHeight() const { return height_; }
+    // The bounds as shown, at the panel's zoom.
     QRect bounds() const { return {left_, top_, width_, height_}; }
-    // Sets the stored bounds; the widget takes them clamped to 0..32767 in size.
+    // The true bounds in design units (zoom 1.0). The shown bounds are derived
+    // from them at every zoom, never the other way, so zooming and saving
+    // while zoomed leave them exactly as they were.
+    QRect designBounds() const { return {designLeft_, designTop_, designWidth_, designHeight_}; }
+    // Sets the shown bounds, as a move or resize at the current zoom does;
+    // the widget takes them clamped to 0..32767 in size. Each edge that
+    // changed takes its true value from the shown one; the others keep theirs.
     void setBounds(int left, int top, int width, int height);
     void setBounds(const QRect& r) { setBounds(r.x(), r.y(), r.width(), r.height()); }
 
@@ -101,8 +108,9 @@ public:
 
     float zoom() const { return zoom_; }
     void setZoom(float z);
-    // The panel's factor without rescaling (HookObjects, AddObject).
-    void setZoomFactor(float z) { zoom_ = z; }
+    // The panel's factor without rescaling (HookObjects, AddObject): an object
+    // put on a zoomed panel at a shown size takes its true size from it.
+    void setZoomFactor(float z);
 
     void notifyChanged();
     // The parent when it is a design panel.
@@ -129,6 +137,11 @@ protected:
     // Text objects print the screen drawing as a picture; the others draw with
     // the printer's operations.
     virtual bool printsAsPicture() const;
+    // A size the object fits itself to while it is drawn at the current zoom
+    // (its text, its bars, its picture): zoomed, only the shown size follows,
+    // since the true size is the one fitted at zoom 1.0.
+    void fitBounds(int width, int height);
+
     // Entries after the common ones (after a separator); nothing here.
     virtual void addKindMenuEntries(QMenu* menu) { Q_UNUSED(menu); }
     // A property changed through setValue; kinds re-lay out here.
@@ -147,6 +160,7 @@ private:
     const ClassTable& table_;
     std::vector<QVariant> values_;   // by index in the class table
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    int designLeft_ = 0, designTop_ = 0, designWidth_ = 0, designHeight_ = 0;
     bool locked_ = false;
     bool unselectable_ = false;
     float zoom_ = 1.0f;

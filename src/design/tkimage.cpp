@@ -75,7 +75,7 @@ void TKImage::boundsChanged()
     if (w == objectWidth() && h == objectHeight())
         return;
     fitting_ = true;
-    setBounds(left(), top(), w, h);
+    fitBounds(w, h);
     fitting_ = false;
 }
 

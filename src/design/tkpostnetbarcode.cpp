@@ -70,7 +70,7 @@ void TKPostNetBarCode::paintObject(QPainter& painter)
     const int w = zoom() == 1.0f ? size.width() : roundHalfEven(size.width() * double(zoom()));
     const int h = zoom() == 1.0f ? size.height() : roundHalfEven(size.height() * double(zoom()));
     if (w != objectWidth() || h != objectHeight())
-        setBounds(left(), top(), w, h);
+        fitBounds(w, h);
     painter.drawImage(QRect(0, 0, w, h), screenPicture());
 }
 
@@ -150,7 +150,7 @@ void TKIntelligentMailBarCode::paintObject(QPainter& painter)
     const int w = roundHalfEven(imb::kBarcodeWidth * scale) + 1;
     const int h = roundHalfEven(imb::kFullBarHeight * scale) + 1;
     if (w != objectWidth() || h != objectHeight())
-        setBounds(left(), top(), w, h);
+        fitBounds(w, h);
     painter.fillRect(QRect(0, 0, w, h), Qt::white);
     const QString why = problem();
     setToolTip(why);
@@ -196,7 +196,7 @@ void TKFIMBarCode::paintObject(QPainter& painter)
 {
     const int side = fim::screenBoxSide(kDesignPixelsPerInch, zoom());
     if (side != objectWidth() || side != objectHeight())
-        setBounds(left(), top(), side, side);
+        fitBounds(side, side);
     painter.fillRect(QRect(0, 0, side, side), Qt::white);
     for (const QRect& r : fim::screenBarRects(type(), kDesignPixelsPerInch, zoom()))
         painter.fillRect(r, Qt::black);

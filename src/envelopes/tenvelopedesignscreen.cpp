@@ -177,6 +177,8 @@ TEnvelopeDesignScreen::TEnvelopeDesignScreen(EnvelopeLayoutRecord& record, TEnve
         tool("SelectionTool")->setChecked(true);
     });
     connect(description_, &QLineEdit::textEdited, this, &TEnvelopeDesignScreen::changed);
+    new design::DesignCloseGuard(this, [this] { return saveVisible(); }, [this] { return description_->text(); },
+                                 [this] { SaveButtonClick(); });
     chooseSize = [this](int code) -> std::optional<int> {
         TChooseEnvelopeLayout dialog(code, this);
         if (dialog.exec() != QDialog::Accepted)

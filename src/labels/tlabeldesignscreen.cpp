@@ -212,6 +212,8 @@ TLabelDesignScreen::TLabelDesignScreen(LabelLayoutRecord& record, design::TKLabe
         tool("SelectionTool")->setChecked(true);
     });
     connect(description_, &QLineEdit::textEdited, this, &TLabelDesignScreen::changed);
+    new design::DesignCloseGuard(this, [this] { return saveVisible(); }, [this] { return description_->text(); },
+                                 [this] { SaveButtonClick(); });
     chooseStock = [this](const LabelStock& stock, bool& manual) { return chooseStockWithDialogs(stock, manual); };
     updateCaptions();
 }

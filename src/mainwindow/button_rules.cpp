@@ -41,11 +41,11 @@ QString controlCaption(MainControl control)
     case C::ExportMenuItem: return QStringLiteral("&Export ");
     case C::SetFilterMenuItem: return QStringLiteral("Set &Filter");
     case C::ClearFilterMenuItem: return QStringLiteral("&Clear Filter");
-    case C::SaveFilterMenuItem: return QStringLiteral("&Save Filter");
+    case C::SaveFilterMenuItem: return QStringLiteral("Sa&ve Filter");
     case C::RestoreFilterMenuItem: return QStringLiteral("&Restore Filter");
     case C::ClearTagsMenuItem: return QStringLiteral("Clear &Tags");
-    case C::TagAllFilterMatchesMenuItem: return QStringLiteral("&Tag All Filter Matches");
-    case C::RebuildIndexesMenuItem: return QStringLiteral("&Rebuild Indexes for this file");
+    case C::TagAllFilterMatchesMenuItem: return QStringLiteral("T&ag All Filter Matches");
+    case C::RebuildIndexesMenuItem: return QStringLiteral("Rebuild In&dexes for this file");
     case C::ExitMenuItem: return QStringLiteral("E&xit ");
     case C::CloneMenuItem: return QStringLiteral("Create a Duplicate &Record (Clone)");
     case C::Count: break;

@@ -5,10 +5,11 @@ namespace qb {
 const std::vector<SortOrder>& sortOrders()
 {
     static const std::vector<SortOrder> orders{
-        {"&Last Name", "LNAME"},  {"&First Name", "FNAME"}, {"&Title", "TITLE"}, {"&Organization", "ORG"},
-        {"&Street", "STREET"},    {"&City", "CITY"},        {"&State", "STATE"}, {"&Zip", "ZIP"},
-        {"&Country", "COUNTRY"},  {"&Phone", "PHONE"},      {"&E-mail", "EMAIL"}, {"&Fax", "FAX"},
-        {"&Date", "DATE"},        {"&Codes", "CODES"},
+        // Each caption has a letter of its own in the menu.
+        {"&Last Name", "LNAME"},  {"&First Name", "FNAME"}, {"&Title", "TITLE"}, {"O&rganization", "ORG"},
+        {"&Street", "STREET"},    {"&City", "CITY"},        {"St&ate", "STATE"}, {"&Zip", "ZIP"},
+        {"Cou&ntry", "COUNTRY"},  {"&Phone", "PHONE"},      {"&E-mail", "EMAIL"}, {"Fa&x", "FAX"},
+        {"&Date", "DATE"},        {"C&odes", "CODES"},
     };
     return orders;
 }

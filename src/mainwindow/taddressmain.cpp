@@ -129,6 +129,9 @@ TAddressMain::TAddressMain(const std::function<void(CommandRegistry&)>& subsyste
     setWindowTitle(QStringLiteral("Quillbase"));
     setFont(QFont(QStringLiteral("Arial"), font().pointSize()));
     setMainWindow(this);
+    // F1 opens the window's topic here and in every window opened from it.
+    setHelpContext(this, HelpContext);
+    installHelpKey();
     table_.setDisplayDatePattern(runDisplayDatePattern());
 
     RecordEditor::Hooks hooks;
@@ -524,7 +527,7 @@ void TAddressMain::buildMenus()
                                              nullptr));
     menuItem(fileMenu_, "mnuRebuildSystemIndexes", QStringLiteral("Rebuild S&ystem File indexes"),
              nullptr);
-    menuItem(fileMenu_, "mnuPreferences", QStringLiteral("Pre&ferences"), &M::PreferencesClick);
+    menuItem(fileMenu_, "mnuPreferences", QStringLiteral("&Preferences"), &M::PreferencesClick);
     fileMenu_->addSeparator();
     bind(C::ExitMenuItem, menuItem(fileMenu_, "mnuExit", controlCaption(C::ExitMenuItem), &M::ExitButtonClick));
     startOfMru_ = fileMenu_->addSeparator();
@@ -577,7 +580,7 @@ void TAddressMain::buildMenus()
     menuItem(utilities, "mnuCheckDuplicates", QStringLiteral("Check && Repair &Duplicates"), nullptr);
     menuItem(utilities, "mnuConvertCase", QStringLiteral("Con&vert Case"), nullptr);
     menuItem(utilities, "mnuDeleteRecords", QStringLiteral("Delete &Records"), nullptr);
-    menuItem(utilities, "mnuSearchReplace", QStringLiteral("&Search && Replace Field Values"), nullptr);
+    menuItem(utilities, "mnuSearchReplace", QStringLiteral("Search && Re&place Field Values"), nullptr);
 
     QMenu* print = addMenu("PrintMenu", controlCaption(C::PrintMenu));
     bind(C::PrintMenu, print);

@@ -3,6 +3,7 @@
 #include "core/address_table.h"
 #include "core/memo_text.h"
 #include "core/messages.h"
+#include "design/design_screen_parts.h"
 #include "design/thruler.h"
 #include "design/tkgraphiccontrol.h"
 #include "labels/tlabeldesignscreen.h"
@@ -294,6 +295,11 @@ TReportDesigner::TReportDesigner(ReportRecord& record, ReportLayout& layout, con
     showMemo();
     updateCaptions();
     resize(900, 700);
+    auto* guard = new design::DesignCloseGuard(
+        this, [this, opened = layout_] { return description_->text() != record_.description || layout_ != opened; },
+        [this] { return description_->text(); }, [this] { SaveButtonClick(); });
+    for (TReportPanel* p : bands_)
+        guard->watch(p);
 }
 
 TReportDesigner::~TReportDesigner() = default;

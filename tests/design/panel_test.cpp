@@ -278,15 +278,26 @@ TEST_F(Panel, SavingAtZoomOneAndAHalfWritesZoomOneSizes)
     EXPECT_EQ(other.designObjects()[0]->zoom(), 0.5f);
 }
 
-TEST_F(Panel, ZoomRoundsHalfToEvenAndIsNotExactlyReversible)
+// The shown bounds round half to even from the true ones; back at 100
+// percent the true ones are there again, whatever the zooms between.
+TEST_F(Panel, ZoomRoundsHalfToEvenAndComesBackExactly)
 {
     TKGraphicControl* a = place("TKPLabel", QRect(10, 20, 40, 30));
     a->setBounds(10, 20, 2, 30);
     panel->setZoom(0.75f);
     EXPECT_EQ(a->objectWidth(), 2);   // Round(1.5)
     EXPECT_EQ(a->left(), 8);          // Round(7.5)
-    panel->setZoom(1.0f);
+    panel->setZoom(1.5f);
     EXPECT_EQ(a->objectWidth(), 3);
+    EXPECT_EQ(a->left(), 15);
+    panel->setZoom(1.0f);
+    EXPECT_EQ(a->bounds(), QRect(10, 20, 2, 30));
+    // A move while zoomed moves the true bounds by what it moved on screen;
+    // the size stays as it was.
+    panel->setZoom(0.5f);
+    a->setBounds(a->left() + 5, a->top(), a->objectWidth(), a->objectHeight());
+    panel->setZoom(1.0f);
+    EXPECT_EQ(a->bounds(), QRect(20, 20, 2, 30));
     QSignalSpy changed(panel, &TKBasePanel::labelChanged);
     panel->setZoom(1.0f);
     a->setZoom(1.0f);

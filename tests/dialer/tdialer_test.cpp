@@ -208,3 +208,27 @@ TEST(TDialer, ConfirmationAnsweredNoOpensNothing)
 
 } // namespace
 } // namespace qb::test
+
+namespace qb::test {
+namespace {
+
+// A cancel that comes once the dial command is out hangs the modem up at
+// once; the user is not asked to pick up the phone.
+TEST(TDialer, CancelledWhileTheModemDialsHangsUp)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    TDialer dialer;
+    dialer.setNumberToDial(QStringLiteral("5551234"));
+    QObject::connect(&dialer, &TDialer::commandSent, &dialer, [&dialer](const QByteArray& command) {
+        if (command.startsWith("ATDT"))
+            dialer.cancel();
+    });
+    const DialRun run = dialInto(pty, dialer);
+    EXPECT_EQ(run.result, TDialer::Result::Cancelled);
+    EXPECT_EQ(run.all, QByteArray("ATDT5551234\r\nATH\r\n"));
+    EXPECT_TRUE(run.messages.isEmpty()) << run.messages.join('|').toStdString();
+}
+
+} // namespace
+} // namespace qb::test

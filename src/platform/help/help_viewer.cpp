@@ -1,13 +1,18 @@
 #include "platform/help/help_viewer.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <QWhatsThis>
+
+#include <algorithm>
 
 namespace qb {
 namespace {
@@ -108,6 +113,8 @@ HelpViewer* viewerFor(QWidget* parent)
 
 HelpViewer* raised(HelpViewer* viewer)
 {
+    if (!viewer->isVisible())
+        placeHelpWindow(viewer);
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
@@ -128,6 +135,92 @@ HelpViewer* showHelpContents(QWidget* parent)
     HelpViewer* viewer = viewerFor(parent);
     viewer->showContents();
     return raised(viewer);
+}
+
+void placeHelpWindow(HelpViewer* viewer)
+{
+    QWidget* root = viewer->parentWidget() ? viewer->parentWidget()->window() : nullptr;
+    while (root && root->parentWidget())
+        root = root->parentWidget()->window();
+    QScreen* screen = root ? root->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame the window system adds is known only once a window was shown;
+    // before that, the help window's own is taken as the root's.
+    const QMargins frame = root ? QMargins(root->geometry().left() - root->frameGeometry().left(),
+                                           root->geometry().top() - root->frameGeometry().top(),
+                                           root->frameGeometry().right() - root->geometry().right(),
+                                           root->frameGeometry().bottom() - root->geometry().bottom())
+                                : QMargins();
+    const QSize size(std::min(viewer->width(), area.width() - frame.left() - frame.right()),
+                     std::min(viewer->height(), area.height() - frame.top() - frame.bottom()));
+    viewer->resize(size);
+    const QRect over = root && root->isVisible() ? root->frameGeometry() : area;
+    QRect box(QPoint(0, 0), size.grownBy(frame));
+    box.moveCenter(over.center());
+    box.moveLeft(std::clamp(box.left(), area.left(), area.right() + 1 - box.width()));
+    box.moveTop(std::clamp(box.top(), area.top(), area.bottom() + 1 - box.height()));
+    viewer->move(box.topLeft());
+}
+
+namespace {
+
+constexpr const char* kHelpContextProperty = "qbHelpContext";
+
+// What F1 opens: the nearest context within the window, or the window's Help button.
+class HelpKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier || !widget)
+            return false;
+        try {
+            if (const int context = helpContextOf(widget)) {
+                showHelp(context, widget);
+                return true;
+            }
+            QWidget* window = widget->window();
+            for (QPushButton* b : window->findChildren<QPushButton*>()) {
+                if (b->window() == window && b->isVisible() && b->isEnabled()
+                    && b->text().remove(QLatin1Char('&')) == QLatin1String("Help")) {
+                    b->click();
+                    return true;
+                }
+            }
+        } catch (...) {
+            // Help that cannot be shown leaves the window as it was.
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void setHelpContext(QWidget* widget, int context) { widget->setProperty(kHelpContextProperty, context); }
+
+int helpContextOf(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (const int context = w->property(kHelpContextProperty).toInt(); context > 0)
+            return context;
+    return 0;
+}
+
+void installHelpKey()
+{
+    static QPointer<HelpKeyFilter> filter;
+    if (!filter && qApp) {
+        filter = new HelpKeyFilter(qApp);
+        qApp->installEventFilter(filter);
+    }
 }
 
 void installWhatsThis(QWidget* window, std::initializer_list<WhatsThisText> texts)

@@ -47,6 +47,23 @@ HelpViewer* showHelp(int context, QWidget* parent);
 // Opens the contents topic likewise.
 HelpViewer* showHelpContents(QWidget* parent);
 
+// The help context of a window or of one of its controls. F1 opens the
+// topic of the focused control's nearest context, up to its window's.
+void setHelpContext(QWidget* widget, int context);
+// The context F1 opens from widget: its own or its nearest parent's within
+// its window; 0 when none has one.
+int helpContextOf(const QWidget* widget);
+
+// F1 anywhere in the program opens help the way the window's own Help does:
+// the focused control's or the window's topic, or, in a window that names
+// no context, what its Help button opens. Installed once for the application.
+void installHelpKey();
+
+// Puts the help window where it is wholly seen, on the screen of the window
+// it was opened from (the window at the root of the parents, which in the
+// program is the main window), centred over that window.
+void placeHelpWindow(HelpViewer* viewer);
+
 // A right-click on any child of dialog that has a "What's this?" text offers
 // "What's this?", which shows that text. Call after the children exist.
 void installWhatsThisMenus(QWidget* dialog);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -100,6 +101,38 @@ TEST_F(HelpFolder, ShowHelpReusesOneWindowPerCaller)
     EXPECT_EQ(second, first);
     EXPECT_EQ(QFileInfo(second->topicPath()).fileName(), "contents.html");
     second->close();
+}
+
+// The help window opens wholly on the screen of the main window, however
+// near an edge the window it was asked from stands.
+TEST_F(HelpFolder, TheHelpWindowOpensWhollyOnTheMainWindowsScreen)
+{
+    QWidget main;
+    const QRect screen = main.screen()->availableGeometry();
+    const struct {
+        const char* name;
+        QPoint at;   // where the dialog stands, from the screen's top left
+    } cases[] = {
+        {"bottom right corner", {screen.width() - 120, screen.height() - 90}},
+        {"top left corner", {0, 0}},
+        {"middle", {screen.width() / 2 - 100, screen.height() / 2 - 60}},
+    };
+    main.setGeometry(QRect(screen.topLeft(), screen.size() / 2).translated(screen.width() / 4, screen.height() / 4));
+    main.show();
+    for (const auto& c : cases) {
+        QDialog dialog(&main);
+        dialog.setGeometry(QRect(screen.topLeft() + c.at, QSize(200, 120)));
+        dialog.show();
+        HelpViewer* viewer = showHelp(1029, &dialog);
+        ASSERT_NE(viewer, nullptr);
+        QTest::qWait(20);
+        EXPECT_TRUE(screen.contains(viewer->frameGeometry())) << c.name << ": " << viewer->frameGeometry().x() << ","
+                                                              << viewer->frameGeometry().y() << " "
+                                                              << viewer->frameGeometry().width() << "x"
+                                                              << viewer->frameGeometry().height();
+        EXPECT_EQ(viewer->screen(), main.screen()) << c.name;
+        viewer->close();
+    }
 }
 
 TEST(Help, WithoutTopicsTheWindowSaysSo)
