@@ -81,3 +81,91 @@ TEST(AddressStandard, StatesAndCities)
     EXPECT_EQ(shipped().city(QStringLiteral("St. Louis")).text, QStringLiteral("ST LOUIS"));
     EXPECT_EQ(shipped().city(QStringLiteral("Winston-Salem")).text, QStringLiteral("WINSTON-SALEM"));
 }
+
+// Ten thousand records in standard form with variants planted among them:
+// every variant is found and nothing else is touched, in the plan or on disk.
+TEST(AddressStandard, FindsEveryPlantedVariantAndChangesNothingElse)
+{
+    struct Plant {
+        const char* field;
+        const char* variant;
+        const char* standard;   // nullptr: listed as unreadable, never changed
+    };
+    const Plant plants[] = {
+        {"STREET", "12 North Main Street", "12 N MAIN ST"},
+        {"STREET", "9 Elm Avenue Apt. 4", "9 ELM AVE APT 4"},
+        {"STREET", "40 oak blvd", "40 OAK BLVD"},
+        {"STREET", "77 Pine Rd., Suite 9", "77 PINE RD STE 9"},
+        {"STREET", "PO Box 17", nullptr},
+        {"STREET2", "Apartment 12B", "APT 12B"},
+        {"STREET2", "c/o Smith & Co", nullptr},
+        {"CITY", "St. Paul", "ST PAUL"},
+        {"STATE", "Minnesota", "MN"},
+        {"STATE", "mn", "MN"},
+        {"STATE", "Minn", nullptr},
+    };
+    UtilityDatabase db;
+    xbase::Table& t = db.t();
+    std::map<std::pair<uint32_t, std::string>, const Plant*> planted;
+    for (uint32_t r = 1; r <= 10000; ++r) {
+        Row row{{"LNAME", "NAME" + std::to_string(r)},
+                {"FNAME", "Ann"},
+                {"STREET", std::to_string(r) + " MAIN ST"},
+                {"STREET2", r % 3 ? "" : "APT " + std::to_string(r % 50)},
+                {"CITY", "ST PAUL"},
+                {"STATE", "MN"},
+                {"ZIP", "55101"},
+                {"USER1", "Street Avenue, North."}};   // not an address field: never standardized
+        if (r % 89 == 0) {
+            const Plant& p = plants[(r / 89) % std::size(plants)];
+            row[p.field] = p.variant;
+            if (r % 5 == 0)
+                row["ISDEL"] = "T";   // flagged deleted: left alone
+            else
+                planted[{r, p.field}] = &p;
+        }
+        addRow(t, row);
+    }
+    std::vector<std::vector<std::string>> before;
+    for (uint32_t r = 1; r <= t.recordCount(); ++r) {
+        t.go(r);
+        std::vector<std::string> fields;
+        for (const auto& f : t.fieldDefs())
+            fields.push_back(t.raw(f.name));
+        before.push_back(fields);
+    }
+
+    const StandardPlan plan = planStandardChanges(t, shipped());
+    ASSERT_TRUE(plan.error.isEmpty()) << plan.error.toStdString();
+    size_t changes = 0, unreadable = 0;
+    for (const auto& [at, plant] : planted)
+        (plant->standard ? changes : unreadable)++;
+    ASSERT_EQ(plan.changes.size(), changes);
+    ASSERT_EQ(plan.unreadable.size(), unreadable);
+    for (const StandardChange& c : plan.changes) {
+        const auto it = planted.find({c.recno, c.field.toStdString()});
+        ASSERT_NE(it, planted.end()) << c.recno << ' ' << c.field.toStdString();
+        EXPECT_EQ(c.before.toStdString(), it->second->variant);
+        EXPECT_EQ(c.after.toStdString(), it->second->standard ? it->second->standard : "");
+    }
+    for (const StandardChange& c : plan.unreadable) {
+        const auto it = planted.find({c.recno, c.field.toStdString()});
+        ASSERT_NE(it, planted.end()) << c.recno << ' ' << c.field.toStdString();
+        EXPECT_EQ(it->second->standard, nullptr);
+    }
+
+    const BulkOutcome outcome = applyStandardChanges(t, plan.changes);
+    EXPECT_TRUE(outcome.ok());
+    EXPECT_EQ(outcome.changed, changes);   // each planted record holds one variant
+    const auto defs = t.fieldDefs();
+    for (uint32_t r = 1; r <= t.recordCount(); ++r) {
+        t.go(r);
+        for (size_t f = 0; f < defs.size(); ++f) {
+            const auto it = planted.find({r, defs[f].name});
+            if (it != planted.end() && it->second->standard)
+                EXPECT_EQ(t.text(defs[f].name), it->second->standard) << r;
+            else
+                ASSERT_EQ(t.raw(defs[f].name), before[r - 1][f]) << r << ' ' << defs[f].name;
+        }
+    }
+}

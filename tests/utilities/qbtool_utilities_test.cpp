@@ -65,3 +65,23 @@ TEST(QbtoolUtilities, CountsChecksAndListsDuplicates)
     EXPECT_FALSE(QFile::exists(db.program.data("add0001_chksz.idx")));
     EXPECT_FALSE(QFile::exists(db.program.data("_chkdup.idx")));
 }
+
+TEST(QbtoolUtilities, StandardizePrintsTheChangesAndAppliesThemOnlyWhenAsked)
+{
+    UtilityDatabase db({{{"LNAME", "Smith"}, {"STREET", "123 North Main Street, Apt 4"}, {"CITY", "St. Paul"}, {"STATE", "Minnesota"}},
+                        {{"LNAME", "Brown"}, {"STREET", "PO Box 9"}, {"CITY", "ST PAUL"}, {"STATE", "MN"}},
+                        {{"LNAME", "Green"}, {"STREET", "5 Elm Ave"}, {"CITY", "ST PAUL"}, {"STATE", "MN"}, {"ISDEL", "T"}}});
+    db.table.close();
+    const std::string file = db.path.toStdString();
+    const std::string listed = "1\tSTREET\t123 North Main Street, Apt 4\t123 N MAIN ST APT 4\n"
+                               "1\tCITY\tSt. Paul\tST PAUL\n"
+                               "1\tSTATE\tMinnesota\tMN\n"
+                               "2\tSTREET\tPO Box 9\tleft as it is\n"
+                               "3 changes, 1 left as they are\n";
+    EXPECT_EQ(qbtool("standardize " + file), std::make_pair(0, listed));
+    EXPECT_EQ(qbtool("standardize " + file), std::make_pair(0, listed));   // nothing written without --apply
+    EXPECT_EQ(qbtool("standardize " + file + " --apply"), std::make_pair(0, listed + "changed 1 record\n"));
+    EXPECT_EQ(qbtool("standardize " + file),
+              std::make_pair(0, std::string("2\tSTREET\tPO Box 9\tleft as it is\n0 changes, 1 left as they are\n")));
+    EXPECT_EQ(qbtool("standardize " + db.program.data("missing.DBF").toStdString()).first, 1);
+}
