@@ -283,7 +283,7 @@ BulkOutcome applyStandardChanges(xbase::Table& table, const std::vector<Standard
             size_t end = i;
             while (end < changes.size() && changes[end].recno == recno)
                 ++end;
-            if ((!accept || accept(recno)) && table.go(recno)) {
+            if (table.go(recno) && (!accept || accept(recno))) {
                 const bool ok = changeRecord(table, outcome, [&] {
                     bool any = false;
                     for (size_t c = i; c < end; ++c) {

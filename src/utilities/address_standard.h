@@ -86,7 +86,8 @@ struct StandardPlan {
 // is put back. Nothing is written.
 StandardPlan planStandardChanges(xbase::Table& table, const AddressStandard& standard, const KeepGoing& keepGoing = {});
 
-// Writes the changes whose records are accepted (all when accept is empty);
+// Writes the changes whose records are accepted (all when accept is empty;
+// it is asked with the record current);
 // a field no longer holding its before text is left alone. Stops on the first
 // engine error or when keepGoing says no. The table's view is put back.
 BulkOutcome applyStandardChanges(xbase::Table& table, const std::vector<StandardChange>& changes,
