@@ -85,3 +85,36 @@ TEST(QbtoolUtilities, StandardizePrintsTheChangesAndAppliesThemOnlyWhenAsked)
               std::make_pair(0, std::string("2\tSTREET\tPO Box 9\tleft as it is\n0 changes, 1 left as they are\n")));
     EXPECT_EQ(qbtool("standardize " + db.program.data("missing.DBF").toStdString()).first, 1);
 }
+
+// A bulk change leaves a restore point; undo puts the table, memo and index
+// back byte for byte, and a change that changed nothing leaves no point.
+TEST(QbtoolUtilities, UndoPutsTheFilesBackByteForByte)
+{
+    UtilityDatabase db({{{"LNAME", "Smith"}, {"STREET", "12 North Main Street"}, {"MEMO", "a note"}},
+                        {{"LNAME", "Brown"}, {"STREET", "5 ELM AVE"}, {"MEMO", "another"}}});
+    db.table.close();
+    const std::string file = db.path.toStdString();
+    auto bytes = [&](const char* ext) {
+        QFile f(db.program.data(QStringLiteral("add0001.") + ext));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << ext;
+        return f.readAll();
+    };
+    const QByteArray dbf = bytes("DBF"), fpt = bytes("FPT"), cdx = bytes("CDX");
+    ASSERT_FALSE(fpt.isEmpty());
+    EXPECT_EQ(qbtool("undo " + file).first, 1);   // nothing to undo yet
+    ASSERT_EQ(qbtool("standardize " + file + " --apply").first, 0);
+    EXPECT_NE(bytes("DBF"), dbf);
+    const auto listed = qbtool("undo " + file + " --list");
+    EXPECT_EQ(listed.first, 0);
+    EXPECT_NE(listed.second.find("\tStandardize Addresses\t1 record\n"), std::string::npos) << listed.second;
+    EXPECT_EQ(qbtool("undo " + file), std::make_pair(0, std::string("undid Standardize Addresses: 2 records\n")));
+    EXPECT_EQ(bytes("DBF"), dbf);
+    EXPECT_EQ(bytes("FPT"), fpt);
+    EXPECT_EQ(bytes("CDX"), cdx);
+    EXPECT_EQ(qbtool("undo " + file + " --list"), std::make_pair(0, std::string()));
+    // Already standard after a second apply: the first apply's point is the only one.
+    ASSERT_EQ(qbtool("standardize " + file + " --apply").first, 0);
+    ASSERT_EQ(qbtool("standardize " + file + " --apply").first, 0);
+    const auto again = qbtool("undo " + file + " --list");
+    EXPECT_EQ(std::count(again.second.begin(), again.second.end(), '\n'), 1) << again.second;
+}
