@@ -1,6 +1,7 @@
 #include "utilities/tstandardizeaddresses.h"
 
 #include "core/address_table.h"
+#include "utilities/bulk_restore.h"
 #include "core/messages.h"
 #include "core/system_tables.h"
 #include "platform/help/help_viewer.h"
@@ -198,8 +199,9 @@ void TStandardizeAddresses::ApplyButtonClick()
     if (!askQuestion(QStringLiteral("Change the tagged records to the standard form?"), windowTitle()))
         return;
     try {
-        const BulkOutcome outcome =
-            applyStandardChanges(addresses_.table(), plan_.changes, [this](uint32_t) { return addresses_.tagged(); });
+        const BulkOutcome outcome = runWithRestorePoint<BulkOutcome>(addresses_.table(), windowTitle(), [this] {
+            return applyStandardChanges(addresses_.table(), plan_.changes, [this](uint32_t) { return addresses_.tagged(); });
+        }, askToGoOnWithoutRestorePoint);
         if (!outcome.error.isEmpty())
             showInformation(outcome.error + QStringLiteral("\r\n") + QStringLiteral("Standardized ") + recordCount(outcome.changed));
         else
