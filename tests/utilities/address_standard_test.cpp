@@ -1,11 +1,14 @@
 // Addresses in the postal standard's form: the standard's own examples and
 // rules over the shipped tables, and a large list with planted variants.
 #include "utilities/address_standard.h"
+#include "utilities/duplicate_check.h"
+#include "utilities/temporary_index.h"
 #include "utilities_fixture.h"
 
 #include "platform/xbase/table.h"
 
 #include <map>
+#include <set>
 
 using namespace qb;
 using namespace qb::test;
@@ -167,5 +170,30 @@ TEST(AddressStandard, FindsEveryPlantedVariantAndChangesNothingElse)
             else
                 ASSERT_EQ(t.raw(defs[f].name), before[r - 1][f]) << r << ' ' << defs[f].name;
         }
+    }
+}
+
+// The street check over standardized streets finds a street written two ways;
+// the plain check does not, and a street it cannot read is compared as it is.
+TEST(AddressStandard, DuplicateCheckComparesStandardStreets)
+{
+    const std::vector<Row> rows = {
+        {{"LNAME", "Smith"}, {"STREET", "123 North Main Street, Apt 4"}},   // 1
+        {{"LNAME", "Smyth"}, {"STREET", "123 N MAIN ST APT 4"}},            // 2
+        {{"LNAME", "Jones"}, {"STREET", "PO Box 5"}},                       // 3
+        {{"LNAME", "Brown"}, {"STREET", "P.O. Box 5"}},                     // 4: not read, so not the same
+        {{"LNAME", "Green"}, {"STREET", "9 Elm Avenue"}},                   // 5
+    };
+    for (const bool standard : {false, true}) {
+        UtilityDatabase db(rows);
+        db.t().setFilter("!ISDEL");
+        TemporaryIndex result(db.t(), duplicateIndexPath(), duplicateIndexExpression(DuplicateKind::Street));
+        const DuplicateOutcome outcome =
+            checkDuplicates(db.t(), DuplicateKind::Street, kMaxStreetCharacters, result, {}, {}, standard ? &shipped() : nullptr);
+        ASSERT_TRUE(outcome.error.isEmpty());
+        db.t().selectOrder(result.order());
+        EXPECT_EQ(outcome.found, standard ? 1u : 0u);
+        const std::vector<uint32_t> shown = db.shown();
+        EXPECT_EQ(std::set<uint32_t>(shown.begin(), shown.end()), (standard ? std::set<uint32_t>{1, 2} : std::set<uint32_t>{}));
     }
 }

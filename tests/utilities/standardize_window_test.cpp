@@ -1,11 +1,14 @@
 // "Standardize Addresses" driven through its widgets: old and new side by
 // side in the result grid, and only the tagged records change.
 #include "utilities/result_grid.h"
+#include "utilities/tcheckduplicates.h"
 #include "utilities/tstandardizeaddresses.h"
 #include "utilities_fixture.h"
 #include "window_support.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QRadioButton>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -51,4 +54,28 @@ TEST(StandardizeWindow, ShowsOldAndNewAndChangesOnlyTaggedRecords)
     EXPECT_EQ(db.column("STATE"), (std::vector<std::string>{"NY", "NY", "NY", "NY"}));
     window.accept();
     EXPECT_FALSE(QFile::exists(db.program.data("add0001_chksz.idx")));
+}
+
+TEST(StandardizeWindow, DuplicateCheckComparesStandardStreetsWhenTicked)
+{
+    MessageLog log;
+    UtilityDatabase db({{{"LNAME", "Smith"}, {"STREET", "123 North Main Street, Apt 4"}},
+                        {{"LNAME", "Jones"}, {"STREET", "123 N MAIN ST APT 4"}}});
+    QDir().mkpath(db.program.folder() + "sysdata");
+    for (const char* file : {"ADDRSTD.DBF", "CSZ.DBF", "CSZ.CDX"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QB_PROGRAM_DIR "/sysdata/") + file, db.program.folder() + "sysdata/" + file));
+    db.t().setFilter("!ISDEL");
+    for (const bool standard : {false, true}) {
+        TCheckDuplicates window(db.table);
+        window.show();
+        child<QRadioButton>(&window, "rbStreet")->setChecked(true);
+        auto* box = child<QCheckBox>(&window, "StandardStreetsCheckBox");
+        ASSERT_TRUE(box->isVisible());
+        if (standard)
+            QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_EQ(box->isChecked(), standard);
+        click(&window, "PerformCheckButton");
+        EXPECT_EQ(window.found(), standard ? 1u : 0u);
+        window.accept();
+    }
 }
