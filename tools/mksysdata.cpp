@@ -1,10 +1,11 @@
 // mksysdata: builds the installed sysdata tables from their text sources at
 // build time.
 //
-//   mksysdata OUTDIR LBLTPL.csv CSZ.csv FIELDS.LST
+//   mksysdata OUTDIR LBLTPL.csv CSZ.csv FIELDS.LST ADDRSTD.csv
 //
 // writes OUTDIR/LBLTPL.DBF and .CDX (tag DESCRIPT), OUTDIR/CSZ.DBF and .CDX (tag
-// STATE) and OUTDIR/FIELDS.LST (CRLF). The design catalogues LABEL, ENVELOPE,
+// STATE), OUTDIR/FIELDS.LST (CRLF) and OUTDIR/ADDRSTD.DBF (the postal standard's
+// abbreviations, one record per form). The design catalogues LABEL, ENVELOPE,
 // LETTER and REPORT are left out on purpose: they hold the user's designs, the
 // program creates them empty on first use, and a rebuild must never replace them.
 //
@@ -290,12 +291,68 @@ void copyFieldsList(const std::string& source, const fs::path& outDir)
         throw SourceError((outDir / "FIELDS.LST").string() + ": cannot be written");
 }
 
+// The addressing standard's abbreviations: each row's name, abbreviation and
+// forms become one record each (KIND, FORM, STANDARD, RANGE). A form that is
+// another row's abbreviation keeps that meaning.
+void buildAddressStandard(const Csv& csv, const fs::path& outDir)
+{
+    const std::vector<qb::xbase::FieldDef> fields{{"KIND", 'C', 1, 0}, {"FORM", 'C', 12, 0}, {"STANDARD", 'C', 4, 0}, {"RANGE", 'C', 1, 0}};
+    const RowWriter w(csv, fields);
+    std::set<std::string> abbreviations;
+    for (const Row& row : csv.rows)
+        abbreviations.insert(w.text(row, "KIND") + upper(w.text(row, "STANDARD")));
+    struct Form {
+        std::string kind, form, standard, range;
+    };
+    std::vector<Form> forms;
+    std::set<std::string> seen;
+    for (const Row& row : csv.rows) {
+        const std::string kind = w.text(row, "KIND"), standard = upper(w.text(row, "STANDARD"));
+        if (kind != "S" && kind != "U" && kind != "D")
+            throw SourceError(w.where(row) + ": KIND is S, U or D");
+        if (standard.empty() || standard.size() > 4)
+            throw SourceError(w.where(row) + ": STANDARD is one to four characters");
+        const std::string range = w.text(row, "RANGE");
+        if (kind == "U" ? range != "Y" && range != "N" : !range.empty())
+            throw SourceError(w.where(row) + ": RANGE is Y or N for units and empty otherwise");
+        std::vector<std::string> words{standard, upper(w.text(row, "NAME"))};
+        std::string forms_ = upper(w.text(row, "FORMS")) + " ";
+        for (size_t at = 0, blank; (blank = forms_.find(' ', at)) != std::string::npos; at = blank + 1)
+            if (blank > at)
+                words.push_back(forms_.substr(at, blank - at));
+        for (const std::string& word : words) {
+            if (word.empty() || word.size() > 12)
+                throw SourceError(w.where(row) + ": \"" + word + "\" is not a form of one to twelve characters");
+            if (word != standard && abbreviations.count(kind + word))
+                continue;
+            if (seen.insert(kind + word).second)
+                forms.push_back({kind, word, standard, range});
+        }
+    }
+    const fs::path scratch = outDir / ".mksysdata";
+    fs::remove_all(scratch);
+    fs::create_directories(scratch);
+    {
+        auto table = Table::create((scratch / "ADDRSTD.DBF").string(), fields);
+        for (const Form& f : forms) {
+            table->appendBlank();
+            table->setText("KIND", f.kind);
+            table->setText("FORM", f.form);
+            table->setText("STANDARD", f.standard);
+            table->setText("RANGE", f.range);
+            table->post();
+        }
+    }
+    fs::rename(scratch / "ADDRSTD.DBF", outDir / "ADDRSTD.DBF");
+    fs::remove_all(scratch);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::cerr << "usage: mksysdata OUTDIR LBLTPL.csv CSZ.csv FIELDS.LST\n";
+    if (argc != 6) {
+        std::cerr << "usage: mksysdata OUTDIR LBLTPL.csv CSZ.csv FIELDS.LST ADDRSTD.csv\n";
         return 1;
     }
     try {
@@ -306,6 +363,7 @@ int main(int argc, char** argv)
         buildTable(SystemTable::LabelStock, stock, outDir, "DESCRIPT", checkStock);
         buildTable(SystemTable::CityStateZip, reference, outDir, "STATE", checkReference);
         copyFieldsList(argv[4], outDir);
+        buildAddressStandard(readCsv(argv[5]), outDir);
     } catch (const std::exception& e) {
         std::cerr << "mksysdata: " << e.what() << "\n";
         return 1;

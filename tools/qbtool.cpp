@@ -52,6 +52,9 @@ const char* kUsage =
     "                                the records with questionable state or zip, by name\n"
     "  duplicates DATABASE [--kind name|initial|street] [--chars N]\n"
     "                                the possible duplicates, in name or street order\n"
+    "  standardize DATABASE [--program DIR] [--apply]\n"
+    "                                the addresses' changes to the postal standard form; --apply writes them\n"
+    "  undo DATABASE [--list]        put back the newest restore point of a bulk change, or list them\n"
     "Records carrying the deleted mark are skipped unless --deleted is given.\n";
 
 struct Args {

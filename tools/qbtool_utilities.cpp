@@ -1,6 +1,8 @@
 // qbtool zipcount DATABASE [--filter EXPR] [--pdf OUT.pdf]
 // qbtool statezip DATABASE [--program DIR] [--blanks]
 // qbtool duplicates DATABASE [--kind name|initial|street] [--chars N]
+// qbtool standardize DATABASE [--program DIR] [--apply]
+// qbtool undo DATABASE [--list]
 // The checks of the Utilities menu for scripts: the zip count's lines (and its
 // printed list), the records the state and zip check and the duplicate check
 // find, in the order their result shows them.
@@ -9,9 +11,11 @@
 
 #include "core/address_table.h"
 #include "core/paths.h"
+#include "core/restore_points.h"
 #include "core/system_tables.h"
 #include "platform/xbase/table.h"
 #include "printing/tcanvasreport.h"
+#include "utilities/address_standard.h"
 #include "utilities/duplicate_check.h"
 #include "utilities/state_zip_check.h"
 #include "utilities/temporary_index.h"
@@ -31,13 +35,17 @@ namespace {
 const char* kUtilitiesUsage =
     "usage: qbtool zipcount DATABASE [--filter EXPR] [--pdf OUT.pdf]\n"
     "usage: qbtool statezip DATABASE [--program DIR] [--blanks]\n"
-    "usage: qbtool duplicates DATABASE [--kind name|initial|street] [--chars N]\n";
+    "usage: qbtool duplicates DATABASE [--kind name|initial|street] [--chars N]\n"
+    "usage: qbtool standardize DATABASE [--program DIR] [--apply]\n"
+    "usage: qbtool undo DATABASE [--list]\n";
 
 struct UtilityArgs {
     QStringList positional;
     QString filter, pdf, program, kind = QStringLiteral("name");
     int chars = qb::kMaxStreetCharacters;
     bool blanks = false;
+    bool apply = false;
+    bool list = false;
 };
 
 UtilityArgs parseUtilityArgs(int argc, char** argv)
@@ -62,6 +70,10 @@ UtilityArgs parseUtilityArgs(int argc, char** argv)
             a.chars = value().toInt();
         else if (s == QLatin1String("--blanks"))
             a.blanks = true;
+        else if (s == QLatin1String("--apply"))
+            a.apply = true;
+        else if (s == QLatin1String("--list"))
+            a.list = true;
         else if (s.startsWith(QLatin1String("--")))
             throw std::runtime_error("unknown option " + s.toStdString());
         else
@@ -171,16 +183,87 @@ int duplicates(const UtilityArgs& a)
     return 0;
 }
 
+// Lists each change (record, field, old and new text) and each field left as
+// it is; with --apply writes the changes.
+int standardize(const UtilityArgs& a, int argc, char** argv)
+{
+    findProgramFolder(a.program, argc, argv);
+    QString error;
+    const auto standard =
+        qb::AddressStandard::load(QFileInfo(qb::systemTablePath(qb::SystemTable::CityStateZip)).absolutePath(), &error);
+    if (!standard)
+        return qbtoolFail(error);
+    qb::AddressTable addresses;
+    if (!addresses.open(a.positional[0], qb::AddressTable::Messages::Quiet))
+        return qbtoolFail(QStringLiteral("cannot open ") + a.positional[0]);
+    qb::xbase::Table& t = addresses.table();
+    const qb::StandardPlan plan = qb::planStandardChanges(t, *standard);
+    if (!plan.error.isEmpty())
+        return qbtoolFail(plan.error);
+    for (const qb::StandardChange& c : plan.changes)
+        std::cout << c.recno << '\t' << c.field.toStdString() << '\t' << c.before.toStdString() << '\t' << c.after.toStdString() << '\n';
+    for (const qb::StandardChange& c : plan.unreadable)
+        std::cout << c.recno << '\t' << c.field.toStdString() << '\t' << c.before.toStdString() << "\tleft as it is\n";
+    std::cout << plan.changes.size() << " changes, " << plan.unreadable.size() << " left as they are\n";
+    if (!a.apply || plan.changes.empty())
+        return 0;
+    qb::RestorePoints points(addresses.path());
+    auto point = points.take(QStringLiteral("Standardize Addresses"), &error);
+    if (!point)
+        return qbtoolFail(error);
+    const qb::BulkOutcome outcome = qb::applyStandardChanges(t, plan.changes);
+    points.finish(*point, outcome.changed);
+    if (!outcome.error.isEmpty())
+        return qbtoolFail(outcome.error + QStringLiteral(" (%1 records changed)").arg(outcome.changed));
+    std::cout << "changed " << qb::recordCount(outcome.changed).toStdString() << '\n';
+    return 0;
+}
+
+// Lists the restore points, newest first, or puts the newest back.
+int undo(const UtilityArgs& a)
+{
+    const QString path = a.positional[0];
+    qb::RestorePoints points(path);
+    const auto all = points.list();
+    if (a.list) {
+        for (size_t i = 0; i < all.size(); ++i)
+            std::cout << i + 1 << '\t' << all[i].when.toString(Qt::ISODate).toStdString() << '\t' << all[i].what.toStdString()
+                      << '\t' << qb::recordCount(all[i].records).toStdString() << '\n';
+        return 0;
+    }
+    if (all.empty())
+        return qbtoolFail(QStringLiteral("nothing to undo for ") + path);
+    {
+        // Nobody else may have the table open while its files are put back.
+        qb::AddressTable addresses;
+        if (!addresses.open(path, qb::AddressTable::Messages::Quiet))
+            return qbtoolFail(QStringLiteral("cannot open ") + path);
+    }
+    QString error;
+    if (!points.restore(all.front(), &error))
+        return qbtoolFail(error);
+    qb::AddressTable reopened;
+    if (!reopened.open(path, qb::AddressTable::Messages::Quiet))
+        return qbtoolFail(QStringLiteral("cannot open ") + path + QStringLiteral(" after the undo"));
+    std::cout << "undid " << all.front().what.toStdString() << ": " << reopened.table().recordCount() << " records\n";
+    return 0;
+}
+
 } // namespace
 
 int utilitiesCommand(const std::string& command, int argc, char** argv)
 {
-    if (command != "zipcount" && command != "statezip" && command != "duplicates")
+    if (command != "zipcount" && command != "statezip" && command != "duplicates" && command != "standardize" &&
+        command != "undo")
         return -1;
     const UtilityArgs a = parseUtilityArgs(argc, argv);
     if (command == "zipcount")
         return zipcount(a, argc, argv);
     if (command == "statezip")
         return statezip(a, argc, argv);
+    if (command == "standardize")
+        return standardize(a, argc, argv);
+    if (command == "undo")
+        return undo(a);
     return duplicates(a);
 }

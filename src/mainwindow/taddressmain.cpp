@@ -578,6 +578,7 @@ void TAddressMain::buildMenus()
     menuItem(utilities, "mnuCountZipCodes", QStringLiteral("Count &Zip Codes"), nullptr);
     menuItem(utilities, "mnuCheckStateZip", QStringLiteral("Check && Repair &State and Zip Codes"), nullptr);
     menuItem(utilities, "mnuCheckDuplicates", QStringLiteral("Check && Repair &Duplicates"), nullptr);
+    menuItem(utilities, "mnuStandardizeAddresses", QStringLiteral("S&tandardize Addresses"), nullptr);
     menuItem(utilities, "mnuConvertCase", QStringLiteral("Con&vert Case"), nullptr);
     menuItem(utilities, "mnuDeleteRecords", QStringLiteral("Delete &Records"), nullptr);
     menuItem(utilities, "mnuSearchReplace", QStringLiteral("Search && Re&place Field Values"), nullptr);

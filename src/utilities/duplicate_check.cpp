@@ -1,5 +1,7 @@
 #include "utilities/duplicate_check.h"
 
+#include "utilities/address_standard.h"
+
 #include "platform/xbase/table.h"
 #include "utilities/temporary_index.h"
 
@@ -47,7 +49,8 @@ std::string duplicateKey(DuplicateKind kind, const std::string& lname, const std
 }
 
 DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int streetCharacters, TemporaryIndex& result,
-                                 const KeepGoing& keepGoing, const std::function<void(uint64_t)>& onFound)
+                                 const KeepGoing& keepGoing, const std::function<void(uint64_t)>& onFound,
+                                 const AddressStandard* standardStreets)
 {
     DuplicateOutcome outcome;
     std::vector<uint32_t> found;
@@ -66,7 +69,11 @@ DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int st
         for (uint32_t r : recnos) {
             table.go(r);
             if (!table.deleted()) {
-                std::string key = duplicateKey(kind, table.raw("LNAME"), table.raw("FNAME"), table.raw("STREET"), streetCharacters);
+                // The standard form is compared in UTF-8, every key alike.
+                const std::string street = standardStreets && kind == DuplicateKind::Street
+                                               ? standardStreets->addressLine(QString::fromStdString(table.text("STREET"))).text.toStdString()
+                                               : table.raw("STREET");
+                std::string key = duplicateKey(kind, table.raw("LNAME"), table.raw("FNAME"), street, streetCharacters);
                 if (!key.empty()) {
                     auto [it, fresh] = firstOf.try_emplace(std::move(key), r);
                     if (!fresh) {

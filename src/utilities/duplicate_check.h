@@ -8,6 +8,7 @@
 
 namespace qb {
 
+class AddressStandard;
 class TemporaryIndex;
 
 enum class DuplicateKind { LastFirst, LastFirstInitial, Street };
@@ -33,8 +34,12 @@ struct DuplicateOutcome {
 // Groups the records the table shows by their key: every record of a group
 // of two or more joins result (once), and a group of n counts n - 1 pairs,
 // as n neighbours in an order of that key would. A cancel keeps what was
-// found so far; onFound hears the count rise.
+// found so far; onFound hears the count rise. With standardStreets the street
+// check compares the streets in the postal standard's form ("123 North Main
+// Street, Apt 4" is "123 N MAIN ST APT 4"); a street it cannot read is
+// compared as it is.
 DuplicateOutcome checkDuplicates(xbase::Table& table, DuplicateKind kind, int streetCharacters, TemporaryIndex& result,
-                                 const KeepGoing& keepGoing = {}, const std::function<void(uint64_t)>& onFound = {});
+                                 const KeepGoing& keepGoing = {}, const std::function<void(uint64_t)>& onFound = {},
+                                 const AddressStandard* standardStreets = nullptr);
 
 } // namespace qb

@@ -1,5 +1,11 @@
 #include "utilities/tcheckduplicates.h"
 
+#include "core/system_tables.h"
+#include "utilities/address_standard.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+
 #include "core/address_table.h"
 #include "core/messages.h"
 #include "platform/help/help_viewer.h"
@@ -58,9 +64,12 @@ TCheckDuplicates::TCheckDuplicates(AddressTable& addresses, QWidget* parent) : Q
     streetLength_->setObjectName(QStringLiteral("StreetLengthSpin"));
     streetLength_->setRange(1, kMaxStreetCharacters);
     streetLength_->setValue(kMaxStreetCharacters);
+    standardStreets_ = new QCheckBox(QStringLiteral("Compare streets in the postal standard form (123 N MAIN ST APT 4)"), setup_);
+    standardStreets_->setObjectName(QStringLiteral("StandardStreetsCheckBox"));
     auto showSpin = [this] {
         streetLabel_->setVisible(street_->isChecked());
         streetLength_->setVisible(street_->isChecked());
+        standardStreets_->setVisible(street_->isChecked());
     };
     connect(street_, &QRadioButton::toggled, this, showSpin);
     showSpin();
@@ -70,6 +79,7 @@ TCheckDuplicates::TCheckDuplicates(AddressTable& addresses, QWidget* parent) : Q
     setupLayout->addWidget(group);
     setupLayout->addWidget(streetLabel_);
     setupLayout->addWidget(streetLength_);
+    setupLayout->addWidget(standardStreets_);
     setupLayout->addWidget(perform);
 
     gauge_ = new QProgressBar(this);
@@ -140,7 +150,15 @@ void TCheckDuplicates::PerformCheckClick()
         index_.reset();
         index_ = std::make_unique<TemporaryIndex>(table, duplicateIndexPath(), duplicateIndexExpression(kind()));
         progress.begin();
-        const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, progress.keepGoing(), progress.onFound());
+        std::optional<AddressStandard> standard;
+        if (kind() == DuplicateKind::Street && standardStreets_->isChecked()) {
+            QString error;
+            standard = AddressStandard::load(QFileInfo(systemTablePath(SystemTable::CityStateZip)).absolutePath(), &error);
+            if (!standard)
+                throw std::runtime_error(error.toStdString());
+        }
+        const DuplicateOutcome outcome = checkDuplicates(table, kind(), streetLength_->value(), *index_, progress.keepGoing(),
+                                                         progress.onFound(), standard ? &*standard : nullptr);
         found_ = outcome.found;
         progress.end({});
         if (!outcome.error.isEmpty())

@@ -12,6 +12,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QCheckBox;
 class QSpinBox;
 
 namespace qb {
@@ -51,6 +52,7 @@ private:
     QRadioButton* lastInitial_ = nullptr;
     QRadioButton* street_ = nullptr;
     QSpinBox* streetLength_ = nullptr;
+    QCheckBox* standardStreets_ = nullptr;
     QLabel* streetLabel_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QLabel* count_ = nullptr;

@@ -1,5 +1,7 @@
 #include "utilities/tconvertcase.h"
 
+#include "utilities/bulk_restore.h"
+
 #include "core/messages.h"
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/table.h"
@@ -126,11 +128,13 @@ void TConvertCase::ConvertButtonClick()
     converting_ = true;
     cancelled_ = false;
     EventBreaks breaks;
-    outcome_ = convertRecords(table_, fields, mode, choice, [this, &breaks](uint64_t done, uint64_t total) {
-        gauge_->setValue(total ? int(done * 100 / total) : 0);
-        breaks.take();
-        return !cancelled_;
-    });
+    outcome_ = runWithRestorePoint<BulkOutcome>(table_, QStringLiteral("Convert Case"), [&] {
+        return convertRecords(table_, fields, mode, choice, [this, &breaks](uint64_t done, uint64_t total) {
+            gauge_->setValue(total ? int(done * 100 / total) : 0);
+            breaks.take();
+            return !cancelled_;
+        });
+    }, askToGoOnWithoutRestorePoint);
     converting_ = false;
     // What was written is said whenever the run did not go to its end.
     if (!outcome_.error.isEmpty())

@@ -1,5 +1,7 @@
 #include "utilities/tsearchreplace.h"
 
+#include "utilities/bulk_restore.h"
+
 #include "core/messages.h"
 #include "platform/help/help_viewer.h"
 #include "platform/xbase/table.h"
@@ -139,7 +141,9 @@ void TSearchReplace::ReplaceButtonClick()
     // One run at a time: the options and Replace go while it runs.
     options_->setEnabled(false);
     replaceButton_->setEnabled(false);
-    outcome_ = replaceFieldValues(table_, r, filterConditions_, progress_->start());
+    outcome_ = runWithRestorePoint<ReplaceOutcome>(
+        table_, QStringLiteral("Search and Replace"),
+        [&] { return replaceFieldValues(table_, r, filterConditions_, progress_->start()); }, askToGoOnWithoutRestorePoint);
     progress_->finish();
     const QString count = QStringLiteral("Replaced ") + recordCount(outcome_.changed);
     if (!outcome_.error.isEmpty()) {
@@ -217,7 +221,9 @@ void TDeleteRecords::DeleteNowClick()
     // One run at a time: the choices and Delete Now go while it runs.
     for (QWidget* w : {static_cast<QWidget*>(all_), static_cast<QWidget*>(matching_), static_cast<QWidget*>(notMatching_), deleteNow_})
         w->setEnabled(false);
-    outcome_ = deleteRecords(table_, choice, filterConditions_, progress_->start());
+    outcome_ = runWithRestorePoint<BulkOutcome>(
+        table_, QStringLiteral("Delete Records"),
+        [&] { return deleteRecords(table_, choice, filterConditions_, progress_->start()); }, askToGoOnWithoutRestorePoint);
     progress_->finish();
     const QString deleted = QStringLiteral("Deleted ") + recordCount(outcome_.changed);
     if (!outcome_.error.isEmpty())

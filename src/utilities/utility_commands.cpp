@@ -9,6 +9,7 @@
 #include "utilities/tcheckstatezip.h"
 #include "utilities/tconvertcase.h"
 #include "utilities/tsearchreplace.h"
+#include "utilities/tstandardizeaddresses.h"
 #include "utilities/tzipcodecount.h"
 
 #include <QFile>
@@ -62,6 +63,10 @@ void registerUtilityCommands(CommandRegistry& registry)
 
     registry.add(utilityCommand("mnuCheckDuplicates", CommandScope::checkDuplicates(), [](CommandHost& host) {
         TCheckDuplicates window(host.addressTable(), host.window());
+        runWindow(window);
+    }));
+    registry.add(utilityCommand("mnuStandardizeAddresses", CommandScope::checkStateAndZip(), [](CommandHost& host) {
+        TStandardizeAddresses window(host.addressTable(), host.window());
         runWindow(window);
     }));
     registry.add(utilityCommand("mnuConvertCase", CommandScope::convertCase(), [](CommandHost& host) {

@@ -65,3 +65,56 @@ TEST(QbtoolUtilities, CountsChecksAndListsDuplicates)
     EXPECT_FALSE(QFile::exists(db.program.data("add0001_chksz.idx")));
     EXPECT_FALSE(QFile::exists(db.program.data("_chkdup.idx")));
 }
+
+TEST(QbtoolUtilities, StandardizePrintsTheChangesAndAppliesThemOnlyWhenAsked)
+{
+    UtilityDatabase db({{{"LNAME", "Smith"}, {"STREET", "123 North Main Street, Apt 4"}, {"CITY", "St. Paul"}, {"STATE", "Minnesota"}},
+                        {{"LNAME", "Brown"}, {"STREET", "PO Box 9"}, {"CITY", "ST PAUL"}, {"STATE", "MN"}},
+                        {{"LNAME", "Green"}, {"STREET", "5 Elm Ave"}, {"CITY", "ST PAUL"}, {"STATE", "MN"}, {"ISDEL", "T"}}});
+    db.table.close();
+    const std::string file = db.path.toStdString();
+    const std::string listed = "1\tSTREET\t123 North Main Street, Apt 4\t123 N MAIN ST APT 4\n"
+                               "1\tCITY\tSt. Paul\tST PAUL\n"
+                               "1\tSTATE\tMinnesota\tMN\n"
+                               "2\tSTREET\tPO Box 9\tleft as it is\n"
+                               "3 changes, 1 left as they are\n";
+    EXPECT_EQ(qbtool("standardize " + file), std::make_pair(0, listed));
+    EXPECT_EQ(qbtool("standardize " + file), std::make_pair(0, listed));   // nothing written without --apply
+    EXPECT_EQ(qbtool("standardize " + file + " --apply"), std::make_pair(0, listed + "changed 1 record\n"));
+    EXPECT_EQ(qbtool("standardize " + file),
+              std::make_pair(0, std::string("2\tSTREET\tPO Box 9\tleft as it is\n0 changes, 1 left as they are\n")));
+    EXPECT_EQ(qbtool("standardize " + db.program.data("missing.DBF").toStdString()).first, 1);
+}
+
+// A bulk change leaves a restore point; undo puts the table, memo and index
+// back byte for byte, and a change that changed nothing leaves no point.
+TEST(QbtoolUtilities, UndoPutsTheFilesBackByteForByte)
+{
+    UtilityDatabase db({{{"LNAME", "Smith"}, {"STREET", "12 North Main Street"}, {"MEMO", "a note"}},
+                        {{"LNAME", "Brown"}, {"STREET", "5 ELM AVE"}, {"MEMO", "another"}}});
+    db.table.close();
+    const std::string file = db.path.toStdString();
+    auto bytes = [&](const char* ext) {
+        QFile f(db.program.data(QStringLiteral("add0001.") + ext));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << ext;
+        return f.readAll();
+    };
+    const QByteArray dbf = bytes("DBF"), fpt = bytes("FPT"), cdx = bytes("CDX");
+    ASSERT_FALSE(fpt.isEmpty());
+    EXPECT_EQ(qbtool("undo " + file).first, 1);   // nothing to undo yet
+    ASSERT_EQ(qbtool("standardize " + file + " --apply").first, 0);
+    EXPECT_NE(bytes("DBF"), dbf);
+    const auto listed = qbtool("undo " + file + " --list");
+    EXPECT_EQ(listed.first, 0);
+    EXPECT_NE(listed.second.find("\tStandardize Addresses\t1 record\n"), std::string::npos) << listed.second;
+    EXPECT_EQ(qbtool("undo " + file), std::make_pair(0, std::string("undid Standardize Addresses: 2 records\n")));
+    EXPECT_EQ(bytes("DBF"), dbf);
+    EXPECT_EQ(bytes("FPT"), fpt);
+    EXPECT_EQ(bytes("CDX"), cdx);
+    EXPECT_EQ(qbtool("undo " + file + " --list"), std::make_pair(0, std::string()));
+    // Already standard after a second apply: the first apply's point is the only one.
+    ASSERT_EQ(qbtool("standardize " + file + " --apply").first, 0);
+    ASSERT_EQ(qbtool("standardize " + file + " --apply").first, 0);
+    const auto again = qbtool("undo " + file + " --list");
+    EXPECT_EQ(std::count(again.second.begin(), again.second.end(), '\n'), 1) << again.second;
+}
