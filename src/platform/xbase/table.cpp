@@ -142,6 +142,7 @@ constexpr uint64_t kRecordLockBase = 0x40000000;  // past any real table, as Fox
 constexpr uint32_t kScanBlock = 256 * 1024;
 constexpr size_t kMaxKeyLength = 240;
 constexpr uint32_t kParallelRecords = 20000;
+const std::string kCountDiffers = "the index was made for ";
 
 } // namespace
 
@@ -279,15 +280,64 @@ std::string Table::staleness(const CdxFile& cdx) const
         return "the index lacks the last " + std::to_string(now - was) + " records";
     const int64_t atRest = cdx.recordCountAtRest();
     if (atRest >= 0 && atRest != now && atRest != was)
-        return "the index was made for " + std::to_string(atRest) + " records but the table holds " + std::to_string(now);
+        return kCountDiffers + std::to_string(atRest) + " records but the table holds " + std::to_string(now);
     return {};
+}
+
+// Another program that appended records and kept the index up to date leaves
+// the count we keep in the index's header behind. Such an index is checked
+// before it is called stale: the keys of its narrowest plain tag are counted
+// (one a record) and every tag must hold the last record under its key.
+bool Table::keysCoverRecords()
+{
+    const uint32_t records = dbf_->recordCount();
+    const Tag* narrowest = nullptr;
+    for (const auto& tag : tags_) {
+        if (!tag->key)
+            return false;
+        if (tag->info.forExpr.empty() && !tag->info.unique && (!narrowest || tag->info.keyLength < narrowest->info.keyLength))
+            narrowest = tag.get();
+    }
+    if (!narrowest)
+        return false;
+    uint32_t keys = 0;
+    auto cursor = narrowest->cdx->cursor();
+    for (bool ok = cursor->first(); ok; ok = cursor->next())
+        if (++keys > records)
+            return false;
+    if (keys != records)
+        return false;
+    if (records == 0)
+        return true;
+    std::vector<char> rec(dbf_->recordLength());
+    dbf_->readRecord(records, rec.data());
+    Source src(*this);
+    src.point(rec.data(), records);
+    for (const auto& tag : tags_) {
+        if (!tag->info.forExpr.empty())
+            continue;
+        std::vector<uint8_t> key(size_t(tag->info.keyLength));
+        tag->key->evalKey(src, key.data());
+        if (!tag->cdx->cursor()->seekExact(key, records))
+            return false;
+    }
+    return true;
 }
 
 void Table::openIndex(const std::string& cdxPath)
 {
     try {
         auto cdx = CdxFile::open(cdxPath, readOnly_);
-        const std::string stale = staleness(*cdx);
+        std::string stale = staleness(*cdx);
+        if (stale.rfind(kCountDiffers, 0) == 0) {
+            cdx_ = std::move(cdx);
+            attachTags();
+            if (keysCoverRecords())
+                return;
+            cdx = std::move(cdx_);
+            tags_.clear();
+            stale += " and its keys do not match the records";
+        }
         if (!stale.empty()) {
             staleSpecs_.clear();
             for (int i = 0; i < cdx->tagCount(); ++i)

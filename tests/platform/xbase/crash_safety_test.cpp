@@ -356,6 +356,40 @@ TEST_F(CrashSafety, PackKeepsARecordWhoseMemoCannotBeReadWithoutIt)
     EXPECT_TRUE(t->lostMemos().empty());
 }
 
+// Another program appended records and kept the index up to date, but not
+// the record count we keep in the index's header: its keys cover the records,
+// so the index is used as it is.
+TEST_F(CrashSafety, AnIndexAnotherProgramKeptUpIsTrustedDespiteItsCount)
+{
+    {
+        auto t = Table::open(dir.file("T.DBF"));
+        addRecord(*t, 13, "");
+        addRecord(*t, 14, "from the other program");
+    }
+    std::string cdx = readFile(dir.file("T.CDX"));
+    ASSERT_EQ(uint8_t(cdx[32]), 14);
+    cdx[32] = 12;
+    writeFile(dir.file("T.CDX"), cdx);
+    for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::Exclusive}) {
+        auto t = Table::open(dir.file("T.DBF"), mode);
+        EXPECT_FALSE(t->indexStale()) << t->indexError();
+        EXPECT_EQ(t->tagCount(), int(kTags.size()));
+        ASSERT_GT(t->selectOrder("ID"), 0);
+        EXPECT_TRUE(t->seek("14"));
+        EXPECT_EQ(t->memo("MEMO"), "from the other program");
+        EXPECT_TRUE(t->check().empty()) << t->check().front();
+    }
+    // The same index once the table has a record more: stale after all.
+    {
+        auto t = Table::open(dir.file("T.DBF"));
+        addRecord(*t, 15, "");
+    }
+    writeFile(dir.file("T.CDX"), cdx);
+    auto t = Table::open(dir.file("T.DBF"));
+    EXPECT_TRUE(t->indexStale());
+    EXPECT_NE(t->indexError().find("keys do not match"), std::string::npos) << t->indexError();
+}
+
 // New files a crash left beside the table: those of a pack that had written
 // its list of names replace the table's; the rest are removed.
 TEST_F(CrashSafety, OpenFinishesACommittedPackAndRemovesAnUnfinishedOne)
