@@ -15,6 +15,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 namespace qb::xbase {
@@ -68,6 +69,14 @@ void setBit(Bits& b, uint32_t recno)
         b[recno / 64] |= uint64_t(1) << (recno % 64);
 }
 bool testBit(const Bits& b, uint32_t recno) { return recno / 64 < b.size() && (b[recno / 64] >> (recno % 64)) & 1; }
+
+// Whether the open file is the one path names now.
+bool isFileAt(const File& file, const std::string& path)
+{
+    struct stat open {}, named {};
+    return ::fstat(file.descriptor(), &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
 
 // A table's companions share its base name; the extension case follows the table's.
 std::string companion(const std::string& dbfPath, const char* upper, const char* lower)
@@ -187,10 +196,20 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
     t->shared_ = mode != OpenMode::Exclusive;
     const std::vector<std::string> companions = {path, companion(path, ".FPT", ".fpt"), companion(path, ".CDX", ".cdx")};
     File file;
+    int replaced = 0;
     for (int attempt = 0;; ++attempt) {
         file = File(path, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite);
         if (!file.lockFile(mode == OpenMode::Exclusive))
             throw XbaseError(path, "the table is in use by another program");
+        // Another program's pack may have put a new file in place between
+        // our open and our lock: the lock must hold the file at the path.
+        if (!isFileAt(file, path)) {
+            if (++replaced > 3)
+                throw XbaseError(path, "the table is being replaced by another program");
+            file.close();
+            --attempt;
+            continue;
+        }
         if (!FileSwap::pending(path)) {
             // New files of a pack or rebuild that never got their names.
             if (mode == OpenMode::Exclusive)
