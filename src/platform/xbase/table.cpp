@@ -1535,13 +1535,15 @@ void Table::endChange()
         return;
     const bool sync = engineSettings().syncPosts;
     try {
-        dbf_->writeHeaderIfBehind();
-        if (sync) {
-            if (memosUnsynced_)
-                fpt_->sync();
+        // The memos first: the records held back and the count that takes
+        // them in must not reach the disk before the memos they name.
+        if (sync && memosUnsynced_)
+            fpt_->sync();
+        if (sync)
             memosUnsynced_ = false;
+        dbf_->writeHeaderIfBehind();
+        if (sync)
             dbf_->sync();
-        }
         if (cdx_)
             cdx_->endChange(dbf_->recordCount(), sync);
     } catch (const XbaseError& e) {

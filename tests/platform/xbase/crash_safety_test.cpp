@@ -320,6 +320,23 @@ TEST_F(CrashSafety, StaleIndexIsNotTrustedAndRebuildsFromItsOwnTags)
     }
 }
 
+// A bulk change's memos reach the disk before the records that name them are
+// written out and counted: when the memo file cannot be synced, the table's
+// header still counts the records it counted before.
+TEST_F(CrashSafety, ABulkChangeSyncsItsMemosBeforeItCountsItsRecords)
+{
+    engineSettings().syncPosts = true;
+    auto t = Table::open(dir.file("T.DBF"));
+    const std::string header = readFile(dir.file("T.DBF")).substr(4, 4);
+    Table::BulkChange change(*t);
+    for (int id = 20; id < 23; ++id)
+        addRecord(*t, id, "a memo of the bulk change " + std::to_string(id));
+    injectIoFaults(0, 1, EIO);
+    EXPECT_THROW(change.commit(), XbaseError);
+    injectIoFaults(0, 0, 0);
+    EXPECT_EQ(readFile(dir.file("T.DBF")).substr(4, 4), header);
+}
+
 // A memo pointer outside the memo file does not stop a pack: the record is
 // kept with no memo and named, the deleted records go, the rest keep theirs.
 TEST_F(CrashSafety, PackKeepsARecordWhoseMemoCannotBeReadWithoutIt)
