@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The crash loop of the test suite for longer: a child process edits an
-# indexed table and is killed with SIGKILL at random moments, ROUNDS times
-# (default 2000); after each kill the table is opened and checked. A failing
+# The crash loop of the test suite for longer: a child process edits, packs,
+# zaps and rebuilds an indexed table and kills itself with SIGKILL at a kill
+# point in the file layer inside a post, a pack, a rebuild, a zap or a pack's
+# commit window, in turn, ROUNDS times (default 2000); after each kill the
+# table is opened and checked. A failing
 # round prints its seed; SEED repeats a run from the same first seed.
 #   scripts/crash_loop.sh [ROUNDS] [SEED]
 set -euo pipefail

@@ -115,9 +115,9 @@ void Reindexer::repaint()
         hooks_.repaint();
 }
 
-bool Reindexer::run(xbase::Table& table)
+bool Reindexer::run(xbase::Table& table, Work work)
 {
-    if (hooks_.status)
+    if (hooks_.status && work == Work::PackAndTags)
         hooks_.status(cleaningStatus());
     gauge_.reset();
     gauge_.setMode(ReindexGauge::Mode::Direct);
@@ -142,6 +142,13 @@ bool Reindexer::run(xbase::Table& table)
     };
     bool packed = true;
     bool built = true;
+    if (work == Work::Tags) {
+        startIndexing();
+        built = buildAllTags(table, tagProgress);
+        gauge_.reset();
+        show(0);
+        return built;
+    }
     try {
         table.pack(addressTags(), [this](int percent) { show(gauge_.report(percent)); }, tagProgress);
     } catch (const std::exception& e) {

@@ -70,12 +70,18 @@ public:
         std::function<void()> repaint;   // let the screen catch up
     };
 
+    // Packing removes the deleted records for good: the "Rebuild Indexes"
+    // command does it. An index found stale needs only its tags built again,
+    // so the rebuild offered for it leaves the records as they are.
+    enum class Work { PackAndTags, Tags };
+    static Work workFor(const xbase::Table& table) { return table.indexStale() ? Work::Tags : Work::PackAndTags; }
+
     explicit Reindexer(Hooks hooks) : hooks_(std::move(hooks)) {}
     // False when the pack or the tags failed, each said in a message. A
     // failed pack changes nothing and still goes on to build the tags, so the
     // database stays usable. Records whose memo the pack could not read are
     // kept without it and listed in a message and in lostMemosFile().
-    bool run(xbase::Table& table);
+    bool run(xbase::Table& table, Work work = Work::PackAndTags);
 
     // The text file beside the table that lists the records a pack kept
     // without their memo: ADD0001.DBF's is ADD0001_MEMOS.TXT.

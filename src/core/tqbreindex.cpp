@@ -7,10 +7,10 @@
 
 namespace qb {
 
-TQBReindex::TQBReindex(xbase::Table& table, QWidget* parent)
+TQBReindex::TQBReindex(xbase::Table& table, QWidget* parent, Reindexer::Work work)
     : ReindexDialog(QStringLiteral("Rebuild indexes for ") + QFileInfo(QString::fromStdString(table.path())).fileName(),
                     HelpContext, parent),
-      table_(table)
+      table_(table), work_(work)
 {
     setObjectName(QStringLiteral("TQBReindex"));
 }
@@ -22,7 +22,7 @@ void TQBReindex::work()
         [this](int value) { setGauge(value); },
         [this] { repaint(); },
     });
-    succeeded_ = reindexer.run(table_);
+    succeeded_ = reindexer.run(table_, work_);
 }
 
 } // namespace qb

@@ -2,6 +2,7 @@
 // "Rebuild Indexes": packs the open address database and builds its tags
 // afresh, with a gauge while it works.
 
+#include "core/index_maintenance.h"
 #include "core/reindex_dialog.h"
 
 namespace qb {
@@ -15,7 +16,7 @@ class TQBReindex : public ReindexDialog {
 public:
     static constexpr int HelpContext = 1040;
 
-    TQBReindex(xbase::Table& table, QWidget* parent = nullptr);
+    TQBReindex(xbase::Table& table, QWidget* parent = nullptr, Reindexer::Work work = Reindexer::Work::PackAndTags);
 
     // Whether the last "Reindex" packed and built every tag.
     bool succeeded() const { return succeeded_; }
@@ -25,6 +26,7 @@ protected:
 
 private:
     xbase::Table& table_;
+    Reindexer::Work work_;
     bool succeeded_ = false;
 };
 

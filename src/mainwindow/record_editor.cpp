@@ -288,9 +288,9 @@ bool RecordEditor::add()
     if (!entry.zip.isEmpty()) {
         EngineSettingsGuard settings;
         PositionGuard position(t());
-        t().selectOrder("ZIP");
+        // Without its index (lost, not yet rebuilt) the add goes on unfilled.
         xbase::engineSettings().exact = false;
-        if (t().seek(s(asciiUpper(entry.zip))))
+        if (t().selectOrder("ZIP") > 0 && t().seek(s(asciiUpper(entry.zip))))
             cityState = {q(t().text("CITY")), q(t().text("STATE"))};
         position.restoreOrder();
         position.restoreRecord();
@@ -303,9 +303,8 @@ bool RecordEditor::add()
         {
             EngineSettingsGuard settings;
             PositionGuard position(t());
-            t().selectOrder("LNAME");
             xbase::engineSettings().exact = true;
-            found = t().seek(s(key));
+            found = t().selectOrder("LNAME") > 0 && t().seek(s(key));
             bool goOn = true;
             if (found) {
                 call(hooks_.beep);

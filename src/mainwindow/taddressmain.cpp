@@ -851,14 +851,24 @@ void TAddressMain::offerRebuildAfterIndexLoss()
     indexLossTold_ = true;
     if (!askQuestion(rebuildQuestion(table_.path()), QStringLiteral("Warning")))
         return;
-    // As "Rebuild Indexes for this file" does it, with its steps around.
-    if (const Command* rebuild = commands_.find(QStringLiteral("mnuRebuildIndexes")))
-        runCommand(*rebuild);
+    // Only the tags are built again, so the record stays where it was.
+    const uint32_t recno = table_.table().eof() ? 0 : table_.table().recno();
+    detached_ = true;
+    runRebuildDialog();
+    detached_ = false;
+    recordStep([&] {
+        editor_->reselectOrder();
+        applyFilter();
+        if (recno == 0 || !table_.table().go(recno))
+            table_.table().first();
+        editor_->tableMoved();
+    });
+    refreshAll();
 }
 
 void TAddressMain::runRebuildDialog()
 {
-    TQBReindex dialog(table_.table(), this);
+    TQBReindex dialog(table_.table(), this, Reindexer::workFor(table_.table()));
     withDialog(&dialog);
 }
 

@@ -95,6 +95,16 @@ protected:
     uint32_t recordCount() { return window->addressTable().table().recordCount(); }
     EditState state() { return window->editor().state(); }
     bool asked(const QString& text) { return log.texts().contains(text); }
+    // Types n into "Codes" of the current record and saves it.
+    void saveCodes(int n)
+    {
+        QLineEdit* codes = window->fieldEdit("CODES");
+        codes->setFocus();
+        codes->selectAll();
+        QTest::keyClicks(codes, QString::number(n));
+        ASSERT_EQ(state(), EditState::Editing);
+        button("SaveButton")->click();
+    }
 
     ProgramDir program;
     MessageLog log;
@@ -383,12 +393,7 @@ TEST_F(TAddressMainTest, AggressiveSavingReopensTheDatabaseAfterItsThreshold)
         std::vector<int> reopened;
         for (int i = 1; i <= 10; ++i) {
             const int before = opens;
-            QLineEdit* codes = w.fieldEdit("CODES");
-            codes->setFocus();
-            codes->selectAll();
-            QTest::keyClicks(codes, QString::number(i));
-            ASSERT_EQ(state(), EditState::Editing);
-            button("SaveButton")->click();
+            saveCodes(i);
             if (opens != before)
                 reopened.push_back(i);
             // After a reopen the window is back on the same record, in the same order.
@@ -503,24 +508,31 @@ private:
     rlimit saved_{};
 };
 
+// Adds "Brown" with a memo and saves it on a disk too full for the table to
+// grow: the Save says "write error" and the record stays being added.
+void addBrownOnAFullDisk(TAddressMain& w, const QString& table, test::MessageLog& log)
+{
+    w.findChild<QPushButton*>("AddButton")->click();
+    QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+    w.memoEditor()->setFocus();
+    QTest::keyClicks(w.memoEditor(), "a new memo");
+    {
+        FileSizeLimit full(rlim_t(QFileInfo(table).size()));
+        w.findChild<QPushButton*>("SaveButton")->click();
+    }
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].text.contains("write error")) << log.messages[0].text.toStdString();
+    EXPECT_EQ(w.editor().state(), EditState::Adding);
+}
+
 // A Save the disk refuses says so and keeps the record being typed, so the
 // user can save it once there is room, or give it up.
 TEST_F(TAddressMainTest, ASaveTheDiskRefusesKeepsTheRecordBeingTyped)
 {
     seed({kSmith});
     TAddressMain& w = show();
-    button("AddButton")->click();
-    QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
+    addBrownOnAFullDisk(w, defaultPath(), log);
     auto* memo = w.memoEditor();
-    memo->setFocus();
-    QTest::keyClicks(memo, "a new memo");
-    {
-        FileSizeLimit full(rlim_t(QFileInfo(defaultPath()).size()));
-        button("SaveButton")->click();
-    }
-    ASSERT_EQ(log.messages.size(), 1u);
-    EXPECT_TRUE(log.messages[0].text.contains("write error")) << log.messages[0].text.toStdString();
-    EXPECT_EQ(state(), EditState::Adding);
     EXPECT_TRUE(button("SaveButton")->isVisible());
     EXPECT_EQ(w.fieldEdit("LNAME")->text(), "Brown");
     EXPECT_EQ(memo->toPlainText(), "a new memo");
@@ -547,17 +559,7 @@ TEST_F(TAddressMainTest, AnIndexLostOnAFullDiskIsOfferedForRebuildOnce)
         reseed({kSmith});
         Settings::program().setInteger("Editing", "AggressiveSave", 1);
         TAddressMain& w = show();
-        button("AddButton")->click();
-        QTest::keyClicks(w.fieldEdit("LNAME"), "Brown");
-        auto* memo = w.memoEditor();
-        memo->setFocus();
-        QTest::keyClicks(memo, "a new memo");
-        {
-            FileSizeLimit full(rlim_t(QFileInfo(defaultPath()).size()));
-            button("SaveButton")->click();
-        }
-        ASSERT_EQ(log.messages.size(), 1u);
-        EXPECT_TRUE(log.messages[0].text.contains("write error")) << log.messages[0].text.toStdString();
+        addBrownOnAFullDisk(w, defaultPath(), log);
         ASSERT_EQ(state(), EditState::Adding);
 
         log.answer = rebuild;
@@ -573,12 +575,7 @@ TEST_F(TAddressMainTest, AnIndexLostOnAFullDiskIsOfferedForRebuildOnce)
         EXPECT_EQ(w.addressTable().checkValidIndex(), rebuild);
 
         for (int i = 1; i <= 5; ++i) {
-            QLineEdit* codes = w.fieldEdit("CODES");
-            codes->setFocus();
-            codes->selectAll();
-            QTest::keyClicks(codes, QString::number(i));
-            ASSERT_EQ(state(), EditState::Editing);
-            button("SaveButton")->click();
+            saveCodes(i);
             ASSERT_TRUE(w.addressTable().isOpen());
             EXPECT_EQ(state(), EditState::Browsing);
             EXPECT_EQ(field("LNAME"), "Brown");

@@ -12,7 +12,11 @@
 // In the file header only, bytes 28..35 are ours: "QB", a flags byte (0x01:
 // in change, a post or rebuild is writing the index), a zero, and the record
 // count (u32 LE) of the table when the index was last left whole. Other
-// engines leave these bytes zero.
+// engines leave these bytes zero: the published layout calls them reserved,
+// and neither python-dbf (no compound indexes at all) nor Perl's XBase (reads
+// them, never writes them) puts anything there. One that appends records and
+// keeps the index up to date leaves our count behind; the table checks such
+// an index's keys before it calls it stale.
 // The file header's tree is the tag directory: tag names (blank padded to the
 // key length) mapped, as record numbers, to the offset of each tag's 1024-byte
 // header. Each tag header's root leads to that tag's tree of 512-byte nodes.

@@ -28,6 +28,8 @@ struct Faults {
     std::atomic<uint64_t> writes{0}, syncs{0};
     std::atomic<uint64_t> failWrite{0}, failSync{0};
     std::atomic<int> error{ENOSPC};
+    std::atomic<uint64_t> operations{0}, renames{0};
+    std::atomic<uint64_t> killAt{0}, killAtRename{0};
 };
 
 Faults& faults()
@@ -36,9 +38,18 @@ Faults& faults()
     return f;
 }
 
+// A rename is counted once as a rename here and once more, as a write, by writeFails.
+void killHereIfAsked(bool rename)
+{
+    Faults& f = faults();
+    if (rename ? (f.killAtRename != 0 && ++f.renames == f.killAtRename) : (f.killAt != 0 && ++f.operations == f.killAt))
+        ::raise(SIGKILL);
+}
+
 // Counts one write; true (with errno set) when the test wants this one to fail.
 bool writeFails()
 {
+    killHereIfAsked(false);
     Faults& f = faults();
     const uint64_t n = ++f.writes;
     if (f.failWrite != 0 && n == f.failWrite) {
@@ -50,6 +61,7 @@ bool writeFails()
 
 bool syncFails()
 {
+    killHereIfAsked(false);
     Faults& f = faults();
     const uint64_t n = ++f.syncs;
     if (f.failSync != 0 && n == f.failSync) {
@@ -72,6 +84,15 @@ void injectIoFaults(uint64_t failWrite, uint64_t failSync, int error)
 }
 
 IoCounts ioCounts() { return {faults().writes.load(), faults().syncs.load()}; }
+
+void injectKill(uint64_t nthOperation, uint64_t nthRename)
+{
+    Faults& f = faults();
+    f.operations = 0;
+    f.renames = 0;
+    f.killAt = nthOperation;
+    f.killAtRename = nthRename;
+}
 
 File::File(const std::string& path, Mode mode) : path_(path)
 {
@@ -401,6 +422,7 @@ void syncFolder(const std::string& folder)
 
 void renameFile(const std::string& from, const std::string& to)
 {
+    killHereIfAsked(true);
     if (writeFails() || ::rename(from.c_str(), to.c_str()) != 0)
         throw XbaseError(to, "cannot put the new file in place: " + systemError());
 }

@@ -115,6 +115,11 @@ struct IoCounts {
 };
 void injectIoFaults(uint64_t failWrite, uint64_t failSync, int error);
 IoCounts ioCounts();
+// Where a test stops the program dead, as a kill or a power switch would: at
+// the nth write, rename or sync from now on (or, with renames, the nth rename)
+// the process kills itself with SIGKILL before the operation. Zero switches
+// it off.
+void injectKill(uint64_t nthOperation, uint64_t nthRename = 0);
 // The existing file whose name matches path's last component in any case, or
 // path itself when none does: tables come from Windows, where case is ignored.
 std::string resolveCaseInsensitive(const std::string& path);

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 namespace qb::xbase {
@@ -68,6 +69,14 @@ void setBit(Bits& b, uint32_t recno)
         b[recno / 64] |= uint64_t(1) << (recno % 64);
 }
 bool testBit(const Bits& b, uint32_t recno) { return recno / 64 < b.size() && (b[recno / 64] >> (recno % 64)) & 1; }
+
+// Whether the open file is the one path names now.
+bool isFileAt(const File& file, const std::string& path)
+{
+    struct stat open {}, named {};
+    return ::fstat(file.descriptor(), &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
 
 // A table's companions share its base name; the extension case follows the table's.
 std::string companion(const std::string& dbfPath, const char* upper, const char* lower)
@@ -142,6 +151,7 @@ constexpr uint64_t kRecordLockBase = 0x40000000;  // past any real table, as Fox
 constexpr uint32_t kScanBlock = 256 * 1024;
 constexpr size_t kMaxKeyLength = 240;
 constexpr uint32_t kParallelRecords = 20000;
+const std::string kCountDiffers = "the index was made for ";
 
 } // namespace
 
@@ -186,10 +196,20 @@ std::unique_ptr<Table> Table::open(const std::string& requested, OpenMode mode)
     t->shared_ = mode != OpenMode::Exclusive;
     const std::vector<std::string> companions = {path, companion(path, ".FPT", ".fpt"), companion(path, ".CDX", ".cdx")};
     File file;
+    int replaced = 0;
     for (int attempt = 0;; ++attempt) {
         file = File(path, t->readOnly_ ? File::Mode::ReadOnly : File::Mode::ReadWrite);
         if (!file.lockFile(mode == OpenMode::Exclusive))
             throw XbaseError(path, "the table is in use by another program");
+        // Another program's pack may have put a new file in place between
+        // our open and our lock: the lock must hold the file at the path.
+        if (!isFileAt(file, path)) {
+            if (++replaced > 3)
+                throw XbaseError(path, "the table is being replaced by another program");
+            file.close();
+            --attempt;
+            continue;
+        }
         if (!FileSwap::pending(path)) {
             // New files of a pack or rebuild that never got their names.
             if (mode == OpenMode::Exclusive)
@@ -279,15 +299,64 @@ std::string Table::staleness(const CdxFile& cdx) const
         return "the index lacks the last " + std::to_string(now - was) + " records";
     const int64_t atRest = cdx.recordCountAtRest();
     if (atRest >= 0 && atRest != now && atRest != was)
-        return "the index was made for " + std::to_string(atRest) + " records but the table holds " + std::to_string(now);
+        return kCountDiffers + std::to_string(atRest) + " records but the table holds " + std::to_string(now);
     return {};
+}
+
+// Another program that appended records and kept the index up to date leaves
+// the count we keep in the index's header behind. Such an index is checked
+// before it is called stale: the keys of its narrowest plain tag are counted
+// (one a record) and every tag must hold the last record under its key.
+bool Table::keysCoverRecords()
+{
+    const uint32_t records = dbf_->recordCount();
+    const Tag* narrowest = nullptr;
+    for (const auto& tag : tags_) {
+        if (!tag->key)
+            return false;
+        if (tag->info.forExpr.empty() && !tag->info.unique && (!narrowest || tag->info.keyLength < narrowest->info.keyLength))
+            narrowest = tag.get();
+    }
+    if (!narrowest)
+        return false;
+    uint32_t keys = 0;
+    auto cursor = narrowest->cdx->cursor();
+    for (bool ok = cursor->first(); ok; ok = cursor->next())
+        if (++keys > records)
+            return false;
+    if (keys != records)
+        return false;
+    if (records == 0)
+        return true;
+    std::vector<char> rec(dbf_->recordLength());
+    dbf_->readRecord(records, rec.data());
+    Source src(*this);
+    src.point(rec.data(), records);
+    for (const auto& tag : tags_) {
+        if (!tag->info.forExpr.empty())
+            continue;
+        std::vector<uint8_t> key(size_t(tag->info.keyLength));
+        tag->key->evalKey(src, key.data());
+        if (!tag->cdx->cursor()->seekExact(key, records))
+            return false;
+    }
+    return true;
 }
 
 void Table::openIndex(const std::string& cdxPath)
 {
     try {
         auto cdx = CdxFile::open(cdxPath, readOnly_);
-        const std::string stale = staleness(*cdx);
+        std::string stale = staleness(*cdx);
+        if (stale.rfind(kCountDiffers, 0) == 0) {
+            cdx_ = std::move(cdx);
+            attachTags();
+            if (keysCoverRecords())
+                return;
+            cdx = std::move(cdx_);
+            tags_.clear();
+            stale += " and its keys do not match the records";
+        }
         if (!stale.empty()) {
             staleSpecs_.clear();
             for (int i = 0; i < cdx->tagCount(); ++i)
@@ -1479,13 +1548,15 @@ void Table::endChange()
         return;
     const bool sync = engineSettings().syncPosts;
     try {
-        dbf_->writeHeaderIfBehind();
-        if (sync) {
-            if (memosUnsynced_)
-                fpt_->sync();
+        // The memos first: the records held back and the count that takes
+        // them in must not reach the disk before the memos they name.
+        if (sync && memosUnsynced_)
+            fpt_->sync();
+        if (sync)
             memosUnsynced_ = false;
+        dbf_->writeHeaderIfBehind();
+        if (sync)
             dbf_->sync();
-        }
         if (cdx_)
             cdx_->endChange(dbf_->recordCount(), sync);
     } catch (const XbaseError& e) {

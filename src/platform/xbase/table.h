@@ -228,6 +228,7 @@ private:
     int attachFile(std::unique_ptr<CdxFile> file);
     void closeIndexFiles();
     std::string staleness(const CdxFile& cdx) const;
+    bool keysCoverRecords();
     void attachTags();
     std::string cdxPath() const;
     std::vector<TagSpec> indexSpecs() const;

@@ -1,10 +1,13 @@
 // A program killed at any moment while it edits an indexed table: a child
 // process appends records with memos, edits memos larger and smaller,
-// deletes, packs and rebuilds the index, and tells the parent each step it
-// begins and each that returned. The parent kills it with SIGKILL at a random
-// moment, opens the table as the program would and checks it against what
-// the child had done. QB_CRASH_ROUNDS sets the number of rounds (200 here;
+// deletes, packs, zaps and rebuilds the index, and tells the parent each step
+// it begins and each that returned. Each round the child kills itself with
+// SIGKILL at a kill point in the file layer inside one kind of step (a post,
+// a pack, a rebuild, a zap, the window between a pack's list of new files and
+// their renames); the parent opens the table as the program would and checks
+// it against what the child had done. QB_CRASH_ROUNDS sets the number of rounds (200 here;
 // scripts/crash_loop.sh runs more), QB_CRASH_SEED the first seed.
+#include "platform/xbase/file_io.h"
 #include "platform/xbase/settings.h"
 #include "platform/xbase/table.h"
 #include "test_support.h"
@@ -44,9 +47,16 @@ int memoVersion(int id, const std::string& text)
     return text == memoText(id, v) ? v : -1;
 }
 
-// The child: random steps until it is killed. Each step is announced with
-// "B <step> <id> <version>" before it starts and "E" once it returned.
-[[noreturn]] void child(const std::string& path, uint32_t seed, int nextId, int out)
+// What each round of the loop is to be killed in: a post, a pack, a rebuild
+// of the index, a zap, or the window of a pack between its list of new files
+// and their renames.
+const char* const kTargets[] = {"post", "pack", "reindex", "zap", "commit"};
+
+// The child: random steps, then steps of the round's target with a kill point
+// set in the file layer somewhere inside each, until it is killed. Each step
+// is announced with "B <step> <id> <version>" before it starts and "E" once
+// it returned.
+[[noreturn]] void child(const std::string& path, uint32_t seed, int nextId, const std::string& target, int out)
 {
     auto say = [&](const std::string& line) {
         const std::string l = line + "\n";
@@ -60,36 +70,71 @@ int memoVersion(int id, const std::string& text)
         engineSettings().syncPosts = seed % 4 == 0;
         auto t = Table::open(path);
         say("ready");
-        for (;;) {
+        auto append = [&] {
+            const int id = nextId++;
+            say("B append " + std::to_string(id) + " 0");
+            t->appendBlank();
+            t->setText("ID", std::to_string(id));
+            t->setText("NAME", "Name " + std::to_string(rng() % 1000));
+            t->setMemo("MEMO", memoText(id, 0));
+            t->post();
+        };
+        auto edit = [&](uint32_t count) {
+            t->go(rng() % count + 1);
+            const int id = std::atoi(t->text("ID").c_str());
+            const int version = memoVersion(id, t->memo("MEMO")) + 1;
+            say("B edit " + std::to_string(id) + " " + std::to_string(version));
+            t->edit();
+            t->setText("NAME", "Name " + std::to_string(rng() % 1000));
+            t->setMemo("MEMO", memoText(id, version));
+            t->post();
+        };
+        const int warmUp = int(rng() % 12);
+        std::map<std::string, uint64_t> operations;   // of the last step of each kind
+        for (int step = 0;; ++step) {
             const uint32_t count = t->recordCount();
-            const int roll = int(rng() % 100);
-            if (count == 0 || roll < (count < 300 ? 40 : 20)) {
-                const int id = nextId++;
-                say("B append " + std::to_string(id) + " 0");
-                t->appendBlank();
-                t->setText("ID", std::to_string(id));
-                t->setText("NAME", "Name " + std::to_string(rng() % 1000));
-                t->setMemo("MEMO", memoText(id, 0));
-                t->post();
-            } else if (roll < 75) {
-                t->go(rng() % count + 1);
-                const int id = std::atoi(t->text("ID").c_str());
-                const int version = memoVersion(id, t->memo("MEMO")) + 1;
-                say("B edit " + std::to_string(id) + " " + std::to_string(version));
-                t->edit();
-                t->setText("NAME", "Name " + std::to_string(rng() % 1000));
-                t->setMemo("MEMO", memoText(id, version));
-                t->post();
-            } else if (roll < 95) {
-                t->go(rng() % count + 1);
-                say("B delete " + t->text("ID") + " 0");
-                t->deleteRecord();
-            } else if (roll < 98) {
-                say("B pack 0 0");
-                t->pack();
+            const IoCounts before = ioCounts();
+            if (step < warmUp) {
+                const int roll = int(rng() % 100);
+                if (count == 0 || roll < (count < 300 ? 40 : 20)) {
+                    append();
+                } else if (roll < 75) {
+                    edit(count);
+                } else if (roll < 95) {
+                    t->go(rng() % count + 1);
+                    say("B delete " + t->text("ID") + " 0");
+                    t->deleteRecord();
+                } else if (roll < 98) {
+                    say("B pack 0 0");
+                    t->pack();
+                } else {
+                    say("B reindex 0 0");
+                    t->reindex();
+                }
             } else {
-                say("B reindex 0 0");
-                t->reindex();
+                // Somewhere within the step, as far as the last one of its kind tells.
+                const std::string kind = target == "post" && count > 0 && rng() % 2 ? "edit" : target == "post" ? "append" : target;
+                const uint64_t known = operations.count(kind) ? operations[kind] : 8;
+                if (kind == "commit")
+                    injectKill(0, 1);
+                else
+                    injectKill(1 + rng() % std::max<uint64_t>(known, 1));
+                if (kind == "append") {
+                    append();
+                } else if (kind == "edit") {
+                    edit(count);
+                } else if (kind == "pack" || kind == "commit") {
+                    say("B " + kind + " 0 0");
+                    t->pack();
+                } else if (kind == "reindex") {
+                    say("B reindex 0 0");
+                    t->reindex();
+                } else {
+                    say("B zap 0 0");
+                    t->zap();
+                }
+                const IoCounts after = ioCounts();
+                operations[kind] = (after.writes - before.writes) + (after.syncs - before.syncs);
             }
             say("E");
         }
@@ -150,9 +195,11 @@ void applyLine(const std::string& line, Known& known, std::optional<Step>& inFli
         } else if (s.kind == "delete") {
             known.records[s.id].deleted = true;
             known.records[s.id].packedSince = false;
-        } else if (s.kind == "pack") {
+        } else if (s.kind == "pack" || s.kind == "commit") {
             for (auto& [id, r] : known.records)
                 r.packedSince = r.deleted;
+        } else if (s.kind == "zap") {
+            known.records.clear();
         }
         return;
     }
@@ -217,7 +264,7 @@ bool verify(const std::string& path, Known& known, const std::optional<Step>& in
     for (const auto& [id, r] : known.records) {
         if (found.count(id))
             continue;
-        const bool mayBeGone = r.deleted && (r.packedSince || flying("pack", 0) || packedHere);
+        const bool mayBeGone = (r.deleted && (r.packedSince || flying("pack", 0) || flying("commit", 0) || packedHere)) || flying("zap", 0);
         EXPECT_TRUE(mayBeGone || (flying("delete", id) && packedHere)) << "round " << round << ": record " << id << " is lost";
     }
     known.records = found;
@@ -249,19 +296,24 @@ TEST(CrashLoop, KilledAtRandomMomentsTheTableStaysWhole)
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             ::close(fds[0]);
-            child(path, seed, known.nextId, fds[1]);
+            child(path, seed, known.nextId, kTargets[size_t(round) % std::size(kTargets)], fds[1]);
         }
         ::close(fds[1]);
         std::string pending;
         std::optional<Step> inFlight;
         std::vector<std::string> lines = readLines(fds[0], pending, 10000);
         ASSERT_TRUE(!lines.empty() && lines.front() == "ready") << "the child did not start: " << (lines.empty() ? "" : lines.front());
-        // From a few hundred microseconds to some tens of milliseconds of work.
-        std::mt19937 rng(seed);
-        std::this_thread::sleep_for(std::chrono::microseconds(200 + rng() % 30000));
-        ::kill(pid, SIGKILL);
+        // The child kills itself at its kill point; should it not, the parent does.
         int status = 0;
-        ::waitpid(pid, &status, 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (::waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         for (;;) {
             const auto more = readLines(fds[0], pending, 0);
             if (more.empty())
@@ -281,6 +333,12 @@ TEST(CrashLoop, KilledAtRandomMomentsTheTableStaysWhole)
     }
     EXPECT_FALSE(HasFailure()) << "first seed " << firstSeed;
     EXPECT_EQ(kills, rounds);
+    // Every kind of step was cut short at least once.
+    if (rounds >= int(std::size(kTargets))) {
+        for (const char* kind : {"pack", "reindex", "zap", "commit"})
+            EXPECT_TRUE(caught.count(kind)) << kind << " was never interrupted";
+        EXPECT_TRUE(caught.count("append") || caught.count("edit")) << "no post was interrupted";
+    }
     RecordProperty("kills", kills);
     RecordProperty("stale", stale);
     std::printf("%d kills; %d left a stale index; caught during:", kills, stale);

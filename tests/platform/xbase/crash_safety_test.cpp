@@ -320,6 +320,23 @@ TEST_F(CrashSafety, StaleIndexIsNotTrustedAndRebuildsFromItsOwnTags)
     }
 }
 
+// A bulk change's memos reach the disk before the records that name them are
+// written out and counted: when the memo file cannot be synced, the table's
+// header still counts the records it counted before.
+TEST_F(CrashSafety, ABulkChangeSyncsItsMemosBeforeItCountsItsRecords)
+{
+    engineSettings().syncPosts = true;
+    auto t = Table::open(dir.file("T.DBF"));
+    const std::string header = readFile(dir.file("T.DBF")).substr(4, 4);
+    Table::BulkChange change(*t);
+    for (int id = 20; id < 23; ++id)
+        addRecord(*t, id, "a memo of the bulk change " + std::to_string(id));
+    injectIoFaults(0, 1, EIO);
+    EXPECT_THROW(change.commit(), XbaseError);
+    injectIoFaults(0, 0, 0);
+    EXPECT_EQ(readFile(dir.file("T.DBF")).substr(4, 4), header);
+}
+
 // A memo pointer outside the memo file does not stop a pack: the record is
 // kept with no memo and named, the deleted records go, the rest keep theirs.
 TEST_F(CrashSafety, PackKeepsARecordWhoseMemoCannotBeReadWithoutIt)
@@ -354,6 +371,40 @@ TEST_F(CrashSafety, PackKeepsARecordWhoseMemoCannotBeReadWithoutIt)
     EXPECT_EQ(contents(*t), expected);
     t->pack();
     EXPECT_TRUE(t->lostMemos().empty());
+}
+
+// Another program appended records and kept the index up to date, but not
+// the record count we keep in the index's header: its keys cover the records,
+// so the index is used as it is.
+TEST_F(CrashSafety, AnIndexAnotherProgramKeptUpIsTrustedDespiteItsCount)
+{
+    {
+        auto t = Table::open(dir.file("T.DBF"));
+        addRecord(*t, 13, "");
+        addRecord(*t, 14, "from the other program");
+    }
+    std::string cdx = readFile(dir.file("T.CDX"));
+    ASSERT_EQ(uint8_t(cdx[32]), 14);
+    cdx[32] = 12;
+    writeFile(dir.file("T.CDX"), cdx);
+    for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::Exclusive}) {
+        auto t = Table::open(dir.file("T.DBF"), mode);
+        EXPECT_FALSE(t->indexStale()) << t->indexError();
+        EXPECT_EQ(t->tagCount(), int(kTags.size()));
+        ASSERT_GT(t->selectOrder("ID"), 0);
+        EXPECT_TRUE(t->seek("14"));
+        EXPECT_EQ(t->memo("MEMO"), "from the other program");
+        EXPECT_TRUE(t->check().empty()) << t->check().front();
+    }
+    // The same index once the table has a record more: stale after all.
+    {
+        auto t = Table::open(dir.file("T.DBF"));
+        addRecord(*t, 15, "");
+    }
+    writeFile(dir.file("T.CDX"), cdx);
+    auto t = Table::open(dir.file("T.DBF"));
+    EXPECT_TRUE(t->indexStale());
+    EXPECT_NE(t->indexError().find("keys do not match"), std::string::npos) << t->indexError();
 }
 
 // New files a crash left beside the table: those of a pack that had written
