@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Quillbase builds and tests with, from Debian's packages.
+# Installs what Quillbase builds and tests with, from Debian's packages
+# (librsvg2-bin and scdoc draw the icon's sizes and make the man pages).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -9,6 +10,7 @@ packages=(
   poppler-utils
   libcups2-dev
   xvfb xauth
+  librsvg2-bin scdoc
 )
 missing=()
 for p in "${packages[@]}"; do

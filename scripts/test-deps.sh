@@ -16,6 +16,10 @@
 #   python3-dbf,             two other xBase engines that write tables our
 #   libdbd-xbase-perl        engine must open and read the tables and indexes
 #                            it writes
+#   dpkg-dev, lintian,       build and check the Debian package
+#   desktop-file-utils,      (scripts/package.sh, tests/package): its
+#   appstream                Depends, its policy, its desktop entry and its
+#                            AppStream metainfo
 set -euo pipefail
 packages=(
   dbus python3-dbusmock
@@ -25,6 +29,7 @@ packages=(
   libzint-dev
   python3 python3-dbf libdbd-xbase-perl
   python3-vobject
+  dpkg-dev lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -44,7 +44,8 @@ struct DesignPrintArgs {
 DesignPrintArgs parseDesignPrintArgs(int argc, char** argv);
 // "qbtool: " and message on stderr; the exit status 1.
 int qbtoolFail(const QString& message);
-// The program folder: program, or the folder qbtool lives in.
+// The program folder: program, or else the one Quillbase would use from
+// where qbtool lives (ProgramFolder::choose).
 void useProgramFolder(const QString& program);
 // The records of filter that are not deleted, in last-name order, from the
 // first; false after saying why not.

@@ -9,9 +9,9 @@
 #include "core/system_tables.h"
 #include "platform/xbase/table.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstdlib>
 #include <iostream>
@@ -47,7 +47,13 @@ int qbtoolFail(const QString& message)
 
 void useProgramFolder(const QString& program)
 {
-    qb::ProgramFolder::setPath(program.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
+    // Without --program, the folder Quillbase itself would use: this one when
+    // the program runs in place, the user's folder for an installed copy.
+    // Some commands ask before their QCoreApplication exists, so the
+    // executable's folder comes from the system rather than from Qt.
+    const QString executableFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Quillbase");
+    qb::ProgramFolder::setPath(program.isEmpty() ? qb::ProgramFolder::choose(executableFolder, perUser)
                                                  : QDir(program).absolutePath() + QLatin1Char('/'));
 }
 

@@ -25,7 +25,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <iostream>
 #include <memory>
@@ -120,25 +119,9 @@ int zipcount(const UtilityArgs& a, int argc, char** argv)
     return 0;
 }
 
-// --program, or the folder the program itself would use: qbtool's own when it
-// holds sysdata and can be written, the per-user folder otherwise.
-void findProgramFolder(const QString& program, int argc, char** argv)
-{
-    if (!program.isEmpty()) {
-        useProgramFolder(program);
-        return;
-    }
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quillbase"));
-    qb::ProgramFolder::setPath(qb::ProgramFolder::choose(QCoreApplication::applicationDirPath(),
-                                                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-}
-
 int statezip(const UtilityArgs& a, int argc, char** argv)
 {
-    findProgramFolder(a.program, argc, argv);
+    useProgramFolder(a.program);
     auto csz = qb::xbase::Table::open(qb::systemTablePath(qb::SystemTable::CityStateZip).toStdString(), qb::xbase::OpenMode::ReadOnly);
     const qb::CszReference reference(*csz);
     csz.reset();
@@ -187,7 +170,7 @@ int duplicates(const UtilityArgs& a)
 // it is; with --apply writes the changes.
 int standardize(const UtilityArgs& a, int argc, char** argv)
 {
-    findProgramFolder(a.program, argc, argv);
+    useProgramFolder(a.program);
     QString error;
     const auto standard =
         qb::AddressStandard::load(QFileInfo(qb::systemTablePath(qb::SystemTable::CityStateZip)).absolutePath(), &error);
