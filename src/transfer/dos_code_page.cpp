@@ -1,5 +1,7 @@
 #include "transfer/dos_code_page.h"
 
+#include "platform/xbase/codepage.h"
+
 #include <array>
 
 namespace qb {
@@ -34,20 +36,6 @@ constexpr std::array<char16_t, 128> kCp850 = {
     0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
 };
 
-void appendUtf8(std::string& out, char16_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 } // namespace
 
 DosCodePage dosCodePage(uint8_t mark)
@@ -68,7 +56,7 @@ std::string dosToUtf8(std::string_view bytes, DosCodePage page)
         if (c < 0x80)
             out += char(c);
         else
-            appendUtf8(out, high[c - 0x80]);
+            xbase::appendUtf8(out, high[c - 0x80]);
     }
     return out;
 }

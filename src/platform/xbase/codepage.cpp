@@ -12,6 +12,18 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
     0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
+char toCp1252(uint32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return char(cp);
+    for (size_t i = 0; i < kHigh.size(); ++i)
+        if (kHigh[i] == cp || (kHigh[i] == 0 && cp == 0x80 + i))
+            return char(0x80 + i);
+    return '?';
+}
+
+} // namespace
+
 void appendUtf8(std::string& out, uint32_t cp)
 {
     if (cp < 0x80) {
@@ -30,18 +42,6 @@ void appendUtf8(std::string& out, uint32_t cp)
         out += char(0x80 | (cp & 0x3F));
     }
 }
-
-char toCp1252(uint32_t cp)
-{
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return char(cp);
-    for (size_t i = 0; i < kHigh.size(); ++i)
-        if (kHigh[i] == cp || (kHigh[i] == 0 && cp == 0x80 + i))
-            return char(0x80 + i);
-    return '?';
-}
-
-} // namespace
 
 std::string cp1252ToUtf8(std::string_view bytes)
 {
